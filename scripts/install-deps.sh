@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build, test, fuzz and run.
+# Idempotent: only missing packages are fetched; quiet unless something goes wrong.
+set -euo pipefail
+
+packages=(
+  # compiler and build
+  g++ cmake ninja-build ccache pkg-config
+  # toolkit: Widgets, PrintSupport, Test, offscreen and xcb platform plugins
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev libgl-dev
+  # JPEG through the libjpeg 62 API
+  libjpeg62-turbo-dev
+  # tests, benchmarks, fuzzing
+  googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  # CJK faces: Hei (黑体) and Kai (楷体) so the Chinese texts render
+  fonts-wqy-zenhei fonts-arphic-ukai fonts-liberation2 fonts-dejavu-core fontconfig
+  # a real X server for the window smoke test and screenshots
+  xvfb xauth x11-utils
+  # helper scripts
+  python3 python3-numpy python3-pil
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then
+  SUDO="sudo"
+fi
+
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq >/dev/null
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,415 @@
+#include "app/ui/TForm1.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStatusBar>
+
+#include "app/settings_file.h"
+#include "app/ui/clickable_label.h"
+#include "app/ui/slot_layout.h"
+#include "app/working_files.h"
+#include "platform/drive_paths.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "platform/handler_guard.h"
+#include "platform/services.h"
+
+namespace lenzora::ui {
+namespace {
+
+constexpr int kDesignWidth = 1016;
+constexpr int kDesignHeight = 713;
+constexpr int kSettingsBandHeight = 169;
+constexpr int kSlotColumnWidth = 297;
+constexpr int kOutputColumnWidth = 140;
+constexpr int kProgressHeight = 20;
+
+// Children belong to their Qt parent, which deletes them with itself.
+template <class T, class... Args>
+T* child(QWidget* parent, const char* name, Args&&... args) {
+    T* widget = new T(std::forward<Args>(args)..., parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QFont pixelFont(const char* family, int pixels) {
+    QFont font(QString::fromUtf8(family));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+std::string utf8(const QString& s) { return s.toStdString(); }
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Lenzora2.0"));
+    setFont(pixelFont("MS Serif", 16));
+
+    buildSettingsBand();
+    buildSlotColumn();
+    buildPreview();
+    buildOutputColumn();
+    buildStatusBar();
+
+    // Aligned to the desktop's work area, not resizable by the user.
+    QSize client(kDesignWidth, kDesignHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        client = client.expandedTo(area.size());
+        move(area.topLeft());
+    }
+    setFixedSize(client);
+    placeControls();
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildSettingsBand() {
+    settingsBand_ = child<QGroupBox>(this, "GroupBox1", QString::fromUtf8("系统设定"));
+
+    pitchGroup_ = child<QGroupBox>(settingsBand_, "GroupBox2", QString::fromUtf8("光栅片线距"));
+    pitchGroup_->setGeometry(8, 24, 200, 129);
+    Button22 = child<QPushButton>(pitchGroup_, "Button22", QString::fromUtf8("现在测量"));
+    Button22->setGeometry(16, 22, 110, 30);
+    ComboBox1 = child<QComboBox>(pitchGroup_, "ComboBox1");
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->addItems({"42.275", "21.25", "75.15", "61.53"});
+    ComboBox1->setEditText(QStringLiteral("21.25"));
+    ComboBox1->setGeometry(16, 58, 120, 28);
+    auto* dpi = child<QLabel>(pitchGroup_, "Label19", QStringLiteral("DPI:"));
+    dpi->setGeometry(16, 94, 40, 24);
+    Label20 = child<QLabel>(pitchGroup_, "Label20", QStringLiteral("422.75"));
+    Label20->setGeometry(60, 94, 130, 24);
+
+    modeGroup_ = child<QGroupBox>(settingsBand_, "GroupBox3", QString::fromUtf8("合成方式"));
+    modeGroup_->setGeometry(216, 24, 200, 129);
+    RadioButton1 = child<QRadioButton>(modeGroup_, "RadioButton1", QString::fromUtf8("立体图或左右变"));
+    RadioButton1->setGeometry(16, 34, 176, 28);
+    RadioButton1->setChecked(true);
+    RadioButton2 = child<QRadioButton>(modeGroup_, "RadioButton2", QString::fromUtf8("上下变图"));
+    RadioButton2->setGeometry(16, 74, 176, 28);
+
+    sizeGroup_ = child<QGroupBox>(settingsBand_, "GroupBox4", QString::fromUtf8("输出尺寸"));
+    sizeGroup_->setGeometry(424, 24, 200, 129);
+    auto* widthLabel = child<QLabel>(sizeGroup_, "Label1", QString::fromUtf8("宽："));
+    widthLabel->setGeometry(10, 26, 36, 24);
+    Edit2 = child<QLineEdit>(sizeGroup_, "Edit2", QStringLiteral("287"));
+    Edit2->setGeometry(46, 24, 70, 26);
+    auto* heightLabel = child<QLabel>(sizeGroup_, "Label2", QString::fromUtf8("高："));
+    heightLabel->setGeometry(10, 58, 36, 24);
+    Edit3 = child<QLineEdit>(sizeGroup_, "Edit3", QStringLiteral("200"));
+    Edit3->setGeometry(46, 56, 70, 26);
+    ComboBox3 = child<QComboBox>(sizeGroup_, "ComboBox3");
+    ComboBox3->addItems({QString::fromUtf8("毫米"), QStringLiteral("Inch"), QStringLiteral("Pixels")});
+    ComboBox3->setCurrentIndex(0);
+    ComboBox3->setGeometry(122, 40, 72, 28);
+    auto* metre = child<QLabel>(sizeGroup_, "Label4", QString::fromUtf8("1米 = 1000 毫米"));
+    metre->setGeometry(10, 94, 184, 24);
+
+    // The output error group is never shown; its slider only travels through the settings file.
+    GroupBox6 = child<QGroupBox>(settingsBand_, "GroupBox6", QString::fromUtf8("输出误差"));
+    GroupBox6->setGeometry(632, 24, 200, 129);
+    TrackBar1 = child<QSlider>(GroupBox6, "TrackBar1", Qt::Horizontal);
+    TrackBar1->setRange(-4, 4);
+    TrackBar1->setSingleStep(2);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setValue(0);
+    TrackBar1->setGeometry(10, 24, 180, 28);
+    const char* scale[] = {"-4", "-2", "0", "2", "4"};
+    for (int i = 0; i < 5; ++i) {
+        auto* mark = child<QLabel>(GroupBox6, "", QString::fromLatin1(scale[i]));
+        mark->setGeometry(10 + i * 42, 54, 30, 20);
+    }
+    auto* hint = child<QLabel>(GroupBox6, "Label5", QString::fromUtf8("参考测试图调整"));
+    hint->setGeometry(10, 90, 180, 24);
+    GroupBox6->hide();
+
+    connect(ComboBox1, &QComboBox::editTextChanged, this, &TForm1::ComboBox1Change);
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox3Change);
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) RadioButton1Click();
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) RadioButton2Click();
+    });
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(Button22, &QPushButton::clicked, this, [] {});
+    Edit2->installEventFilter(this);
+    Edit3->installEventFilter(this);
+}
+
+void TForm1::buildSlotColumn() {
+    slotGroup_ = child<QGroupBox>(this, "GroupBox5", QString::fromUtf8("合成图像来源"));
+    slotGroup_->setFont(pixelFont("Arial", 19));
+    const QFont buttonFont = pixelFont("MS Sans Serif", 13);
+    for (int i = 0; i < kSlotCount; ++i) {
+        const SlotPlace& place = kSlotPlaces[i];
+        QWidget* buttonParent = place.buttonOnWindow ? static_cast<QWidget*>(this) : slotGroup_;
+        QPushButton* button = child<QPushButton>(buttonParent, place.button,
+                                                 QString::fromUtf8("图%1").arg(i + 1));
+        button->setFont(buttonFont);
+        button->setGeometry(place.buttonX, place.buttonY, kSlotButtonWidth, kSlotButtonHeight);
+        slotButtons_[i] = button;
+
+        QLabel* thumbnail = child<QLabel>(slotGroup_, place.thumbnail);
+        thumbnail->setGeometry(place.thumbX, place.thumbY, kThumbnailWidth, kThumbnailHeight);
+        thumbnail->setAlignment(Qt::AlignCenter);
+        thumbnails_[i] = thumbnail;
+    }
+
+    Label3 = child<ClickableLabel>(slotGroup_, "Label3", QString::fromLatin1(kMakerWebAddress));
+    QFont link = pixelFont("Arial", 19);
+    link.setUnderline(true);
+    Label3->setFont(link);
+    Label3->setStyleSheet(QStringLiteral("color: blue;"));
+    Label3->setCursor(Qt::PointingHandCursor);
+    Label3->setGeometry(8, 440, 281, 28);
+    connect(Label3, &ClickableLabel::clicked, this, &TForm1::Label3Click);
+}
+
+void TForm1::buildPreview() {
+    Panel1 = child<QWidget>(this, "Panel1");
+    Panel1->setAutoFillBackground(true);
+    QPalette teal = Panel1->palette();
+    teal.setColor(QPalette::Window, QColor(0, 128, 128));
+    Panel1->setPalette(teal);
+    Image1 = child<QLabel>(Panel1, "Image1");
+    Image1->setAlignment(Qt::AlignCenter);
+    Image2 = child<QLabel>(Panel1, "Image2");
+    Image2->hide();
+
+    ProgressBar1 = child<QProgressBar>(this, "ProgressBar1");
+    ProgressBar1->setRange(0, 200);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+}
+
+void TForm1::buildOutputColumn() {
+    outputGroup_ = child<QGroupBox>(this, "GroupBox7", QString::fromUtf8("合成输出"));
+    CheckBox1 = child<QCheckBox>(outputGroup_, "CheckBox1", QString::fromUtf8("校准线"));
+    BitBtn1 = child<QPushButton>(outputGroup_, "BitBtn1", QString::fromUtf8("合成(&M)"));
+    Button4 = child<QPushButton>(outputGroup_, "Button4", QString::fromUtf8("存盘(&S)"));
+    Button14 = child<QPushButton>(outputGroup_, "Button14", QString::fromUtf8("打印(&P)"));
+    Button5 = child<QPushButton>(outputGroup_, "Button5", QString::fromUtf8("帮助(&H)"));
+    Button9 = child<QPushButton>(outputGroup_, "Button9", QString::fromUtf8("关于(&A)"));
+    Button12 = child<QPushButton>(outputGroup_, "Button12", QString::fromUtf8("退出(&E)"));
+
+    CheckBox1->setGeometry(20, 36, 100, 28);
+    QPushButton* column[] = {BitBtn1, Button4, Button14, Button5, Button9, Button12};
+    int y = 84;
+    for (QPushButton* button : column) {
+        button->setGeometry(16, y, 108, 36);
+        y += 56;
+    }
+    // Saving, printing and calibration lines wait for the first composite.
+    CheckBox1->setEnabled(false);
+    Button4->setEnabled(false);
+    Button14->setEnabled(false);
+
+    connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
+}
+
+void TForm1::buildStatusBar() {
+    auto* bar = child<ClickableStatusBar>(this, "StatusBar1");
+    const char* panels[] = {"欢迎使用本软件", kMakerHelpLine, kMakerWebAddress};
+    const int widths[] = {200, 300, 50};
+    for (int i = 0; i < 3; ++i) {
+        auto* panel = child<QLabel>(bar, "", QString::fromUtf8(panels[i]));
+        panel->setAlignment(Qt::AlignCenter);
+        panel->setFixedWidth(widths[i]);
+        bar->addWidget(panel);
+    }
+    connect(bar, &ClickableStatusBar::clicked, this, &TForm1::Label3Click);
+    bar->hide();
+    StatusBar1 = bar;
+}
+
+void TForm1::placeControls() {
+    const int w = width();
+    const int h = height();
+    settingsBand_->setGeometry(0, 0, w, kSettingsBandHeight);
+    const int columnsHeight = h - kSettingsBandHeight - kProgressHeight;
+    slotGroup_->setGeometry(0, kSettingsBandHeight, kSlotColumnWidth, columnsHeight);
+    outputGroup_->setGeometry(w - kOutputColumnWidth, kSettingsBandHeight, kOutputColumnWidth,
+                              columnsHeight);
+    Panel1->setGeometry(kSlotColumnWidth, kSettingsBandHeight,
+                        w - kSlotColumnWidth - kOutputColumnWidth, columnsHeight);
+    Image1->setGeometry(0, 0, Panel1->width(), Panel1->height());
+    ProgressBar1->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
+    // Slots 13 to 16 have their buttons on the window, above the group.
+    for (int i = 12; i < kSlotCount; ++i) slotButtons_[i]->raise();
+}
+
+// Start-up: working folder, settings file, controls. Whatever goes wrong is reported and
+// the program starts with the defaults of a missing settings file, shown in the window.
+void TForm1::FormCreate() {
+    RestoredSettings restored;
+    guardHandler([&] {
+        platform::prepareDrive(kWorkingFolder);
+        std::filesystem::path folder = platform::hostPath(kWorkingFolder);
+        if (!directoryExists(folder)) createDirectory(folder);
+        restored = restoreSettings(platform::hostPath(kSettingsFile));
+        if (restored.problem) throw Error(*restored.problem);
+    });
+    applyStoredSettings(restored.values, settings_);
+    guardHandler([&] { applySettingsToControls(); });
+}
+
+void TForm1::applySettingsToControls() {
+    if (settings_.mode == kModeColumns) {
+        RadioButton1->setChecked(true);
+    } else {
+        RadioButton2->setChecked(true);  // its click handler sets the mode to 1
+    }
+    {
+        QSignalBlocker block(ComboBox1);
+        ComboBox1->setEditText(text(formatFixed(settings_.pitch)));
+    }
+    settings_.workingWidth = settings_.savedWidth;
+    settings_.workingHeight = settings_.savedHeight;
+    Edit2->setText(text(formatFixed(settings_.workingWidth)));
+    Edit3->setText(text(formatFixed(settings_.workingHeight)));
+    {
+        QSignalBlocker block(ComboBox3);
+        const bool listed = settings_.sizeUnit >= 0 && settings_.sizeUnit < ComboBox3->count();
+        ComboBox3->setCurrentIndex(listed ? settings_.sizeUnit : -1);
+    }
+    {
+        QSignalBlocker block(TrackBar1);
+        TrackBar1->setValue(settings_.errorAdjustment);
+    }
+    recomputeAtStartUp(settings_);
+    showResolution();
+}
+
+void TForm1::showResolution() { Label20->setText(text(formatFixed(settings_.resolution))); }
+
+bool TForm1::FormClose() {
+    return guardHandler([&] {
+        StoredSettings stored = storedFrom(settings_);
+        stored.mode = RadioButton1->isChecked() ? kModeColumns : kModeRows;
+        stored.pitch = parseFixedText(utf8(ComboBox1->currentText()));
+        stored.sizeUnit = ComboBox3->currentIndex();
+        stored.errorAdjustment = TrackBar1->value();
+        // A settings file that cannot be written is reported, but the user can still leave.
+        guardHandler([&] { writeSettingsFile(platform::hostPath(kSettingsFile), stored); });
+        removeWorkingFiles();
+    });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormClose()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TForm1::ComboBox1Change() {
+    guardHandler([&] {
+        FixedCount pitch = parseFixedText(utf8(ComboBox1->currentText()));
+        if (changePitch(settings_, pitch)) showResolution();
+    });
+}
+
+void TForm1::Edit2KeyUp() {
+    guardHandler([&] {
+        FixedCount width = parseFixedText(utf8(Edit2->text()));
+        if (std::optional<std::int32_t> height = typeWidth(settings_, width)) {
+            Edit3->setText(text(formatGeneral(*height)));
+        }
+        showResolution();
+    });
+}
+
+void TForm1::Edit3KeyUp() {
+    guardHandler([&] {
+        FixedCount height = parseFixedText(utf8(Edit3->text()));
+        if (std::optional<std::int32_t> width = typeHeight(settings_, height)) {
+            Edit2->setText(text(formatGeneral(*width)));
+        }
+        showResolution();
+    });
+}
+
+void TForm1::ComboBox3Change() {
+    guardHandler([&] {
+        changeUnit(settings_, ComboBox3->currentIndex());
+        Edit2->setText(text(formatFixed(settings_.workingWidth)));
+        Edit3->setText(text(formatFixed(settings_.workingHeight)));
+    });
+}
+
+void TForm1::RadioButton1Click() {
+    settings_.mode = RadioButton1->isChecked() ? kModeColumns : kModeRows;
+}
+
+void TForm1::RadioButton2Click() {
+    settings_.mode = RadioButton1->isChecked() ? kModeColumns : kModeRows;
+}
+
+void TForm1::TrackBar1Change() {}
+
+void TForm1::RecalcResolution() {
+    guardHandler([&] {
+        recalcResolution(settings_);
+        showResolution();
+    });
+}
+
+void TForm1::FrameLoaded(int slot) {
+    raiseFrameCount(settings_, slot);
+    RecalcResolution();
+}
+
+void TForm1::Button12Click() { close(); }
+
+void TForm1::Label3Click() {
+    platform::services().shell->openWebPage(kBrowserPath, kMakerWebAddress);
+}
+
+void TForm1::StatusBar1MouseMove() {}
+
+// Enter composes unless another button has the focus, as a default button does.
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        if (focused && focused->isEnabled()) {
+            focused->click();
+        } else {
+            BitBtn1->click();
+        }
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease &&
+        !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        if (watched == Edit2) Edit2KeyUp();
+        if (watched == Edit3) Edit3KeyUp();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace lenzora::ui

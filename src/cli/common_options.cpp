@@ -1,0 +1,42 @@
+#include "cli/common_options.h"
+
+#include <charconv>
+
+#include "cli/cli_options.h"
+
+namespace lenzora::cli {
+
+int unitIndex(const std::string& text) {
+    if (text == "mm") return kUnitMillimetres;
+    if (text == "in") return kUnitInches;
+    if (text == "px") return kUnitPixels;
+    throw UsageError("--unit takes mm, in or px");
+}
+
+int boundedInteger(const std::string& name, const std::string& text, int low, int high) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high));
+    }
+    return value;
+}
+
+StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
+                                  const std::optional<std::string>& width,
+                                  const std::optional<std::string>& height,
+                                  const std::optional<std::string>& unit) {
+    StoredSettings stored;
+    if (pitch) {
+        stored.pitch = parseFixedText(*pitch);
+        if (stored.pitch <= 0) throw UsageError("--pitch must be above 0");
+    }
+    if (width) stored.width = parseFixedText(*width);
+    if (height) stored.height = parseFixedText(*height);
+    if (unit) stored.sizeUnit = unitIndex(*unit);
+    return stored;
+}
+
+}  // namespace lenzora::cli

@@ -1,0 +1,24 @@
+#pragma once
+// Option values shared by the subcommands: texts as typed into the program's boxes.
+
+#include <optional>
+#include <string>
+
+#include "app/settings_file.h"
+
+namespace lenzora::cli {
+
+// "mm", "in" or "px" as the unit list's index; anything else is bad usage.
+int unitIndex(const std::string& text);
+
+// A whole number within [low, high] for option `name`; anything else is bad usage.
+int boundedInteger(const std::string& name, const std::string& text, int low, int high);
+
+// The settings a start-up would read from a file holding these values; the pitch must be
+// above zero (bad usage otherwise), a text that is no number raises the conversion error.
+StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
+                                  const std::optional<std::string>& width,
+                                  const std::optional<std::string>& height,
+                                  const std::optional<std::string>& unit);
+
+}  // namespace lenzora::cli

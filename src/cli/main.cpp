@@ -1,0 +1,47 @@
+// lenzora-cli: the program's computations without a window, for batch work and scripts.
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/settings_command.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
+    "                       [--unit mm|in|px] [--json]\n";
+
+int usage(const std::string& problem) {
+    if (!problem.empty()) std::fprintf(stderr, "lenzora-cli: %s\n", problem.c_str());
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return usage("");
+    const std::string command = args.front();
+    args.erase(args.begin());
+    try {
+        if (command == "settings") return lenzora::cli::runSettings(args);
+        if (command == "--help" || command == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        return usage("unknown command " + command);
+    } catch (const lenzora::cli::UsageError& e) {
+        return usage(e.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "lenzora-cli: Out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lenzora-cli: %s\n", e.what());
+    }
+    return 1;
+}

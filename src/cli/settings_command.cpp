@@ -1,0 +1,51 @@
+#include "cli/settings_command.h"
+
+#include <cstdio>
+
+#include "app/output_settings.h"
+#include "cli/cli_options.h"
+#include "cli/common_options.h"
+#include "cli/json_writer.h"
+
+namespace lenzora::cli {
+
+int runSettings(const std::vector<std::string>& args) {
+    OptionSpec spec{{"--frames", "--pitch", "--width", "--height", "--unit"}, {"--json"}};
+    ParsedOptions options(args, spec);
+    if (!options.positional().empty()) {
+        throw UsageError("settings takes no file names");
+    }
+    int frames = kMinFrames;
+    if (auto text = options.value("--frames")) {
+        frames = boundedInteger("--frames", *text, kMinFrames, kMaxFrames);
+    }
+    StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
+                                               options.value("--height"), options.value("--unit"));
+
+    OutputSettings settings;
+    applyStoredSettings(stored, settings);
+    recomputeAtStartUp(settings);
+    // Slots 1 and 2 load without a recomputation; every later slot raises the count.
+    for (int slot = 3; slot <= frames; ++slot) {
+        raiseFrameCount(settings, slot);
+        recalcResolution(settings);
+    }
+
+    if (options.has("--json")) {
+        JsonObject json;
+        json.add("frames", std::int64_t{settings.frameCount});
+        json.add("strip_width", std::int64_t{settings.stripWidth});
+        json.add("resolution", formatFixed(settings.resolution));
+        json.add("width_px", std::int64_t{settings.pixelWidth});
+        json.add("height_px", std::int64_t{settings.pixelHeight});
+        std::printf("%s\n", json.str().c_str());
+    } else {
+        std::printf("frames:      %d\n", settings.frameCount);
+        std::printf("strip width: %d\n", settings.stripWidth);
+        std::printf("resolution:  %s dpi\n", formatFixed(settings.resolution).c_str());
+        std::printf("pixel size:  %d x %d\n", settings.pixelWidth, settings.pixelHeight);
+    }
+    return 0;
+}
+
+}  // namespace lenzora::cli

@@ -1,0 +1,111 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "platform/io_error.h"
+
+namespace lenzora {
+namespace {
+
+// Closes the descriptor on every path out of a function.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+void writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throwIoError(errno);
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+}  // namespace
+
+bool fileExists(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool directoryExists(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void createDirectory(const std::filesystem::path& path) {
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) throwIoError(errno);
+}
+
+Bytes readWholeFile(const std::filesystem::path& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throwIoError(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
+    if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
+    Bytes bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t buffer[1 << 16];
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throwIoError(errno);
+        }
+        if (got == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    return bytes;
+}
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    std::string temp = path.string() + ".XXXXXX";
+    FileDescriptor fd(::mkstemp(temp.data()));
+    if (fd.get() < 0) throwIoError(errno);
+    try {
+        // mkstemp makes the file private; give it the usual permissions.
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd.get(), 0666 & ~mask);
+        writeAll(fd.get(), bytes.data(), bytes.size());
+        if (::fsync(fd.get()) != 0) throwIoError(errno);
+        if (::close(fd.release()) != 0) throwIoError(errno);
+        if (::rename(temp.c_str(), path.c_str()) != 0) throwIoError(errno);
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+}
+
+void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {
+    writeFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+void removeFileQuietly(const std::filesystem::path& path) { ::unlink(path.c_str()); }
+
+}  // namespace lenzora

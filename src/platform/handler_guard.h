@@ -1,0 +1,13 @@
+#pragma once
+// The handler boundary: every event handler runs inside guardHandler, which shows any
+// error in the general error report so the handler's remaining steps are skipped and
+// the program goes on.
+
+#include <functional>
+
+namespace lenzora {
+
+// Returns true when the handler ran to its end.
+bool guardHandler(const std::function<void()>& handler);
+
+}  // namespace lenzora

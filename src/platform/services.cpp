@@ -1,0 +1,68 @@
+#include "platform/services.h"
+
+#include <cstdio>
+
+namespace lenzora::platform {
+namespace {
+
+class StderrMessages : public MessageBoxes {
+public:
+    void showMessage(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+    void showErrorReport(const std::string& text) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+};
+
+class NoShell : public Shell {
+public:
+    void openWebPage(const std::string&, const std::string&) override {}
+};
+
+class NoCursor : public Cursor {
+public:
+    void setBusy(bool) override {}
+};
+
+Services defaults() {
+    return {std::make_shared<StderrMessages>(), std::make_shared<NoShell>(),
+            std::make_shared<NoCursor>()};
+}
+
+}  // namespace
+
+Services& services() {
+    static Services current = defaults();
+    return current;
+}
+
+ScopedServices::ScopedServices(Services replacement) : previous_(services()) {
+    Services fallback = defaults();
+    if (!replacement.messages) replacement.messages = fallback.messages;
+    if (!replacement.shell) replacement.shell = fallback.shell;
+    if (!replacement.cursor) replacement.cursor = fallback.cursor;
+    services() = std::move(replacement);
+}
+
+ScopedServices::~ScopedServices() { services() = std::move(previous_); }
+
+}  // namespace lenzora::platform
+
+namespace lenzora {
+
+void ShowMessage(const std::string& text) { platform::services().messages->showMessage(text); }
+
+std::string errorReportText(const std::string& errorText) {
+    if (!errorText.empty() && static_cast<unsigned char>(errorText.back()) <= '.') return errorText;
+    return errorText + ".";
+}
+
+void ShowErrorReport(const std::string& errorText) {
+    platform::services().messages->showErrorReport(errorReportText(errorText));
+}
+
+BusyCursor::BusyCursor() { platform::services().cursor->setBusy(true); }
+BusyCursor::~BusyCursor() { platform::services().cursor->setBusy(false); }
+
+}  // namespace lenzora

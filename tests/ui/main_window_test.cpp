@@ -1,0 +1,2 @@
+#include <QtTest>
+QTEST_APPLESS_MAIN(QObject)
