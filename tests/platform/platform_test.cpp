@@ -1,1 +1,109 @@
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "platform/drive_paths.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "platform/handler_guard.h"
+#include "platform/io_error.h"
+#include "platform/services.h"
+#include "platform/testing/scripted_services.h"
+#include "support/temp_dir.h"
+
+namespace lenzora {
+namespace {
+
+TEST(DrivePaths, MapTheDriveFolderUnderTheRoot) {
+    testing::TempDir root;
+    platform::setDriveRoot(root.path());
+    EXPECT_EQ(platform::hostPath("c:\\lz3d\\3d.cfg"), root / "c" / "lz3d" / "3d.cfg");
+    EXPECT_EQ(platform::hostPath("C:\\lz3d\\t01.bmp"), root / "c" / "lz3d" / "t01.bmp");
+    EXPECT_EQ(platform::hostPath("c:/lz3d//x16.bmp"), root / "c" / "lz3d" / "x16.bmp");
+    EXPECT_EQ(platform::hostPath("c:\\lz3d"), root / "c" / "lz3d");
+    EXPECT_EQ(platform::hostPath("/home/someone/photo.jpg"), "/home/someone/photo.jpg");
+    EXPECT_EQ(platform::hostPath("relative/photo.jpg"), "relative/photo.jpg");
+    platform::prepareDrive("c:\\lz3d");
+    EXPECT_TRUE(directoryExists(root / "c"));
+    platform::setDriveRoot({});
+    EXPECT_NE(platform::driveRoot(), root.path());
+}
+
+TEST(IoErrors, TheProgramsOwnWords) {
+    EXPECT_EQ(ioErrorText(ENOENT), "File not found");
+    EXPECT_EQ(ioErrorText(EACCES), "File access denied");
+    EXPECT_EQ(ioErrorText(EROFS), "File access denied");
+    EXPECT_EQ(ioErrorText(ENOSPC), "Disk full");
+    EXPECT_EQ(ioErrorText(EIO), "I/O error " + std::to_string(EIO));
+}
+
+TEST(ErrorReport, AddsAFullStopUnlessTheTextEndsInOne) {
+    EXPECT_EQ(errorReportText("Invalid numeric input"), "Invalid numeric input.");
+    EXPECT_EQ(errorReportText("'abc' is not a valid floating point value"),
+              "'abc' is not a valid floating point value.");
+    EXPECT_EQ(errorReportText("Done."), "Done.");
+    EXPECT_EQ(errorReportText("Stop!"), "Stop!");
+    EXPECT_EQ(errorReportText("打印机DPI设置不对"), "打印机DPI设置不对.");
+}
+
+TEST(HandlerGuard, ShowsTheErrorAndSkipsTheRest) {
+    platform::testing::ScriptedServices scripted;
+    int stepsRun = 0;
+    bool finished = guardHandler([&] {
+        ++stepsRun;
+        throw Error("File not found");
+        ++stepsRun;
+    });
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(stepsRun, 1);
+    ASSERT_EQ(scripted.messages->errors.size(), 1u);
+    EXPECT_EQ(scripted.messages->errors[0], "File not found.");
+    EXPECT_TRUE(guardHandler([] {}));
+    EXPECT_EQ(scripted.messages->errors.size(), 1u);
+}
+
+TEST(Services, ScopedStandInsArePutBackAfterwards) {
+    auto before = platform::services().messages;
+    {
+        platform::testing::ScriptedServices scripted;
+        ShowMessage("Merge OK！");
+        { BusyCursor busy; EXPECT_EQ(scripted.cursor->depth, 1); }
+        EXPECT_EQ(scripted.cursor->depth, 0);
+        EXPECT_EQ(scripted.messages->messages, std::vector<std::string>{"Merge OK！"});
+    }
+    EXPECT_EQ(platform::services().messages, before);
+}
+
+TEST(AtomicWrite, ReplacesWholeAndLeavesNoTemporaryFile) {
+    testing::TempDir dir;
+    writeFileAtomically(dir / "a.txt", std::string_view("first, longer content"));
+    writeFileAtomically(dir / "a.txt", std::string_view("second"));
+    Bytes bytes = readWholeFile(dir / "a.txt");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "second");
+    int files = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST(FileIo, MissingFilesAndFolders) {
+    testing::TempDir dir;
+    try {
+        readWholeFile(dir / "none");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+    EXPECT_THROW(createDirectory(dir / "a" / "b"), Error);  // one level only
+    createDirectory(dir / "a");
+    createDirectory(dir / "a");  // already there: fine
+    EXPECT_TRUE(directoryExists(dir / "a"));
+    removeFileQuietly(dir / "none");  // no error for a missing file
+    std::ofstream(dir / "f") << "x";
+    EXPECT_TRUE(fileExists(dir / "f"));
+    removeFileQuietly(dir / "f");
+    EXPECT_FALSE(fileExists(dir / "f"));
+}
+
+}  // namespace
+}  // namespace lenzora
