@@ -1,2 +1,456 @@
+// The main window through its real controls under the offscreen platform; message boxes
+// and the shell through their recording stand-ins.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStatusBar>
 #include <QtTest>
-QTEST_APPLESS_MAIN(QObject)
+#include <fstream>
+#include <memory>
+
+#include "app/ui/TForm1.h"
+#include "platform/drive_paths.h"
+#include "platform/file_io.h"
+#include "platform/testing/scripted_services.h"
+#include "support/temp_dir.h"
+
+using lenzora::ui::TForm1;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFirstStartLine =
+    "0 0  4.22750000000000E+0001 0 0  2.87000000000000E+0002  2.00000000000000E+0002 0 0\r\n";
+
+std::string fileText(const fs::path& path) {
+    lenzora::Bytes bytes = lenzora::readWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<lenzora::testing::TempDir> root_;
+    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+
+    fs::path settingsPath() const { return root_->path() / "c" / "lz3d" / "3d.cfg"; }
+    void writeSettings(const std::string& text) {
+        fs::create_directories(settingsPath().parent_path());
+        std::ofstream(settingsPath(), std::ios::binary) << text;
+    }
+    std::vector<std::string>& errors() { return scripted_->messages->errors; }
+
+    template <class T>
+    static T* control(QWidget& form, const char* name) {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    static QString label20(QWidget& f) { return control<QLabel>(f, "Label20")->text(); }
+    static QString edit2(QWidget& f) { return control<QLineEdit>(f, "Edit2")->text(); }
+    static QString edit3(QWidget& f) { return control<QLineEdit>(f, "Edit3")->text(); }
+
+    // Replaces a box's text the way a user does: select all, delete, type.
+    static void retype(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    static void retypePitch(QWidget& f, const QString& text) {
+        retype(control<QComboBox>(f, "ComboBox1")->lineEdit(), text);
+    }
+    static void chooseUnit(QWidget& f, int index) {
+        control<QComboBox>(f, "ComboBox3")->setCurrentIndex(index);
+    }
+
+private slots:
+    void init() {
+        root_ = std::make_unique<lenzora::testing::TempDir>();
+        lenzora::platform::setDriveRoot(root_->path());
+        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+    }
+    void cleanup() {
+        scripted_.reset();
+        lenzora::platform::setDriveRoot({});
+        root_.reset();
+    }
+
+    void firstStartCreatesFolderAndFileAndShowsTheDefaults() {
+        TForm1 form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Lenzora2.0"));
+        QCOMPARE(control<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(edit2(form), QStringLiteral("287"));
+        QCOMPARE(edit3(form), QStringLiteral("200"));
+        QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentText(), QString::fromUtf8("毫米"));
+        QVERIFY(control<QRadioButton>(form, "RadioButton1")->isChecked());
+        QCOMPARE(form.settings().pixelWidth, 2866);
+        QCOMPARE(form.settings().pixelHeight, 1997);
+        QCOMPARE(fileText(settingsPath()), std::string(kFirstStartLine));
+        QVERIFY(errors().empty());
+    }
+
+    void controlsStandWhereTheLayoutPutsThem() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (const char* name : {"Button4", "Button14", "CheckBox1"}) {
+            QVERIFY2(!control<QWidget>(form, name)->isEnabled(), name);
+        }
+        for (const char* name : {"BitBtn1", "Button5", "Button9", "Button12", "Button22", "Edit2",
+                                 "ComboBox1", "ComboBox3", "Button1", "Button17"}) {
+            QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
+        }
+        QVERIFY(!control<QGroupBox>(form, "GroupBox6")->isVisible());
+        QVERIFY(!control<QStatusBar>(form, "StatusBar1")->isVisible());
+        QVERIFY(!control<QLabel>(form, "Image2")->isVisible());
+        QVERIFY(control<QLabel>(form, "Image1")->isVisible());
+
+        auto* group = control<QGroupBox>(form, "GroupBox5");
+        QCOMPARE(group->geometry().topLeft(), QPoint(0, 169));
+        QCOMPARE(group->width(), 297);
+        QCOMPARE(control<QPushButton>(form, "Button1")->geometry(), QRect(16, 32, 50, 25));
+        QCOMPARE(control<QPushButton>(form, "Button21")->parentWidget(), group);
+        QCOMPARE(control<QPushButton>(form, "Button13")->geometry(), QRect(16, 502, 50, 25));
+        QCOMPARE(control<QPushButton>(form, "Button13")->parentWidget(), &form);
+        QCOMPARE(control<QPushButton>(form, "Button17")->text(), QString::fromUtf8("图16"));
+        QCOMPARE(control<QLabel>(form, "Image15")->geometry(), QRect(224, 367, 65, 57));
+        QCOMPARE(control<QLabel>(form, "Image3")->geometry(), QRect(8, 59, 65, 57));
+        QCOMPARE(control<QGroupBox>(form, "GroupBox1")->height(), 169);
+        QCOMPARE(control<QGroupBox>(form, "GroupBox1")->width(), form.width());
+        QCOMPARE(control<QProgressBar>(form, "ProgressBar1")->maximum(), 200);
+        QCOMPARE(control<QSlider>(form, "TrackBar1")->minimum(), -4);
+        QCOMPARE(control<QSlider>(form, "TrackBar1")->maximum(), 4);
+        QVERIFY(form.width() >= 1016 && form.height() >= 713);
+    }
+
+    void closingUnchangedLeavesTheFirstStartLineAndRemovesWorkingFiles() {
+        fs::path folder = root_->path() / "c" / "lz3d";
+        {
+            TForm1 form;
+            form.show();
+            for (const char* name : {"t01.bmp", "t13.bmp", "x16.bmp", "x02.bmp"}) {
+                std::ofstream(folder / name) << "x";
+            }
+            std::ofstream(folder / "keep.bmp") << "x";
+            QTest::mouseClick(control<QPushButton>(form, "Button12"), Qt::LeftButton);
+            QVERIFY(!form.isVisible());
+        }
+        QCOMPARE(fileText(settingsPath()), std::string(kFirstStartLine));
+        for (const char* name : {"t01.bmp", "t13.bmp", "x16.bmp", "x02.bmp"}) {
+            QVERIFY2(!fs::exists(folder / name), name);
+        }
+        QVERIFY(fs::exists(folder / "keep.bmp"));
+        QVERIFY(errors().empty());
+    }
+
+    void aChangedPitchIsStoredAndShownAtTheNextStart() {
+        {
+            TForm1 form;
+            form.show();
+            retypePitch(form, QStringLiteral("21.25"));
+            QCOMPARE(label20(form), QStringLiteral("255"));
+            QVERIFY(form.close());
+        }
+        QCOMPARE(fileText(settingsPath()),
+                 std::string("0 0  2.12500000000000E+0001 0 0  2.87000000000000E+0002  "
+                             "2.00000000000000E+0002 0 0\r\n"));
+        scripted_->messages->clear();
+        TForm1 again;
+        QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("21.25"));
+        QCOMPARE(label20(again), QStringLiteral("255"));
+    }
+
+    void typingThePitchRecomputesAtEveryKeystroke() {
+        TForm1 form;
+        form.show();
+        QLineEdit* pitch = control<QComboBox>(form, "ComboBox1")->lineEdit();
+        pitch->setFocus();
+        pitch->selectAll();
+        QTest::keyClick(pitch, Qt::Key_Delete);
+        QCOMPARE(errors(), std::vector<std::string>{"'' is not a valid floating point value."});
+        QTest::keyClick(pitch, '4');
+        QCOMPARE(label20(form), QStringLiteral("248"));  // 2 x 4 x 31
+        QTest::keyClick(pitch, '2');
+        QCOMPARE(label20(form), QStringLiteral("252"));  // 2 x 42 x 3
+        QTest::keyClicks(pitch, QStringLiteral(".275"));
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(errors().size(), std::size_t{1});
+    }
+
+    void workedNumbersOfTheSettingsBoxes_data() {
+        QTest::addColumn<QString>("pitch");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("pixelWidth");
+        // The width box rounds, then caps on the width.
+        QTest::newRow("700 mm at 21.25") << "21.25" << "700" << "127.5" << 3514;
+        QTest::newRow("2000 mm at 21.25") << "21.25" << "2000" << "42.5" << 3346;
+        QTest::newRow("100 mm at 255 dpi") << "21.25" << "100" << "255" << 1004;
+        QTest::newRow("75.15") << "75.15" << "287" << "300.6" << 3397;
+        QTest::newRow("61.53") << "61.53" << "287" << "246.12" << 2781;
+    }
+    void workedNumbersOfTheSettingsBoxes() {
+        QFETCH(QString, pitch);
+        QFETCH(QString, width);
+        QFETCH(QString, label);
+        QFETCH(int, pixelWidth);
+        TForm1 form;
+        form.show();
+        retypePitch(form, pitch);
+        retype(control<QLineEdit>(form, "Edit2"), width);
+        QCOMPARE(label20(form), label);
+        QCOMPARE(form.settings().pixelWidth, pixelWidth);
+    }
+
+    void thePitchBoxTruncatesWhereTheWidthBoxRounds() {
+        writeSettings("0 0 21.25 0 0 100 200 0 0");
+        TForm1 form;
+        form.show();
+        QCOMPARE(form.settings().pixelWidth, 1003);
+        retypePitch(form, QStringLiteral("21.25"));
+        QCOMPARE(form.settings().pixelWidth, 1003);
+        QTest::keyClick(control<QLineEdit>(form, "Edit2"), Qt::Key_End);
+        QCOMPARE(form.settings().pixelWidth, 1004);  // any key release recomputes
+    }
+
+    void theHeightBoxCapsOnTheHeight() {
+        TForm1 form;
+        form.show();
+        retypePitch(form, QStringLiteral("21.25"));
+        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("700"));
+        QCOMPARE(label20(form), QStringLiteral("127.5"));
+        QCOMPARE(form.settings().pixelHeight, 3514);
+        QCOMPARE(edit2(form), QStringLiteral("287"));
+    }
+
+    void unitSwitchToInchesAndBack() {
+        TForm1 form;
+        form.show();
+        chooseUnit(form, 1);
+        QCOMPARE(edit2(form), QStringLiteral("11.299"));
+        QCOMPARE(edit3(form), QStringLiteral("7.8731"));
+        QCOMPARE(form.settings().savedHeight, lenzora::FixedCount{78739});
+        chooseUnit(form, 0);
+        QCOMPARE(edit2(form), QStringLiteral("286.9955"));
+        QCOMPARE(edit3(form), QStringLiteral("199.9756"));
+        QVERIFY(form.close());
+        QVERIFY(fileText(settingsPath()).find(" 0 0\r\n") != std::string::npos);
+    }
+
+    void pixelsUnitRewritesTheOtherBoxAndNeverCaps() {
+        TForm1 form;
+        form.show();
+        chooseUnit(form, 2);
+        QCOMPARE(edit2(form), QStringLiteral("2866"));
+        QCOMPARE(edit3(form), QStringLiteral("1997"));
+        retype(control<QLineEdit>(form, "Edit2"), QStringLiteral("9000.5"));
+        QCOMPARE(form.settings().pixelWidth, 9000);
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(edit3(form), QStringLiteral("1997"));
+        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("1500"));
+        QCOMPARE(edit2(form), QStringLiteral("9000"));  // W made whole, rewritten
+        QCOMPARE(form.settings().workingWidth, lenzora::FixedCount{90005000});
+    }
+
+    void notANumberChangesNothing_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("pitch") << "ComboBox1";
+        QTest::newRow("width") << "Edit2";
+        QTest::newRow("height") << "Edit3";
+    }
+    void notANumberChangesNothing() {
+        QFETCH(QString, box);
+        TForm1 form;
+        form.show();
+        const lenzora::OutputSettings before = form.settings();
+        QLineEdit* edit = box == "ComboBox1"
+                              ? control<QComboBox>(form, "ComboBox1")->lineEdit()
+                              : control<QLineEdit>(form, box.toLatin1().constData());
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("abc"));
+        QVERIFY(!errors().empty());
+        QCOMPARE(errors().back(), std::string("'abc' is not a valid floating point value."));
+        QCOMPARE(form.settings().resolution, before.resolution);
+        QCOMPARE(form.settings().pixelWidth, before.pixelWidth);
+        QCOMPARE(form.settings().pixelHeight, before.pixelHeight);
+        QCOMPARE(form.settings().savedWidth, before.savedWidth);
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+    }
+
+    void aPitchOfZeroIsIgnoredButStored() {
+        TForm1 form;
+        form.show();
+        retypePitch(form, QStringLiteral("0"));
+        // Only the emptied box on the way complained.
+        QCOMPARE(errors(), std::vector<std::string>{"'' is not a valid floating point value."});
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(form.settings().pitch, lenzora::FixedCount{422750});
+        QVERIFY(form.close());
+        QVERIFY(fileText(settingsPath()).find(" 0.00000000000000E+0000") != std::string::npos);
+        TForm1 again;  // a stored pitch of 0 restarts with the defaults
+        QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(label20(again), QStringLiteral("253.65"));
+    }
+
+    void closingWithABadPitchKeepsTheWindowAndTheFile() {
+        writeSettings("0 0 21.25 0 0 287 200 0 0");
+        TForm1 form;
+        form.show();
+        fs::path folder = settingsPath().parent_path();
+        std::ofstream(folder / "x01.bmp") << "x";
+        retypePitch(form, QStringLiteral("abc"));
+        errors().clear();
+        QVERIFY(!form.close());
+        QVERIFY(form.isVisible());
+        QCOMPARE(errors(), std::vector<std::string>{"'abc' is not a valid floating point value."});
+        QCOMPARE(fileText(settingsPath()), std::string("0 0 21.25 0 0 287 200 0 0"));
+        QVERIFY(fs::exists(folder / "x01.bmp"));
+        retypePitch(form, QStringLiteral("61.53"));
+        QVERIFY(form.close());
+        QVERIFY(fileText(settingsPath()).find("6.15300000000000E+0001") != std::string::npos);
+        QVERIFY(!fs::exists(folder / "x01.bmp"));
+    }
+
+    void aFailedStoreIsReportedAndTheProgramStillEnds() {
+        TForm1 form;
+        form.show();
+        fs::remove_all(settingsPath().parent_path());
+        QVERIFY(form.close());
+        QCOMPARE(errors(), std::vector<std::string>{"File not found."});
+    }
+
+    void damagedSettingsFilesStartWithTheDefaults_data() {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("letters") << "0 1 21.25 0 0 abc" << "Invalid numeric input.";
+        QTest::newRow("fraction in an integer field") << "0 1.5 21.25" << "Invalid numeric input.";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("negative pitch") << "0 1 -21.25 0 0 100 100 2 0" << "";
+    }
+    void damagedSettingsFilesStartWithTheDefaults() {
+        QFETCH(QString, content);
+        QFETCH(QString, error);
+        writeSettings(content.toStdString());
+        TForm1 form;
+        if (error.isEmpty()) {
+            QVERIFY(errors().empty());
+        } else {
+            QCOMPARE(errors(), std::vector<std::string>{error.toStdString()});
+        }
+        QCOMPARE(control<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(edit2(form), QStringLiteral("287"));
+        QVERIFY(control<QRadioButton>(form, "RadioButton1")->isChecked());
+        QCOMPARE(form.settings().resolution, lenzora::FixedCount{2536500});
+    }
+
+    void storedModeAndUnitAreRestored() {
+        writeSettings("4 5 21.25 6 7 11.299 7.8739 1 -2\r\n");
+        {
+            TForm1 form;
+            QVERIFY(control<QRadioButton>(form, "RadioButton2")->isChecked());
+            QCOMPARE(form.settings().mode, 1);
+            QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentText(), QStringLiteral("Inch"));
+            QCOMPARE(edit2(form), QStringLiteral("11.299"));
+            QCOMPARE(edit3(form), QStringLiteral("7.8739"));
+            QCOMPARE(control<QSlider>(form, "TrackBar1")->value(), -2);
+            QCOMPARE(form.settings().pixelWidth, 2881);  // 11.299 in at 255 dpi
+            QVERIFY(form.close());
+        }
+        QCOMPARE(fileText(settingsPath()),
+                 std::string("4 1  2.12500000000000E+0001 6 7  1.12990000000000E+0001  "
+                             "7.87390000000000E+0000 1 -2\r\n"));
+    }
+
+    void anUnlistedUnitSelectsNothingAndKeepsThePixelSize() {
+        writeSettings("0 0 42.275 0 0 287 200 9 0");
+        TForm1 form;
+        QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentIndex(), -1);
+        QCOMPARE(form.settings().pixelWidth, 0);
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QVERIFY(form.close());
+        QVERIFY(fileText(settingsPath()).find(" -1 0\r\n") != std::string::npos);
+    }
+
+    void theModeButtonsSetTheMode() {
+        TForm1 form;
+        form.show();
+        auto* rows = control<QRadioButton>(form, "RadioButton2");
+        QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(8, rows->height() / 2));
+        QCOMPARE(form.settings().mode, 1);
+        auto* columns = control<QRadioButton>(form, "RadioButton1");
+        QTest::mouseClick(columns, Qt::LeftButton, {}, QPoint(8, columns->height() / 2));
+        QCOMPARE(form.settings().mode, 0);
+    }
+
+    void frameLoadingRecomputesTheResolution() {
+        TForm1 form;
+        form.FrameLoaded(3);
+        QCOMPARE(form.settings().frameCount, 3);
+        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        form.FrameLoaded(4);
+        QCOMPARE(label20(form), QStringLiteral("169.1"));
+        form.FrameLoaded(3);
+        QCOMPARE(form.settings().frameCount, 4);
+        form.FrameLoaded(10);
+        QCOMPARE(label20(form), QStringLiteral("422.75"));
+    }
+
+    void enterComposesUnlessAnotherButtonHasTheFocus() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QSignalSpy compose(control<QPushButton>(form, "BitBtn1"), &QPushButton::clicked);
+        auto* edit = control<QLineEdit>(form, "Edit2");
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(compose.count(), 1);
+        QTest::keyClick(control<QComboBox>(form, "ComboBox1")->lineEdit(), Qt::Key_Enter);
+        QCOMPARE(compose.count(), 2);
+        QCOMPARE(control<QComboBox>(form, "ComboBox1")->count(), 4);  // nothing added to the list
+
+        auto* quit = control<QPushButton>(form, "Button12");
+        QSignalSpy quitSpy(quit, &QPushButton::clicked);
+        quit->setFocus();
+        QTest::keyClick(quit, Qt::Key_Return);
+        QCOMPARE(compose.count(), 2);
+        QCOMPARE(quitSpy.count(), 1);
+    }
+
+    void theLinkLabelOpensTheWebPage() {
+        TForm1 form;
+        form.show();
+        QTest::mouseClick(control<QLabel>(form, "Label3"), Qt::LeftButton);
+        QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});
+        QCOMPARE(scripted_->shell->opened[0].first,
+                 std::string("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));
+        QCOMPARE(scripted_->shell->opened[0].second, std::string(lenzora::ui::kMakerWebAddress));
+        QCOMPARE(control<QLabel>(form, "Label3")->text(),
+                 QString::fromLatin1(lenzora::ui::kMakerWebAddress));
+    }
+
+    void exitAcceleratorCloses() {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::keyClick(&form, Qt::Key_E, Qt::AltModifier);
+        QTRY_VERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
