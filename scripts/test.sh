@@ -11,7 +11,7 @@ jobs=$(nproc)
 echo "== core tests under ASan + UBSan"
 cmake --preset asan-ubsan >/dev/null
 cmake --build --preset asan-ubsan -j "$jobs"
-ctest --preset asan-ubsan -L core -j "$jobs" --timeout 600 | tail -n 3
+ctest --preset asan-ubsan -L core -j "$jobs" --timeout 600 | tail -n 15
 
 echo "== all tests"
 cmake --preset dev >/dev/null
