@@ -1,0 +1,24 @@
+#pragma once
+// BMP files to and from memory. Reading accepts the core (12-byte) header and information
+// headers of 40 bytes or more; depths 1, 4, 8, 16, 24 and 32; uncompressed, bit fields, RLE8
+// and RLE4; bottom-up and top-down rows. Writing gives the plain 40-byte-header layout.
+
+#include <cstdint>
+#include <span>
+
+#include "platform/file_io.h"
+#include "raster/raster_image.h"
+
+namespace lenzora::raster {
+
+inline constexpr const char* kBitmapNotValid = "Bitmap image is not valid";
+
+// Throws Error(kBitmapNotValid) for anything that is not a readable BMP file. Header sizes are
+// checked before anything is allocated; a file never gets an image larger than its data can
+// describe.
+RasterImage decodeBmp(std::span<const std::uint8_t> file);
+
+// 16- and 32-bit files are held as 32-bit blue, green, red, unused.
+Bytes encodeBmp(const RasterImage& image);
+
+}  // namespace lenzora::raster

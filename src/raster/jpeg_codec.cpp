@@ -1,0 +1,330 @@
+#include "raster/jpeg_codec.h"
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <cstddef>
+#include <cstdio>
+#include <csetjmp>
+#include <string>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "platform/error.h"
+#include "raster/pixel_rows.h"
+
+namespace lenzora::raster {
+namespace {
+
+// The library may use this much memory for whole-image buffers (progressive files); a file that
+// needs more is refused with the library's own error rather than exhausting the machine.
+constexpr long kLibraryMemory = 1024L << 20;
+// More scans than any real progressive file has; each scan costs a pass over the image.
+constexpr int kMaxScans = 1000;
+// The decoded image may take this much, or 1024 bytes per byte of file, whichever is more.
+constexpr std::uint64_t kFreeImageBytes = 64ull << 20;
+constexpr std::uint64_t kImageBytesPerInputByte = 1024;
+
+constexpr int kQuantisedColours = 236;
+
+[[noreturn]] void throwJpegError(int code) {
+    throw Error("JPEG error #" + std::to_string(code));
+}
+
+// The library reports errors by calling error_exit, which must not return. It jumps back to
+// the guarded call, which turns the message number into an Error once the library's frames
+// are gone.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+void onErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings are quiet, except that data ending before the image does is an error.
+void onMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) onErrorExit(cinfo);
+    cinfo->err->num_warnings++;
+}
+
+void onOutputMessage(j_common_ptr) {}
+
+void onProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+        cinfo->err->msg_code = JERR_BAD_PROGRESSION;
+        onErrorExit(cinfo);
+    }
+}
+
+void installErrorManager(ErrorManager& errors) {
+    jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = onErrorExit;
+    errors.pub.emit_message = onMessage;
+    errors.pub.output_message = onOutputMessage;
+}
+
+// Runs libjpeg calls; an error inside them ends here as Error("JPEG error #N"). The callable
+// must not own anything with a destructor: the jump skips its frame. Keeping setjmp in this
+// small frame leaves the callers' variables out of its reach.
+template <class Calls>
+void guarded(ErrorManager& errors, Calls&& calls) {
+    if (setjmp(errors.jump) != 0) throwJpegError(errors.pub.msg_code);
+    calls();
+}
+
+class Decompressor {
+public:
+    Decompressor() {
+        installErrorManager(errors_);
+        cinfo_.err = &errors_.pub;
+        guarded(errors_, [&] { jpeg_create_decompress(&cinfo_); });
+        created_ = true;
+    }
+    ~Decompressor() {
+        if (created_) jpeg_destroy_decompress(&cinfo_);
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+
+    jpeg_decompress_struct cinfo_{};
+    ErrorManager errors_{};
+    jpeg_progress_mgr progress_{};
+
+private:
+    bool created_ = false;
+};
+
+// CMYK rows (Adobe files store the inks inverted) to blue, green, red.
+void cmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::uint32_t count, bool inverted) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        unsigned c = cmyk[4 * i], m = cmyk[4 * i + 1], y = cmyk[4 * i + 2], k = cmyk[4 * i + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        // Each value is now the share of light the ink lets through.
+        bgr[3 * i] = static_cast<std::uint8_t>((y * k + 127) / 255);
+        bgr[3 * i + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        bgr[3 * i + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+    }
+}
+
+}  // namespace
+
+RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel) {
+    Decompressor d;
+    jpeg_decompress_struct& cinfo = d.cinfo_;
+    ErrorManager& errors = d.errors_;
+    cinfo.mem->max_memory_to_use = kLibraryMemory;
+    d.progress_.progress_monitor = onProgress;
+    cinfo.progress = &d.progress_;
+
+    guarded(errors, [&] {
+        jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+        jpeg_read_header(&cinfo, TRUE);
+    });
+
+    // Full size, block smoothing, accurate integer transform, fancy upsampling, one pass.
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+    cinfo.do_block_smoothing = TRUE;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = TRUE;
+    cinfo.buffered_image = FALSE;
+
+    bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    bool quantised = grey || (!cmyk && displayBitsPerPixel <= 8);
+    if (grey) {
+        cinfo.out_color_space = JCS_GRAYSCALE;
+    } else if (cmyk) {
+        cinfo.out_color_space = JCS_CMYK;
+    } else {
+        cinfo.out_color_space = quantised ? JCS_RGB : JCS_EXT_BGR;
+    }
+    if (quantised) {
+        cinfo.quantize_colors = TRUE;
+        cinfo.two_pass_quantize = FALSE;
+        cinfo.desired_number_of_colors = kQuantisedColours;
+    }
+    guarded(errors, [&] { jpeg_calc_output_dimensions(&cinfo); });
+
+    PixelFormat format = quantised ? PixelFormat::Indexed8 : PixelFormat::Bgr24;
+    auto width = static_cast<std::int32_t>(cinfo.output_width);
+    auto height = static_cast<std::int32_t>(cinfo.output_height);
+    std::uint64_t imageBytes =
+        std::uint64_t(RasterImage::strideFor(format, width)) * std::uint64_t(height);
+    if (imageBytes > kFreeImageBytes && imageBytes / kImageBytesPerInputByte > file.size())
+        throwJpegError(JERR_IMAGE_TOO_BIG);
+    RasterImage image;
+    image.allocate(format, width, height);
+    std::vector<std::uint8_t> cmykRows;
+    std::vector<JSAMPROW> rows;
+
+    guarded(errors, [&] { jpeg_start_decompress(&cinfo); });
+    if (cmyk) cmykRows.resize(std::size_t(cinfo.output_width) * 4 * cinfo.rec_outbuf_height);
+    rows.resize(static_cast<std::size_t>(cinfo.rec_outbuf_height));
+    bool inverted = cinfo.saw_Adobe_marker != 0;
+    for (;;) {
+        JDIMENSION first = cinfo.output_scanline;
+        if (first >= cinfo.output_height) break;
+        JDIMENSION want = std::min<JDIMENSION>(static_cast<JDIMENSION>(rows.size()),
+                                               cinfo.output_height - first);
+        for (JDIMENSION i = 0; i < want; ++i)
+            rows[i] = cmyk ? cmykRows.data() + std::size_t(i) * 4 * cinfo.output_width
+                           : image.row(static_cast<std::int32_t>(first + i));
+        JDIMENSION got = 0;
+        guarded(errors, [&] { got = jpeg_read_scanlines(&cinfo, rows.data(), want); });
+        if (cmyk) {
+            for (JDIMENSION i = 0; i < got; ++i)
+                cmykToBgr(rows[i], image.row(static_cast<std::int32_t>(first + i)),
+                          cinfo.output_width, inverted);
+        }
+        if (got == 0) throwJpegError(JWRN_JPEG_EOF);
+    }
+    if (quantised) {
+        std::vector<Colour> palette;
+        for (int i = 0; i < cinfo.actual_number_of_colors; ++i) {
+            if (grey) {
+                std::uint8_t level = cinfo.colormap[0][i];
+                palette.push_back(Colour{level, level, level});
+            } else {
+                palette.push_back(Colour::rgb(cinfo.colormap[0][i], cinfo.colormap[1][i],
+                                              cinfo.colormap[2][i]));
+            }
+        }
+        image.setPalette(std::move(palette));
+    }
+    guarded(errors, [&] { jpeg_finish_decompress(&cinfo); });
+    return image;
+}
+
+RasterImage LoadJpegFile(const std::filesystem::path& path) {
+    Bytes bytes;
+    try {
+        bytes = readWholeFile(path);
+    } catch (const Error& e) {
+        throw Error("Cannot open file \"" + path.string() + "\". " + e.what());
+    }
+    return decodeJpeg(bytes);
+}
+
+namespace {
+
+// Collects the encoder's output in a growing byte buffer.
+struct BufferDestination {
+    jpeg_destination_mgr pub;
+    Bytes* out;
+    std::vector<std::uint8_t> chunk;
+};
+
+void onInitDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
+    dest->pub.next_output_byte = dest->chunk.data();
+    dest->pub.free_in_buffer = dest->chunk.size();
+}
+
+boolean onEmptyBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
+    dest->out->insert(dest->out->end(), dest->chunk.begin(), dest->chunk.end());
+    dest->pub.next_output_byte = dest->chunk.data();
+    dest->pub.free_in_buffer = dest->chunk.size();
+    return TRUE;
+}
+
+void onTermDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
+    std::size_t used = dest->chunk.size() - dest->pub.free_in_buffer;
+    dest->out->insert(dest->out->end(), dest->chunk.begin(),
+                      dest->chunk.begin() + static_cast<std::ptrdiff_t>(used));
+}
+
+class Compressor {
+public:
+    Compressor() {
+        installErrorManager(errors_);
+        cinfo_.err = &errors_.pub;
+        guarded(errors_, [&] { jpeg_create_compress(&cinfo_); });
+        created_ = true;
+    }
+    ~Compressor() {
+        if (created_) jpeg_destroy_compress(&cinfo_);
+    }
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+
+    jpeg_compress_struct cinfo_{};
+    ErrorManager errors_{};
+
+private:
+    bool created_ = false;
+};
+
+}  // namespace
+
+Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options) {
+    Bytes out;
+    Compressor c;
+    jpeg_compress_struct& cinfo = c.cinfo_;
+    ErrorManager& errors = c.errors_;
+    BufferDestination dest{};
+    dest.out = &out;
+    dest.chunk.resize(1 << 16);
+    dest.pub.init_destination = onInitDestination;
+    dest.pub.empty_output_buffer = onEmptyBuffer;
+    dest.pub.term_destination = onTermDestination;
+    cinfo.dest = &dest.pub;
+
+    cinfo.image_width = static_cast<JDIMENSION>(std::max(image.width(), 0));
+    cinfo.image_height = static_cast<JDIMENSION>(std::max(image.height(), 0));
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    guarded(errors, [&] {
+        jpeg_set_defaults(&cinfo);
+        jpeg_set_quality(&cinfo, options.quality, TRUE);
+    });
+    // Full chroma resolution: every component sampled 1 × 1.
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        cinfo.comp_info[i].h_samp_factor = 1;
+        cinfo.comp_info[i].v_samp_factor = 1;
+    }
+    if (options.dotsPerInch > 0) {
+        cinfo.density_unit = 1;  // dots per inch
+        auto dpi = static_cast<UINT16>(std::min(options.dotsPerInch, 65535));
+        cinfo.X_density = dpi;
+        cinfo.Y_density = dpi;
+    }
+    guarded(errors, [&] { jpeg_start_compress(&cinfo, TRUE); });
+
+    // Other formats go through one row of blue, green, red.
+    bool direct = image.format() == PixelFormat::Bgr24;
+    std::vector<std::uint8_t> bgr;
+    std::vector<std::int32_t> columns;
+    detail::PaletteTable table = detail::paletteTable(image.palette());
+    if (!direct) {
+        bgr.resize(3 * std::size_t(cinfo.image_width));
+        for (std::int32_t x = 0; x < image.width(); ++x) columns.push_back(x);
+    }
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto y = static_cast<std::int32_t>(cinfo.next_scanline);
+        JSAMPROW row;
+        if (direct) {
+            row = const_cast<JSAMPROW>(image.row(y));
+        } else {
+            detail::gatherBgr(image.format(), table, image.row(y), columns.data(), image.width(),
+                              bgr.data());
+            row = bgr.data();
+        }
+        guarded(errors, [&] { jpeg_write_scanlines(&cinfo, &row, 1); });
+    }
+    guarded(errors, [&] { jpeg_finish_compress(&cinfo); });
+    return out;
+}
+
+}  // namespace lenzora::raster

@@ -1,0 +1,32 @@
+#pragma once
+// JPEG files to and from memory, through libjpeg (the only place the library is used).
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "platform/file_io.h"
+#include "raster/raster_image.h"
+
+namespace lenzora::raster {
+
+// A colour file gives a 24-bit image; a grey-scale file an 8-bit indexed image of at most 236
+// grey levels; a CMYK or YCCK file is converted to 24-bit colour. Decoding a colour file for a
+// display of 8 bits per pixel or fewer gives an 8-bit image of at most 236 colours. Any decoder
+// error, and data that ends before the image does, throws Error("JPEG error #N") with the
+// library's message number.
+RasterImage decodeJpeg(std::span<const std::uint8_t> file,
+                       int displayBitsPerPixel = kDisplayBitsPerPixel);
+
+// Reads and decodes a JPEG file.
+RasterImage LoadJpegFile(const std::filesystem::path& path);
+
+struct JpegOptions {
+    int quality = 90;
+    int dotsPerInch = 0;  // 0: the encoder's default density fields
+};
+
+// Baseline, three components, no chroma subsampling.
+Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options = {});
+
+}  // namespace lenzora::raster

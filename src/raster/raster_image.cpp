@@ -1,0 +1,122 @@
+#include "raster/raster_image.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "raster/pixel_rows.h"
+
+namespace lenzora::raster {
+
+int bitsPerPixel(PixelFormat format) {
+    switch (format) {
+        case PixelFormat::Indexed1: return 1;
+        case PixelFormat::Indexed4: return 4;
+        case PixelFormat::Indexed8: return 8;
+        case PixelFormat::Bgr24: return 24;
+        case PixelFormat::Bgrx32: return 32;
+    }
+    return 24;
+}
+
+bool isIndexed(PixelFormat format) { return bitsPerPixel(format) <= 8; }
+
+std::size_t RasterImage::strideFor(PixelFormat format, std::int32_t width) {
+    if (width <= 0) return 0;
+    std::uint64_t bits = std::uint64_t(width) * std::uint64_t(bitsPerPixel(format));
+    return static_cast<std::size_t>((bits + 31) / 32 * 4);
+}
+
+namespace {
+
+std::vector<Colour> defaultPalette(PixelFormat format) {
+    std::vector<Colour> palette;
+    if (!isIndexed(format)) return palette;
+    int entries = 1 << bitsPerPixel(format);
+    for (int i = 0; i < entries; ++i) {
+        auto level = static_cast<std::uint8_t>(i * 255 / (entries - 1));
+        palette.push_back(Colour{level, level, level});
+    }
+    return palette;
+}
+
+}  // namespace
+
+void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t height) {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == 0 || height == 0) width = height = 0;
+    std::size_t stride = strideFor(format, width);
+    if (height > 0 && stride > std::numeric_limits<std::size_t>::max() / std::size_t(height))
+        throw std::bad_alloc();
+    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height));
+    pixels_ = std::move(pixels);
+    format_ = format;
+    width_ = width;
+    height_ = height;
+    stride_ = stride;
+    palette_.clear();
+}
+
+void RasterImage::CreateImage(PixelFormat format, std::int32_t width, std::int32_t height) {
+    allocate(format, width, height);
+    palette_ = defaultPalette(format);
+    fillArea(0, 0, width_, height_, kWhite);
+}
+
+void RasterImage::ResizeImage(std::int32_t width, std::int32_t height) {
+    RasterImage resized;
+    resized.allocate(format_, width, height);
+    resized.palette_ = palette_;
+    resized.fillArea(0, 0, resized.width_, resized.height_, fillColour_);
+    std::int32_t keepWidth = std::min(width_, resized.width_);
+    std::int32_t keepHeight = std::min(height_, resized.height_);
+    for (std::int32_t y = 0; y < keepHeight; ++y)
+        detail::copyPixels(resized.row(y), 0, row(y), 0, keepWidth, format_);
+    pixels_ = std::move(resized.pixels_);
+    width_ = resized.width_;
+    height_ = resized.height_;
+    stride_ = resized.stride_;
+}
+
+void RasterImage::CopyFrom(const RasterImage& source) {
+    if (&source == this) return;
+    pixels_ = source.pixels_;
+    palette_ = source.palette_;
+    format_ = source.format_;
+    width_ = source.width_;
+    height_ = source.height_;
+    stride_ = source.stride_;
+}
+
+void RasterImage::fillArea(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                           Colour colour) {
+    if (x1 <= x0 || y1 <= y0) return;
+    std::uint32_t value = detail::valueFor(format_, palette_, colour);
+    detail::fillRow(row(y0), format_, x0, x1, value);
+    std::size_t first = static_cast<std::size_t>(x0) * bitsPerPixel(format_) / 8;
+    std::size_t last = (static_cast<std::size_t>(x1) * bitsPerPixel(format_) + 7) / 8;
+    // Whole bytes of the first row repeat for the others; partial edge bytes of sub-byte
+    // formats are filled row by row.
+    bool byteAligned = (static_cast<std::size_t>(x0) * bitsPerPixel(format_)) % 8 == 0 &&
+                       (static_cast<std::size_t>(x1) * bitsPerPixel(format_)) % 8 == 0;
+    for (std::int32_t y = y0 + 1; y < y1; ++y) {
+        if (byteAligned)
+            std::copy(row(y0) + first, row(y0) + last, row(y) + first);
+        else
+            detail::fillRow(row(y), format_, x0, x1, value);
+    }
+}
+
+std::uint32_t RasterImage::pixelValue(std::int32_t x, std::int32_t y) const {
+    return detail::readValue(row(y), x, format_);
+}
+
+Colour RasterImage::pixel(std::int32_t x, std::int32_t y) const {
+    std::uint32_t value = pixelValue(x, y);
+    if (isIndexed(format_)) return value < palette_.size() ? palette_[value] : kBlack;
+    return Colour{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                  static_cast<std::uint8_t>(value >> 16)};
+}
+
+}  // namespace lenzora::raster

@@ -1,0 +1,180 @@
+#pragma once
+// The raster image every picture of the program lives in, and the operations that draw on it.
+//
+// Pixels are held as a device-independent bitmap would hold them: rows top to bottom, each
+// row padded to a multiple of four bytes, sub-byte pixels packed from the most significant
+// bit. That makes BMP reading and writing a row copy, and lets every operation work on whole
+// rows.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lenzora::raster {
+
+struct Colour {
+    std::uint8_t blue = 0;
+    std::uint8_t green = 0;
+    std::uint8_t red = 0;
+
+    static constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return Colour{b, g, r};
+    }
+    friend bool operator==(const Colour&, const Colour&) = default;
+};
+
+inline constexpr Colour kBlack = Colour::rgb(0, 0, 0);
+inline constexpr Colour kWhite = Colour::rgb(255, 255, 255);
+
+// What one pixel is made of.
+enum class PixelFormat : std::uint8_t {
+    Indexed1,  // 1 bit per pixel through a palette; a created one is black (0) and white (1)
+    Indexed4,  // only from files
+    Indexed8,  // from files and grey-scale JPEGs
+    Bgr24,     // 24-bit colour: blue, green, red
+    Bgrx32,    // 16- and 32-bit files: blue, green, red, one unused byte
+};
+
+int bitsPerPixel(PixelFormat format);
+bool isIndexed(PixelFormat format);
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// Covers left <= x < right and top <= y < bottom.
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+
+    std::int64_t width() const { return std::int64_t{right} - left; }
+    std::int64_t height() const { return std::int64_t{bottom} - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Stretching into a surface of this many bits per pixel or fewer averages colour sources
+// (HALFTONE); deeper surfaces sample the nearest pixel. Images in memory count as the display.
+inline constexpr int kDisplayBitsPerPixel = 32;
+
+class RasterImage {
+public:
+    RasterImage() = default;
+
+    // --- the image itself ------------------------------------------------------------------
+
+    // Replaces the image by a new white one. A 1-bit image gets the black-and-white palette,
+    // an 8- or 4-bit one an even grey ramp.
+    void CreateImage(PixelFormat format, std::int32_t width, std::int32_t height);
+
+    // Keeps the pixels common to the old and new size, anchored top-left; the added area takes
+    // the current fill colour. The format stays.
+    void ResizeImage(std::int32_t width, std::int32_t height);
+
+    // Makes this image an independent copy of `source` (size, format, palette, pixels).
+    void CopyFrom(const RasterImage& source);
+
+    std::int32_t width() const { return width_; }
+    std::int32_t height() const { return height_; }
+    bool empty() const { return width_ <= 0 || height_ <= 0; }
+    PixelFormat format() const { return format_; }
+    const std::vector<Colour>& palette() const { return palette_; }
+
+    // --- drawing state ---------------------------------------------------------------------
+
+    void SetFillColour(Colour colour) { fillColour_ = colour; }
+    void SetLineColour(Colour colour) { lineColour_ = colour; }
+    void SetLineWidth(std::int32_t width) { lineWidth_ = width; }
+    void SetFontSize(double points) { fontPoints_ = points; }
+    void SetFontColour(Colour colour) { fontColour_ = colour; }
+    // Empty: the toolkit's default face.
+    void SetFontFamily(std::string family) { fontFamily_ = std::move(family); }
+
+    Colour fillColour() const { return fillColour_; }
+    Colour lineColour() const { return lineColour_; }
+    std::int32_t lineWidth() const { return lineWidth_; }
+    double fontSize() const { return fontPoints_; }
+    Colour fontColour() const { return fontColour_; }
+    const std::string& fontFamily() const { return fontFamily_; }
+
+    // --- drawing (clipped to the image, never an error) -----------------------------------
+
+    // Fills the rectangle with the fill colour and draws its 1-pixel border inside it in the
+    // line colour.
+    void DrawRectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+                       std::int32_t bottom);
+
+    // Joins the points with lines of the line colour and width.
+    void DrawPolyline(const std::vector<Point>& points);
+
+    // Draws UTF-8 text with its top-left corner at (x, y) in the current font on a background
+    // of the fill colour. On a 1-bit image the glyphs are black where they cover a pixel.
+    void DrawText(std::int32_t x, std::int32_t y, std::string_view text);
+
+    // Copies sourceRect of `source` onto destRect. Equal sizes copy pixel for pixel and skip
+    // the parts of sourceRect outside the source; different sizes stretch by the stretch rule.
+    void CopyArea(const Rect& destRect, const RasterImage& source, const Rect& sourceRect);
+
+    // Pixel-exact copy of the whole source with its top-left corner at (x, y).
+    void DrawImageAt(std::int32_t x, std::int32_t y, const RasterImage& source);
+
+    // Maps the whole source onto destRect by the stretch rule: nearest pixel for colour
+    // sources, black wins for 1-bit sources, area averaging for colour sources drawn onto a
+    // surface of deviceBitsPerPixel <= 8.
+    void StretchImage(const Rect& destRect, const RasterImage& source,
+                      int deviceBitsPerPixel = kDisplayBitsPerPixel);
+
+    // --- files -----------------------------------------------------------------------------
+
+    // Replaces the image by the BMP file's content, in the file's own format and palette.
+    void LoadBmpFile(const std::filesystem::path& path);
+    void SaveBmpFile(const std::filesystem::path& path) const;
+
+    // --- pixels, for codecs and checks -----------------------------------------------------
+
+    std::size_t stride() const { return stride_; }
+    std::uint8_t* row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    const std::uint8_t* row(std::int32_t y) const {
+        return pixels_.data() + static_cast<std::size_t>(y) * stride_;
+    }
+    // The colour of one pixel (palette colour for indexed images; black for an index the
+    // palette lacks).
+    Colour pixel(std::int32_t x, std::int32_t y) const;
+    // The stored value of one pixel: the palette index, or the colour bytes packed as
+    // blue | green << 8 | red << 16.
+    std::uint32_t pixelValue(std::int32_t x, std::int32_t y) const;
+
+    // For decoders: an image of the given format with rows of unspecified content (zero).
+    // The palette is set separately.
+    void allocate(PixelFormat format, std::int32_t width, std::int32_t height);
+    void setPalette(std::vector<Colour> palette) { palette_ = std::move(palette); }
+
+    // Bytes a row of `width` pixels of `format` takes, padded to four bytes.
+    static std::size_t strideFor(PixelFormat format, std::int32_t width);
+
+private:
+    // Fills pixels [x0, x1) of rows [y0, y1) (already clipped) with the value closest to colour.
+    void fillArea(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+                  Colour colour);
+
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    PixelFormat format_ = PixelFormat::Bgr24;
+    std::size_t stride_ = 0;
+    std::vector<std::uint8_t> pixels_;
+    std::vector<Colour> palette_;
+
+    Colour fillColour_ = kWhite;
+    Colour lineColour_ = kBlack;
+    std::int32_t lineWidth_ = 1;
+    double fontPoints_ = 8.0;
+    Colour fontColour_ = kBlack;
+    std::string fontFamily_;
+};
+
+}  // namespace lenzora::raster
