@@ -66,3 +66,11 @@ BusyCursor::BusyCursor() { platform::services().cursor->setBusy(true); }
 BusyCursor::~BusyCursor() { platform::services().cursor->setBusy(false); }
 
 }  // namespace lenzora
+
+#include "platform/web_page.h"
+
+namespace lenzora {
+
+void openMakerWebPage() { platform::services().shell->openWebPage(kBrowserPath, kMakerWebAddress); }
+
+}  // namespace lenzora

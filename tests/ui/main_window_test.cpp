@@ -20,6 +20,7 @@
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
+#include "platform/web_page.h"
 #include "support/temp_dir.h"
 
 using lenzora::ui::TForm1;
@@ -438,9 +439,9 @@ private slots:
         QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});
         QCOMPARE(scripted_->shell->opened[0].first,
                  std::string("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));
-        QCOMPARE(scripted_->shell->opened[0].second, std::string(lenzora::ui::kMakerWebAddress));
+        QCOMPARE(scripted_->shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
         QCOMPARE(control<QLabel>(form, "Label3")->text(),
-                 QString::fromLatin1(lenzora::ui::kMakerWebAddress));
+                 QString::fromLatin1(lenzora::kMakerWebAddress));
     }
 
     void exitAcceleratorCloses() {

@@ -20,11 +20,14 @@
 #include "app/ui/clickable_label.h"
 #include "app/ui/slot_layout.h"
 #include "app/working_files.h"
+#include "help/TForm3.h"
+#include "help/TForm5.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/handler_guard.h"
 #include "platform/services.h"
+#include "platform/web_page.h"
 
 namespace lenzora::ui {
 namespace {
@@ -224,6 +227,8 @@ void TForm1::buildOutputColumn() {
     Button4->setEnabled(false);
     Button14->setEnabled(false);
 
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
 }
 
@@ -380,11 +385,21 @@ void TForm1::FrameLoaded(int slot) {
     RecalcResolution();
 }
 
+// Every click opens a new window, owned by this one and kept until the program ends.
+void TForm1::Button5Click() {
+    auto* window = new help::TForm3(this);
+    window->show();
+}
+
+void TForm1::Button9Click() {
+    auto* window = new help::TForm5(this);
+    window->useDialogBorder();
+    window->show();
+}
+
 void TForm1::Button12Click() { close(); }
 
-void TForm1::Label3Click() {
-    platform::services().shell->openWebPage(kBrowserPath, kMakerWebAddress);
-}
+void TForm1::Label3Click() { openMakerWebPage(); }
 
 void TForm1::StatusBar1MouseMove() {}
 

@@ -22,11 +22,6 @@ namespace lenzora::ui {
 
 class ClickableLabel;
 
-// The maker's web page and help line, shown by the link label and the status bar.
-inline constexpr const char* kMakerWebAddress = "https://lenzora.example/";
-inline constexpr const char* kMakerHelpLine = "400-000-0000";
-inline constexpr const char* kBrowserPath = "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE";
-
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -53,6 +48,8 @@ public slots:
     void TrackBar1Change();
     void RecalcResolution();
 
+    void Button5Click();
+    void Button9Click();
     void Button12Click();
     void Label3Click();
     void StatusBar1MouseMove();

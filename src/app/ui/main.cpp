@@ -1,9 +1,10 @@
 // The desktop program: an empty application title (blank message box captions), the
-// Windows font names mapped to installed faces, then the main window.
+// Windows font names mapped to installed faces, then the start-up with its splash screen.
 
 #include <QApplication>
+#include <QIcon>
 
-#include "app/ui/TForm1.h"
+#include "app/ui/start_up.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/qt/qt_services.h"
 
@@ -11,10 +12,11 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lenzora"));
     QApplication::setApplicationDisplayName(QString());
+    QApplication::setDesktopFileName(QStringLiteral("lenzora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/lenzora.png")));
     lenzora::platform::registerFontSubstitutions();
     lenzora::platform::ScopedServices services(lenzora::platform::qtServices());
 
-    lenzora::ui::TForm1 form;
-    form.show();
+    std::unique_ptr<lenzora::ui::TForm1> form = lenzora::ui::startProgram();
     return QApplication::exec();
 }

@@ -1,0 +1,30 @@
+#pragma once
+// The 16 frame slots: each is empty or names a BMP file (the user's own, or the working
+// copy of a JPEG frame).
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace lenzora {
+
+inline constexpr int kFrameSlots = 16;
+
+struct FrameSlots {
+    std::array<std::string, kFrameSlots> paths;  // index 0 is slot 1
+
+    std::string& operator[](int slot) { return paths[static_cast<std::size_t>(slot - 1)]; }
+    const std::string& operator[](int slot) const {
+        return paths[static_cast<std::size_t>(slot - 1)];
+    }
+};
+
+// From the last "." to the end, unless a "\", "/" or ":" follows it; otherwise empty.
+std::string fileExtension(std::string_view path);
+
+enum class FrameKind { Jpeg, Bmp, Unaccepted };
+
+// By extension, case and all: ".jpg" and ".JPG" are JPEG, ".bmp" is BMP, nothing else is taken.
+FrameKind frameKindOf(std::string_view path);
+
+}  // namespace lenzora

@@ -1,0 +1,88 @@
+#include "interlace/interlace_frames.h"
+
+#include "app/numbers.h"
+#include "app/output_settings.h"
+#include "app/working_files.h"
+#include "interlace/prepare_frame.h"
+#include "platform/drive_paths.h"
+
+namespace lenzora {
+namespace {
+
+// A BMP file counts its bytes in 32 bits; the band of the calibration lines may add up to
+// 4 lens periods of 16 frames of the widest strips to one side.
+bool fitsABmpFile(std::int64_t width, std::int64_t height) {
+    const std::int64_t stride = (width * 3 + 3) / 4 * 4;
+    return stride * height + 54 < (std::int64_t{1} << 32);
+}
+
+void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p,
+                      const ComposeState& st, raster::RasterImage& composite) {
+    std::int32_t x = (q - 1) * s;
+    std::int32_t u = 0;
+    do {
+        composite.CopyArea({x, 0, x + s, st.scaledH}, strip, {u, 0, u + s, st.scaledH});
+        x += p;
+        u += s;
+    } while (x <= st.W);
+}
+
+void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
+                   ComposeProgress& progress, raster::RasterImage& composite) {
+    std::int32_t y = (q - 1) * s;
+    std::int32_t v = 0;
+    do {
+        composite.CopyArea({0, y, st.scaledW, y + s}, strip, {0, v, st.scaledW, v + s});
+        progress.advance();
+        y += p;
+        v += s;
+    } while (y <= st.H);
+}
+
+}  // namespace
+
+std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
+                                             int stripWidth) {
+    if (W < frameCount || H < frameCount || W < 1 || H < 1) return std::string(kOutputTooSmall);
+    const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
+    if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band)) {
+        return std::string(kOutputTooLarge);
+    }
+    return std::nullopt;
+}
+
+void interlaceFrames(const FrameSlots& slots, int frameCount, int stripWidth, int mode,
+                     ComposeState& state, ComposeProgress& progress,
+                     raster::RasterImage& composite) {
+    for (int k = 1; k <= kFrameSlots; ++k) {
+        if (k <= frameCount) PrepareFrame(slots[k], stripFilePath(k), frameCount, mode, state);
+        progress.advance();
+    }
+
+    composite = raster::RasterImage();  // the old composite goes before the new one is made
+    composite.CreateImage(raster::PixelFormat::Bgr24, state.W, state.H);
+
+    const int s = stripWidth;
+    const int p = frameCount * stripWidth;
+    raster::RasterImage strip;
+    for (int q = 1; q <= frameCount; ++q) {
+        strip.LoadBmpFile(platform::hostPath(stripFilePath(q)));
+        if (mode == kModeColumns) {
+            interlaceColumns(strip, q, s, p, state, composite);
+            progress.advance();
+        } else {
+            interlaceRows(strip, q, s, p, state, progress, composite);
+        }
+    }
+}
+
+raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor) {
+    const auto w = static_cast<std::int32_t>(nearest(image.width() / divisor));
+    const auto h = static_cast<std::int32_t>(nearest(image.height() / divisor));
+    raster::RasterImage preview;
+    preview.CreateImage(raster::PixelFormat::Bgr24, w, h);
+    preview.StretchImage({0, 0, w, h}, image);
+    return preview;
+}
+
+}  // namespace lenzora

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "frames/frame_slots.h"
+#include "interlace/compose_state.h"
+#include "raster/raster_image.h"
+
+namespace lenzora {
+
+// Limits of an output that the program can make and save: at least one pixel per strip
+// image, and small enough for a BMP file's 32-bit sizes.
+inline constexpr const char* kOutputTooSmall = "Output size too small!";
+inline constexpr const char* kOutputTooLarge = "Output size too large!";
+
+// The message that refuses W x H for `frameCount` frames, if any.
+std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
+                                             int stripWidth);
+
+// Prepares frames 1 ... frameCount into their strip files, then builds the composite in
+// `composite` (replaced by a white W x H image first) by copying every frame's strips side by
+// side under each lens: frame q owns the stripWidth pixels at (q - 1) * stripWidth of every
+// lens of frameCount * stripWidth pixels. Columns mode: vertical strips; rows mode: horizontal.
+void interlaceFrames(const FrameSlots& slots, int frameCount, int stripWidth, int mode,
+                     ComposeState& state, ComposeProgress& progress,
+                     raster::RasterImage& composite);
+
+// A reduced copy for the preview: the image's size divided by `divisor`, rounded half to even,
+// filled by nearest-neighbour stretching.
+raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor);
+
+}  // namespace lenzora

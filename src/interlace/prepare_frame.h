@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "interlace/compose_state.h"
+
+namespace lenzora {
+
+// Prepares one frame for interlacing: reads the BMP file at `sourcePath` (a drive or host
+// path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
+// interlacing axis and writes the strip image to `workingPath`. Sets scaledW, scaledH, stripW
+// and stripH. At most two images of the frame exist at any moment.
+void PrepareFrame(const std::string& sourcePath, const std::string& workingPath,
+                  int frameCount, int mode, ComposeState& state);
+
+// The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
+// frame, otherwise H / srcH, rounded half to even.
+std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::int32_t srcH);
+
+}  // namespace lenzora

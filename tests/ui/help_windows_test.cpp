@@ -1,0 +1,185 @@
+// The help and about windows, opened through the main window's buttons, and the splash
+// screen of the start-up.
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QtTest>
+#include <memory>
+
+#include "app/ui/TForm1.h"
+#include "app/ui/start_up.h"
+#include "help/TForm3.h"
+#include "help/TForm5.h"
+#include "platform/drive_paths.h"
+#include "platform/testing/scripted_services.h"
+#include "platform/web_page.h"
+#include "support/temp_dir.h"
+
+using lenzora::help::TForm3;
+using lenzora::help::TForm5;
+using lenzora::ui::TForm1;
+
+class HelpWindowsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<lenzora::testing::TempDir> root_;
+    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+
+    template <class T>
+    static QList<T*> windowsOf(QWidget& form) {
+        return form.findChildren<T*>(QString(), Qt::FindDirectChildrenOnly);
+    }
+    static QPushButton* button(QWidget& form, const char* name) {
+        return form.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    static void clickHotArea(TForm5* about, Qt::MouseButton mouseButton = Qt::LeftButton) {
+        QWidget* shape = about->findChild<QWidget*>(QStringLiteral("Shape1"));
+        QVERIFY(shape);
+        QCOMPARE(shape->geometry(), QRect(72, 258, 273, 25));
+        QTest::mouseClick(shape, mouseButton);
+    }
+
+private slots:
+    void init() {
+        root_ = std::make_unique<lenzora::testing::TempDir>();
+        lenzora::platform::setDriveRoot(root_->path());
+        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+    }
+    void cleanup() {
+        scripted_.reset();
+        lenzora::platform::setDriveRoot({});
+        root_.reset();
+    }
+
+    void helpOpensANewWindowAtEveryClick() {
+        TForm1 form;
+        form.show();
+        QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
+        QList<TForm3*> helps = windowsOf<TForm3>(form);
+        QCOMPARE(helps.size(), 2);
+        for (TForm3* help : helps) {
+            QVERIFY(help->isVisible());
+            QVERIFY(help->isWindow());
+            QCOMPARE(help->windowTitle(), QString::fromUtf8("帮助"));
+        }
+        helps[0]->close();  // closing hides; the window stays with its owner
+        QCOMPARE(windowsOf<TForm3>(form).size(), 2);
+        QVERIFY(!helps[0]->isVisible());
+        QVERIFY(helps[1]->isVisible());
+    }
+
+    void helpTextFollowsTheOutlineAndScrollsToItsEnd() {
+        TForm1 form;
+        form.show();
+        QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
+        TForm3* help = windowsOf<TForm3>(form).value(0);
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        auto* memo = help->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+        QVERIFY(memo);
+        QCOMPARE(memo->size(), QSize(569, 1200));
+        QVERIFY(!memo->isReadOnly());
+        const QString text = memo->toPlainText();
+        QVERIFY(text.startsWith(QStringLiteral("\n\n")));
+        qsizetype last = -1;
+        for (const char* mark : {"Lenzora", "a)", "b)", "c)", "(1)", "(2)", "(3)", "(4)", "(5)",
+                                 "(6)", "(7)", "(8)"}) {
+            qsizetype at = text.indexOf(QString::fromLatin1(mark));
+            QVERIFY2(at > last, mark);
+            last = at;
+        }
+
+        QScrollBar* bar = help->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        QPoint bottom = memo->mapTo(help->viewport(), QPoint(0, memo->height() - 1));
+        QVERIFY(bottom.y() < help->viewport()->height());
+        QPoint top = memo->mapTo(help->viewport(), QPoint(0, 0));
+        QVERIFY(top.y() < 0);
+    }
+
+    void aboutStaysOpenUntilTheUserClosesIt() {
+        TForm1 form;
+        form.show();
+        QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
+        TForm5* about = windowsOf<TForm5>(form).value(0);
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QString::fromUtf8("关于"));
+        QVERIFY(!(about->windowFlags() & Qt::FramelessWindowHint));
+        QVERIFY(about->windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!(about->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QTRY_VERIFY_WITH_TIMEOUT(about->timerHasFired(), 3000);
+        QVERIFY(about->isVisible());
+        about->close();
+        QVERIFY(!about->isVisible());
+    }
+
+    void aboutShowsItsPicture() {
+        TForm5 about;
+        auto* image = about.findChild<QLabel*>(QStringLiteral("Image1"));
+        QVERIFY(image);
+        QCOMPARE(about.size(), QSize(353, 289));
+        QImage picture = image->pixmap().toImage();
+        QCOMPARE(picture.size(), QSize(353, 289));
+        // A real photograph, not a blank: the sky and the web address strip differ.
+        QVERIFY(picture.pixelColor(10, 10) != picture.pixelColor(200, 270));
+        QVERIFY(picture.pixelColor(10, 10).blue() > picture.pixelColor(10, 10).red());
+    }
+
+    void theHotAreaClosesOnlyItsOwnWindowAndOpensThePage() {
+        TForm1 form;
+        form.show();
+        QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
+        QList<TForm5*> abouts = windowsOf<TForm5>(form);
+        QCOMPARE(abouts.size(), 2);
+        clickHotArea(abouts[0], Qt::RightButton);  // any mouse button
+        QVERIFY(!abouts[0]->isVisible());
+        QVERIFY(abouts[1]->isVisible());
+        QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});
+        QCOMPARE(scripted_->shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
+
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
+        QApplication::sendEvent(abouts[1]->findChild<QWidget*>(QStringLiteral("Shape1")),
+                                &request);
+        QVERIFY(!abouts[1]->isVisible());
+        QCOMPARE(scripted_->shell->opened.size(), std::size_t{2});
+    }
+
+    void splashShowsForTwoSecondsBeforeTheMainWindow() {
+        bool mainVisibleDuringSplash = true;
+        bool splashVisible = false;
+        QTimer::singleShot(1000, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == QLatin1String("Form1")) mainVisibleDuringSplash = w->isVisible();
+                if (auto* splash = qobject_cast<TForm5*>(w)) {
+                    splashVisible = splash->isVisible();
+                    QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+                    QVERIFY(splash->windowFlags() & Qt::WindowStaysOnTopHint);
+                    clickHotArea(splash);
+                }
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        std::unique_ptr<TForm1> form = lenzora::ui::startProgram();
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 1900, qPrintable(QString::number(elapsed)));
+        QVERIFY(splashVisible);
+        QVERIFY(!mainVisibleDuringSplash);
+        QVERIFY(form->isVisible());
+        QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});  // the click during the wait
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            QVERIFY2(!qobject_cast<TForm5*>(w), "the splash is destroyed");
+        }
+    }
+};
+
+QTEST_MAIN(HelpWindowsTest)
+#include "help_windows_test.moc"
