@@ -7,12 +7,16 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/compose_command.h"
 #include "cli/settings_command.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage:\n"
+    "  lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
+    "                      [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
+    "                      -o OUT FRAME1 FRAME2 [... FRAME16]\n"
     "  lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
     "                       [--unit mm|in|px] [--json]\n";
 
@@ -31,6 +35,7 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     try {
         if (command == "settings") return lenzora::cli::runSettings(args);
+        if (command == "compose") return lenzora::cli::runCompose(args);
         if (command == "--help" || command == "-h") {
             std::fputs(kUsage, stdout);
             return 0;

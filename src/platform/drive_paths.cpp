@@ -3,6 +3,7 @@
 #include <QStandardPaths>
 #include <cctype>
 #include <string>
+#include <vector>
 
 namespace lenzora::platform {
 namespace {
@@ -10,6 +11,37 @@ namespace {
 std::filesystem::path& overriddenRoot() {
     static std::filesystem::path root;
     return root;
+}
+
+struct FolderMapping {
+    std::vector<std::string> driveParts;  // lower-case components, drive letter first
+    std::filesystem::path hostFolder;
+};
+
+FolderMapping& folderMapping() {
+    static FolderMapping mapping;
+    return mapping;
+}
+
+// "c:\lz3d\t01.bmp" -> {"c", "lz3d", "t01.bmp"}; drive paths compare without case.
+std::vector<std::string> driveParts(std::string_view drivePath) {
+    std::vector<std::string> parts{std::string(1, static_cast<char>(std::tolower(drivePath[0])))};
+    std::string part;
+    for (char c : drivePath.substr(2)) {
+        if (c == '\\' || c == '/') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 bool hasDriveLetter(std::string_view path) {
@@ -26,21 +58,33 @@ std::filesystem::path driveRoot() {
 
 void setDriveRoot(const std::filesystem::path& root) { overriddenRoot() = root; }
 
+void setFolderMapping(std::string_view driveFolder, const std::filesystem::path& hostFolder) {
+    FolderMapping mapping;
+    if (!hostFolder.empty() && hasDriveLetter(driveFolder)) {
+        mapping.driveParts = driveParts(driveFolder);
+        for (std::string& part : mapping.driveParts) part = lower(part);
+        mapping.hostFolder = hostFolder;
+    }
+    folderMapping() = std::move(mapping);
+}
+
 std::filesystem::path hostPath(std::string_view drivePath) {
     if (!hasDriveLetter(drivePath)) return std::filesystem::path(std::string(drivePath));
-    std::filesystem::path result =
-        driveRoot() / std::string(1, static_cast<char>(std::tolower(drivePath[0])));
-    std::string_view rest = drivePath.substr(2);
-    std::string part;
-    for (char c : rest) {
-        if (c == '\\' || c == '/') {
-            if (!part.empty()) result /= part;
-            part.clear();
-        } else {
-            part += c;
+    const std::vector<std::string> parts = driveParts(drivePath);
+    const FolderMapping& mapping = folderMapping();
+    std::size_t skip = 1;
+    std::filesystem::path result = driveRoot() / parts[0];
+    if (!mapping.driveParts.empty() && parts.size() >= mapping.driveParts.size()) {
+        bool inside = true;
+        for (std::size_t i = 0; i < mapping.driveParts.size(); ++i) {
+            inside = inside && lower(parts[i]) == mapping.driveParts[i];
+        }
+        if (inside) {
+            result = mapping.hostFolder;
+            skip = mapping.driveParts.size();
         }
     }
-    if (!part.empty()) result /= part;
+    for (std::size_t i = skip; i < parts.size(); ++i) result /= parts[i];
     return result;
 }
 

@@ -14,6 +14,10 @@ std::filesystem::path driveRoot();
 // An empty path restores the default.
 void setDriveRoot(const std::filesystem::path& root);
 
+// Puts one drive folder somewhere else: with ("c:\lz3d", dir), "c:\lz3d\t01.bmp" is
+// dir/t01.bmp (the batch tool's work folder). An empty folder removes the mapping.
+void setFolderMapping(std::string_view driveFolder, const std::filesystem::path& hostFolder);
+
 // "c:\lz3d\t01.bmp" -> <root>/c/lz3d/t01.bmp. A text without a drive letter is already a
 // host path and is returned as it stands.
 std::filesystem::path hostPath(std::string_view drivePath);

@@ -83,6 +83,11 @@ Bytes readWholeFile(const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    writeFileAtomically(path, bytes, nullptr);
+}
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         const std::function<void(const std::filesystem::path&)>& finish) {
     std::string temp = path.string() + ".XXXXXX";
     FileDescriptor fd(::mkstemp(temp.data()));
     if (fd.get() < 0) throwIoError(errno);
@@ -94,6 +99,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         writeAll(fd.get(), bytes.data(), bytes.size());
         if (::fsync(fd.get()) != 0) throwIoError(errno);
         if (::close(fd.release()) != 0) throwIoError(errno);
+        if (finish) finish(temp);
         if (::rename(temp.c_str(), path.c_str()) != 0) throwIoError(errno);
     } catch (...) {
         ::unlink(temp.c_str());

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,11 @@ Bytes readWholeFile(const std::filesystem::path& path);
 // so a failure part-way leaves whatever was there before untouched.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes);
+
+// As above, with `finish` run on the complete temporary file just before the rename
+// (for stamping fields into it); an error from it leaves the old file too.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         const std::function<void(const std::filesystem::path&)>& finish);
 
 // Deletes a file; a missing or locked one is silently skipped.
 void removeFileQuietly(const std::filesystem::path& path);

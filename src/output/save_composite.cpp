@@ -1,0 +1,45 @@
+#include "output/save_composite.h"
+
+#include "output/set_bmp_resolution.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "raster/bmp_codec.h"
+#include "raster/jpeg_codec.h"
+
+namespace lenzora {
+namespace {
+
+std::string_view asText(const Bytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+}  // namespace
+
+bool isJpegName(std::string_view name) {
+    const std::size_t slash = name.find_last_of("\\/");
+    const std::string_view file = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    const std::size_t dot = file.rfind('.');
+    return dot != std::string_view::npos && file.substr(dot) == ".jpg";
+}
+
+void saveComposite(const raster::RasterImage& composite, const std::filesystem::path& path,
+                   FixedCount resolution) {
+    const long double dpi = fromFixed(resolution);
+    try {
+        if (isJpegName(path.string())) {
+            raster::JpegOptions options;
+            options.quality = 90;
+            options.dotsPerInch = static_cast<int>(nearest(dpi));
+            writeFileAtomically(path, asText(raster::encodeJpeg(composite, options)));
+        } else {
+            writeFileAtomically(path, asText(raster::encodeBmp(composite)),
+                                [dpi](const std::filesystem::path& written) {
+                                    SetBmpResolution(written, dpi);
+                                });
+        }
+    } catch (const Error& e) {
+        throw Error("Cannot create file \"" + path.string() + "\". " + e.what());
+    }
+}
+
+}  // namespace lenzora

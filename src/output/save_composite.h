@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/numbers.h"
+#include "raster/raster_image.h"
+
+namespace lenzora {
+
+// The name's extension is exactly ".jpg" (final path component, case and all).
+bool isJpegName(std::string_view name);
+
+// Saves the composite under `path`: a ".jpg" name gives a JPEG at quality 90 (colour,
+// baseline, full chroma) carrying the resolution in its header; any other name a 24-bit BMP
+// file with the resolution stamped. The file is written under a temporary name in the same
+// folder and renamed, so a failed save leaves any earlier file of that name intact.
+void saveComposite(const raster::RasterImage& composite, const std::filesystem::path& path,
+                   FixedCount resolution);
+
+}  // namespace lenzora
