@@ -25,9 +25,15 @@ public:
     void setBusy(bool) override {}
 };
 
+// Without a window nothing can be chosen: every dialog is cancelled.
+class NoOpenPicture : public OpenPictureDialog {
+public:
+    std::string choose() override { return {}; }
+};
+
 Services defaults() {
     return {std::make_shared<StderrMessages>(), std::make_shared<NoShell>(),
-            std::make_shared<NoCursor>()};
+            std::make_shared<NoCursor>(), std::make_shared<NoOpenPicture>()};
 }
 
 }  // namespace
@@ -42,6 +48,7 @@ ScopedServices::ScopedServices(Services replacement) : previous_(services()) {
     if (!replacement.messages) replacement.messages = fallback.messages;
     if (!replacement.shell) replacement.shell = fallback.shell;
     if (!replacement.cursor) replacement.cursor = fallback.cursor;
+    if (!replacement.openPicture) replacement.openPicture = fallback.openPicture;
     services() = std::move(replacement);
 }
 

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/dialogs.h"
+
 namespace lenzora::platform {
 
 class MessageBoxes {
@@ -33,6 +35,7 @@ struct Services {
     std::shared_ptr<MessageBoxes> messages;
     std::shared_ptr<Shell> shell;
     std::shared_ptr<Cursor> cursor;
+    std::shared_ptr<OpenPictureDialog> openPicture;
 };
 
 // The services in force. Before any are installed, messages go to standard error.

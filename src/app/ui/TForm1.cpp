@@ -17,6 +17,13 @@
 #include <QStatusBar>
 
 #include "app/settings_file.h"
+#include "frames/load_frame.h"
+#include "interlace/calibration_band.h"
+#include "interlace/compose_check.h"
+#include "interlace/interlace_frames.h"
+#include "interlace/output_size.h"
+#include "raster/fit.h"
+#include "raster/qimage_conversion.h"
 #include "app/ui/clickable_label.h"
 #include "app/ui/slot_layout.h"
 #include "app/working_files.h"
@@ -171,6 +178,7 @@ void TForm1::buildSlotColumn() {
         button->setFont(buttonFont);
         button->setGeometry(place.buttonX, place.buttonY, kSlotButtonWidth, kSlotButtonHeight);
         slotButtons_[i] = button;
+        connect(button, &QPushButton::clicked, this, [this, i] { slotButtonClicked(i + 1); });
 
         QLabel* thumbnail = child<QLabel>(slotGroup_, place.thumbnail);
         thumbnail->setGeometry(place.thumbX, place.thumbY, kThumbnailWidth, kThumbnailHeight);
@@ -230,6 +238,8 @@ void TForm1::buildOutputColumn() {
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
     connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
 }
 
 void TForm1::buildStatusBar() {
@@ -316,6 +326,7 @@ bool TForm1::FormClose() {
         stored.errorAdjustment = TrackBar1->value();
         // A settings file that cannot be written is reported, but the user can still leave.
         guardHandler([&] { writeSettingsFile(platform::hostPath(kSettingsFile), stored); });
+        composite_ = raster::RasterImage();
         removeWorkingFiles();
     });
 }
@@ -383,6 +394,154 @@ void TForm1::RecalcResolution() {
 void TForm1::FrameLoaded(int slot) {
     raiseFrameCount(settings_, slot);
     RecalcResolution();
+}
+
+// The slot buttons, as their table pairs them with slots.
+void TForm1::Button1Click() { slotButtonClicked(1); }
+void TForm1::Button2Click() { slotButtonClicked(2); }
+void TForm1::Button3Click() { slotButtonClicked(3); }
+void TForm1::Button6Click() { slotButtonClicked(4); }
+void TForm1::Button7Click() { slotButtonClicked(5); }
+void TForm1::Button8Click() { slotButtonClicked(6); }
+void TForm1::Button10Click() { slotButtonClicked(7); }
+void TForm1::Button11Click() { slotButtonClicked(8); }
+void TForm1::Button18Click() { slotButtonClicked(9); }
+void TForm1::Button19Click() { slotButtonClicked(10); }
+void TForm1::Button20Click() { slotButtonClicked(11); }
+void TForm1::Button21Click() { slotButtonClicked(12); }
+void TForm1::Button13Click() { slotButtonClicked(13); }
+void TForm1::Button15Click() { slotButtonClicked(14); }
+void TForm1::Button16Click() { slotButtonClicked(15); }
+void TForm1::Button17Click() { slotButtonClicked(16); }
+
+// Slots 3 to 16 raise the frame count to their number once they hold a frame, and the
+// resolution is recomputed even when the dialog was cancelled. A frame that cannot be read
+// ends the handler before that.
+void TForm1::slotButtonClicked(int slot) {
+    guardHandler([&] {
+        LoadFrame(slot);
+        if (slot >= 3 && !slots_[slot].empty()) {
+            raiseFrameCount(settings_, slot);
+            recalcResolution(settings_);
+            showResolution();
+        }
+    });
+}
+
+void TForm1::LoadFrame(int slot) {
+    const std::string chosen = platform::services().openPicture->choose();
+    if (chosen.empty()) return;
+    raster::RasterImage& surface = thumbnailSurfaces_[static_cast<std::size_t>(slot - 1)];
+    const FrameLoadResult result = loadFrameFile(slots_[slot], chosen, slot, surface);
+    if (result == FrameLoadResult::FormatError) {
+        ShowMessage("File format error!");
+        return;
+    }
+    thumbnails_[static_cast<std::size_t>(slot - 1)]->setPixmap(
+        QPixmap::fromImage(raster::toQImage(surface)));
+}
+
+namespace {
+
+// Steps of ten on the 0 ... 200 bar, repainted at once so it moves while the compose runs.
+class ProgressBarSteps : public ComposeProgress {
+public:
+    explicit ProgressBarSteps(QProgressBar* bar) : bar_(bar) {}
+    void advance() override {
+        bar_->setValue(std::min(bar_->maximum(), bar_->value() + 10));
+        bar_->repaint();
+    }
+
+private:
+    QProgressBar* bar_;
+};
+
+// Puts the bar back to 0 however the compose ends.
+class ProgressReset {
+public:
+    explicit ProgressReset(QProgressBar* bar) : bar_(bar) {}
+    ~ProgressReset() { bar_->setValue(0); }
+    ProgressReset(const ProgressReset&) = delete;
+    ProgressReset& operator=(const ProgressReset&) = delete;
+
+private:
+    QProgressBar* bar_;
+};
+
+}  // namespace
+
+void TForm1::BitBtn1Click() {
+    guardHandler([&] {
+        if (auto missing = missingFrameMessage(slots_, settings_.frameCount)) {
+            ShowMessage(*missing);
+            return;
+        }
+        {
+            BusyCursor busy;
+            composeState_.W = settings_.pixelWidth;
+            composeState_.H = settings_.pixelHeight;
+            // W is taken before the height text is read, so a bad height keeps the new W.
+            struct KeepPixelSize {
+                OutputSettings& settings;
+                ComposeState& state;
+                ~KeepPixelSize() {
+                    settings.pixelWidth = state.W;
+                    settings.pixelHeight = state.H;
+                }
+            } keep{settings_, composeState_};
+            composeOutputSize(composeState_, settings_.sizeUnit, utf8(Edit2->text()),
+                              utf8(Edit3->text()), settings_.resolution);
+        }
+        if (auto problem = outputSizeProblem(composeState_.W, composeState_.H,
+                                             settings_.frameCount, settings_.stripWidth)) {
+            ShowMessage(*problem);
+            return;
+        }
+        ProgressReset resetProgress(ProgressBar1);
+        {
+            BusyCursor busy;
+            ProgressBar1->setRange(0, 200);
+            ProgressBarSteps progress(ProgressBar1);
+            interlaceFrames(slots_, settings_.frameCount, settings_.stripWidth, settings_.mode,
+                            composeState_, progress, composite_);
+            showPreview(makePreview(composite_, 3.5L));
+        }
+        ShowMessage("Merge OK！");
+        Button4->setEnabled(true);
+        Button14->setEnabled(true);
+        CheckBox1->setEnabled(true);
+        CheckBox1->setChecked(false);  // runs its click handling when it was ticked
+    });
+}
+
+void TForm1::CheckBox1Click() {
+    guardHandler([&] {
+        if (composite_.empty()) return;
+        applyCalibrationBand(composite_, CheckBox1->isChecked(), settings_.frameCount,
+                             settings_.stripWidth, settings_.pixelWidth, settings_.pixelHeight,
+                             settings_.mode);
+        showPreview(makePreview(composite_, 4.0L));
+    });
+}
+
+// Image1 shows the preview proportionally, centred in the panel, shrunk when it is larger.
+void TForm1::showPreview(const raster::RasterImage& preview) {
+    raster::DisplayFlags flags;
+    flags.proportional = true;
+    flags.centre = true;
+    const raster::Rect place =
+        raster::FitToArea(preview.width(), preview.height(), Image1->width(), Image1->height(),
+                          flags);
+    const auto w = static_cast<std::int32_t>(place.width());
+    const auto h = static_cast<std::int32_t>(place.height());
+    if (w == preview.width() && h == preview.height()) {
+        Image1->setPixmap(QPixmap::fromImage(raster::toQImage(preview)));
+        return;
+    }
+    raster::RasterImage shown;
+    shown.CreateImage(raster::PixelFormat::Bgr24, w, h);
+    shown.StretchImage({0, 0, w, h}, preview);
+    Image1->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
 }
 
 // Every click opens a new window, owned by this one and kept until the program ends.

@@ -6,6 +6,9 @@
 #include <array>
 
 #include "app/output_settings.h"
+#include "frames/frame_slots.h"
+#include "interlace/compose_state.h"
+#include "raster/raster_image.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,9 +33,16 @@ public:
     ~TForm1() override;
 
     const OutputSettings& settings() const { return settings_; }
+    const FrameSlots& frameSlots() const { return slots_; }
+    const ComposeState& composeState() const { return composeState_; }
+    // The composite; empty before the first compose.
+    const raster::RasterImage& composite() const { return composite_; }
 
     // A frame was loaded into slot `slot` (3 ... 16): raises the frame count, recomputes.
     void FrameLoaded(int slot);
+
+    // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
+    void LoadFrame(int slot);
 
 public slots:
     void FormCreate();
@@ -47,6 +57,27 @@ public slots:
     void RadioButton2Click();
     void TrackBar1Change();
     void RecalcResolution();
+
+    // The slot buttons, "图1" ... "图16".
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button10Click();
+    void Button11Click();
+    void Button18Click();
+    void Button19Click();
+    void Button20Click();
+    void Button21Click();
+    void Button13Click();
+    void Button15Click();
+    void Button16Click();
+    void Button17Click();
+
+    void BitBtn1Click();
+    void CheckBox1Click();
 
     void Button5Click();
     void Button9Click();
@@ -68,8 +99,14 @@ private:
     void placeControls();
     void applySettingsToControls();
     void showResolution();
+    void slotButtonClicked(int slot);
+    void showPreview(const raster::RasterImage& preview);
 
     OutputSettings settings_;
+    FrameSlots slots_;
+    std::array<raster::RasterImage, kFrameSlots> thumbnailSurfaces_;
+    ComposeState composeState_;
+    raster::RasterImage composite_;
 
     // Settings band.
     QGroupBox* settingsBand_ = nullptr;

@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -41,11 +46,61 @@ public:
     }
 };
 
+// The file dialog with a preview pane beside the file list. Names of files that do not
+// exist are accepted as typed; reading them fails later with the file's error.
+class QtOpenPicture : public OpenPictureDialog {
+public:
+    std::string choose() override {
+        QFileDialog dialog(QApplication::activeWindow());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters({QStringLiteral("All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
+                               QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
+                               QStringLiteral("Bitmaps (*.bmp) (*.bmp)")});
+        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+        dialog.selectFile(QString());
+
+        QLabel preview(&dialog);
+        preview.setFixedSize(220, 220);
+        preview.setAlignment(Qt::AlignCenter);
+        preview.setFrameShape(QFrame::StyledPanel);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            grid->addWidget(&preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+        }
+        QObject::connect(&dialog, &QFileDialog::currentChanged, &preview,
+                         [&preview](const QString& path) { showPreview(preview, path); });
+
+        if (dialog.exec() != QDialog::Accepted) return {};
+        const QString chosen = dialog.selectedFiles().value(0);
+        lastFolder_ = QFileInfo(chosen).absolutePath();
+        return chosen.toStdString();
+    }
+
+private:
+    static void showPreview(QLabel& preview, const QString& path) {
+        QImageReader reader(path);
+        const QSize full = reader.size();
+        if (full.isValid() && !full.isEmpty()) {
+            reader.setScaledSize(full.scaled(preview.size(), Qt::KeepAspectRatio));
+        }
+        const QImage picture = reader.read();
+        if (picture.isNull()) {
+            preview.clear();
+        } else {
+            preview.setPixmap(QPixmap::fromImage(picture));
+        }
+    }
+
+    QString lastFolder_;
+};
+
 }  // namespace
 
 Services qtServices() {
     return {std::make_shared<QtMessageBoxes>(), std::make_shared<QtShell>(),
-            std::make_shared<QtCursor>()};
+            std::make_shared<QtCursor>(), std::make_shared<QtOpenPicture>()};
 }
 
 }  // namespace lenzora::platform

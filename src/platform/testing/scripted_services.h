@@ -41,6 +41,20 @@ public:
     int timesBusy = 0;
 };
 
+// Answers the open-picture dialog from a script; an exhausted script cancels.
+class ScriptedOpenPicture : public OpenPictureDialog {
+public:
+    std::string choose() override {
+        ++timesShown;
+        if (answers.empty()) return {};
+        std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    std::vector<std::string> answers;
+    int timesShown = 0;
+};
+
 // Installs fresh recorders for the lifetime of this object.
 class ScriptedServices {
 public:
@@ -48,11 +62,13 @@ public:
         : messages(std::make_shared<RecordedMessages>()),
           shell(std::make_shared<RecordedShell>()),
           cursor(std::make_shared<RecordedCursor>()),
-          scope_(Services{messages, shell, cursor}) {}
+          openPicture(std::make_shared<ScriptedOpenPicture>()),
+          scope_(Services{messages, shell, cursor, openPicture}) {}
 
     std::shared_ptr<RecordedMessages> messages;
     std::shared_ptr<RecordedShell> shell;
     std::shared_ptr<RecordedCursor> cursor;
+    std::shared_ptr<ScriptedOpenPicture> openPicture;
 
 private:
     ScopedServices scope_;
