@@ -1,0 +1,229 @@
+// Raster library speed, each case next to its floor: a plain memcpy of the same bytes, or
+// libjpeg-turbo decoding the same file straight into a buffer.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "raster/bmp_codec.h"
+#include "raster/jpeg_codec.h"
+#include "raster/raster_image.h"
+
+namespace {
+
+using namespace lenzora;
+using namespace lenzora::raster;
+
+// A photograph-like picture: smooth gradients with a little noise, so JPEG sizes are realistic.
+RasterImage picture(std::int32_t w, std::int32_t h) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, w, h);
+    std::mt19937 random(7);
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint8_t* row = image.row(y);
+        for (std::int32_t x = 0; x < w; ++x) {
+            unsigned noise = random() & 15;
+            row[3 * x] = static_cast<std::uint8_t>((x * 255 / w + noise) & 255);
+            row[3 * x + 1] = static_cast<std::uint8_t>((y * 255 / h + noise) & 255);
+            row[3 * x + 2] = static_cast<std::uint8_t>(((x + y) * 127 / (w + h) + 64 + noise) & 255);
+        }
+    }
+    return image;
+}
+
+const RasterImage& photo6000x4000() {
+    static const RasterImage image = picture(6000, 4000);
+    return image;
+}
+
+void setBytes(benchmark::State& state, std::size_t bytes) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// --- stretching --------------------------------------------------------------------------------
+
+void StretchImage_6000x4000(benchmark::State& state) {
+    auto w = static_cast<std::int32_t>(state.range(0)), h = static_cast<std::int32_t>(state.range(1));
+    RasterImage dest;
+    dest.CreateImage(PixelFormat::Bgr24, w, h);
+    for (auto _ : state) {
+        dest.StretchImage({0, 0, w, h}, photo6000x4000());
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, dest.stride() * static_cast<std::size_t>(h));
+}
+BENCHMARK(StretchImage_6000x4000)->Args({3000, 4000})->Args({600, 400})->Unit(benchmark::kMillisecond);
+
+// Floor: copying the destination's bytes.
+void Memcpy_StretchDestination(benchmark::State& state) {
+    std::size_t bytes = RasterImage::strideFor(PixelFormat::Bgr24, static_cast<std::int32_t>(state.range(0))) *
+                        static_cast<std::size_t>(state.range(1));
+    std::vector<std::uint8_t> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, bytes);
+}
+BENCHMARK(Memcpy_StretchDestination)->Args({3000, 4000})->Args({600, 400})->Unit(benchmark::kMillisecond);
+
+// --- strips ------------------------------------------------------------------------------------
+
+constexpr std::int32_t kCompositeWidth = 10000;
+constexpr std::int32_t kCompositeHeight = 7000;
+
+// Every column of a 10000 × 7000 composite copied as its own one-pixel-wide strip.
+void CopyArea_OnePixelStrips(benchmark::State& state) {
+    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    RasterImage composite;
+    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    for (auto _ : state) {
+        for (std::int32_t x = 0; x < kCompositeWidth; ++x)
+            composite.CopyArea({x, 0, x + 1, kCompositeHeight}, source, {x, 0, x + 1, kCompositeHeight});
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, composite.stride() * kCompositeHeight);
+}
+BENCHMARK(CopyArea_OnePixelStrips)->Unit(benchmark::kMillisecond);
+
+// Strips of the usual width (a few pixels) for comparison.
+void CopyArea_FourPixelStrips(benchmark::State& state) {
+    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    RasterImage composite;
+    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    for (auto _ : state) {
+        for (std::int32_t x = 0; x < kCompositeWidth; x += 4)
+            composite.CopyArea({x, 0, x + 4, kCompositeHeight}, source, {x, 0, x + 4, kCompositeHeight});
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, composite.stride() * kCompositeHeight);
+}
+BENCHMARK(CopyArea_FourPixelStrips)->Unit(benchmark::kMillisecond);
+
+void Memcpy_Composite(benchmark::State& state) {
+    std::size_t bytes = RasterImage::strideFor(PixelFormat::Bgr24, kCompositeWidth) * kCompositeHeight;
+    std::vector<std::uint8_t> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, bytes);
+}
+BENCHMARK(Memcpy_Composite)->Unit(benchmark::kMillisecond);
+
+// --- BMP ---------------------------------------------------------------------------------------
+
+// 10000 × 6667 at 24 bits: 200 MB of pixels.
+const RasterImage& image200MB() {
+    static const RasterImage image = picture(10000, 6667);
+    return image;
+}
+
+void BmpEncode_200MB(benchmark::State& state) {
+    std::size_t size = 0;
+    for (auto _ : state) {
+        Bytes bytes = encodeBmp(image200MB());
+        size = bytes.size();
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    setBytes(state, size);
+}
+BENCHMARK(BmpEncode_200MB)->Unit(benchmark::kMillisecond);
+
+void BmpDecode_200MB(benchmark::State& state) {
+    static const Bytes bytes = encodeBmp(image200MB());
+    for (auto _ : state) {
+        RasterImage image = decodeBmp(bytes);
+        benchmark::DoNotOptimize(image.row(0));
+    }
+    setBytes(state, bytes.size());
+}
+BENCHMARK(BmpDecode_200MB)->Unit(benchmark::kMillisecond);
+
+// Floor for both: the same bytes copied into a fresh buffer.
+void Memcpy_200MBIntoNewBuffer(benchmark::State& state) {
+    const RasterImage& image = image200MB();
+    std::size_t bytes = image.stride() * static_cast<std::size_t>(image.height());
+    for (auto _ : state) {
+        Bytes copy;
+        copy.reserve(bytes);
+        copy.insert(copy.end(), image.row(0), image.row(0) + bytes);
+        benchmark::DoNotOptimize(copy.data());
+    }
+    setBytes(state, bytes);
+}
+BENCHMARK(Memcpy_200MBIntoNewBuffer)->Unit(benchmark::kMillisecond);
+
+// With the file system: SaveBmpFile (temporary name, flush to disk, rename) and LoadBmpFile.
+void BmpSaveFile_200MB(benchmark::State& state) {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "raster-bench.bmp";
+    for (auto _ : state) image200MB().SaveBmpFile(path);
+    setBytes(state, encodeBmp(image200MB()).size());
+    std::filesystem::remove(path);
+}
+BENCHMARK(BmpSaveFile_200MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BmpLoadFile_200MB(benchmark::State& state) {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "raster-bench-load.bmp";
+    image200MB().SaveBmpFile(path);
+    RasterImage image;
+    for (auto _ : state) {
+        image.LoadBmpFile(path);
+        benchmark::DoNotOptimize(image.row(0));
+    }
+    setBytes(state, std::filesystem::file_size(path));
+    std::filesystem::remove(path);
+}
+BENCHMARK(BmpLoadFile_200MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// --- JPEG --------------------------------------------------------------------------------------
+
+// 4000 × 3000, 12 megapixels, as the program writes them (quality 90).
+const Bytes& jpeg12MP() {
+    static const Bytes bytes = encodeJpeg(picture(4000, 3000));
+    return bytes;
+}
+
+void JpegDecode_12MP(benchmark::State& state) {
+    for (auto _ : state) {
+        RasterImage image = decodeJpeg(jpeg12MP());
+        benchmark::DoNotOptimize(image.row(0));
+    }
+    state.counters["file_MB"] = static_cast<double>(jpeg12MP().size()) / 1e6;
+}
+BENCHMARK(JpegDecode_12MP)->Unit(benchmark::kMillisecond);
+
+// Floor: libjpeg-turbo with its defaults, straight into one buffer in blue, green, red.
+void LibjpegDecode_12MP(benchmark::State& state) {
+    const Bytes& file = jpeg12MP();
+    for (auto _ : state) {
+        jpeg_decompress_struct cinfo{};
+        jpeg_error_mgr errors{};
+        cinfo.err = jpeg_std_error(&errors);
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+        jpeg_read_header(&cinfo, TRUE);
+        cinfo.out_color_space = JCS_EXT_BGR;
+        jpeg_start_decompress(&cinfo);
+        std::size_t stride = std::size_t(cinfo.output_width) * 3;
+        std::vector<std::uint8_t> pixels(stride * cinfo.output_height);
+        while (cinfo.output_scanline < cinfo.output_height) {
+            JSAMPROW row = pixels.data() + stride * cinfo.output_scanline;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        }
+        jpeg_finish_decompress(&cinfo);
+        jpeg_destroy_decompress(&cinfo);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+BENCHMARK(LibjpegDecode_12MP)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

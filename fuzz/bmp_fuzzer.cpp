@@ -1,0 +1,27 @@
+// Feeds arbitrary bytes to the BMP reader. Anything it accepts must also survive writing,
+// reading back and being drawn into a colour image.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/error.h"
+#include "raster/bmp_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lenzora::raster;
+    RasterImage image;
+    try {
+        image = decodeBmp(std::span<const std::uint8_t>(data, size));
+    } catch (const lenzora::Error&) {
+        return 0;
+    }
+    RasterImage back = decodeBmp(encodeBmp(image));
+    if (back.width() != image.width() || back.height() != image.height()) __builtin_trap();
+    RasterImage canvas;
+    canvas.CreateImage(PixelFormat::Bgr24, 17, 13);
+    canvas.StretchImage({1, 1, 16, 12}, image);
+    canvas.StretchImage({0, 0, 17, 13}, image, 8);
+    canvas.DrawImageAt(-3, -2, image);
+    return 0;
+}

@@ -1,0 +1,425 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "platform/error.h"
+#include "raster/bmp_codec.h"
+#include "support/temp_dir.h"
+
+// Designated initializers leave the fields they do not name at their defaults, on purpose.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace lenzora::raster {
+namespace {
+
+// ---- building BMP files byte by byte ----------------------------------------------------------
+
+void put16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+void set32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+struct BmpFile {
+    std::uint32_t headerSize = 40;
+    std::int32_t width = 0;
+    std::int32_t height = 0;  // negative: top-down
+    std::uint16_t planes = 1;
+    std::uint16_t bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t coloursUsed = 0;
+    std::vector<std::uint32_t> masks;  // red, green, blue (, alpha)
+    std::vector<Colour> palette;
+    Bytes pixels;  // as stored
+
+    Bytes build() const {
+        Bytes b{'B', 'M'};
+        put32(b, 0);  // file size, filled in below
+        put32(b, 0);
+        put32(b, 0);  // data offset, filled in below
+        put32(b, headerSize);
+        if (headerSize == 12) {
+            put16(b, static_cast<std::uint32_t>(width));
+            put16(b, static_cast<std::uint32_t>(height));
+            put16(b, planes);
+            put16(b, bits);
+        } else {
+            put32(b, static_cast<std::uint32_t>(width));
+            put32(b, static_cast<std::uint32_t>(height));
+            put16(b, planes);
+            put16(b, bits);
+            put32(b, compression);
+            put32(b, static_cast<std::uint32_t>(pixels.size()));
+            put32(b, 2835);
+            put32(b, 2835);
+            put32(b, coloursUsed);
+            put32(b, 0);
+            std::size_t inHeader = 0;
+            for (; inHeader < masks.size() && 40 + 4 * inHeader < headerSize; ++inHeader)
+                put32(b, masks[inHeader]);
+            b.resize(14 + headerSize, 0);  // rest of a long header: colour space, gamma ...
+            for (std::size_t i = inHeader; i < masks.size(); ++i) put32(b, masks[i]);
+        }
+        for (const Colour& c : palette) {
+            b.push_back(c.blue);
+            b.push_back(c.green);
+            b.push_back(c.red);
+            if (headerSize != 12) b.push_back(0);
+        }
+        set32(b, 10, static_cast<std::uint32_t>(b.size()));
+        b.insert(b.end(), pixels.begin(), pixels.end());
+        set32(b, 2, static_cast<std::uint32_t>(b.size()));
+        return b;
+    }
+};
+
+// Packs one row of values (palette indices, or packed pixels for 16 and 32 bits, or 0xRRGGBB for
+// 24 bits) as a BMP stores it, padded to four bytes.
+Bytes packRow(int bits, const std::vector<std::uint32_t>& values) {
+    Bytes row;
+    if (bits < 8) {
+        std::uint32_t acc = 0;
+        int used = 0;
+        for (std::uint32_t v : values) {
+            acc = acc << bits | v;
+            used += bits;
+            if (used == 8) {
+                row.push_back(static_cast<std::uint8_t>(acc));
+                acc = 0;
+                used = 0;
+            }
+        }
+        if (used > 0) row.push_back(static_cast<std::uint8_t>(acc << (8 - used)));
+    } else {
+        for (std::uint32_t v : values)
+            for (int i = 0; i < bits / 8; ++i) row.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    while (row.size() % 4 != 0) row.push_back(0xEE);  // padding need not be zero in a file
+    return row;
+}
+
+const Colour R = Colour::rgb(255, 0, 0), G = Colour::rgb(0, 255, 0), B = Colour::rgb(0, 0, 255),
+             K = kBlack, W = kWhite, Y = Colour::rgb(255, 255, 0);
+
+std::vector<Colour> fourColours() { return {K, R, G, B}; }
+
+void expectPixels(const RasterImage& image, std::int32_t w, const std::vector<Colour>& topDown) {
+    ASSERT_EQ(image.width(), w);
+    ASSERT_EQ(static_cast<std::size_t>(image.height()), topDown.size() / w);
+    for (std::size_t i = 0; i < topDown.size(); ++i) {
+        auto x = static_cast<std::int32_t>(i % w), y = static_cast<std::int32_t>(i / w);
+        EXPECT_EQ(image.pixel(x, y), topDown[i]) << "pixel " << x << "," << y;
+    }
+}
+
+// ---- every accepted kind reads back -----------------------------------------------------------
+
+struct KindCase {
+    const char* name;
+    BmpFile file;
+    std::vector<std::vector<std::uint32_t>> rowsTopDown;  // values as packRow takes them
+    std::vector<Colour> expected;                          // 3 × 2, top row first
+    PixelFormat format;
+};
+
+BmpFile withRows(BmpFile f, const std::vector<std::vector<std::uint32_t>>& topDown) {
+    bool topDownFile = f.height < 0;
+    for (std::size_t i = 0; i < topDown.size(); ++i) {
+        const auto& row = topDown[topDownFile ? i : topDown.size() - 1 - i];
+        Bytes packed = packRow(f.bits, row);
+        f.pixels.insert(f.pixels.end(), packed.begin(), packed.end());
+    }
+    return f;
+}
+
+TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
+    std::vector<Colour> grey256;
+    for (int i = 0; i < 256; ++i)
+        grey256.push_back(Colour::rgb(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)));
+    std::vector<Colour> sixteen = fourColours();
+    sixteen.resize(16, Y);
+    const std::vector<std::vector<std::uint32_t>> idx = {{1, 2, 3}, {3, 0, 1}};
+    const std::vector<Colour> idxColours = {R, G, B, B, K, R};
+    const std::vector<std::vector<std::uint32_t>> rgb24 = {{0xFF0000, 0x00FF00, 0x0000FF},
+                                                           {0xFFFFFF, 0x000000, 0xFFFF00}};
+    const std::vector<Colour> rgbColours = {R, G, B, W, K, Y};
+    // 5-5-5 and 5-6-5 words, and 32-bit pixels for masks in other positions.
+    const std::vector<std::vector<std::uint32_t>> rgb555 = {{0x7C00, 0x03E0, 0x001F}, {0x7FFF, 0, 0x7FE0}};
+    const std::vector<std::vector<std::uint32_t>> rgb565 = {{0xF800, 0x07E0, 0x001F}, {0xFFFF, 0, 0xFFE0}};
+    const std::vector<std::vector<std::uint32_t>> abgr32 = {{0x000000FF, 0x0000FF00, 0x00FF0000},
+                                                            {0x00FFFFFF, 0xFF000000, 0x0000FFFF}};
+    const std::vector<std::uint32_t> masks565 = {0xF800, 0x07E0, 0x001F};
+    const std::vector<std::uint32_t> masksRgbx = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+
+    const std::vector<Colour> twoColours = {R, B};
+    std::vector<KindCase> cases = {
+        {"core 1-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 1, .palette = twoColours},
+         {{0, 1, 1}, {1, 0, 1}}, {R, B, B, B, R, B}, PixelFormat::Indexed1},
+        {"core 4-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 4, .palette = sixteen},
+         idx, idxColours, PixelFormat::Indexed4},
+        {"core 8-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 8, .palette = grey256},
+         {{0, 128, 255}, {1, 2, 3}},
+         {K, Colour::rgb(128, 128, 128), W, Colour::rgb(1, 1, 1), Colour::rgb(2, 2, 2), Colour::rgb(3, 3, 3)},
+         PixelFormat::Indexed8},
+        {"core 24-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 24}, rgb24, rgbColours,
+         PixelFormat::Bgr24},
+        {"1-bit", {.width = 3, .height = 2, .bits = 1, .palette = twoColours},
+         {{0, 1, 1}, {1, 0, 1}}, {R, B, B, B, R, B}, PixelFormat::Indexed1},
+        {"4-bit, four colours used", {.width = 3, .height = 2, .bits = 4, .coloursUsed = 4, .palette = fourColours()},
+         idx, idxColours, PixelFormat::Indexed4},
+        {"8-bit, four colours used", {.width = 3, .height = 2, .bits = 8, .coloursUsed = 4, .palette = fourColours()},
+         idx, idxColours, PixelFormat::Indexed8},
+        {"8-bit top-down", {.width = 3, .height = -2, .bits = 8, .coloursUsed = 4, .palette = fourColours()},
+         idx, idxColours, PixelFormat::Indexed8},
+        {"24-bit", {.width = 3, .height = 2, .bits = 24}, rgb24, rgbColours, PixelFormat::Bgr24},
+        {"24-bit top-down", {.width = 3, .height = -2, .bits = 24}, rgb24, rgbColours, PixelFormat::Bgr24},
+        {"16-bit 5-5-5", {.width = 3, .height = 2, .bits = 16}, rgb555, rgbColours, PixelFormat::Bgrx32},
+        {"32-bit", {.width = 3, .height = 2, .bits = 32}, rgb24, rgbColours, PixelFormat::Bgrx32},
+        {"16-bit 5-6-5 masks after a 40-byte header",
+         {.width = 3, .height = 2, .bits = 16, .compression = 3, .masks = masks565}, rgb565, rgbColours,
+         PixelFormat::Bgrx32},
+        {"32-bit masks in a 52-byte header",
+         {.headerSize = 52, .width = 3, .height = 2, .bits = 32, .compression = 3, .masks = masksRgbx},
+         abgr32, rgbColours, PixelFormat::Bgrx32},
+        {"32-bit masks and alpha in a 56-byte header",
+         {.headerSize = 56, .width = 3, .height = -2, .bits = 32, .compression = 3, .masks = masksRgbx},
+         abgr32, rgbColours, PixelFormat::Bgrx32},
+        {"16-bit 5-6-5 in a 108-byte header",
+         {.headerSize = 108, .width = 3, .height = 2, .bits = 16, .compression = 3, .masks = masks565},
+         rgb565, rgbColours, PixelFormat::Bgrx32},
+        {"8-bit in a 124-byte header", {.headerSize = 124, .width = 3, .height = 2, .bits = 8, .palette = grey256},
+         {{0, 128, 255}, {1, 2, 3}},
+         {K, Colour::rgb(128, 128, 128), W, Colour::rgb(1, 1, 1), Colour::rgb(2, 2, 2), Colour::rgb(3, 3, 3)},
+         PixelFormat::Indexed8},
+        {"24-bit in a 124-byte header", {.headerSize = 124, .width = 3, .height = 2, .bits = 24}, rgb24,
+         rgbColours, PixelFormat::Bgr24},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = withRows(c.file, c.rowsTopDown).build();
+        RasterImage image = decodeBmp(bytes);
+        EXPECT_EQ(image.format(), c.format);
+        expectPixels(image, 3, c.expected);
+        if (isIndexed(c.format)) {
+            EXPECT_EQ(image.palette().size(),
+                      c.file.coloursUsed ? c.file.coloursUsed : (1u << bitsPerPixel(c.format)));
+        }
+    }
+}
+
+TEST(BmpRead, FileWithoutItsLastRowsPaddingIsAccepted) {
+    BmpFile f = withRows({.width = 3, .height = 2, .bits = 24},
+                         {{0xFF0000, 0x00FF00, 0x0000FF}, {0xFFFFFF, 0x000000, 0xFFFF00}});
+    Bytes bytes = f.build();
+    bytes.resize(bytes.size() - 3);  // the top row (stored last) loses its padding
+    expectPixels(decodeBmp(bytes), 3, {R, G, B, W, K, Y});
+}
+
+TEST(BmpRead, RunLengthEncodedEightBit) {
+    // 4 × 3; lines are bottom-up. Untouched pixels keep index 0.
+    BmpFile f{.width = 4, .height = 3, .bits = 8, .compression = 1, .coloursUsed = 4, .palette = fourColours()};
+    f.pixels = {4, 1, 0, 0,                 // bottom: run of four 1s, end of line
+                0, 3, 2, 3, 2, 0, 1, 1, 0, 0,  // literal 2 3 2 (padded), run of one 1, end of line
+                0, 2, 1, 0, 2, 3,           // move one right, run of two 3s
+                0, 1};                      // end of bitmap
+    expectPixels(decodeBmp(f.build()), 4, {K, B, B, K, G, B, G, R, R, R, R, R});
+}
+
+TEST(BmpRead, RunLengthEncodedFourBit) {
+    BmpFile f{.width = 5, .height = 2, .bits = 4, .compression = 2, .coloursUsed = 4, .palette = fourColours()};
+    f.pixels = {5, 0x12, 0, 0,        // bottom: 1 2 1 2 1
+                0, 3, 0x31, 0x20,     // literal 3 1 2
+                2, 0x33, 0, 1};       // run 3 3, end of bitmap
+    expectPixels(decodeBmp(f.build()), 5, {B, R, G, B, B, R, G, R, G, R});
+}
+
+// ---- refusals ---------------------------------------------------------------------------------
+
+struct BadCase {
+    const char* name;
+    Bytes bytes;
+};
+
+Bytes valid24() { return withRows({.width = 3, .height = 2, .bits = 24}, {{0, 0, 0}, {0, 0, 0}}).build(); }
+
+Bytes patched(Bytes b, std::size_t at, std::uint32_t v, int size = 4) {
+    for (int i = 0; i < size; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    return b;
+}
+
+Bytes rle8(std::int32_t w, std::int32_t h, Bytes data) {
+    BmpFile f{.width = w, .height = h, .bits = 8, .compression = 1, .coloursUsed = 2, .palette = {K, W}};
+    f.pixels = std::move(data);
+    return f.build();
+}
+
+TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
+    Bytes base = valid24();
+    Bytes truncated = base;
+    truncated.resize(base.size() - 4);
+    Bytes shortPalette = BmpFile{.width = 1, .height = 1, .bits = 8, .coloursUsed = 200,
+                                 .palette = fourColours(), .pixels = {0, 0, 0, 0}}
+                             .build();
+    const std::vector<BadCase> cases = {
+        {"empty", {}},
+        {"only the file header", Bytes(base.begin(), base.begin() + 14)},
+        {"other magic", patched(base, 0, 'B' | 'A' << 8, 2)},
+        {"planes 2", patched(base, 26, 2, 2)},
+        {"header size 20", patched(base, 14, 20)},
+        {"header size past the file", patched(base, 14, 0xFFFFFFF0)},
+        {"width 0", patched(base, 18, 0)},
+        {"negative width", patched(base, 18, static_cast<std::uint32_t>(-3))},
+        {"height 0", patched(base, 22, 0)},
+        {"height of INT_MIN", patched(base, 22, 0x80000000u)},
+        {"2 bits per pixel", patched(base, 28, 2, 2)},
+        {"64 bits per pixel", patched(base, 28, 64, 2)},
+        {"JPEG compression", patched(base, 30, 4)},
+        {"run-length with 24 bits", patched(base, 30, 1)},
+        {"pixel data cut short", truncated},
+        {"huge width", patched(base, 18, 0x7FFFFFFF)},
+        {"huge height", patched(base, 22, 0x7FFFFFFF)},
+        {"width × height past 32 bits", patched(patched(base, 18, 0x10000), 22, 0x10000)},
+        {"data offset past the end", patched(base, 10, 0xFFFFFFF0)},
+        {"more colours than 1 bit allows",
+         BmpFile{.width = 1, .height = 1, .bits = 1, .coloursUsed = 3, .palette = {K, W, R}, .pixels = {0, 0, 0, 0}}
+             .build()},
+        {"palette past the end", shortPalette},
+        {"core header with 16 bits", BmpFile{.headerSize = 12, .width = 1, .height = 1, .bits = 16, .pixels = {0, 0, 0, 0}}.build()},
+        {"run past the row", rle8(4, 2, {5, 1, 0, 1})},
+        {"literal past the row", rle8(4, 2, {0, 5, 1, 1, 1, 1, 1, 0, 0, 1})},
+        {"literal cut short", rle8(4, 2, {0, 4, 1, 1})},
+        {"move past the image", rle8(4, 2, {0, 2, 1, 5, 1, 1})},
+        {"runs below the last line", rle8(4, 2, {0, 0, 0, 0, 1, 1})},
+        {"run-length top-down", patched(rle8(4, 2, {0, 1}), 22, static_cast<std::uint32_t>(-2))},
+        {"run-length bomb", rle8(60000, 60000, {0, 1})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            decodeBmp(c.bytes);
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "Bitmap image is not valid");
+        }
+    }
+}
+
+// ---- writing ----------------------------------------------------------------------------------
+
+std::uint32_t u32At(const Bytes& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
+}
+
+TEST(BmpWrite, OneByOneColourImageIsFiftyEightBytes) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, 1, 1);
+    image.SetFillColour(Colour::rgb(0x30, 0x20, 0x10));
+    image.SetLineColour(image.fillColour());
+    image.DrawRectangle(0, 0, 1, 1);
+    const Bytes expected = {
+        'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+        40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,              // size, width, height
+        1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,              // planes, bits, compression, image size
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   // resolution, colours used, important
+        0x10, 0x20, 0x30, 0};                             // blue, green, red, padding
+    EXPECT_EQ(encodeBmp(image), expected);
+}
+
+TEST(BmpWrite, RowStridesAndSizes) {
+    struct Case {
+        PixelFormat format;
+        std::int32_t width, height;
+        std::uint32_t stride, paletteEntries;
+    };
+    for (Case c : {Case{PixelFormat::Bgr24, 287, 3, 864, 0}, Case{PixelFormat::Bgr24, 65, 2, 196, 0},
+                   Case{PixelFormat::Indexed1, 33, 4, 8, 2}, Case{PixelFormat::Indexed8, 5, 1, 8, 256}}) {
+        SCOPED_TRACE(c.width);
+        RasterImage image;
+        image.CreateImage(c.format, c.width, c.height);
+        Bytes b = encodeBmp(image);
+        std::uint32_t offset = 54 + 4 * c.paletteEntries;
+        EXPECT_EQ(b.size(), offset + c.stride * c.height);
+        EXPECT_EQ(u32At(b, 2), b.size());
+        EXPECT_EQ(u32At(b, 10), offset);
+        EXPECT_EQ(u32At(b, 34), c.stride * c.height);       // image size
+        EXPECT_EQ(u32At(b, 46), c.paletteEntries);          // colours used
+        EXPECT_EQ(b[28], bitsPerPixel(c.format));
+    }
+}
+
+TEST(BmpWrite, OneBitImageHasItsPaletteRowsBottomUpAndZeroPadding) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 10, 2);
+    image.SetFillColour(kBlack);
+    image.DrawRectangle(0, 1, 1, 2);  // bottom-left pixel black
+    Bytes b = encodeBmp(image);
+    ASSERT_EQ(b.size(), 54u + 8 + 2 * 4);
+    EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + 62), (Bytes{0, 0, 0, 0, 255, 255, 255, 0}));
+    // Bottom row first: pixel 0 black, 1..9 white; bits past the width and padding are zero.
+    EXPECT_EQ(Bytes(b.begin() + 62, b.end()), (Bytes{0x7F, 0xC0, 0, 0, 0xFF, 0xC0, 0, 0}));
+}
+
+TEST(BmpWrite, EveryFormatSurvivesARoundTrip) {
+    std::vector<RasterImage> images;
+    RasterImage colour;
+    colour.CreateImage(PixelFormat::Bgr24, 7, 3);
+    colour.SetFillColour(Colour::rgb(1, 2, 3));
+    colour.DrawRectangle(1, 0, 5, 3);
+    images.push_back(colour);
+    for (PixelFormat f : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Bgrx32}) {
+        RasterImage other;
+        other.CreateImage(f, 7, 3);
+        other.DrawImageAt(0, 0, colour);
+        images.push_back(other);
+    }
+    for (const RasterImage& image : images) {
+        SCOPED_TRACE(bitsPerPixel(image.format()));
+        RasterImage back = decodeBmp(encodeBmp(image));
+        ASSERT_EQ(back.format(), image.format());
+        EXPECT_EQ(back.palette(), image.palette());
+        for (std::int32_t y = 0; y < 3; ++y)
+            for (std::int32_t x = 0; x < 7; ++x) EXPECT_EQ(back.pixelValue(x, y), image.pixelValue(x, y));
+    }
+}
+
+TEST(BmpFiles, SaveAndLoadThroughTheFileSystem) {
+    testing::TempDir dir;
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 29, 5);
+    image.SetFillColour(kBlack);
+    image.DrawRectangle(3, 1, 20, 4);
+    image.SaveBmpFile(dir / "chart.bmp");
+    RasterImage loaded;
+    loaded.SetFontSize(12);
+    loaded.LoadBmpFile(dir / "chart.bmp");
+    EXPECT_EQ(loaded.width(), 29);
+    EXPECT_EQ(loaded.format(), PixelFormat::Indexed1);
+    EXPECT_EQ(loaded.pixel(3, 1), kBlack);
+    EXPECT_EQ(loaded.pixel(20, 1), kWhite);
+    EXPECT_EQ(loaded.fontSize(), 12);  // the drawing state is the image's own
+
+    std::string missing = (dir / "missing.bmp").string();
+    try {
+        loaded.LoadBmpFile(missing);
+        ADD_FAILURE() << "loaded a missing file";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + missing + "\". File not found");
+    }
+    std::string nowhere = (dir / "no-folder" / "x.bmp").string();
+    try {
+        image.SaveBmpFile(nowhere);
+        ADD_FAILURE() << "saved into a missing folder";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + nowhere + "\". File not found");
+    }
+}
+
+}  // namespace
+}  // namespace lenzora::raster

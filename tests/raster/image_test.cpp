@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include "raster/raster_image.h"
+
+namespace lenzora::raster {
+namespace {
+
+// Counts the pixels of a colour inside a rectangle.
+int countColour(const RasterImage& image, Colour colour, Rect r) {
+    int n = 0;
+    for (std::int32_t y = r.top; y < r.bottom; ++y)
+        for (std::int32_t x = r.left; x < r.right; ++x) n += image.pixel(x, y) == colour;
+    return n;
+}
+
+int countColour(const RasterImage& image, Colour colour) {
+    return countColour(image, colour, {0, 0, image.width(), image.height()});
+}
+
+TEST(RasterImage, NewImagesAreWhiteInEveryFormat) {
+    for (PixelFormat format : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8,
+                               PixelFormat::Bgr24, PixelFormat::Bgrx32}) {
+        SCOPED_TRACE(bitsPerPixel(format));
+        RasterImage image;
+        image.CreateImage(format, 13, 5);  // odd width: partial bytes and padding
+        EXPECT_EQ(image.width(), 13);
+        EXPECT_EQ(image.height(), 5);
+        EXPECT_EQ(image.stride() % 4, 0u);
+        EXPECT_EQ(countColour(image, kWhite), 13 * 5);
+    }
+}
+
+TEST(RasterImage, OneBitImagesHaveTheBlackAndWhitePalette) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 3, 3);
+    ASSERT_EQ(image.palette().size(), 2u);
+    EXPECT_EQ(image.palette()[0], kBlack);
+    EXPECT_EQ(image.palette()[1], kWhite);
+    EXPECT_EQ(image.pixelValue(2, 2), 1u);
+}
+
+TEST(RasterImage, ZeroOrNegativeSizeGivesAnEmptyImage) {
+    RasterImage image;
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 4}, {4, -3}}) {
+        image.CreateImage(PixelFormat::Bgr24, w, h);
+        EXPECT_TRUE(image.empty());
+        image.DrawRectangle(0, 0, 10, 10);  // nothing to draw on, and no fault
+    }
+}
+
+TEST(RasterImage, ResizeKeepsTheTopLeftAndFillsTheRestWithTheFillColour) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, 10, 10);
+    image.SetFillColour(Colour::rgb(10, 20, 30));
+    image.SetLineColour(Colour::rgb(10, 20, 30));
+    image.DrawRectangle(2, 2, 4, 4);
+    image.SetFillColour(kBlack);
+    image.ResizeImage(20, 10);
+    EXPECT_EQ(image.width(), 20);
+    EXPECT_EQ(countColour(image, Colour::rgb(10, 20, 30), {0, 0, 10, 10}), 4);
+    EXPECT_EQ(countColour(image, kWhite, {0, 0, 10, 10}), 96);
+    EXPECT_EQ(countColour(image, kBlack, {10, 0, 20, 10}), 100);
+    image.ResizeImage(3, 3);  // shrinking crops right and bottom
+    EXPECT_EQ(image.pixel(2, 2), Colour::rgb(10, 20, 30));
+    EXPECT_EQ(countColour(image, kWhite), 8);
+}
+
+TEST(RasterImage, ResizeOfAOneBitImageKeepsBitsAcrossPartialBytes) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 11, 2);
+    image.SetFillColour(kBlack);
+    image.DrawRectangle(9, 0, 10, 1);  // one black pixel in the second byte
+    image.SetFillColour(kWhite);
+    image.ResizeImage(21, 2);
+    EXPECT_EQ(countColour(image, kBlack), 1);
+    EXPECT_EQ(image.pixel(9, 0), kBlack);
+    image.SetFillColour(kBlack);
+    image.ResizeImage(23, 2);  // the added columns 21, 22 take black
+    EXPECT_EQ(countColour(image, kBlack), 1 + 2 * 2);
+}
+
+TEST(RasterImage, CopyFromGivesAnIndependentImage) {
+    RasterImage a;
+    a.CreateImage(PixelFormat::Indexed1, 9, 4);
+    RasterImage b;
+    b.CopyFrom(a);
+    a.SetFillColour(kBlack);
+    a.DrawRectangle(0, 0, 9, 4);
+    EXPECT_EQ(b.format(), PixelFormat::Indexed1);
+    EXPECT_EQ(b.width(), 9);
+    EXPECT_EQ(countColour(b, kWhite), 36);
+    EXPECT_EQ(countColour(a, kBlack), 36);
+}
+
+struct RectangleCase {
+    Rect rect;
+    Colour fill;
+    int blackPixels;
+    int greyPixels;
+};
+
+TEST(DrawRectangle, FillsInsideAndDrawsTheBorderOnTheInsideEdge) {
+    const Colour grey = Colour::rgb(128, 128, 128);
+    // 10 × 8 image, black border colour.
+    const RectangleCase cases[] = {
+        {{0, 0, 3, 2}, kBlack, 6, 0},       // black on black: exactly 3 × 2
+        {{1, 1, 5, 5}, grey, 12, 4},        // 4 × 4: border 12, inside 2 × 2
+        {{-5, -5, 2, 2}, grey, 3, 1},       // clipped: only the right and bottom edge show
+        {{8, 6, 20, 20}, grey, 3, 1},       // right and bottom edges beyond the image
+        {{5, 5, 1, 1}, grey, 12, 4},        // swapped corners mean the same rectangle
+        {{3, 3, 3, 7}, grey, 0, 0},         // no width
+        {{20, 20, 30, 30}, grey, 0, 0},     // wholly outside
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rect.left << "," << c.rect.top << "," << c.rect.right
+                                        << "," << c.rect.bottom);
+        RasterImage image;
+        image.CreateImage(PixelFormat::Bgr24, 10, 8);
+        image.SetFillColour(c.fill);
+        image.SetLineColour(kBlack);
+        image.DrawRectangle(c.rect.left, c.rect.top, c.rect.right, c.rect.bottom);
+        EXPECT_EQ(countColour(image, kBlack), c.blackPixels);
+        EXPECT_EQ(countColour(image, grey), c.greyPixels);
+    }
+}
+
+TEST(DrawRectangle, OnOneBitImagesSetsWholeSpansAcrossByteBoundaries) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 40, 3);
+    image.SetFillColour(kBlack);
+    image.DrawRectangle(3, 0, 37, 3);
+    for (std::int32_t x = 0; x < 40; ++x)
+        EXPECT_EQ(image.pixel(x, 1), (x >= 3 && x < 37) ? kBlack : kWhite) << x;
+}
+
+TEST(DrawPolyline, ThinLinesLeaveOutTheLastPoint) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, 10, 10);
+    image.DrawPolyline({{1, 1}, {6, 1}, {6, 5}});
+    // (1,1)..(5,1) then (6,1)..(6,4); (6,5) is the end point and stays white.
+    EXPECT_EQ(countColour(image, kBlack), 5 + 4);
+    EXPECT_EQ(image.pixel(6, 1), kBlack);
+    EXPECT_EQ(image.pixel(6, 5), kWhite);
+    EXPECT_EQ(image.pixel(0, 1), kWhite);
+}
+
+TEST(DrawPolyline, DiagonalsTouchOnePixelPerStep) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, 10, 10);
+    image.SetLineColour(Colour::rgb(255, 0, 0));
+    image.DrawPolyline({{0, 0}, {8, 8}});
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(image.pixel(i, i), Colour::rgb(255, 0, 0));
+    EXPECT_EQ(countColour(image, Colour::rgb(255, 0, 0)), 8);
+    // Steep line, drawn backwards.
+    image.CreateImage(PixelFormat::Bgr24, 10, 10);
+    image.DrawPolyline({{2, 9}, {4, 0}});
+    EXPECT_EQ(countColour(image, Colour::rgb(255, 0, 0)), 9);  // one pixel per row 9 .. 1
+}
+
+TEST(DrawPolyline, WidePensCoverTheWidthAndClipAtTheEdges) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 30, 20);
+    image.SetLineWidth(5);
+    image.DrawPolyline({{5, 10}, {24, 10}});
+    // A horizontal 5-pixel line covers rows 8..12 in its middle.
+    for (std::int32_t y = 0; y < 20; ++y)
+        EXPECT_EQ(image.pixel(15, y), (y >= 8 && y <= 12) ? kBlack : kWhite) << y;
+    image.CreateImage(PixelFormat::Indexed1, 30, 20);
+    image.DrawPolyline({{-100, -3}, {100, -3}, {100, 200}});  // mostly outside: no fault
+    image.SetLineWidth(0);  // width 0 draws 1-pixel lines
+    image.DrawPolyline({{0, 15}, {30, 15}});
+    EXPECT_EQ(countColour(image, kBlack, {0, 15, 30, 16}), 30);
+}
+
+TEST(DrawText, DrawsGlyphsOnAnOpaqueBackgroundOfTheFillColour) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, 200, 40);
+    const Colour fill = Colour::rgb(0, 0, 255);
+    image.SetFillColour(fill);
+    image.SetFontSize(12);
+    image.DrawText(10, 5, "Lenzora 42.275");
+    int background = countColour(image, fill);
+    int dark = 0;
+    std::int32_t right = 0, bottom = 0;
+    for (std::int32_t y = 0; y < 40; ++y)
+        for (std::int32_t x = 0; x < 200; ++x) {
+            Colour c = image.pixel(x, y);
+            if (c == kWhite) continue;
+            EXPECT_GE(x, 10);
+            EXPECT_GE(y, 5);
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+            if (c.red + c.green + c.blue < 100) ++dark;
+        }
+    EXPECT_GT(background, 100);
+    EXPECT_GT(dark, 20);
+    // 12 points at the display's usual 96 pixels per inch are 16 pixels: a line is taller
+    // than that, and the text much wider.
+    EXPECT_GT(bottom - 5, 15);
+    EXPECT_LT(bottom - 5, 40);
+    EXPECT_GT(right - 10, 60);
+}
+
+TEST(DrawText, OnOneBitImagesIsPureBlackAndClipped) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Indexed1, 60, 20);
+    image.DrawText(-5, -3, "WWWWWWWWWWWWWWWWWWWWWWW");  // overhangs on every side
+    int black = countColour(image, kBlack);
+    EXPECT_GT(black, 30);
+    EXPECT_EQ(black + countColour(image, kWhite), 60 * 20);
+    RasterImage bigger;
+    bigger.CreateImage(PixelFormat::Indexed1, 60, 20);
+    bigger.SetFontSize(16);
+    bigger.DrawText(0, 0, "W");
+    RasterImage smaller;
+    smaller.CreateImage(PixelFormat::Indexed1, 60, 20);
+    smaller.DrawText(0, 0, "W");  // the default 8 points
+    EXPECT_GT(countColour(bigger, kBlack), countColour(smaller, kBlack));
+}
+
+}  // namespace
+}  // namespace lenzora::raster
