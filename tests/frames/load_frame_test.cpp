@@ -1,0 +1,109 @@
+#include "frames/load_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/drive_paths.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+
+namespace lenzora {
+namespace {
+
+TEST(FrameKind, ExtensionRuleCaseAndAll) {
+    struct Case {
+        const char* path;
+        const char* extension;
+        FrameKind kind;
+    } cases[] = {
+        {"/p/a.jpg", ".jpg", FrameKind::Jpeg},      {"/p/a.JPG", ".JPG", FrameKind::Jpeg},
+        {"/p/a.bmp", ".bmp", FrameKind::Bmp},       {"/p/a.Jpg", ".Jpg", FrameKind::Unaccepted},
+        {"/p/a.jpeg", ".jpeg", FrameKind::Unaccepted}, {"/p/a.BMP", ".BMP", FrameKind::Unaccepted},
+        {"/p.d/a", "", FrameKind::Unaccepted},      {"c:\\p.d\\a", "", FrameKind::Unaccepted},
+        {"c:a.x:y", "", FrameKind::Unaccepted},     {"a.tar.bmp", ".bmp", FrameKind::Bmp},
+        {"noextension", "", FrameKind::Unaccepted}, {"/p/.bmp", ".bmp", FrameKind::Bmp},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fileExtension(c.path), c.extension) << c.path;
+        EXPECT_EQ(frameKindOf(c.path), c.kind) << c.path;
+    }
+}
+
+class LoadFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setDriveRoot(root_.path());
+        std::filesystem::create_directories(root_ / "c" / "lz3d");
+    }
+    void TearDown() override { platform::setDriveRoot({}); }
+    std::filesystem::path workingCopy(int slot) {
+        char name[16];
+        std::snprintf(name, sizeof name, "t%02d.bmp", slot);
+        return root_ / "c" / "lz3d" / name;
+    }
+    testing::TempDir root_;
+};
+
+TEST_F(LoadFrameTest, JpegBecomesAWorkingCopyAtItsOwnSize) {
+    testing::writeJpeg(root_ / "photo.JPG", testing::plainImage(300, 900, raster::kBlack));
+    std::string slotPath;
+    raster::RasterImage thumbnail;
+    ASSERT_EQ(loadFrameFile(slotPath, (root_ / "photo.JPG").string(), 7, thumbnail),
+              FrameLoadResult::Loaded);
+    EXPECT_EQ(slotPath, "c:\\lz3d\\t07.bmp");
+    raster::RasterImage copy;
+    copy.LoadBmpFile(workingCopy(7));
+    EXPECT_EQ(copy.width(), 300);
+    EXPECT_EQ(copy.height(), 900);
+    EXPECT_EQ(copy.format(), raster::PixelFormat::Bgr24);
+    EXPECT_EQ(std::filesystem::file_size(workingCopy(7)), 54u + 900u * 900u);
+    // Squeezed whole into 65 x 57, whatever its proportions.
+    EXPECT_EQ(thumbnail.width(), 65);
+    EXPECT_EQ(thumbnail.height(), 57);
+    EXPECT_EQ(thumbnail.pixel(0, 0), raster::kBlack);
+    EXPECT_EQ(thumbnail.pixel(64, 56), raster::kBlack);
+}
+
+TEST_F(LoadFrameTest, BmpIsUsedWhereItLies) {
+    testing::writeBmp(root_ / "frame.bmp", testing::plainImage(40, 30, raster::kBlack));
+    std::string slotPath;
+    raster::RasterImage thumbnail;
+    ASSERT_EQ(loadFrameFile(slotPath, (root_ / "frame.bmp").string(), 2, thumbnail),
+              FrameLoadResult::Loaded);
+    EXPECT_EQ(slotPath, (root_ / "frame.bmp").string());
+    EXPECT_FALSE(fileExists(workingCopy(2)));
+    EXPECT_EQ(thumbnail.pixel(32, 28), raster::kBlack);
+}
+
+TEST_F(LoadFrameTest, UnacceptedExtensionEmptiesTheSlotOnly) {
+    testing::writeBmp(root_ / "frame.bmp", testing::plainImage(40, 30, raster::kBlack));
+    std::string slotPath;
+    raster::RasterImage thumbnail;
+    loadFrameFile(slotPath, (root_ / "frame.bmp").string(), 3, thumbnail);
+    std::filesystem::copy_file(root_ / "frame.bmp", root_ / "frame.BMP");
+    EXPECT_EQ(loadFrameFile(slotPath, (root_ / "frame.BMP").string(), 3, thumbnail),
+              FrameLoadResult::FormatError);
+    EXPECT_EQ(slotPath, "");
+    EXPECT_EQ(thumbnail.pixel(10, 10), raster::kBlack) << "the thumbnail keeps the earlier frame";
+}
+
+TEST_F(LoadFrameTest, UnreadableFilesThrowWithTheSlotNamingThem) {
+    std::ofstream(root_ / "broken.bmp") << "BM this is no bitmap";
+    std::ofstream(root_ / "broken.jpg") << "\xFF\xD8\xFF garbage";
+    const std::string missing = (root_ / "missing.jpg").string();
+    for (const std::string& chosen :
+         {(root_ / "broken.bmp").string(), (root_ / "broken.jpg").string(), missing}) {
+        std::string slotPath = "c:\\lz3d\\t04.bmp";
+        raster::RasterImage thumbnail;
+        EXPECT_THROW(loadFrameFile(slotPath, chosen, 4, thumbnail), Error) << chosen;
+        EXPECT_EQ(slotPath, chosen);
+        EXPECT_TRUE(thumbnail.empty());
+        EXPECT_FALSE(fileExists(workingCopy(4)));
+    }
+}
+
+}  // namespace
+}  // namespace lenzora

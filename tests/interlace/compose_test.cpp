@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/output_settings.h"
+#include "app/working_files.h"
+#include "interlace/compose_check.h"
+#include "interlace/interlace_frames.h"
+#include "interlace/output_size.h"
+#include "interlace/prepare_frame.h"
+#include "platform/drive_paths.h"
+#include "platform/error.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+
+namespace lenzora {
+namespace {
+
+TEST(SlotCheck, FirstEmptySlotUpToTheFrameCount) {
+    auto filled = [](std::initializer_list<int> slots) {
+        FrameSlots s;
+        for (int k : slots) s[k] = "frame.bmp";
+        return s;
+    };
+    struct Case {
+        FrameSlots slots;
+        int n;
+        std::optional<std::string> message;
+    } cases[] = {
+        {filled({}), 2, "Photo1 not select！"},
+        {filled({2}), 2, "Photo1 not select！"},
+        {filled({1}), 2, "Photo2 not select！"},
+        {filled({1, 2}), 2, std::nullopt},
+        {filled({1, 2, 5}), 5, "Photo3 not select！"},
+        {filled({1, 2, 3, 4, 5}), 5, std::nullopt},
+        {filled({1, 2, 3, 4, 5, 6}), 7, "Photo7 not select！"},
+        {filled({1, 2, 3, 4, 5, 6, 7}), 8, "Photo8 not select！！"},
+        {filled({1, 2, 3, 4, 5, 6, 7, 8}), 9, "Photo9 not select！！"},
+        {filled({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}), 16, "Photo16 not select！！"},
+        {filled({1, 2}), 2, std::nullopt},  // slots above n are not looked at
+    };
+    for (const Case& c : cases) EXPECT_EQ(missingFrameMessage(c.slots, c.n), c.message);
+}
+
+TEST(OutputSize, FromTheBoxTextsTruncated) {
+    struct Case {
+        int unit;
+        const char* width;
+        const char* height;
+        FixedCount resolution;
+        std::int32_t W, H;
+    } cases[] = {
+        {kUnitMillimetres, "287", "200", 2550000, 2881, 2007},
+        {kUnitInches, "11.299", "7.8739", 2536500, 2865, 1997},
+        {kUnitPixels, "1000.9", "20.5", 2536500, 1000, 20},
+        {-1, "287", "200", 2536500, 11, 22},  // no unit: the sizes stay
+    };
+    for (const Case& c : cases) {
+        ComposeState state;
+        state.W = 11;
+        state.H = 22;
+        composeOutputSize(state, c.unit, c.width, c.height, c.resolution);
+        EXPECT_EQ(state.W, c.W) << c.width;
+        EXPECT_EQ(state.H, c.H) << c.height;
+    }
+}
+
+TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
+    ComposeState state{11, 22};
+    EXPECT_THROW(composeOutputSize(state, kUnitPixels, "100", "x", 2550000), Error);
+    EXPECT_EQ(state.W, 100);
+    EXPECT_EQ(state.H, 22);
+    EXPECT_THROW(composeOutputSize(state, kUnitPixels, "", "50", 2550000), Error);
+    EXPECT_EQ(state.W, 100);
+    EXPECT_EQ(state.H, 22);
+}
+
+TEST(OutputSize, RefusedWhenBelowAPixelPerStripOrTooLargeForABmpFile) {
+    EXPECT_EQ(outputSizeProblem(0, 100, 2, 1), std::optional<std::string>(kOutputTooSmall));
+    EXPECT_EQ(outputSizeProblem(100, -5, 2, 1), std::optional<std::string>(kOutputTooSmall));
+    EXPECT_EQ(outputSizeProblem(15, 100, 16, 1), std::optional<std::string>(kOutputTooSmall));
+    EXPECT_EQ(outputSizeProblem(40000, 40000, 2, 3), std::optional<std::string>(kOutputTooLarge));
+    EXPECT_EQ(outputSizeProblem(16, 16, 16, 1), std::nullopt);
+    EXPECT_EQ(outputSizeProblem(13586, 9467, 16, 1), std::nullopt);
+}
+
+TEST(FrameScale, FitsTheRelativelyWiderSide) {
+    EXPECT_EQ(frameScale(2881, 2007, 1600, 1200), 18006);  // fitted to the width
+    EXPECT_EQ(frameScale(2000, 1500, 1600, 1200), 12500);  // equal aspect: the height
+    EXPECT_EQ(frameScale(1000, 2000, 1600, 1200), 16667);  // fitted to the height
+}
+
+class InterlaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setDriveRoot(root_.path());
+        std::filesystem::create_directories(root_ / "c" / "lz3d");
+    }
+    void TearDown() override { platform::setDriveRoot({}); }
+
+    FrameSlots writeFrames(int n, std::int32_t w, std::int32_t h) {
+        FrameSlots slots;
+        for (int q = 1; q <= n; ++q) {
+            const auto path = root_ / ("frame" + std::to_string(q) + ".bmp");
+            testing::writeBmp(path, testing::patternImage(w + q, h + 2 * q, q));
+            slots[q] = path.string();
+        }
+        return slots;
+    }
+    std::vector<raster::RasterImage> readStrips(int n) {
+        std::vector<raster::RasterImage> strips(static_cast<std::size_t>(n));
+        for (int q = 1; q <= n; ++q) {
+            strips[static_cast<std::size_t>(q - 1)].LoadBmpFile(
+                platform::hostPath(stripFilePath(q)));
+        }
+        return strips;
+    }
+    testing::TempDir root_;
+};
+
+class CountingProgress : public ComposeProgress {
+public:
+    void advance() override { ++count; }
+    int count = 0;
+};
+
+TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
+    FrameSlots slots;
+    slots[1] = (root_ / "a.bmp").string();
+    slots[2] = (root_ / "b.bmp").string();
+    testing::writeBmp(slots[1], testing::patternImage(1600, 1200, 1));
+    testing::writeBmp(slots[2], testing::patternImage(1600, 1200, 2));
+    ComposeState state{2881, 2007};
+    CountingProgress progress;
+    raster::RasterImage composite;
+    interlaceFrames(slots, 2, 6, kModeColumns, state, progress, composite);
+
+    EXPECT_EQ(state.scaledW, 2880);
+    EXPECT_EQ(state.scaledH, 2160);
+    EXPECT_EQ(state.stripW, 1440);
+    EXPECT_EQ(state.stripH, 2007);
+    EXPECT_EQ(progress.count, 16 + 2);
+    ASSERT_EQ(composite.width(), 2881);
+    ASSERT_EQ(composite.height(), 2007);
+    auto frameOf = [&](std::int32_t x) { return composite.pixel(x, 1000).green & 0x0F; };
+    for (std::int32_t x : {0, 5, 12, 17, 2868}) EXPECT_EQ(frameOf(x), 1) << x;
+    for (std::int32_t x : {6, 11, 18, 23, 2879}) EXPECT_EQ(frameOf(x), 2) << x;
+    for (std::int32_t y : {0, 1000, 2006}) EXPECT_EQ(composite.pixel(2880, y), raster::kWhite);
+    EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 6, kModeColumns, state), "");
+
+    raster::RasterImage preview = makePreview(composite, 3.5L);
+    EXPECT_EQ(preview.width(), 823);
+    EXPECT_EQ(preview.height(), 573);
+}
+
+TEST_F(InterlaceTest, EveryPixelComesFromItsFrameForEveryFrameCountAndMode) {
+    for (int mode : {kModeColumns, kModeRows}) {
+        for (int n = 2; n <= 16; ++n) {
+            const int s = 1 + n % 3;
+            FrameSlots slots = writeFrames(n, 50 + 3 * n, 40);
+            ComposeState state{97 + n, 61 + 2 * n};
+            CountingProgress progress;
+            raster::RasterImage composite;
+            interlaceFrames(slots, n, s, mode, state, progress, composite);
+            EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(n), s, mode, state), "")
+                << n << " frames, mode " << mode;
+            if (mode == kModeColumns) {
+                EXPECT_EQ(progress.count, 16 + n);
+            } else {
+                EXPECT_GE(progress.count, 16 + n);  // one advance per strip copy
+            }
+        }
+    }
+}
+
+TEST_F(InterlaceTest, ThreeFramesOfOnePixelAlternate) {
+    FrameSlots slots = writeFrames(3, 60, 60);
+    ComposeState state{30, 20};
+    NoProgress progress;
+    raster::RasterImage composite;
+    interlaceFrames(slots, 3, 1, kModeColumns, state, progress, composite);
+    for (std::int32_t x = 0; x < 30; ++x) {
+        EXPECT_EQ(composite.pixel(x, 5).green & 0x0F, x % 3 + 1) << x;
+    }
+}
+
+TEST_F(InterlaceTest, OnlyTheFramesInUseAreWritten) {
+    FrameSlots slots = writeFrames(2, 30, 30);
+    ComposeState state{40, 40};
+    NoProgress progress;
+    raster::RasterImage composite;
+    interlaceFrames(slots, 2, 2, kModeColumns, state, progress, composite);
+    EXPECT_TRUE(std::filesystem::exists(platform::hostPath(stripFilePath(2))));
+    EXPECT_FALSE(std::filesystem::exists(platform::hostPath(stripFilePath(3))));
+}
+
+TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
+    FrameSlots slots = writeFrames(2, 30, 30);
+    std::ofstream(root_ / "bad.bmp") << "BM not a bitmap at all";
+    slots[2] = (root_ / "bad.bmp").string();
+    ComposeState state{40, 40};
+    NoProgress progress;
+    raster::RasterImage composite = testing::plainImage(5, 5, raster::kBlack);
+    try {
+        interlaceFrames(slots, 2, 2, kModeColumns, state, progress, composite);
+        FAIL() << "composed with a damaged frame";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Bitmap image is not valid");
+    }
+    EXPECT_EQ(composite.width(), 5) << "the previous composite stays";
+}
+
+}  // namespace
+}  // namespace lenzora

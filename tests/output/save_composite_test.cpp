@@ -1,0 +1,107 @@
+#include "output/save_composite.h"
+
+#include <gtest/gtest.h>
+
+#include "output/set_bmp_resolution.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "raster/jpeg_codec.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+
+namespace lenzora {
+namespace {
+
+std::int32_t readInt32(const Bytes& bytes, std::size_t at) {
+    return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                     static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+}
+
+TEST(SetBmpResolution, PixelsPerMetreWithTheProgramsDivisor) {
+    struct Case {
+        long double dpi;
+        std::int32_t perMetre;
+    } cases[] = {{422.75L, 16640}, {300, 11808}, {360, 14170}, {1200, 47233}, {253.65L, 9984}};
+    for (const Case& c : cases) EXPECT_EQ(pixelsPerMetre(c.dpi), c.perMetre);
+}
+
+TEST(SetBmpResolution, ChangesBothFieldsAndNothingElse) {
+    testing::TempDir dir;
+    raster::RasterImage image = testing::patternImage(7, 5, 3);
+    image.SaveBmpFile(dir / "a.bmp");
+    Bytes before = readWholeFile(dir / "a.bmp");
+    SetBmpResolution(dir / "a.bmp", 1200);
+    Bytes after = readWholeFile(dir / "a.bmp");
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(readInt32(after, 38), 47233);
+    EXPECT_EQ(readInt32(after, 42), 47233);
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (i >= 38 && i < 46) continue;
+        ASSERT_EQ(after[i], before[i]) << "byte " << i;
+    }
+}
+
+TEST(SetBmpResolution, RefusesMissingAndShortFiles) {
+    testing::TempDir dir;
+    EXPECT_THROW(SetBmpResolution(dir / "none.bmp", 300), Error);
+    writeFileAtomically(dir / "short.bmp", std::string_view("BM short"));
+    EXPECT_THROW(SetBmpResolution(dir / "short.bmp", 300), Error);
+    EXPECT_EQ(readWholeFile(dir / "short.bmp").size(), 8u);
+}
+
+TEST(SaveComposite, OnlyLowerCaseJpgIsJpeg) {
+    struct Case {
+        const char* name;
+        bool jpeg;
+    } cases[] = {{"card.jpg", true},        {"/a/b/card.jpg", true}, {"card.JPG", false},
+                 {"card.Jpg", false},       {"card.jpeg", false},    {"my.dir\\card", false},
+                 {"/my.jpg/card", false},   {"card.png", false},     {".jpg", true}};
+    for (const Case& c : cases) EXPECT_EQ(isJpegName(c.name), c.jpeg) << c.name;
+}
+
+TEST(SaveComposite, BmpCarriesTheResolution) {
+    testing::TempDir dir;
+    raster::RasterImage composite = testing::patternImage(31, 17, 1);
+    saveComposite(composite, dir / "card.JPG", 4227500);
+    Bytes bytes = readWholeFile(dir / "card.JPG");
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(readInt32(bytes, 18), 31);
+    EXPECT_EQ(readInt32(bytes, 22), 17);
+    EXPECT_EQ(readInt32(bytes, 38), 16640);
+    EXPECT_EQ(readInt32(bytes, 42), 16640);
+    raster::RasterImage back;
+    back.LoadBmpFile(dir / "card.JPG");
+    EXPECT_EQ(back.pixel(30, 16), composite.pixel(30, 16));
+}
+
+TEST(SaveComposite, JpegAtTheCompositesSize) {
+    testing::TempDir dir;
+    raster::RasterImage composite = testing::plainImage(40, 24, raster::Colour::rgb(200, 40, 40));
+    saveComposite(composite, dir / "card.jpg", 2536500);
+    Bytes bytes = readWholeFile(dir / "card.jpg");
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xD8);
+    raster::RasterImage back = raster::decodeJpeg(bytes);
+    EXPECT_EQ(back.width(), 40);
+    EXPECT_EQ(back.height(), 24);
+    EXPECT_NEAR(back.pixel(20, 12).red, 200, 3);
+}
+
+TEST(SaveComposite, AFailedSaveLeavesTheOldFile) {
+    testing::TempDir dir;
+    writeFileAtomically(dir / "old.bmp", std::string_view("earlier content"));
+    raster::RasterImage composite = testing::patternImage(4, 4, 1);
+    try {
+        saveComposite(composite, dir / "missing" / "card.bmp", 2550000);
+        FAIL() << "saved into a missing folder";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file", 0), 0u) << e.what();
+    }
+    Bytes old = readWholeFile(dir / "old.bmp");
+    EXPECT_EQ(std::string(old.begin(), old.end()), "earlier content");
+}
+
+}  // namespace
+}  // namespace lenzora

@@ -1,0 +1,83 @@
+#include "support/pictures.h"
+
+#include <sstream>
+
+#include "app/output_settings.h"
+#include "platform/file_io.h"
+#include "raster/jpeg_codec.h"
+
+namespace lenzora::testing {
+
+raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag) {
+    raster::RasterImage image;
+    image.CreateImage(raster::PixelFormat::Bgr24, w, h);
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint8_t* row = image.row(y);
+        for (std::int32_t x = 0; x < w; ++x) {
+            row[3 * x + 0] = static_cast<std::uint8_t>(x & 0xFF);                        // blue
+            row[3 * x + 1] = static_cast<std::uint8_t>(((x >> 8) & 0x0F) << 4 | (tag & 0x0F));
+            row[3 * x + 2] = static_cast<std::uint8_t>(y & 0xFF);                        // red
+        }
+    }
+    return image;
+}
+
+raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour colour) {
+    raster::RasterImage image;
+    image.CreateImage(raster::PixelFormat::Bgr24, w, h);
+    image.SetFillColour(colour);
+    image.SetLineColour(colour);
+    image.DrawRectangle(0, 0, w, h);
+    return image;
+}
+
+void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image) {
+    image.SaveBmpFile(path);
+}
+
+void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& image) {
+    writeFileAtomically(path, raster::encodeJpeg(image));
+}
+
+std::string interlaceMismatch(const raster::RasterImage& composite,
+                              const std::vector<raster::RasterImage>& strips, int s, int mode,
+                              const ComposeState& st) {
+    const int n = static_cast<int>(strips.size());
+    const int p = n * s;
+    const bool columns = mode == kModeColumns;
+    if (composite.width() != st.W || composite.height() != st.H) return "composite size differs";
+    for (std::int32_t y = 0; y < st.H; ++y) {
+        for (std::int32_t x = 0; x < st.W; ++x) {
+            const std::int32_t along = columns ? x : y;   // across the lenses
+            const std::int32_t other = columns ? y : x;   // along the lenses
+            const std::int32_t lens = along / p;
+            const std::int32_t r = along % p;
+            const int q = r / s + 1;
+            const std::int32_t j = lens * s + r % s;
+            const raster::RasterImage& strip = strips[static_cast<std::size_t>(q - 1)];
+            const std::int32_t stripSize = columns ? st.stripW : st.stripH;
+            const std::int32_t scaledOther = columns ? st.scaledH : st.scaledW;
+            raster::Colour expected = raster::kWhite;
+            if (j < stripSize && other < scaledOther) {
+                expected = columns ? strip.pixel(j, y) : strip.pixel(x, j);
+            }
+            if (composite.pixel(x, y) != expected) {
+                std::ostringstream text;
+                text << "pixel (" << x << ", " << y << ") should come from frame " << q
+                     << " strip " << (columns ? "column " : "row ") << j;
+                return text.str();
+            }
+        }
+    }
+    return {};
+}
+
+std::vector<std::int32_t> blackColumns(const raster::RasterImage& image, std::int32_t row) {
+    std::vector<std::int32_t> black;
+    for (std::int32_t x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, row) == raster::kBlack) black.push_back(x);
+    }
+    return black;
+}
+
+}  // namespace lenzora::testing

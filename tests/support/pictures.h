@@ -1,0 +1,35 @@
+#pragma once
+// Pictures made by the tests: every pixel of a pattern tells where it came from.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "interlace/compose_state.h"
+#include "raster/raster_image.h"
+
+namespace lenzora::testing {
+
+// A 24-bit w x h image whose pixel (x, y) is unique within 4096 x 4096 and carries `tag` in
+// the low bits of green, so frames can be told apart.
+raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag);
+
+// One colour all over.
+raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour colour);
+
+void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image);
+void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& image);
+
+// Compares a composite with the strip images it was made from, pixel by pixel: column x
+// (rows mode: row y) lies in lens L = x / p at offset r = x % p, shows frame r / s + 1 and takes
+// column L * s + r % s of that frame's strip; beyond the strip or the scaled frame it is white.
+// Returns a description of the first pixel that differs, or an empty text.
+std::string interlaceMismatch(const raster::RasterImage& composite,
+                              const std::vector<raster::RasterImage>& strips, int s, int mode,
+                              const ComposeState& state);
+
+// The columns (rows mode: rows) of the image's first row (column) that are black, as a list.
+std::vector<std::int32_t> blackColumns(const raster::RasterImage& image, std::int32_t row);
+
+}  // namespace lenzora::testing
