@@ -525,22 +525,24 @@ void TForm1::CheckBox1Click() {
 }
 
 // Image1 shows the preview proportionally, centred in the panel, shrunk when it is larger.
-void TForm1::showPreview(const raster::RasterImage& preview) {
+void TForm1::showPreview(raster::RasterImage preview) {
+    preview_ = std::move(preview);
+    const raster::RasterImage& picture = preview_;
     raster::DisplayFlags flags;
     flags.proportional = true;
     flags.centre = true;
     const raster::Rect place =
-        raster::FitToArea(preview.width(), preview.height(), Image1->width(), Image1->height(),
+        raster::FitToArea(picture.width(), picture.height(), Image1->width(), Image1->height(),
                           flags);
     const auto w = static_cast<std::int32_t>(place.width());
     const auto h = static_cast<std::int32_t>(place.height());
-    if (w == preview.width() && h == preview.height()) {
-        Image1->setPixmap(QPixmap::fromImage(raster::toQImage(preview)));
+    if (w == picture.width() && h == picture.height()) {
+        Image1->setPixmap(QPixmap::fromImage(raster::toQImage(picture)));
         return;
     }
     raster::RasterImage shown;
     shown.CreateImage(raster::PixelFormat::Bgr24, w, h);
-    shown.StretchImage({0, 0, w, h}, preview);
+    shown.StretchImage({0, 0, w, h}, picture);
     Image1->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
 }
 

@@ -37,6 +37,8 @@ public:
     const ComposeState& composeState() const { return composeState_; }
     // The composite; empty before the first compose.
     const raster::RasterImage& composite() const { return composite_; }
+    // The picture of the preview image Image1 (shown fitted to its panel).
+    const raster::RasterImage& preview() const { return preview_; }
 
     // A frame was loaded into slot `slot` (3 ... 16): raises the frame count, recomputes.
     void FrameLoaded(int slot);
@@ -100,13 +102,14 @@ private:
     void applySettingsToControls();
     void showResolution();
     void slotButtonClicked(int slot);
-    void showPreview(const raster::RasterImage& preview);
+    void showPreview(raster::RasterImage preview);
 
     OutputSettings settings_;
     FrameSlots slots_;
     std::array<raster::RasterImage, kFrameSlots> thumbnailSurfaces_;
     ComposeState composeState_;
     raster::RasterImage composite_;
+    raster::RasterImage preview_;
 
     // Settings band.
     QGroupBox* settingsBand_ = nullptr;

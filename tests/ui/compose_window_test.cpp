@@ -1,0 +1,298 @@
+// Frames loaded through the slot buttons and the dialog stand-in, composed with "合成(&M)",
+// calibration lines ticked and unticked, in the real main window under the offscreen platform.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+#include "app/ui/TForm1.h"
+#include "app/working_files.h"
+#include "platform/drive_paths.h"
+#include "platform/testing/scripted_services.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+
+using lenzora::ui::TForm1;
+namespace fs = std::filesystem;
+namespace raster = lenzora::raster;
+
+namespace {
+
+// The slot buttons in slot order.
+const char* const kSlotButtons[16] = {"Button1",  "Button2",  "Button3",  "Button6",
+                                      "Button7",  "Button8",  "Button10", "Button11",
+                                      "Button18", "Button19", "Button20", "Button21",
+                                      "Button13", "Button15", "Button16", "Button17"};
+
+}  // namespace
+
+class ComposeWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<lenzora::testing::TempDir> root_;
+    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+
+    std::vector<std::string>& messages() { return scripted_->messages->messages; }
+    std::vector<std::string>& errors() { return scripted_->messages->errors; }
+
+    template <class T>
+    static T* control(QWidget& form, const char* name) {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+
+    // Chooses `path` in the dialog that the slot's button opens.
+    void loadSlot(TForm1& form, int slot, const fs::path& path) {
+        scripted_->openPicture->answers.push_back(path.string());
+        QTest::mouseClick(control<QPushButton>(form, kSlotButtons[slot - 1]), Qt::LeftButton);
+    }
+    fs::path frameFile(const char* name, std::int32_t w, std::int32_t h, int tag) {
+        fs::path path = root_->path() / name;
+        lenzora::testing::writeBmp(path, lenzora::testing::patternImage(w, h, tag));
+        return path;
+    }
+    static void retype(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    static void compose(TForm1& form) {
+        QTest::mouseClick(control<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
+    }
+    fs::path working(const char* name) const { return root_->path() / "c" / "lz3d" / name; }
+
+private slots:
+    void init() {
+        root_ = std::make_unique<lenzora::testing::TempDir>();
+        lenzora::platform::setDriveRoot(root_->path());
+        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+    }
+    void cleanup() {
+        scripted_.reset();
+        lenzora::platform::setDriveRoot({});
+        root_.reset();
+    }
+
+    void theWorkedExampleThroughTheWindow() {
+        TForm1 form;
+        form.show();
+        retype(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("21.25"));
+        loadSlot(form, 1, frameFile("a.bmp", 1600, 1200, 1));
+        loadSlot(form, 2, frameFile("b.bmp", 1600, 1200, 2));
+        QVERIFY(errors().empty());
+        QVERIFY(!control<QLabel>(form, "Image3")->pixmap().isNull());
+
+        QSignalSpy progress(control<QProgressBar>(form, "ProgressBar1"),
+                            &QProgressBar::valueChanged);
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
+        const raster::RasterImage& composite = form.composite();
+        QCOMPARE(composite.width(), 2881);
+        QCOMPARE(composite.height(), 2007);
+        for (int x : {0, 5, 12, 17}) QCOMPARE(composite.pixel(x, 900).green & 0x0F, 1);
+        for (int x : {6, 11, 18, 23}) QCOMPARE(composite.pixel(x, 900).green & 0x0F, 2);
+        QCOMPARE(composite.pixel(2880, 900), raster::kWhite);
+        QCOMPARE(form.preview().width(), 823);
+        QCOMPARE(form.preview().height(), 573);
+        QVERIFY(!control<QLabel>(form, "Image1")->pixmap().isNull());
+
+        // The bar moves in steps of ten to 160 + 10 n, then goes back to 0.
+        QList<int> values;
+        for (const QList<QVariant>& change : progress) values.append(change[0].toInt());
+        QVERIFY(values.contains(10));
+        QVERIFY(values.contains(180));
+        QVERIFY(!values.contains(190));
+        QCOMPARE(values.last(), 0);
+        QCOMPARE(scripted_->cursor->depth, 0);
+        QVERIFY(scripted_->cursor->timesBusy >= 1);
+
+        for (const char* name : {"Button4", "Button14", "CheckBox1"}) {
+            QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
+        }
+
+        auto* calibration = control<QCheckBox>(form, "CheckBox1");
+        QTest::mouseClick(calibration, Qt::LeftButton, {}, QPoint(8, calibration->height() / 2));
+        QVERIFY(calibration->isChecked());
+        QCOMPARE(form.composite().width(), 2929);
+        QCOMPARE(form.composite().pixel(2887, 10), raster::kBlack);
+        QCOMPARE(form.composite().pixel(2886, 10), raster::kWhite);
+        QCOMPARE(form.preview().width(), 732);
+        QCOMPARE(form.preview().height(), 502);
+        QTest::mouseClick(calibration, Qt::LeftButton, {}, QPoint(8, calibration->height() / 2));
+        QCOMPARE(form.composite().width(), 2881);
+        QCOMPARE(form.preview().width(), 720);
+
+        // Composing again while ticked ends unticked, at a quarter-size preview.
+        calibration->setChecked(true);
+        messages().clear();
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
+        QVERIFY(!calibration->isChecked());
+        QCOMPARE(form.composite().width(), 2881);
+        QCOMPARE(form.preview().width(), 720);
+    }
+
+    void missingFramesAreNamed() {
+        TForm1 form;
+        form.show();
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Photo1 not select！"});
+        loadSlot(form, 5, frameFile("e.bmp", 40, 30, 5));
+        QCOMPARE(form.settings().frameCount, 5);
+        loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
+        loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
+        messages().clear();
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Photo3 not select！"});
+        QVERIFY(!control<QWidget>(form, "Button4")->isEnabled());
+        QVERIFY(!fs::exists(working("x01.bmp")));
+        QCOMPARE(scripted_->cursor->timesBusy, 0);
+        loadSlot(form, 3, frameFile("c.bmp", 40, 30, 3));
+        loadSlot(form, 4, frameFile("d.bmp", 40, 30, 4));
+        messages().clear();
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
+        QVERIFY(fs::exists(working("x05.bmp")));
+    }
+
+    void slotNineAsksTwice() {
+        TForm1 form;
+        for (int slot : {1, 2, 3, 4, 5, 6, 7, 8, 10}) {
+            loadSlot(form, slot, frameFile("f.bmp", 20, 20, slot));
+        }
+        QCOMPARE(form.settings().frameCount, 10);
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Photo9 not select！！"});
+    }
+
+    void loadingFramesThroughTheDialog() {
+        TForm1 form;
+        form.show();
+        fs::path jpeg = root_->path() / "photo.JPG";
+        lenzora::testing::writeJpeg(jpeg, lenzora::testing::patternImage(120, 90, 7));
+        loadSlot(form, 7, jpeg);
+        QCOMPARE(form.frameSlots()[7], std::string("c:\\lz3d\\t07.bmp"));
+        QVERIFY(fs::exists(working("t07.bmp")));
+        QCOMPARE(form.settings().frameCount, 7);
+
+        fs::path bmp = frameFile("frame.bmp", 50, 40, 2);
+        loadSlot(form, 2, bmp);
+        QCOMPARE(form.frameSlots()[2], bmp.string());
+        QVERIFY(!fs::exists(working("t02.bmp")));
+
+        // Refused extensions empty the slot; the thumbnail stays.
+        fs::copy_file(bmp, root_->path() / "frame.BMP");
+        const QPixmap before = control<QLabel>(form, "Image4")->pixmap();
+        loadSlot(form, 2, root_->path() / "frame.BMP");
+        QCOMPARE(messages(), std::vector<std::string>{"File format error!"});
+        QCOMPARE(form.frameSlots()[2], std::string());
+        QCOMPARE(control<QLabel>(form, "Image4")->pixmap().toImage(), before.toImage());
+
+        // Cancelling keeps the slot and still recomputes the resolution.
+        retype(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("42.275"));
+        QTest::mouseClick(control<QPushButton>(form, "Button10"), Qt::LeftButton);  // slot 7
+        QCOMPARE(form.frameSlots()[7], std::string("c:\\lz3d\\t07.bmp"));
+        QCOMPARE(control<QLabel>(form, "Label20")->text(), QStringLiteral("295.925"));
+    }
+
+    void anUnreadableFrameRaisesNothing() {
+        TForm1 form;
+        std::ofstream(root_->path() / "bad.bmp") << "BM damaged";
+        loadSlot(form, 4, root_->path() / "bad.bmp");
+        QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
+        QCOMPARE(form.settings().frameCount, 2);
+        QCOMPARE(form.frameSlots()[4], (root_->path() / "bad.bmp").string());
+        QVERIFY(control<QLabel>(form, "Image6")->pixmap().isNull());
+    }
+
+    void composingADamagedFrameKeepsTheOldComposite() {
+        TForm1 form;
+        loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
+        loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
+        compose(form);
+        const int width = form.composite().width();
+        std::ofstream(root_->path() / "b.bmp", std::ios::trunc) << "BM damaged";
+        errors().clear();
+        compose(form);
+        QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
+        QCOMPARE(form.composite().width(), width);
+        QCOMPARE(control<QProgressBar>(form, "ProgressBar1")->value(), 0);
+        QCOMPARE(scripted_->cursor->depth, 0);
+    }
+
+    void outputSizesThatCannotBeMadeAreRefusedFirst_data() {
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("zero") << "0" << "Output size too small!";
+        QTest::newRow("negative") << "-20" << "Output size too small!";
+        QTest::newRow("huge") << "40000" << "Output size too large!";
+    }
+    void outputSizesThatCannotBeMadeAreRefusedFirst() {
+        QFETCH(QString, width);
+        QFETCH(QString, message);
+        TForm1 form;
+        form.show();
+        control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
+        retype(control<QLineEdit>(form, "Edit2"), width);
+        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("40000"));
+        loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
+        loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{message.toStdString()});
+        QVERIFY(!fs::exists(working("x01.bmp")));
+        QVERIFY(form.composite().empty());
+        QCOMPARE(scripted_->cursor->depth, 0);
+    }
+
+    void rowsModeReachesTheEndOfTheBar() {
+        TForm1 form;
+        form.show();
+        QTest::mouseClick(control<QRadioButton>(form, "RadioButton2"), Qt::LeftButton, {},
+                          QPoint(8, 10));
+        control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
+        retype(control<QLineEdit>(form, "Edit2"), QStringLiteral("60"));
+        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("40"));
+        loadSlot(form, 1, frameFile("a.bmp", 60, 40, 1));
+        loadSlot(form, 2, frameFile("b.bmp", 60, 40, 2));
+        QSignalSpy progress(control<QProgressBar>(form, "ProgressBar1"),
+                            &QProgressBar::valueChanged);
+        compose(form);
+        QList<int> values;
+        for (const QList<QVariant>& change : progress) values.append(change[0].toInt());
+        QVERIFY(values.contains(200));
+        QCOMPARE(form.composite().height(), 40);
+        const int s = form.settings().stripWidth;
+        QCOMPARE(form.composite().pixel(10, 0).green & 0x0F, 1);
+        QCOMPARE(form.composite().pixel(10, s).green & 0x0F, 2);
+    }
+
+    void closingRemovesTheWorkingFilesOfAllSlots() {
+        {
+            TForm1 form;
+            form.show();
+            fs::path jpeg = root_->path() / "p.jpg";
+            lenzora::testing::writeJpeg(jpeg, lenzora::testing::patternImage(30, 20, 1));
+            loadSlot(form, 1, jpeg);
+            loadSlot(form, 13, jpeg);
+            loadSlot(form, 2, jpeg);
+            QVERIFY(fs::exists(working("t13.bmp")));
+            QVERIFY(form.close());
+        }
+        QVERIFY(!fs::exists(working("t01.bmp")));
+        QVERIFY(!fs::exists(working("t13.bmp")));
+        QVERIFY(fs::exists(working("3d.cfg")));
+    }
+};
+
+QTEST_MAIN(ComposeWindowTest)
+#include "compose_window_test.moc"
