@@ -8,12 +8,15 @@ cmake --preset release >/dev/null
 cmake --build --preset release --target lenzora lenzora-cli
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  out="$PWD/build/sample-composite.bmp"
+  echo "No display: the desktop program needs a screen to show its window."
+  echo "Composing the bundled sample frames with the batch tool instead:"
+  build/release/src/cli/lenzora-cli compose --pitch 42.275 --width 287 --height 200 \
+    -o "$out" samples/scene-1.jpg samples/scene-2.jpg samples/scene-3.jpg samples/scene-4.jpg
   cat <<MSG
-No display: the desktop program needs a screen to show its window.
-Run it on a virtual one instead:
+The composite is $out.
+To see the program itself, run it on a virtual screen:
   xvfb-run -a -s "-screen 0 1280x800x24" build/release/src/lenzora
-or use the batch tool, which needs no window:
-  build/release/src/cli/lenzora-cli settings --pitch 42.275 --width 287 --height 200
 MSG
   exit 0
 fi
