@@ -16,3 +16,16 @@ public:
 };
 
 }  // namespace lenzora::platform
+
+namespace lenzora::platform {
+
+// The save-picture dialog: filter "Bitmaps (*.bmp)", default extension bmp, no question
+// before replacing a file. `prefilled` is the name shown when it opens.
+class SavePictureDialog {
+public:
+    virtual ~SavePictureDialog() = default;
+    // The chosen name; empty when the user cancelled.
+    virtual std::string choose(const std::string& prefilled) = 0;
+};
+
+}  // namespace lenzora::platform

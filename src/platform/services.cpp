@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/error.h"
+
 namespace lenzora::platform {
 namespace {
 
@@ -31,9 +33,30 @@ public:
     std::string choose() override { return {}; }
 };
 
+class NoSavePicture : public SavePictureDialog {
+public:
+    std::string choose(const std::string&) override { return {}; }
+};
+
+// A system without printers.
+class NoPrinter : public Printer {
+public:
+    void selectDefault() override { throw Error(kNoDefaultPrinter); }
+    bool showSetupDialog() override { return false; }
+    int horizontalDpi() const override { return 0; }
+    int verticalDpi() const override { return 0; }
+    std::int32_t printableWidth() const override { return 0; }
+    std::int32_t printableHeight() const override { return 0; }
+    int bitsPerPixel() const override { return 0; }
+    void startDocument() override { throw Error(kNoDefaultPrinter); }
+    void drawBand(std::int32_t, std::int32_t, const PixelBand&) override {}
+    void endDocument() override {}
+};
+
 Services defaults() {
     return {std::make_shared<StderrMessages>(), std::make_shared<NoShell>(),
-            std::make_shared<NoCursor>(), std::make_shared<NoOpenPicture>()};
+            std::make_shared<NoCursor>(),       std::make_shared<NoOpenPicture>(),
+            std::make_shared<NoSavePicture>(),  std::make_shared<NoPrinter>()};
 }
 
 }  // namespace
@@ -49,6 +72,8 @@ ScopedServices::ScopedServices(Services replacement) : previous_(services()) {
     if (!replacement.shell) replacement.shell = fallback.shell;
     if (!replacement.cursor) replacement.cursor = fallback.cursor;
     if (!replacement.openPicture) replacement.openPicture = fallback.openPicture;
+    if (!replacement.savePicture) replacement.savePicture = fallback.savePicture;
+    if (!replacement.printer) replacement.printer = fallback.printer;
     services() = std::move(replacement);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/dialogs.h"
+#include "platform/printer.h"
 
 namespace lenzora::platform {
 
@@ -36,6 +37,8 @@ struct Services {
     std::shared_ptr<Shell> shell;
     std::shared_ptr<Cursor> cursor;
     std::shared_ptr<OpenPictureDialog> openPicture;
+    std::shared_ptr<SavePictureDialog> savePicture;
+    std::shared_ptr<Printer> printer;
 };
 
 // The services in force. Before any are installed, messages go to standard error.

@@ -8,6 +8,7 @@
 #include "app/output_settings.h"
 #include "frames/frame_slots.h"
 #include "interlace/compose_state.h"
+#include "output/output_shared.h"
 #include "raster/raster_image.h"
 
 class QCheckBox;
@@ -39,6 +40,9 @@ public:
     const raster::RasterImage& composite() const { return composite_; }
     // The picture of the preview image Image1 (shown fitted to its panel).
     const raster::RasterImage& preview() const { return preview_; }
+
+    // The save dialog and printer resolution, shared with the chart windows.
+    OutputShared& outputShared() { return outputShared_; }
 
     // A frame was loaded into slot `slot` (3 ... 16): raises the frame count, recomputes.
     void FrameLoaded(int slot);
@@ -110,6 +114,7 @@ private:
     ComposeState composeState_;
     raster::RasterImage composite_;
     raster::RasterImage preview_;
+    OutputShared outputShared_;
 
     // Settings band.
     QGroupBox* settingsBand_ = nullptr;

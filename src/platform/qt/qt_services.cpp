@@ -1,5 +1,7 @@
 #include "platform/qt/qt_services.h"
 
+#include "platform/qt/qt_printer.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -96,11 +98,27 @@ private:
     QString lastFolder_;
 };
 
+// The save dialog: one filter, the default extension, and no question before replacing.
+class QtSavePicture : public SavePictureDialog {
+public:
+    std::string choose(const std::string& prefilled) override {
+        QFileDialog dialog(QApplication::activeWindow());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(QStringLiteral("Bitmaps (*.bmp)"));
+        dialog.setDefaultSuffix(QStringLiteral("bmp"));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!prefilled.empty()) dialog.selectFile(QString::fromStdString(prefilled));
+        if (dialog.exec() != QDialog::Accepted) return {};
+        return dialog.selectedFiles().value(0).toStdString();
+    }
+};
+
 }  // namespace
 
 Services qtServices() {
     return {std::make_shared<QtMessageBoxes>(), std::make_shared<QtShell>(),
-            std::make_shared<QtCursor>(), std::make_shared<QtOpenPicture>()};
+            std::make_shared<QtCursor>(),       std::make_shared<QtOpenPicture>(),
+            std::make_shared<QtSavePicture>(),  std::make_shared<QtPrinter>()};
 }
 
 }  // namespace lenzora::platform
