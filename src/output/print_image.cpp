@@ -4,12 +4,8 @@
 
 namespace lenzora {
 
-namespace {
-constexpr std::size_t kBandBytes = std::size_t{32} << 20;
-}
-
 void printStretched(platform::Printer& printer, const raster::RasterImage& image,
-                    const raster::Rect& target) {
+                    const raster::Rect& target, std::size_t bandBytes) {
     if (image.empty()) return;
     const std::int64_t left = std::max<std::int64_t>(target.left, 0);
     const std::int64_t top = std::max<std::int64_t>(target.top, 0);
@@ -23,7 +19,7 @@ void printStretched(platform::Printer& printer, const raster::RasterImage& image
     const auto width = static_cast<std::int32_t>(right - left);
     const std::size_t stride = raster::RasterImage::strideFor(format, width);
     const auto bandRows = static_cast<std::int32_t>(
-        std::clamp<std::size_t>(kBandBytes / std::max<std::size_t>(stride, 1), 1, 1 << 20));
+        std::clamp<std::size_t>(bandBytes / std::max<std::size_t>(stride, 1), 1, 1 << 20));
 
     raster::RasterImage band;
     for (auto y0 = static_cast<std::int32_t>(top); y0 < bottom; y0 += bandRows) {

@@ -1,5 +1,6 @@
 #include "output/save_composite.h"
 
+#include "output/jpeg_exif.h"
 #include "output/set_bmp_resolution.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
@@ -30,7 +31,9 @@ void saveComposite(const raster::RasterImage& composite, const std::filesystem::
             raster::JpegOptions options;
             options.quality = 90;
             options.dotsPerInch = static_cast<int>(nearest(dpi));
-            writeFileAtomically(path, asText(raster::encodeJpeg(composite, options)));
+            const Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options),
+                                                  resolution);
+            writeFileAtomically(path, asText(jpeg));
         } else {
             writeFileAtomically(path, asText(raster::encodeBmp(composite)),
                                 [dpi](const std::filesystem::path& written) {

@@ -22,6 +22,10 @@
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
 #include "interlace/output_size.h"
+#include "output/print_composite.h"
+#include "output/print_layout.h"
+#include "output/save_composite.h"
+#include "output/ui/TForm4.h"
 #include "raster/fit.h"
 #include "raster/qimage_conversion.h"
 #include "app/ui/clickable_label.h"
@@ -240,6 +244,8 @@ void TForm1::buildOutputColumn() {
     connect(Button12, &QPushButton::clicked, this, &TForm1::Button12Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(Button14, &QPushButton::clicked, this, &TForm1::Button14Click);
 }
 
 void TForm1::buildStatusBar() {
@@ -521,6 +527,33 @@ void TForm1::CheckBox1Click() {
                              settings_.stripWidth, settings_.pixelWidth, settings_.pixelHeight,
                              settings_.mode);
         showPreview(makePreview(composite_, 4.0L));
+    });
+}
+
+// Saves the composite under the name chosen in the shared save dialog.
+void TForm1::Button4Click() {
+    guardHandler([&] {
+        const std::string name = outputShared_.chooseSaveName();
+        if (name.empty()) return;
+        saveComposite(composite_, platform::hostPath(name), settings_.resolution);
+    });
+}
+
+// The printer set-up, then a fresh preview; its print button prints the composite as it is
+// then, with the resolution read now.
+void TForm1::Button14Click() {
+    guardHandler([&] {
+        outputShared_.printerSetup();
+        platform::Printer& printer = *platform::services().printer;
+        const PrinterPage page{printer.printableWidth(), printer.printableHeight(),
+                               outputShared_.printerDpiX(), outputShared_.printerDpiY()};
+        const PrintPreviewLayout layout = printPreviewLayout(
+            page, composite_.width(), composite_.height(), settings_.resolution);
+        auto* preview = new output::TForm4(this, layout, [this] {
+            PrintComposite(composite_, settings_.resolution, outputShared_.printerDpiX(),
+                           outputShared_.printerDpiY());
+        });
+        preview->show();
     });
 }
 

@@ -84,6 +84,8 @@ public slots:
 
     void BitBtn1Click();
     void CheckBox1Click();
+    void Button4Click();
+    void Button14Click();
 
     void Button5Click();
     void Button9Click();

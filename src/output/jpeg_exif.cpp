@@ -1,0 +1,94 @@
+#include "output/jpeg_exif.h"
+
+#include <numeric>
+
+#include "platform/error.h"
+
+namespace lenzora {
+namespace {
+
+void put16(Bytes& out, std::uint32_t v) {  // little-endian, as the "II" header says
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void put32(Bytes& out, std::uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// A rational that holds `count` ten-thousandths exactly, reduced to 32-bit terms.
+std::pair<std::uint32_t, std::uint32_t> exactRational(FixedCount count) {
+    std::int64_t numerator = count > 0 ? count : 0;
+    std::int64_t denominator = 10000;
+    const std::int64_t divisor = std::gcd(numerator, denominator);
+    if (divisor > 1) {
+        numerator /= divisor;
+        denominator /= divisor;
+    }
+    while (numerator > 0xFFFFFFFFLL) {  // beyond 429 million dpi: give up digits
+        numerator /= 10;
+        denominator = std::max<std::int64_t>(1, denominator / 10);
+    }
+    return {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
+}
+
+Bytes exifSegment(FixedCount resolution) {
+    // TIFF structure: header, IFD0 with three entries, then the two rationals.
+    constexpr std::uint32_t kIfdOffset = 8;
+    constexpr std::uint32_t kEntries = 3;
+    constexpr std::uint32_t kDataOffset = kIfdOffset + 2 + kEntries * 12 + 4;
+    const auto [num, den] = exactRational(resolution);
+
+    Bytes tiff;
+    tiff.insert(tiff.end(), {'I', 'I', 42, 0});
+    put32(tiff, kIfdOffset);
+    put16(tiff, kEntries);
+    put16(tiff, 0x011A);  // XResolution
+    put16(tiff, 5);       // RATIONAL
+    put32(tiff, 1);
+    put32(tiff, kDataOffset);
+    put16(tiff, 0x011B);  // YResolution
+    put16(tiff, 5);
+    put32(tiff, 1);
+    put32(tiff, kDataOffset + 8);
+    put16(tiff, 0x0128);  // ResolutionUnit
+    put16(tiff, 3);       // SHORT
+    put32(tiff, 1);
+    put16(tiff, 2);       // inches
+    put16(tiff, 0);
+    put32(tiff, 0);       // no next IFD
+    for (int i = 0; i < 2; ++i) {
+        put32(tiff, num);
+        put32(tiff, den);
+    }
+
+    Bytes segment = {0xFF, 0xE1};
+    const std::size_t length = 2 + 6 + tiff.size();
+    segment.push_back(static_cast<std::uint8_t>(length >> 8));
+    segment.push_back(static_cast<std::uint8_t>(length));
+    segment.insert(segment.end(), {'E', 'x', 'i', 'f', 0, 0});
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    return segment;
+}
+
+}  // namespace
+
+Bytes withExifResolution(const Bytes& jpeg, FixedCount resolution) {
+    if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) throw Error("JPEG error #0");
+    std::size_t insertAt = 2;
+    // 2: APP0 marker; 4: its big-endian length, counting itself.
+    if (jpeg[2] == 0xFF && jpeg[3] == 0xE0 && jpeg.size() >= 6) {
+        insertAt = 4 + (static_cast<std::size_t>(jpeg[4]) << 8 | jpeg[5]);
+        if (insertAt > jpeg.size()) throw Error("JPEG error #0");
+    }
+    const Bytes segment = exifSegment(resolution);
+    Bytes out;
+    out.reserve(jpeg.size() + segment.size());
+    out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(insertAt));
+    out.insert(out.end(), segment.begin(), segment.end());
+    out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(insertAt), jpeg.end());
+    return out;
+}
+
+}  // namespace lenzora
