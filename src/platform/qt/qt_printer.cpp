@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMarginsF>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -78,6 +79,7 @@ std::unique_ptr<QPrinter> PdfFilePrinter::makeDefaultPrinter() {
     printer->setOutputFileName(path_);
     printer->setResolution(dpi_);
     printer->setPageSize(pageSize_);
+    printer->setPageMargins(QMarginsF(0, 0, 0, 0));
     printer->setFullPage(false);
     return printer;
 }

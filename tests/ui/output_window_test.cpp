@@ -1,0 +1,222 @@
+// "存盘(&S)" and "打印(&P)" of the main window and the print preview, through the real
+// controls, with the save dialog and the printer stood in for.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+#include "app/ui/TForm1.h"
+#include "output/ui/TForm4.h"
+#include "platform/drive_paths.h"
+#include "platform/file_io.h"
+#include "platform/testing/scripted_services.h"
+#include "support/pictures.h"
+#include "support/temp_dir.h"
+
+using lenzora::output::TForm4;
+using lenzora::ui::TForm1;
+namespace fs = std::filesystem;
+namespace raster = lenzora::raster;
+
+class OutputWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<lenzora::testing::TempDir> root_;
+    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+
+    template <class T>
+    static T* control(QWidget& form, const char* name) {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    static void retype(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    static void click(QWidget& form, const char* name) {
+        QTest::mouseClick(control<QPushButton>(form, name), Qt::LeftButton);
+    }
+    fs::path file(const char* name) const { return root_->path() / name; }
+
+    // Composes two frames to `width` x `height` pixels at 300 dpi (pitch 75, strip width 2).
+    void composeAt300(TForm1& form, const char* width, const char* height) {
+        retype(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("75"));
+        control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
+        retype(control<QLineEdit>(form, "Edit2"), QString::fromLatin1(width));
+        retype(control<QLineEdit>(form, "Edit3"), QString::fromLatin1(height));
+        for (int slot : {1, 2}) {
+            fs::path frame = file(slot == 1 ? "a.bmp" : "b.bmp");
+            lenzora::testing::writeBmp(frame, lenzora::testing::patternImage(64, 48, slot));
+            scripted_->openPicture->answers.push_back(frame.string());
+            click(form, slot == 1 ? "Button1" : "Button2");
+        }
+        click(form, "BitBtn1");
+        QCOMPARE(scripted_->messages->messages.back(), std::string("Merge OK！"));
+        QCOMPARE(form.settings().resolution, lenzora::FixedCount{3000000});
+    }
+    static std::int32_t int32At(const lenzora::Bytes& bytes, std::size_t at) {
+        return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                         static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+    }
+    static QList<TForm4*> previews(TForm1& form) {
+        return form.findChildren<TForm4*>(QString(), Qt::FindDirectChildrenOnly);
+    }
+
+private slots:
+    void init() {
+        root_ = std::make_unique<lenzora::testing::TempDir>();
+        lenzora::platform::setDriveRoot(root_->path());
+        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+    }
+    void cleanup() {
+        scripted_.reset();
+        lenzora::platform::setDriveRoot({});
+        root_.reset();
+    }
+
+    void savingStampsTheResolutionAndRemembersTheName() {
+        TForm1 form;
+        form.show();
+        composeAt300(form, "200", "100");
+        auto& dialog = *scripted_->savePicture;
+        dialog.answers = {file("card.bmp").string(), file("card.JPG").string(),
+                          file("card.jpg").string()};
+        click(form, "Button4");
+        click(form, "Button4");
+        click(form, "Button4");
+        click(form, "Button4");  // cancelled: nothing written
+        QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("card.bmp").string(),
+                                                            file("card.JPG").string(),
+                                                            file("card.jpg").string()}));
+        for (const char* name : {"card.bmp", "card.JPG"}) {
+            lenzora::Bytes bytes = lenzora::readWholeFile(file(name));
+            QCOMPARE(bytes[0], std::uint8_t('B'));
+            QCOMPARE(int32At(bytes, 18), 200);
+            QCOMPARE(int32At(bytes, 22), 100);
+            QCOMPARE(int32At(bytes, 38), 11808);
+            QCOMPARE(int32At(bytes, 42), 11808);
+        }
+        lenzora::Bytes jpeg = lenzora::readWholeFile(file("card.jpg"));
+        QCOMPARE(jpeg[0], std::uint8_t(0xFF));
+        QCOMPARE(jpeg[1], std::uint8_t(0xD8));
+        QVERIFY(scripted_->messages->errors.empty());
+
+        // With the calibration lines the band is saved too.
+        control<QWidget>(form, "CheckBox1")->setProperty("checked", true);
+        dialog.answers = {file("band.bmp").string()};
+        click(form, "Button4");
+        const int period = form.settings().lensPeriod();
+        QCOMPARE(int32At(lenzora::readWholeFile(file("band.bmp")), 18), 200 + 4 * period);
+    }
+
+    void aFailedSaveKeepsTheOldFile() {
+        TForm1 form;
+        form.show();
+        composeAt300(form, "60", "40");
+        std::ofstream(file("old.bmp")) << "earlier";
+        scripted_->savePicture->answers = {(file("missing") / "card.bmp").string()};
+        click(form, "Button4");
+        QCOMPARE(scripted_->messages->errors.size(), std::size_t{1});
+        QVERIFY(scripted_->messages->errors[0].rfind("Cannot create file", 0) == 0);
+        QCOMPARE(form.composite().width(), 60);
+        lenzora::Bytes old = lenzora::readWholeFile(file("old.bmp"));
+        QCOMPARE(std::string(old.begin(), old.end()), std::string("earlier"));
+    }
+
+    void previewAndPrintOfTheWorkedExample() {
+        TForm1 form;
+        form.show();
+        composeAt300(form, "2000", "1500");
+        auto& printer = *scripted_->printer;
+        click(form, "Button14");
+        QCOMPARE(printer.defaultsSelected, 1);
+        QCOMPARE(printer.setupsShown, 1);
+        QCOMPARE(previews(form).size(), 1);
+        TForm4* preview = previews(form)[0];
+        QVERIFY(preview->isVisible());
+        QCOMPARE(preview->windowTitle(), QString::fromUtf8("打印预览"));
+        QVERIFY(preview->windowFlags() & Qt::WindowStaysOnTopHint);
+        auto* page = control<QLabel>(*preview, "Image1");
+        QCOMPARE(page->geometry(), QRect(143, 104, 198, 284));
+        const QImage drawn = page->pixmap().toImage();
+        QCOMPARE(drawn.pixelColor(16, 120), QColor(Qt::black));   // left edge of the box
+        QCOMPARE(drawn.pixelColor(15, 120), QColor(Qt::white));
+        QCOMPARE(drawn.pixelColor(181, 120), QColor(Qt::black));  // right edge, inside
+        QCOMPARE(drawn.pixelColor(99, 142), QColor(Qt::black));   // the diagonals cross
+        QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QString());
+
+        click(*preview, "Button1");
+        QCOMPARE(printer.documentsEnded, 1);
+        QVERIFY(!printer.bands.empty());
+        int top = INT32_MAX, bottom = 0, left = INT32_MAX, right = 0;
+        for (const auto& band : printer.bands) {
+            top = std::min(top, band.top);
+            left = std::min(left, band.left);
+            bottom = std::max(bottom, band.top + band.height);
+            right = std::max(right, band.left + band.width);
+        }
+        QCOMPARE(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+                 QRect(QPoint(380, 1906), QPoint(4379, 4905)));
+        QVERIFY(!preview->isVisible());
+    }
+
+    void anOversizeCompositeWarnsButStillPrints() {
+        TForm1 form;
+        form.show();
+        composeAt300(form, "3000", "2000");  // 10 inches wide on a 7.93-inch area
+        click(form, "Button14");
+        TForm4* preview = previews(form).value(0);
+        QVERIFY(preview);
+        QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QStringLiteral("Print size over!"));
+        click(*preview, "Button1");
+        QCOMPARE(scripted_->printer->documentsEnded, 1);
+    }
+
+    void cancelPrintsNothingAndEveryCommandStartsFromTheDefaultPrinter() {
+        TForm1 form;
+        form.show();
+        composeAt300(form, "600", "300");
+        auto& printer = *scripted_->printer;
+        printer.setupChoiceDpi = 1200;  // the user picks another printer in the set-up
+        click(form, "Button14");
+        QCOMPARE(form.outputShared().printerDpiX(), 1200);
+        click(*previews(form)[0], "Button2");
+        QCOMPARE(printer.documentsStarted, 0);
+        printer.setupChoiceDpi = 0;  // cancelled this time: the default printer again
+        click(form, "Button14");
+        QCOMPARE(printer.defaultsSelected, 2);
+        QCOMPARE(form.outputShared().printerDpiX(), 600);
+        QCOMPARE(previews(form).size(), 2);
+    }
+
+    void noPrinterOrAFailingOneIsReported() {
+        TForm1 form;
+        form.show();
+        composeAt300(form, "600", "300");
+        auto& printer = *scripted_->printer;
+        printer.installed = false;
+        click(form, "Button14");
+        QCOMPARE(scripted_->messages->errors,
+                 std::vector<std::string>{"There is no default printer currently selected."});
+        QCOMPARE(previews(form).size(), 0);
+
+        printer.installed = true;
+        printer.failToStart = true;
+        click(form, "Button14");
+        TForm4* preview = previews(form).value(0);
+        QVERIFY(preview);
+        click(*preview, "Button1");
+        QCOMPARE(scripted_->messages->errors.back(), std::string("Printing failed."));
+        QVERIFY(preview->isVisible());
+    }
+};
+
+QTEST_MAIN(OutputWindowTest)
+#include "output_window_test.moc"
