@@ -19,7 +19,7 @@ packages=(
   # helper scripts
   python3 python3-numpy python3-pil
   # printing: a PDF queue for the end-to-end print test, and rendering PDF pages back
-  cups cups-client printer-driver-cups-pdf poppler-utils
+  libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
 )
 
 missing=()

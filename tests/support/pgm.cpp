@@ -12,14 +12,24 @@ GreyImage readPgm(const std::filesystem::path& path) {
     int maxValue = 0;
     GreyImage image;
     in >> magic >> image.width >> image.height >> maxValue;
-    if (!in || magic != "P5" || maxValue != 255 || image.width <= 0 || image.height <= 0) {
-        throw std::runtime_error("not an 8-bit PGM: " + path.string());
+    const bool colour = magic == "P6";
+    if (!in || (magic != "P5" && !colour) || maxValue != 255 || image.width <= 0 ||
+        image.height <= 0) {
+        throw std::runtime_error("not an 8-bit PGM or PPM: " + path.string());
     }
     in.get();  // the single blank after the header
-    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
-    in.read(reinterpret_cast<char*>(image.pixels.data()),
-            static_cast<std::streamsize>(image.pixels.size()));
-    if (!in) throw std::runtime_error("PGM cut short: " + path.string());
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    std::vector<std::uint8_t> raw(colour ? 3 * count : count);
+    in.read(reinterpret_cast<char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
+    if (!in) throw std::runtime_error("picture cut short: " + path.string());
+    if (!colour) {
+        image.pixels = std::move(raw);
+    } else {  // grey as the mean of the three channels
+        image.pixels.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            image.pixels[i] = static_cast<std::uint8_t>((raw[3 * i] + raw[3 * i + 1] + raw[3 * i + 2]) / 3);
+        }
+    }
     return image;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Grey pictures as pdftoppm writes them (binary PGM, "P5").
+// Grey pictures as pdftoppm and pdfimages write them (binary PGM "P5"; PPM "P6" made grey).
 
 #include <cstdint>
 #include <filesystem>
@@ -16,7 +16,7 @@ struct GreyImage {
     }
 };
 
-// Throws std::runtime_error for anything but an 8-bit binary PGM.
+// Throws std::runtime_error for anything but an 8-bit binary PGM or PPM.
 GreyImage readPgm(const std::filesystem::path& path);
 
 // The smallest rectangle holding every pixel darker than mid-grey: left, top, right, bottom

@@ -9,6 +9,7 @@
 #include <QPrinterInfo>
 
 #include "platform/error.h"
+#include "platform/qt/cups_resolution.h"
 
 namespace lenzora::platform {
 
@@ -18,7 +19,13 @@ QtPrinter::~QtPrinter() = default;
 std::unique_ptr<QPrinter> QtPrinter::makeDefaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) throw Error(kNoDefaultPrinter);
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    // The page is laid out at the resolution the queue really prints at, so the queue
+    // places its pixels one to a dot instead of resampling them.
+    if (const int dpi = cupsQueueResolution(info.printerName()); dpi > 0) {
+        printer->setResolution(dpi);
+    }
+    return printer;
 }
 
 QPrinter& QtPrinter::current() const {
