@@ -9,11 +9,38 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lenzora::raster {
+
+namespace detail {
+// Leaves new bytes uninitialised: every pixel buffer is filled by its creator right away, and
+// zeroing hundreds of megabytes first would double the cost of decoding.
+template <class T>
+struct NoInitAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = NoInitAllocator<U>;
+    };
+    NoInitAllocator() = default;
+    template <class U>
+    NoInitAllocator(const NoInitAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using PixelBuffer = std::vector<std::uint8_t, NoInitAllocator<std::uint8_t>>;
+}  // namespace detail
 
 struct Colour {
     std::uint8_t blue = 0;
@@ -149,8 +176,8 @@ public:
     // blue | green << 8 | red << 16.
     std::uint32_t pixelValue(std::int32_t x, std::int32_t y) const;
 
-    // For decoders: an image of the given format with rows of unspecified content (zero).
-    // The palette is set separately.
+    // For decoders: an image of the given format whose rows the caller fills (their content
+    // is unspecified until then). The palette is set separately.
     void allocate(PixelFormat format, std::int32_t width, std::int32_t height);
     void setPalette(std::vector<Colour> palette) { palette_ = std::move(palette); }
 
@@ -166,7 +193,7 @@ private:
     std::int32_t height_ = 0;
     PixelFormat format_ = PixelFormat::Bgr24;
     std::size_t stride_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    detail::PixelBuffer pixels_;
     std::vector<Colour> palette_;
 
     Colour fillColour_ = kWhite;

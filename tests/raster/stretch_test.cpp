@@ -117,6 +117,27 @@ TEST(StretchImage, OneBitShrinkLetsBlackWin) {
     }
 }
 
+TEST(StretchImage, BlackWinsAlsoWhenTheFileListsWhiteFirst) {
+    RasterImage source;
+    source.allocate(PixelFormat::Indexed1, 16, 8);
+    source.setPalette({kWhite, kBlack});
+    source.SetFillColour(kWhite);
+    source.SetLineColour(kWhite);
+    source.DrawRectangle(0, 0, 16, 8);
+    source.SetFillColour(kBlack);
+    source.SetLineColour(kBlack);
+    source.DrawRectangle(5, 0, 6, 8);  // one black column, stored as index 1
+    ASSERT_EQ(source.pixelValue(5, 0), 1u);
+    for (PixelFormat destFormat : {PixelFormat::Indexed1, PixelFormat::Bgr24}) {
+        RasterImage dest;
+        dest.CreateImage(destFormat, 4, 2);
+        dest.StretchImage({0, 0, 4, 2}, source);
+        for (std::int32_t x = 0; x < 4; ++x)
+            for (std::int32_t y = 0; y < 2; ++y)
+                EXPECT_EQ(dest.pixel(x, y), x == 1 ? kBlack : kWhite) << x << "," << y;
+    }
+}
+
 TEST(CopyArea, OneBitColumnsStretchWhileRowsMapOneToOne) {
     // A grating of 1-pixel bars every 4 pixels, 40 wide, squeezed into 30 columns: no bar may
     // vanish.
