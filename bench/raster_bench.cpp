@@ -106,6 +106,22 @@ void CopyArea_FourPixelStrips(benchmark::State& state) {
 }
 BENCHMARK(CopyArea_FourPixelStrips)->Unit(benchmark::kMillisecond);
 
+// The same one-pixel strips handed over together.
+void CopyAreas_OnePixelStrips(benchmark::State& state) {
+    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    RasterImage composite;
+    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    std::vector<RasterImage::AreaCopy> strips;
+    for (std::int32_t x = 0; x < kCompositeWidth; ++x)
+        strips.push_back({{x, 0, x + 1, kCompositeHeight}, {x, 0, x + 1, kCompositeHeight}});
+    for (auto _ : state) {
+        composite.CopyAreas(source, strips);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, composite.stride() * kCompositeHeight);
+}
+BENCHMARK(CopyAreas_OnePixelStrips)->Unit(benchmark::kMillisecond);
+
 void Memcpy_Composite(benchmark::State& state) {
     std::size_t bytes = RasterImage::strideFor(PixelFormat::Bgr24, kCompositeWidth) * kCompositeHeight;
     std::vector<std::uint8_t> from(bytes, 1), to(bytes);
@@ -126,6 +142,7 @@ const RasterImage& image200MB() {
 }
 
 void BmpEncode_200MB(benchmark::State& state) {
+    image200MB();  // made before the clock starts
     std::size_t size = 0;
     for (auto _ : state) {
         Bytes bytes = encodeBmp(image200MB());
@@ -148,7 +165,7 @@ BENCHMARK(BmpDecode_200MB)->Unit(benchmark::kMillisecond);
 
 // Floor for both: the same bytes copied into a fresh buffer.
 void Memcpy_200MBIntoNewBuffer(benchmark::State& state) {
-    const RasterImage& image = image200MB();
+    const RasterImage& image = image200MB();  // made before the clock starts
     std::size_t bytes = image.stride() * static_cast<std::size_t>(image.height());
     for (auto _ : state) {
         Bytes copy;
@@ -162,6 +179,7 @@ BENCHMARK(Memcpy_200MBIntoNewBuffer)->Unit(benchmark::kMillisecond);
 
 // With the file system: SaveBmpFile (temporary name, flush to disk, rename) and LoadBmpFile.
 void BmpSaveFile_200MB(benchmark::State& state) {
+    image200MB();
     std::filesystem::path path = std::filesystem::temp_directory_path() / "raster-bench.bmp";
     for (auto _ : state) image200MB().SaveBmpFile(path);
     setBytes(state, encodeBmp(image200MB()).size());
@@ -191,8 +209,9 @@ const Bytes& jpeg12MP() {
 }
 
 void JpegDecode_12MP(benchmark::State& state) {
+    const Bytes& file = jpeg12MP();  // encoded before the clock starts
     for (auto _ : state) {
-        RasterImage image = decodeJpeg(jpeg12MP());
+        RasterImage image = decodeJpeg(file);
         benchmark::DoNotOptimize(image.row(0));
     }
     state.counters["file_MB"] = static_cast<double>(jpeg12MP().size()) / 1e6;

@@ -340,3 +340,63 @@ void RasterImage::StretchImage(const Rect& destRect, const RasterImage& source,
 }
 
 }  // namespace lenzora::raster
+
+namespace lenzora::raster {
+namespace {
+
+// One clipped pixel-for-pixel span copy, repeated over a range of rows.
+struct Span {
+    std::int32_t destX, sourceX, count;
+    std::int32_t destTop, destBottom;  // rows [destTop, destBottom)
+    std::int32_t rowOffset;            // source row = destination row + rowOffset
+};
+
+// Copies a few bytes without a library call; strips are often one to a few pixels wide.
+inline void copySmall(std::uint8_t* d, const std::uint8_t* s, std::size_t n) {
+    if (n <= 16) {
+        for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
+    } else {
+        std::memcpy(d, s, n);
+    }
+}
+
+}  // namespace
+
+void RasterImage::CopyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies) {
+    bool together = &source != this && samePixels(*this, source) && bitsPerPixel(format_) >= 8;
+    for (const AreaCopy& c : copies)
+        together = together && c.dest.width() == c.source.width() &&
+                   c.dest.height() == c.source.height();
+    if (!together) {
+        for (const AreaCopy& c : copies) CopyArea(c.dest, source, c.source);
+        return;
+    }
+    std::vector<Span> spans;
+    std::int32_t top = height_, bottom = 0;
+    for (const AreaCopy& c : copies) {
+        std::int64_t dx = c.dest.left, dy = c.dest.top, sx = c.source.left, sy = c.source.top;
+        std::int64_t x0 = std::max({std::int64_t{0}, -dx, -sx});
+        std::int64_t x1 = std::min({c.dest.width(), std::int64_t{width_} - dx, std::int64_t{source.width()} - sx});
+        std::int64_t y0 = std::max({std::int64_t{0}, -dy, -sy});
+        std::int64_t y1 = std::min({c.dest.height(), std::int64_t{height_} - dy, std::int64_t{source.height()} - sy});
+        if (x1 <= x0 || y1 <= y0) continue;
+        Span span{static_cast<std::int32_t>(dx + x0), static_cast<std::int32_t>(sx + x0),
+                  static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(dy + y0),
+                  static_cast<std::int32_t>(dy + y1), static_cast<std::int32_t>(sy - dy)};
+        top = std::min(top, span.destTop);
+        bottom = std::max(bottom, span.destBottom);
+        spans.push_back(span);
+    }
+    std::size_t bytesPerPixel = static_cast<std::size_t>(bitsPerPixel(format_) / 8);
+    for (std::int32_t y = top; y < bottom; ++y) {
+        std::uint8_t* out = row(y);
+        for (const Span& s : spans) {
+            if (y < s.destTop || y >= s.destBottom) continue;
+            copySmall(out + bytesPerPixel * static_cast<std::size_t>(s.destX),
+                      source.row(y + s.rowOffset) + bytesPerPixel * static_cast<std::size_t>(s.sourceX),
+                      bytesPerPixel * static_cast<std::size_t>(s.count));
+        }
+    }
+}
+
+}  // namespace lenzora::raster

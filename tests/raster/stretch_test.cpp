@@ -292,3 +292,47 @@ TEST(CopyArea, CopyingWithinOneImageReadsTheOriginalPixels) {
 
 }  // namespace
 }  // namespace lenzora::raster
+
+namespace lenzora::raster {
+namespace {
+
+TEST(CopyAreas, GivesWhatCopyAreaGivesPairByPair) {
+    std::mt19937 random(3);
+    for (PixelFormat format : {PixelFormat::Bgr24, PixelFormat::Bgrx32, PixelFormat::Indexed8, PixelFormat::Indexed1}) {
+        SCOPED_TRACE(bitsPerPixel(format));
+        RasterImage source;
+        source.CreateImage(format, 40, 12);
+        source.DrawImageAt(0, 0, numbered(40, 12));
+        std::vector<RasterImage::AreaCopy> copies;
+        // Strips of one to three pixels at a lens period of 5, some hanging off the edges, and
+        // one pair of different sizes.
+        for (std::int32_t x = -3; x < 45; x += 5) {
+            auto w = static_cast<std::int32_t>(1 + random() % 3);
+            auto from = static_cast<std::int32_t>(random() % 40);
+            copies.push_back({{x, -2, x + w, 11}, {from, 0, from + w, 13}});
+        }
+        RasterImage together, oneByOne;
+        together.CreateImage(format, 44, 10);
+        oneByOne.CreateImage(format, 44, 10);
+        together.CopyAreas(source, copies);
+        for (const auto& c : copies) oneByOne.CopyArea(c.dest, source, c.source);
+        copies.push_back({{0, 0, 10, 5}, {0, 0, 40, 12}});
+        RasterImage mixedTogether, mixedOneByOne;
+        mixedTogether.CopyFrom(together);
+        mixedOneByOne.CopyFrom(oneByOne);
+        mixedTogether.CopyAreas(source, copies);
+        for (const auto& c : copies) mixedOneByOne.CopyArea(c.dest, source, c.source);
+        int differences = 0, copied = 0;
+        for (std::int32_t y = 0; y < 10; ++y)
+            for (std::int32_t x = 0; x < 44; ++x) {
+                differences += together.pixelValue(x, y) != oneByOne.pixelValue(x, y);
+                differences += mixedTogether.pixelValue(x, y) != mixedOneByOne.pixelValue(x, y);
+                copied += !(together.pixel(x, y) == kWhite);
+            }
+        EXPECT_EQ(differences, 0);
+        EXPECT_GT(copied, 44 * 10 / 5);
+    }
+}
+
+}  // namespace
+}  // namespace lenzora::raster
