@@ -168,7 +168,16 @@ private:
             switch (dest_.format()) {
                 case PixelFormat::Bgr24: {
                     std::uint8_t* o = out + 3 * static_cast<std::size_t>(cols_.first);
-                    for (std::int32_t i = 0; i < n; ++i) {
+                    // Four-byte moves while both the source pixel and the destination pixel
+                    // have a neighbour to the right (the fourth byte is overwritten next).
+                    std::int32_t wide = n - 1;
+                    while (wide > 0 && map[wide - 1] >= source_.width() - 1) --wide;
+                    std::int32_t i = 0;
+                    for (; i < wide; ++i) {
+                        std::memcpy(o, in + 3 * static_cast<std::size_t>(map[i]), 4);
+                        o += 3;
+                    }
+                    for (; i < n; ++i) {
                         const std::uint8_t* p = in + 3 * static_cast<std::size_t>(map[i]);
                         o[0] = p[0];
                         o[1] = p[1];
