@@ -268,6 +268,13 @@ TEST(StretchImage, AveragesColourOnlyForDevicesOfEightBitsOrFewer) {
     dest.StretchImage({0, 0, 2, 1}, source, 24);
     EXPECT_TRUE(dest.pixel(0, 0) == kBlack || dest.pixel(0, 0) == kWhite);
     EXPECT_TRUE(dest.pixel(1, 0) == kBlack || dest.pixel(1, 0) == kWhite);
+    // An 8-bit source is not deeper than such a device: still nearest pixel.
+    RasterImage indexed;
+    indexed.CreateImage(PixelFormat::Indexed8, 4, 2);
+    indexed.DrawImageAt(0, 0, source);
+    dest.StretchImage({0, 0, 2, 1}, indexed, 8);
+    EXPECT_TRUE(dest.pixel(0, 0) == kBlack || dest.pixel(0, 0) == kWhite);
+    EXPECT_TRUE(dest.pixel(1, 0) == kBlack || dest.pixel(1, 0) == kWhite);
 }
 
 TEST(StretchImage, EmptySourceOrEmptyRectangleDrawsNothing) {
