@@ -203,6 +203,7 @@ void readUncompressed(const Reader& in, const Layout& layout, RasterImage& image
         std::uint8_t* dst = image.row(layout.topDown ? r : layout.height - 1 - r);
         if (layout.bits != 16 && (layout.bits != 32 || plain32)) {
             std::memcpy(dst, src, static_cast<std::size_t>(rowBytes));
+            std::memset(dst + rowBytes, 0, image.stride() - rowBytes);
             continue;
         }
         for (std::int32_t x = 0; x < layout.width; ++x) {
@@ -235,6 +236,7 @@ void readRunLength(const Reader& in, const Layout& layout, RasterImage& image) {
     if (total > kRleFreeBytes && total / kRleBytesPerInputByte > available) notValid();
 
     image.allocate(formatFor(layout.bits), layout.width, layout.height);
+    for (std::int32_t y = 0; y < layout.height; ++y) std::memset(image.row(y), 0, image.stride());
     const std::int64_t width = layout.width;
     const std::int64_t height = layout.height;
     std::int64_t x = 0;

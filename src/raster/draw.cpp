@@ -89,6 +89,21 @@ void RasterImage::DrawPolyline(const std::vector<Point>& points) {
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         std::int64_t x = points[i].x, y = points[i].y;
         std::int64_t x1 = points[i + 1].x, y1 = points[i + 1].y;
+        // Segments wholly beside the image draw nothing; horizontal and vertical ones are cut
+        // to the image (plus the pen) so a far-off end point costs nothing.
+        std::int64_t margin = penWidth + 1;
+        std::int64_t loX = -margin, hiX = std::int64_t{width_} + margin;
+        std::int64_t loY = -margin, hiY = std::int64_t{height_} + margin;
+        if ((x < loX && x1 < loX) || (x > hiX && x1 > hiX) || (y < loY && y1 < loY) ||
+            (y > hiY && y1 > hiY))
+            continue;
+        if (y == y1) {
+            x = std::clamp(x, loX, hiX);
+            x1 = std::clamp(x1, loX, hiX);
+        } else if (x == x1) {
+            y = std::clamp(y, loY, hiY);
+            y1 = std::clamp(y1, loY, hiY);
+        }
         std::int64_t dx = std::llabs(x1 - x), dy = -std::llabs(y1 - y);
         int sx = x < x1 ? 1 : -1, sy = y < y1 ? 1 : -1;
         std::int64_t err = dx + dy;

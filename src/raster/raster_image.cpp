@@ -49,7 +49,7 @@ void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t 
     std::size_t stride = strideFor(format, width);
     if (height > 0 && stride > std::numeric_limits<std::size_t>::max() / std::size_t(height))
         throw std::bad_alloc();
-    std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(height));
+    detail::PixelBuffer pixels(stride * static_cast<std::size_t>(height));
     pixels_ = std::move(pixels);
     format_ = format;
     width_ = width;

@@ -74,8 +74,8 @@ bool isContiguous(const AxisMap& map) {
     return true;
 }
 
-// True when every bit in [lo, hi) of the row is 1 (no black among the merged pixels).
-inline bool allWhite(const std::uint8_t* row, std::int32_t lo, std::int32_t hi) {
+// True when every bit in [lo, hi) of the row is 1 (no dark pixel among the merged ones).
+inline bool allOnes(const std::uint8_t* row, std::int32_t lo, std::int32_t hi) {
     while (lo < hi && (lo & 7) != 0) {
         if (!((row[lo >> 3] >> (7 - (lo & 7))) & 1)) return false;
         ++lo;
@@ -91,6 +91,24 @@ inline bool allWhite(const std::uint8_t* row, std::int32_t lo, std::int32_t hi) 
     return true;
 }
 
+// True when both images show the same colour for every index the source can hold.
+bool samePalette(const RasterImage& dest, const RasterImage& source) {
+    const auto& a = dest.palette();
+    const auto& b = source.palette();
+    std::size_t entries = std::size_t{1} << bitsPerPixel(source.format());
+    for (std::size_t i = 0; i < entries; ++i) {
+        Colour ca = i < a.size() ? a[i] : kBlack;
+        Colour cb = i < b.size() ? b[i] : kBlack;
+        if (!(ca == cb)) return false;
+    }
+    return true;
+}
+
+bool samePixels(const RasterImage& dest, const RasterImage& source) {
+    return dest.format() == source.format() &&
+           (!isIndexed(dest.format()) || samePalette(dest, source));
+}
+
 class Copier {
 public:
     Copier(RasterImage& dest, const RasterImage& source, Sampling sampling, const AxisMap& cols)
@@ -101,14 +119,17 @@ public:
           table_(detail::paletteTable(source.palette())),
           writer_(dest.format(), dest.palette()),
           bgr_(3 * static_cast<std::size_t>(cols.size())) {
-        samePixels_ = dest.format() == source.format() &&
-                      (!isIndexed(dest.format()) || samePalette());
+        samePixels_ = samePixels(dest, source);
         contiguous_ = sampling == Sampling::Nearest && isContiguous(cols);
         if (sampling == Sampling::BlackWins) {
             std::int32_t first = cols.lo.front() / 8;
             std::int32_t last = (cols.hi.back() - 1) / 8;
             mergeFirstByte_ = first;
             merged_.resize(static_cast<std::size_t>(last - first + 1));
+            // Black is the darker of the two entries: index 0 in the usual palette, index 1
+            // in a file that lists white first. Bits are flipped so that the dark one is 0.
+            auto brightness = [](Colour c) { return c.red * 299 + c.green * 587 + c.blue * 114; };
+            darkIndex_ = brightness(table_[1]) < brightness(table_[0]) ? 1 : 0;
         }
         if (sampling == Sampling::Average) {
             std::int32_t span = cols.hi.back() - cols.lo.front();
@@ -134,18 +155,6 @@ public:
     }
 
 private:
-    bool samePalette() const {
-        const auto& a = dest_.palette();
-        const auto& b = source_.palette();
-        std::size_t entries = std::size_t{1} << bitsPerPixel(source_.format());
-        for (std::size_t i = 0; i < entries; ++i) {
-            Colour ca = i < a.size() ? a[i] : kBlack;
-            Colour cb = i < b.size() ? b[i] : kBlack;
-            if (!(ca == cb)) return false;
-        }
-        return true;
-    }
-
     void nearestRow(std::int32_t y, std::int32_t sy) {
         const std::uint8_t* in = source_.row(sy);
         std::uint8_t* out = dest_.row(y);
@@ -159,7 +168,16 @@ private:
             switch (dest_.format()) {
                 case PixelFormat::Bgr24: {
                     std::uint8_t* o = out + 3 * static_cast<std::size_t>(cols_.first);
-                    for (std::int32_t i = 0; i < n; ++i) {
+                    // Four-byte moves while both the source pixel and the destination pixel
+                    // have a neighbour to the right (the fourth byte is overwritten next).
+                    std::int32_t wide = n - 1;
+                    while (wide > 0 && map[wide - 1] >= source_.width() - 1) --wide;
+                    std::int32_t i = 0;
+                    for (; i < wide; ++i) {
+                        std::memcpy(o, in + 3 * static_cast<std::size_t>(map[i]), 4);
+                        o += 3;
+                    }
+                    for (; i < n; ++i) {
                         const std::uint8_t* p = in + 3 * static_cast<std::size_t>(map[i]);
                         o[0] = p[0];
                         o[1] = p[1];
@@ -192,24 +210,31 @@ private:
         std::memcpy(merged_.data(), source_.row(lo) + mergeFirstByte_, bytes);
         for (std::int32_t sy = lo + 1; sy < hi; ++sy) {
             const std::uint8_t* in = source_.row(sy) + mergeFirstByte_;
-            for (std::size_t i = 0; i < bytes; ++i) merged_[i] &= in[i];
+            if (darkIndex_ == 0) {
+                for (std::size_t i = 0; i < bytes; ++i) merged_[i] &= in[i];
+            } else {
+                for (std::size_t i = 0; i < bytes; ++i) merged_[i] |= in[i];
+            }
         }
+        if (darkIndex_ == 1)
+            for (std::size_t i = 0; i < bytes; ++i) merged_[i] = static_cast<std::uint8_t>(~merged_[i]);
         std::int32_t base = mergeFirstByte_ * 8;
         std::int32_t n = cols_.size();
         std::uint8_t* out = dest_.row(y);
         if (samePixels_) {
             for (std::int32_t i = 0; i < n; ++i) {
-                bool white = allWhite(merged_.data(), cols_.lo[i] - base, cols_.hi[i] - base);
+                bool light = allOnes(merged_.data(), cols_.lo[i] - base, cols_.hi[i] - base);
+                bool one = light != (darkIndex_ == 1);
                 std::int32_t x = cols_.first + i;
                 auto bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
-                out[x >> 3] = static_cast<std::uint8_t>(white ? (out[x >> 3] | bit)
-                                                              : (out[x >> 3] & ~bit));
+                out[x >> 3] = static_cast<std::uint8_t>(one ? (out[x >> 3] | bit)
+                                                            : (out[x >> 3] & ~bit));
             }
             return;
         }
         for (std::int32_t i = 0; i < n; ++i) {
-            bool white = allWhite(merged_.data(), cols_.lo[i] - base, cols_.hi[i] - base);
-            const Colour& c = table_[white ? 1 : 0];
+            bool light = allOnes(merged_.data(), cols_.lo[i] - base, cols_.hi[i] - base);
+            const Colour& c = table_[light ? 1 - darkIndex_ : darkIndex_];
             bgr_[3 * i] = c.blue;
             bgr_[3 * i + 1] = c.green;
             bgr_[3 * i + 2] = c.red;
@@ -250,6 +275,7 @@ private:
     bool contiguous_ = false;
     std::int32_t mergeFirstByte_ = 0;
     std::vector<std::uint8_t> merged_;
+    int darkIndex_ = 0;
     std::vector<std::uint64_t> sums_;
     std::vector<std::uint8_t> line_;
     std::vector<std::int32_t> spanColumns_;
@@ -264,6 +290,22 @@ void copyRect(RasterImage& dest, std::int64_t dx, std::int64_t dy, std::int64_t 
         RasterImage copy;
         copy.CopyFrom(source);
         copyRect(dest, dx, dy, dw, dh, copy, sx, sy, sw, sh, deviceBitsPerPixel);
+        return;
+    }
+    if (dw == sw && dh == sh && samePixels(dest, source)) {
+        // Pixel for pixel: clip once, then copy row spans.
+        std::int64_t x0 = std::max({std::int64_t{0}, -dx, -sx});
+        std::int64_t x1 = std::min({dw, std::int64_t{dest.width()} - dx, std::int64_t{source.width()} - sx});
+        std::int64_t y0 = std::max({std::int64_t{0}, -dy, -sy});
+        std::int64_t y1 = std::min({dh, std::int64_t{dest.height()} - dy, std::int64_t{source.height()} - sy});
+        if (x1 <= x0 || y1 <= y0) return;
+        auto n = static_cast<std::int32_t>(x1 - x0);
+        auto toX = static_cast<std::int32_t>(dx + x0);
+        auto fromX = static_cast<std::int32_t>(sx + x0);
+        for (std::int64_t y = y0; y < y1; ++y)
+            detail::copyPixels(dest.row(static_cast<std::int32_t>(dy + y)), toX,
+                               source.row(static_cast<std::int32_t>(sy + y)), fromX, n,
+                               dest.format());
         return;
     }
     Sampling sampling = Sampling::Nearest;
@@ -304,6 +346,66 @@ void RasterImage::StretchImage(const Rect& destRect, const RasterImage& source,
                                int deviceBitsPerPixel) {
     copyRect(*this, destRect.left, destRect.top, destRect.width(), destRect.height(), source, 0,
              0, source.width(), source.height(), deviceBitsPerPixel);
+}
+
+}  // namespace lenzora::raster
+
+namespace lenzora::raster {
+namespace {
+
+// One clipped pixel-for-pixel span copy, repeated over a range of rows.
+struct Span {
+    std::int32_t destX, sourceX, count;
+    std::int32_t destTop, destBottom;  // rows [destTop, destBottom)
+    std::int32_t rowOffset;            // source row = destination row + rowOffset
+};
+
+// Copies a few bytes without a library call; strips are often one to a few pixels wide.
+inline void copySmall(std::uint8_t* d, const std::uint8_t* s, std::size_t n) {
+    if (n <= 16) {
+        for (std::size_t i = 0; i < n; ++i) d[i] = s[i];
+    } else {
+        std::memcpy(d, s, n);
+    }
+}
+
+}  // namespace
+
+void RasterImage::CopyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies) {
+    bool together = &source != this && samePixels(*this, source) && bitsPerPixel(format_) >= 8;
+    for (const AreaCopy& c : copies)
+        together = together && c.dest.width() == c.source.width() &&
+                   c.dest.height() == c.source.height();
+    if (!together) {
+        for (const AreaCopy& c : copies) CopyArea(c.dest, source, c.source);
+        return;
+    }
+    std::vector<Span> spans;
+    std::int32_t top = height_, bottom = 0;
+    for (const AreaCopy& c : copies) {
+        std::int64_t dx = c.dest.left, dy = c.dest.top, sx = c.source.left, sy = c.source.top;
+        std::int64_t x0 = std::max({std::int64_t{0}, -dx, -sx});
+        std::int64_t x1 = std::min({c.dest.width(), std::int64_t{width_} - dx, std::int64_t{source.width()} - sx});
+        std::int64_t y0 = std::max({std::int64_t{0}, -dy, -sy});
+        std::int64_t y1 = std::min({c.dest.height(), std::int64_t{height_} - dy, std::int64_t{source.height()} - sy});
+        if (x1 <= x0 || y1 <= y0) continue;
+        Span span{static_cast<std::int32_t>(dx + x0), static_cast<std::int32_t>(sx + x0),
+                  static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(dy + y0),
+                  static_cast<std::int32_t>(dy + y1), static_cast<std::int32_t>(sy - dy)};
+        top = std::min(top, span.destTop);
+        bottom = std::max(bottom, span.destBottom);
+        spans.push_back(span);
+    }
+    std::size_t bytesPerPixel = static_cast<std::size_t>(bitsPerPixel(format_) / 8);
+    for (std::int32_t y = top; y < bottom; ++y) {
+        std::uint8_t* out = row(y);
+        for (const Span& s : spans) {
+            if (y < s.destTop || y >= s.destBottom) continue;
+            copySmall(out + bytesPerPixel * static_cast<std::size_t>(s.destX),
+                      source.row(y + s.rowOffset) + bytesPerPixel * static_cast<std::size_t>(s.sourceX),
+                      bytesPerPixel * static_cast<std::size_t>(s.count));
+        }
+    }
 }
 
 }  // namespace lenzora::raster

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -167,6 +169,9 @@ TEST(DrawPolyline, WidePensCoverTheWidthAndClipAtTheEdges) {
         EXPECT_EQ(image.pixel(15, y), (y >= 8 && y <= 12) ? kBlack : kWhite) << y;
     image.CreateImage(PixelFormat::Indexed1, 30, 20);
     image.DrawPolyline({{-100, -3}, {100, -3}, {100, 200}});  // mostly outside: no fault
+    // End points at the far ends of the coordinate range: the visible part is drawn at once.
+    image.DrawPolyline({{INT32_MIN, 2}, {INT32_MAX, 2}, {INT32_MAX, INT32_MIN}});
+    EXPECT_EQ(countColour(image, kBlack, {0, 0, 30, 5}), 30 * 5);  // rows 0..4 under the pen
     image.SetLineWidth(0);  // width 0 draws 1-pixel lines
     image.DrawPolyline({{0, 15}, {30, 15}});
     EXPECT_EQ(countColour(image, kBlack, {0, 15, 30, 16}), 30);

@@ -117,6 +117,27 @@ TEST(StretchImage, OneBitShrinkLetsBlackWin) {
     }
 }
 
+TEST(StretchImage, BlackWinsAlsoWhenTheFileListsWhiteFirst) {
+    RasterImage source;
+    source.allocate(PixelFormat::Indexed1, 16, 8);
+    source.setPalette({kWhite, kBlack});
+    source.SetFillColour(kWhite);
+    source.SetLineColour(kWhite);
+    source.DrawRectangle(0, 0, 16, 8);
+    source.SetFillColour(kBlack);
+    source.SetLineColour(kBlack);
+    source.DrawRectangle(5, 0, 6, 8);  // one black column, stored as index 1
+    ASSERT_EQ(source.pixelValue(5, 0), 1u);
+    for (PixelFormat destFormat : {PixelFormat::Indexed1, PixelFormat::Bgr24}) {
+        RasterImage dest;
+        dest.CreateImage(destFormat, 4, 2);
+        dest.StretchImage({0, 0, 4, 2}, source);
+        for (std::int32_t x = 0; x < 4; ++x)
+            for (std::int32_t y = 0; y < 2; ++y)
+                EXPECT_EQ(dest.pixel(x, y), x == 1 ? kBlack : kWhite) << x << "," << y;
+    }
+}
+
 TEST(CopyArea, OneBitColumnsStretchWhileRowsMapOneToOne) {
     // A grating of 1-pixel bars every 4 pixels, 40 wide, squeezed into 30 columns: no bar may
     // vanish.
@@ -247,6 +268,13 @@ TEST(StretchImage, AveragesColourOnlyForDevicesOfEightBitsOrFewer) {
     dest.StretchImage({0, 0, 2, 1}, source, 24);
     EXPECT_TRUE(dest.pixel(0, 0) == kBlack || dest.pixel(0, 0) == kWhite);
     EXPECT_TRUE(dest.pixel(1, 0) == kBlack || dest.pixel(1, 0) == kWhite);
+    // An 8-bit source is not deeper than such a device: still nearest pixel.
+    RasterImage indexed;
+    indexed.CreateImage(PixelFormat::Indexed8, 4, 2);
+    indexed.DrawImageAt(0, 0, source);
+    dest.StretchImage({0, 0, 2, 1}, indexed, 8);
+    EXPECT_TRUE(dest.pixel(0, 0) == kBlack || dest.pixel(0, 0) == kWhite);
+    EXPECT_TRUE(dest.pixel(1, 0) == kBlack || dest.pixel(1, 0) == kWhite);
 }
 
 TEST(StretchImage, EmptySourceOrEmptyRectangleDrawsNothing) {
@@ -267,6 +295,50 @@ TEST(CopyArea, CopyingWithinOneImageReadsTheOriginalPixels) {
     RasterImage image = numbered(10, 1);
     image.CopyArea({1, 0, 10, 1}, image, {0, 0, 9, 1});
     for (std::int32_t x = 1; x < 10; ++x) EXPECT_EQ(image.pixel(x, 0).red, x - 1);
+}
+
+}  // namespace
+}  // namespace lenzora::raster
+
+namespace lenzora::raster {
+namespace {
+
+TEST(CopyAreas, GivesWhatCopyAreaGivesPairByPair) {
+    std::mt19937 random(3);
+    for (PixelFormat format : {PixelFormat::Bgr24, PixelFormat::Bgrx32, PixelFormat::Indexed8, PixelFormat::Indexed1}) {
+        SCOPED_TRACE(bitsPerPixel(format));
+        RasterImage source;
+        source.CreateImage(format, 40, 12);
+        source.DrawImageAt(0, 0, numbered(40, 12));
+        std::vector<RasterImage::AreaCopy> copies;
+        // Strips of one to three pixels at a lens period of 5, some hanging off the edges, and
+        // one pair of different sizes.
+        for (std::int32_t x = -3; x < 45; x += 5) {
+            auto w = static_cast<std::int32_t>(1 + random() % 3);
+            auto from = static_cast<std::int32_t>(random() % 40);
+            copies.push_back({{x, -2, x + w, 11}, {from, 0, from + w, 13}});
+        }
+        RasterImage together, oneByOne;
+        together.CreateImage(format, 44, 10);
+        oneByOne.CreateImage(format, 44, 10);
+        together.CopyAreas(source, copies);
+        for (const auto& c : copies) oneByOne.CopyArea(c.dest, source, c.source);
+        copies.push_back({{0, 0, 10, 5}, {0, 0, 40, 12}});
+        RasterImage mixedTogether, mixedOneByOne;
+        mixedTogether.CopyFrom(together);
+        mixedOneByOne.CopyFrom(oneByOne);
+        mixedTogether.CopyAreas(source, copies);
+        for (const auto& c : copies) mixedOneByOne.CopyArea(c.dest, source, c.source);
+        int differences = 0, copied = 0;
+        for (std::int32_t y = 0; y < 10; ++y)
+            for (std::int32_t x = 0; x < 44; ++x) {
+                differences += together.pixelValue(x, y) != oneByOne.pixelValue(x, y);
+                differences += mixedTogether.pixelValue(x, y) != mixedOneByOne.pixelValue(x, y);
+                copied += !(together.pixel(x, y) == kWhite);
+            }
+        EXPECT_EQ(differences, 0);
+        EXPECT_GT(copied, 44 * 10 / 5);
+    }
 }
 
 }  // namespace
