@@ -17,6 +17,10 @@ void put32(Bytes& out, std::uint32_t v) {
     put16(out, v >> 16);
 }
 
+void putBytes(Bytes& out, const char* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out.push_back(static_cast<std::uint8_t>(bytes[i]));
+}
+
 // A rational that holds `count` ten-thousandths exactly, reduced to 32-bit terms.
 std::pair<std::uint32_t, std::uint32_t> exactRational(FixedCount count) {
     std::int64_t numerator = count > 0 ? count : 0;
@@ -41,7 +45,7 @@ Bytes exifSegment(FixedCount resolution) {
     const auto [num, den] = exactRational(resolution);
 
     Bytes tiff;
-    tiff.insert(tiff.end(), {'I', 'I', 42, 0});
+    putBytes(tiff, "II*\0", 4);  // little-endian TIFF, 42
     put32(tiff, kIfdOffset);
     put16(tiff, kEntries);
     put16(tiff, 0x011A);  // XResolution
@@ -63,11 +67,12 @@ Bytes exifSegment(FixedCount resolution) {
         put32(tiff, den);
     }
 
-    Bytes segment = {0xFF, 0xE1};
+    Bytes segment;
     const std::size_t length = 2 + 6 + tiff.size();
+    putBytes(segment, "\xFF\xE1", 2);  // APP1, then its big-endian length
     segment.push_back(static_cast<std::uint8_t>(length >> 8));
     segment.push_back(static_cast<std::uint8_t>(length));
-    segment.insert(segment.end(), {'E', 'x', 'i', 'f', 0, 0});
+    putBytes(segment, "Exif\0\0", 6);
     segment.insert(segment.end(), tiff.begin(), tiff.end());
     return segment;
 }
