@@ -1,11 +1,76 @@
 #include "interlace/prepare_frame.h"
 
+#include <cstring>
+#include <vector>
+
 #include "app/numbers.h"
 #include "app/output_settings.h"
 #include "platform/drive_paths.h"
 #include "raster/raster_image.h"
 
 namespace lenzora {
+namespace {
+
+using raster::PixelFormat;
+using raster::RasterImage;
+
+// The nearest-neighbour pick of the stretch rule: destination d of dn takes the source pixel
+// under its centre.
+std::int64_t nearestSource(std::int64_t d, std::int64_t dn, std::int64_t sn) {
+    return (2 * d + 1) * sn / (2 * dn);
+}
+
+// For each strip coordinate, the frame coordinate it shows after the three steps (scale to
+// the scaled size, place at the offset on the output, squeeze to the strip size), or -1 where
+// the output stays white.
+std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outputSize,
+                                       std::int32_t offset, std::int32_t scaledSize,
+                                       std::int32_t frameSize) {
+    std::vector<std::int32_t> map(static_cast<std::size_t>(stripSize), -1);
+    for (std::int32_t i = 0; i < stripSize; ++i) {
+        const std::int64_t onOutput = nearestSource(i, stripSize, outputSize);
+        const std::int64_t onScaled = onOutput - offset;
+        if (onScaled < 0 || onScaled >= scaledSize) continue;
+        map[static_cast<std::size_t>(i)] =
+            static_cast<std::int32_t>(nearestSource(onScaled, scaledSize, frameSize));
+    }
+    return map;
+}
+
+// The three steps as one pass over the strip image, for 24-bit frames: only the frame and
+// the strip image are ever held.
+void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t W,
+                     std::int32_t H, std::int32_t dx, std::int32_t dy, const ComposeState& st) {
+    const std::vector<std::int32_t> cols = composedAxis(st.stripW, W, dx, st.scaledW, frame.width());
+    const std::vector<std::int32_t> rows = composedAxis(st.stripH, H, dy, st.scaledH, frame.height());
+    for (std::int32_t y = 0; y < st.stripH; ++y) {
+        const std::int32_t sourceRow = rows[static_cast<std::size_t>(y)];
+        if (sourceRow < 0) continue;  // the strip image is white already
+        const std::uint8_t* in = frame.row(sourceRow);
+        std::uint8_t* out = strip.row(y);
+        for (std::int32_t x = 0; x < st.stripW; ++x) {
+            const std::int32_t c = cols[static_cast<std::size_t>(x)];
+            if (c >= 0) std::memcpy(out + 3 * x, in + 3 * static_cast<std::size_t>(c), 3);
+        }
+    }
+}
+
+// The three steps one after the other, for frames of any other format (a 1-bit frame merges
+// pixels black-wins, which no single pick can do).
+void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::int32_t H,
+                    std::int32_t dx, std::int32_t dy, const ComposeState& st) {
+    RasterImage scaled;
+    scaled.CreateImage(PixelFormat::Bgr24, st.scaledW, st.scaledH);
+    scaled.StretchImage({0, 0, st.scaledW, st.scaledH}, frame);
+    frame = RasterImage();
+    RasterImage canvas;
+    canvas.CreateImage(PixelFormat::Bgr24, W, H);
+    canvas.DrawImageAt(dx, dy, scaled);
+    scaled = RasterImage();
+    strip.StretchImage({0, 0, st.stripW, st.stripH}, canvas);
+}
+
+}  // namespace
 
 std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::int32_t srcH) {
     const long double outputAspect = static_cast<long double>(W) / H;
@@ -16,37 +81,28 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
 }
 
 void PrepareFrame(const std::string& sourcePath, const std::string& workingPath,
-                  int frameCount, int mode, ComposeState& state) {
-    using raster::PixelFormat;
-    using raster::RasterImage;
+                  int frameCount, int mode, ComposeState& state, PrepareMethod method) {
     const std::int32_t W = state.W;
     const std::int32_t H = state.H;
 
-    RasterImage scaled;
-    {
-        RasterImage frame;
-        frame.LoadBmpFile(platform::hostPath(sourcePath));
-        const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
-        state.scaledW = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
-        state.scaledH = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
-        scaled.CreateImage(PixelFormat::Bgr24, state.scaledW, state.scaledH);
-        scaled.StretchImage({0, 0, state.scaledW, state.scaledH}, frame);
-    }
+    RasterImage frame;
+    frame.LoadBmpFile(platform::hostPath(sourcePath));
+    const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
+    state.scaledW = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
+    state.scaledH = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
     state.stripW = mode == kModeColumns ? W / frameCount : W;
     state.stripH = mode == kModeColumns ? H : H / frameCount;
+    // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
+    // rounding of the offset gives.
+    const auto dx = static_cast<std::int32_t>(nearest((W - state.scaledW) / 2.0L));
+    const auto dy = static_cast<std::int32_t>(nearest((H - state.scaledH) / 2.0L));
 
     RasterImage strip;
-    {
-        // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
-        // rounding of the offset gives.
-        RasterImage canvas;
-        canvas.CreateImage(PixelFormat::Bgr24, W, H);
-        const auto dx = static_cast<std::int32_t>(nearest((W - state.scaledW) / 2.0L));
-        const auto dy = static_cast<std::int32_t>(nearest((H - state.scaledH) / 2.0L));
-        canvas.DrawImageAt(dx, dy, scaled);
-        scaled = RasterImage();
-        strip.CreateImage(PixelFormat::Bgr24, state.stripW, state.stripH);
-        strip.StretchImage({0, 0, state.stripW, state.stripH}, canvas);
+    strip.CreateImage(PixelFormat::Bgr24, state.stripW, state.stripH);
+    if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
+        squeezeDirectly(frame, strip, W, H, dx, dy, state);
+    } else {
+        squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
     }
     strip.SaveBmpFile(platform::hostPath(workingPath));
 }

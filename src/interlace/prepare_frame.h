@@ -6,12 +6,17 @@
 
 namespace lenzora {
 
+// Direct: one pass from the frame to the strip image for 24-bit frames, giving exactly the
+// pixels of the three steps; Steps: the three steps with their own images, always.
+enum class PrepareMethod { Direct, Steps };
+
 // Prepares one frame for interlacing: reads the BMP file at `sourcePath` (a drive or host
 // path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
 // interlacing axis and writes the strip image to `workingPath`. Sets scaledW, scaledH, stripW
 // and stripH. At most two images of the frame exist at any moment.
 void PrepareFrame(const std::string& sourcePath, const std::string& workingPath,
-                  int frameCount, int mode, ComposeState& state);
+                  int frameCount, int mode, ComposeState& state,
+                  PrepareMethod method = PrepareMethod::Direct);
 
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.

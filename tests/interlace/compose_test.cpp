@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "app/output_settings.h"
@@ -208,6 +209,49 @@ TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
         EXPECT_STREQ(e.what(), "Bitmap image is not valid");
     }
     EXPECT_EQ(composite.width(), 5) << "the previous composite stays";
+}
+
+}  // namespace
+}  // namespace lenzora
+
+namespace lenzora {
+namespace {
+
+// The one-pass preparation must give exactly the pixels of the three steps it replaces.
+TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
+    struct Case {
+        std::int32_t frameW, frameH, W, H;
+        int n, mode;
+    } cases[] = {
+        {1600, 1200, 2881, 2007, 2, kModeColumns},  // fitted to the width, cropped rows
+        {300, 900, 400, 300, 3, kModeColumns},      // fitted to the width, tall frame
+        {900, 300, 200, 400, 4, kModeRows},         // fitted to the height
+        {640, 480, 320, 240, 2, kModeRows},         // same aspect: shrunk whole
+        {37, 23, 503, 311, 16, kModeColumns},       // enlarged many times
+        {501, 333, 97, 61, 5, kModeRows},
+        {64, 48, 63, 48, 7, kModeColumns},          // the rounded scale falls a pixel short
+    };
+    for (const Case& c : cases) {
+        const auto source = root_ / "frame.bmp";
+        testing::writeBmp(source, testing::patternImage(c.frameW, c.frameH, 3));
+        raster::RasterImage strips[2];
+        ComposeState states[2];
+        for (int i = 0; i < 2; ++i) {
+            states[i] = ComposeState{c.W, c.H};
+            PrepareFrame(source.string(), stripFilePath(1), c.n, c.mode, states[i],
+                         i == 0 ? PrepareMethod::Direct : PrepareMethod::Steps);
+            strips[i].LoadBmpFile(platform::hostPath(stripFilePath(1)));
+        }
+        ASSERT_EQ(strips[0].width(), strips[1].width());
+        ASSERT_EQ(strips[0].height(), strips[1].height());
+        EXPECT_EQ(states[0].scaledW, states[1].scaledW);
+        std::int64_t differing = 0;
+        for (std::int32_t y = 0; y < strips[0].height(); ++y) {
+            differing += std::memcmp(strips[0].row(y), strips[1].row(y),
+                                     static_cast<std::size_t>(strips[0].width()) * 3) != 0;
+        }
+        EXPECT_EQ(differing, 0) << c.frameW << "x" << c.frameH << " -> " << c.W << "x" << c.H;
+    }
 }
 
 }  // namespace
