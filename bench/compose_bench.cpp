@@ -27,7 +27,6 @@
 #include "interlace/compose_state.h"
 #include "interlace/interlace_frames.h"
 #include "interlace/output_size.h"
-#include "interlace/prepare_frame.h"
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
@@ -161,28 +160,18 @@ int main(int argc, char** argv) {
 
     lenzora::ComposeState state;
     lenzora::composeOutputSize(state, settings.sizeUnit, "287", "200", settings.resolution);
+    lenzora::NoProgress none;
     phase = Clock::now();
+    lenzora::prepareFrames(slots, frames, settings.mode, state, none);
+    const double preparing = seconds(phase);
     for (int q = 1; q <= frames; ++q) {
-        lenzora::PrepareFrame(slots[q], lenzora::stripFilePath(q), frames, settings.mode, state);
         written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::stripFilePath(q))));
     }
-    const double preparing = seconds(phase);
 
-    // Interlacing alone: the strip files are already written, as the compose leaves them.
     phase = Clock::now();
     lenzora::raster::RasterImage composite;
-    composite.CreateImage(lenzora::raster::PixelFormat::Bgr24, state.W, state.H);
-    {
-        lenzora::NoProgress none;
-        lenzora::FrameSlots prepared = slots;
-        // interlaceFrames prepares again; time only its interlacing part by subtraction.
-        const Clock::time_point whole = Clock::now();
-        lenzora::interlaceFrames(prepared, frames, settings.stripWidth, settings.mode, state,
-                                 none, composite);
-        phase = whole;
-    }
-    const double prepareAndInterlace = seconds(phase);
-    const double interlacing = std::max(0.0, prepareAndInterlace - preparing);
+    lenzora::interlaceStrips(frames, settings.stripWidth, settings.mode, state, none, composite);
+    const double interlacing = seconds(phase);
 
     phase = Clock::now();
     lenzora::raster::RasterImage preview = lenzora::makePreview(composite, 3.5L);

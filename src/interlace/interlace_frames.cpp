@@ -59,11 +59,20 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 void interlaceFrames(const FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress,
                      raster::RasterImage& composite) {
+    prepareFrames(slots, frameCount, mode, state, progress);
+    interlaceStrips(frameCount, stripWidth, mode, state, progress, composite);
+}
+
+void prepareFrames(const FrameSlots& slots, int frameCount, int mode, ComposeState& state,
+                   ComposeProgress& progress) {
     for (int k = 1; k <= kFrameSlots; ++k) {
         if (k <= frameCount) PrepareFrame(slots[k], stripFilePath(k), frameCount, mode, state);
         progress.advance();
     }
+}
 
+void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
+                     ComposeProgress& progress, raster::RasterImage& composite) {
     composite = raster::RasterImage();  // the old composite goes before the new one is made
     composite.CreateImage(raster::PixelFormat::Bgr24, state.W, state.H);
 

@@ -26,6 +26,13 @@ void interlaceFrames(const FrameSlots& slots, int frameCount, int stripWidth, in
                      ComposeState& state, ComposeProgress& progress,
                      raster::RasterImage& composite);
 
+// Its two halves: the strip files of frames 1 ... frameCount (one advance per slot of 16),
+// then the composite from them.
+void prepareFrames(const FrameSlots& slots, int frameCount, int mode, ComposeState& state,
+                   ComposeProgress& progress);
+void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
+                     ComposeProgress& progress, raster::RasterImage& composite);
+
 // A reduced copy for the preview: the image's size divided by `divisor`, rounded half to even,
 // filled by nearest-neighbour stretching.
 raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor);

@@ -1,0 +1,93 @@
+// Shows every window of the program with the sample frames composed and saves a picture of
+// each: run under a real X server (scripts/screenshots.sh uses Xvfb).
+//
+//   screenshot_windows OUTPUT_FOLDER SAMPLES_FOLDER
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/ui/TForm1.h"
+#include "help/TForm3.h"
+#include "help/TForm5.h"
+#include "output/ui/TForm4.h"
+#include "platform/drive_paths.h"
+#include "platform/qt/font_substitutions.h"
+#include "platform/testing/scripted_services.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void settle() {
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+bool save(QWidget* window, const fs::path& path) {
+    window->raise();
+    window->activateWindow();
+    settle();
+    const QPixmap picture = window->grab();
+    const bool saved = picture.save(QString::fromStdString(path.string()));
+    std::printf("%s %s (%d x %d)\n", saved ? "saved" : "FAILED", path.c_str(), picture.width(),
+                picture.height());
+    return saved;
+}
+
+template <class T>
+T* newest(QWidget& owner) {
+    const QList<T*> all = owner.findChildren<T*>(QString(), Qt::FindDirectChildrenOnly);
+    return all.isEmpty() ? nullptr : all.last();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: screenshot_windows OUTPUT_FOLDER SAMPLES_FOLDER\n");
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QString());
+    lenzora::platform::registerFontSubstitutions();
+    const fs::path out = argv[1];
+    const fs::path samples = fs::absolute(argv[2]);
+    fs::create_directories(out);
+    const fs::path work = fs::temp_directory_path() / "lenzora-screenshots";
+    fs::create_directories(work);
+    lenzora::platform::setDriveRoot(work);
+
+    // Dialogs and the printer answered by script, so nothing waits for a person.
+    lenzora::platform::testing::ScriptedServices scripted;
+    bool ok = true;
+    {
+        lenzora::ui::TForm1 form;
+        form.show();
+        const char* buttons[] = {"Button1", "Button2", "Button3", "Button6"};
+        for (int i = 0; i < 4; ++i) {
+            scripted.openPicture->answers.push_back(
+                (samples / ("scene-" + std::to_string(i + 1) + ".jpg")).string());
+            form.findChild<QPushButton*>(QString::fromLatin1(buttons[i]))->click();
+        }
+        form.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+        ok &= save(&form, out / "main-window.png");
+
+        form.findChild<QPushButton*>(QStringLiteral("Button5"))->click();
+        ok &= save(newest<lenzora::help::TForm3>(form), out / "help-window.png");
+        form.findChild<QPushButton*>(QStringLiteral("Button9"))->click();
+        ok &= save(newest<lenzora::help::TForm5>(form), out / "about-window.png");
+        form.findChild<QPushButton*>(QStringLiteral("Button14"))->click();
+        ok &= save(newest<lenzora::output::TForm4>(form), out / "print-preview.png");
+        form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
+        settle();
+    }
+    fs::remove_all(work);
+    return ok ? 0 : 1;
+}
