@@ -123,6 +123,19 @@ void CopyAreas_OnePixelStrips(benchmark::State& state) {
 }
 BENCHMARK(CopyAreas_OnePixelStrips)->Unit(benchmark::kMillisecond);
 
+// A whole-image pixel-exact copy: row by row.
+void DrawImageAt_WholeComposite(benchmark::State& state) {
+    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    RasterImage composite;
+    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    for (auto _ : state) {
+        composite.DrawImageAt(0, 0, source);
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, composite.stride() * kCompositeHeight);
+}
+BENCHMARK(DrawImageAt_WholeComposite)->Unit(benchmark::kMillisecond);
+
 void Memcpy_Composite(benchmark::State& state) {
     std::size_t bytes = RasterImage::strideFor(PixelFormat::Bgr24, kCompositeWidth) * kCompositeHeight;
     std::vector<std::uint8_t> from(bytes, 1), to(bytes);

@@ -47,11 +47,14 @@ void RasterImage::DrawPolyline(const std::vector<Point>& points) {
             pen.emplace_back(lowOffset, lowOffset + penWidth);
             continue;
         }
+        // Pixel centres within the pen's radius of its centre, which for an even width lies
+        // half a pixel right of and below the point.
         double radius = penWidth / 2.0;
-        double cy = dy + 0.5 - radius;
-        double half = std::sqrt(std::max(0.0, radius * radius - cy * cy));
-        auto x0 = static_cast<std::int32_t>(std::lround(-half));
-        auto x1 = static_cast<std::int32_t>(std::lround(half));
+        double centre = penWidth % 2 == 0 ? 0.5 : 0.0;
+        double distance = lowOffset + dy - centre;
+        double half = std::sqrt(std::max(0.0, radius * radius - distance * distance));
+        auto x0 = static_cast<std::int32_t>(std::ceil(centre - half));
+        auto x1 = static_cast<std::int32_t>(std::floor(centre + half)) + 1;
         pen.emplace_back(x0, std::max(x1, x0 + 1));
     }
     std::uint32_t value = detail::valueFor(format_, palette_, lineColour_);

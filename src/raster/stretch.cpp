@@ -1,10 +1,11 @@
-// CopyArea, DrawImageAt and StretchImage: every copy between two images goes through one
-// routine that maps destination columns and rows to source ranges once, then works row by row.
+// CopyArea, DrawImageAt, StretchImage and CopyAreas. Equal-size copies between images of one
+// format are row copies; everything else maps destination columns and rows to source ranges
+// once, then works row by row.
 //
 // The stretch rule:
 //  - equal sizes: pixel for pixel;
-//  - 1-bit source: each destination pixel covers a range of source pixels, and black (palette
-//    index 0) wins over white when they merge;
+//  - 1-bit source: each destination pixel covers a range of source pixels, and black (the
+//    darker palette entry, index 0 in the usual palette) wins over white when they merge;
 //  - colour source onto a surface of 8 bits per pixel or fewer: the average of the covered
 //    source pixels;
 //  - otherwise the nearest source pixel (the one under the destination pixel's centre); rows

@@ -159,6 +159,23 @@ TEST(DrawPolyline, DiagonalsTouchOnePixelPerStep) {
     EXPECT_EQ(countColour(image, Colour::rgb(255, 0, 0)), 9);  // one pixel per row 9 .. 1
 }
 
+TEST(DrawPolyline, AWidePenOnOnePointIsARoundDotCentredThere) {
+    RasterImage image;
+    image.CreateImage(PixelFormat::Bgr24, 11, 11);
+    image.SetLineWidth(5);
+    image.DrawPolyline({{5, 5}, {5, 5}});
+    // Rows 3 .. 7: 3, 5, 5, 5, 3 pixels, symmetric about column 5.
+    const int widths[] = {3, 5, 5, 5, 3};
+    for (std::int32_t y = 0; y < 11; ++y) {
+        int expected = (y >= 3 && y <= 7) ? widths[y - 3] : 0;
+        EXPECT_EQ(countColour(image, kBlack, {0, y, 11, y + 1}), expected) << y;
+        if (expected > 0) {
+            EXPECT_EQ(image.pixel(5 - expected / 2, y), kBlack) << y;
+            EXPECT_EQ(image.pixel(5 + expected / 2, y), kBlack) << y;
+        }
+    }
+}
+
 TEST(DrawPolyline, WidePensCoverTheWidthAndClipAtTheEdges) {
     RasterImage image;
     image.CreateImage(PixelFormat::Indexed1, 30, 20);
