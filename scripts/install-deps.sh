@@ -18,6 +18,8 @@ packages=(
   xvfb xauth x11-utils
   # helper scripts
   python3 python3-numpy python3-pil
+  # reading printed PDF pages back in the window tests
+  poppler-utils
 )
 
 missing=()

@@ -8,14 +8,15 @@ namespace lenzora::testchart {
 
 raster::Rect centredChartRect(std::int32_t chartWidth, std::int32_t chartHeight,
                               std::int32_t pageWidth, std::int32_t pageHeight) {
-    const long double w = chartWidth;
-    const long double h = chartHeight;
-    const long double pw = pageWidth;
-    const long double ph = pageHeight;
-    return raster::Rect{toPixelCount((pw - w) / 2, Rounding::Nearest),
-                        toPixelCount((ph - h) / 2, Rounding::Nearest),
-                        toPixelCount((w + pw) / 2, Rounding::Nearest),
-                        toPixelCount((h + ph) / 2, Rounding::Nearest)};
+    // The left and top edges round half to even; the right and bottom edges follow at the
+    // chart's own size. Rounding them apart would make the rectangle a dot wider or narrower
+    // than the chart when a margin is odd, and the stretch would then double or merge a
+    // column of bars somewhere on the page.
+    const std::int32_t left = toPixelCount(
+        (static_cast<long double>(pageWidth) - chartWidth) / 2, Rounding::Nearest);
+    const std::int32_t top = toPixelCount(
+        (static_cast<long double>(pageHeight) - chartHeight) / 2, Rounding::Nearest);
+    return raster::Rect{left, top, left + chartWidth, top + chartHeight};
 }
 
 void PrintPitchChart(OutputShared& output, const ChartState& chart) {

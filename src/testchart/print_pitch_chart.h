@@ -9,7 +9,8 @@ namespace lenzora::testchart {
 
 inline constexpr const char* kPrinterDpiWrong = "打印机DPI设置不对!";
 
-// Where the chart lands on a printable area of pageWidth × pageHeight device pixels.
+// Where the chart lands on a printable area of pageWidth × pageHeight device pixels: centred,
+// exactly the chart's size.
 raster::Rect centredChartRect(std::int32_t chartWidth, std::int32_t chartHeight,
                               std::int32_t pageWidth, std::int32_t pageHeight);
 

@@ -109,13 +109,26 @@ TEST_F(PrintChart, AtTheChartsResolutionItIsCentredOneDotPerPixel) {
     EXPECT_EQ(mismatches, 0);
 }
 
-TEST(PrintChartPlace, EachEdgeRoundsOnItsOwnHalvesToEven) {
-    // Odd margins: the left and right edges round apart, so the rectangle can be a dot wider
-    // or narrower than the chart.
-    EXPECT_EQ(centredChartRect(1535, 2717, 2400, 3300), (raster::Rect{432, 292, 1968, 3008}));
-    EXPECT_EQ(centredChartRect(6142, 10866, 9921, 14031), (raster::Rect{1890, 1582, 8032, 12448}));
-    // A chart larger than the page starts left of and above it.
-    EXPECT_EQ(centredChartRect(100, 100, 50, 60), (raster::Rect{-25, -20, 75, 80}));
+TEST(PrintChartPlace, CentredAtTheChartsOwnSizeWhateverTheMargins) {
+    struct Case {
+        std::int32_t w, h, pw, ph;
+        raster::Rect place;
+    } cases[] = {
+        // Odd margins: the left and top edges round half to even, the others follow at the
+        // chart's size rather than rounding on their own (which would give 1536 × 2716 here).
+        {1535, 2717, 2400, 3424, {432, 354, 1967, 3071}},
+        {1535, 2717, 2402, 3426, {434, 354, 1969, 3071}},
+        {6142, 10866, 9921, 14031, {1890, 1582, 8032, 12448}},
+        {1535, 2717, 2401, 3301, {433, 292, 1968, 3009}},
+        // A chart larger than the page starts left of and above it.
+        {100, 100, 50, 60, {-25, -20, 75, 80}},
+    };
+    for (const Case& c : cases) {
+        const raster::Rect r = centredChartRect(c.w, c.h, c.pw, c.ph);
+        EXPECT_EQ(r, c.place) << c.pw << " x " << c.ph;
+        EXPECT_EQ(r.width(), c.w);
+        EXPECT_EQ(r.height(), c.h);
+    }
 }
 
 }  // namespace
