@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/chart_command.h"
 #include "cli/cli_options.h"
 #include "cli/compose_command.h"
 #include "cli/settings_command.h"
@@ -17,6 +18,8 @@ constexpr const char* kUsage =
     "  lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                      [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
     "                      -o OUT FRAME1 FRAME2 [... FRAME16]\n"
+    "  lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
+    "                    [--json] -o OUT\n"
     "  lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
     "                       [--unit mm|in|px] [--json]\n";
 
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "settings") return lenzora::cli::runSettings(args);
         if (command == "compose") return lenzora::cli::runCompose(args);
+        if (command == "chart") return lenzora::cli::runChart(args);
         if (command == "--help" || command == "-h") {
             std::fputs(kUsage, stdout);
             return 0;

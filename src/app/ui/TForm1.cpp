@@ -33,6 +33,7 @@
 #include "app/working_files.h"
 #include "help/TForm3.h"
 #include "help/TForm5.h"
+#include "testchart/ui/TForm6.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
@@ -165,7 +166,7 @@ void TForm1::buildSettingsBand() {
         if (on) RadioButton2Click();
     });
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
-    connect(Button22, &QPushButton::clicked, this, [] {});
+    connect(Button22, &QPushButton::clicked, this, &TForm1::Button22Click);
     Edit2->installEventFilter(this);
     Edit3->installEventFilter(this);
 }
@@ -592,6 +593,22 @@ void TForm1::Button9Click() {
 }
 
 void TForm1::Button12Click() { close(); }
+
+testchart::ui::TForm6* TForm1::createChartWindow() {
+    auto* window = new testchart::ui::TForm6(this, outputShared_, chart_,
+                                             [this] { return settings_.pitch; });
+    currentChartWindow_ = window;
+    return window;
+}
+
+testchart::ui::TForm6* TForm1::currentChartWindow() const { return currentChartWindow_; }
+
+// "现在测量": a fresh chart window each time, expecting the sheet's current pitch.
+void TForm1::Button22Click() {
+    testchart::ui::TForm6* window = createChartWindow();
+    window->show();
+    window->setExpectedPitch(settings_.pitch);
+}
 
 void TForm1::Label3Click() { openMakerWebPage(); }
 

@@ -2,6 +2,7 @@
 // The main window: the settings band, the 16 frame slots, the preview, the output buttons.
 // Its handlers read the controls, call the computation code and write the results back.
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -10,6 +11,7 @@
 #include "interlace/compose_state.h"
 #include "output/output_shared.h"
 #include "raster/raster_image.h"
+#include "testchart/chart_state.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,6 +23,10 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QStatusBar;
+
+namespace lenzora::testchart::ui {
+class TForm6;
+}
 
 namespace lenzora::ui {
 
@@ -44,6 +50,13 @@ public:
     // The save dialog and printer resolution, shared with the chart windows.
     OutputShared& outputShared() { return outputShared_; }
 
+    // A new chart window owned by this one, made the current one; hidden until shown.
+    testchart::ui::TForm6* createChartWindow();
+    // The chart window opened last (the one printing reads); null before any.
+    testchart::ui::TForm6* currentChartWindow() const;
+    // The chart all chart windows share.
+    const testchart::ChartState& chart() const { return chart_; }
+
     // A frame was loaded into slot `slot` (3 ... 16): raises the frame count, recomputes.
     void FrameLoaded(int slot);
 
@@ -63,6 +76,7 @@ public slots:
     void RadioButton2Click();
     void TrackBar1Change();
     void RecalcResolution();
+    void Button22Click();
 
     // The slot buttons, "图1" ... "图16".
     void Button1Click();
@@ -117,6 +131,8 @@ private:
     raster::RasterImage composite_;
     raster::RasterImage preview_;
     OutputShared outputShared_;
+    testchart::ChartState chart_;
+    QPointer<testchart::ui::TForm6> currentChartWindow_;
 
     // Settings band.
     QGroupBox* settingsBand_ = nullptr;

@@ -8,6 +8,7 @@ namespace lenzora::ui {
 
 std::unique_ptr<TForm1> startProgram() {
     auto form = std::make_unique<TForm1>();
+    form->createChartWindow();  // the chart window, hidden until asked for
 
     // The splash: shown at once, events processed (its hot area works) until its timer
     // has fired once, then destroyed before the main window appears.

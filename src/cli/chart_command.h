@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace lenzora::cli {
+
+// lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]
+//                   [--json] -o OUT
+// What the chart window's "生成" then "存盘" give with those field texts.
+int runChart(const std::vector<std::string>& args);
+
+}  // namespace lenzora::cli

@@ -1,0 +1,91 @@
+#include "testchart/build_pitch_chart.h"
+
+#include <algorithm>
+
+#include "platform/error.h"
+#include "raster/pixel_rows.h"
+
+namespace lenzora::testchart {
+namespace {
+
+using raster::Rect;
+using raster::RasterImage;
+
+// Repeats columns [x0, x1) of row `from` in rows (from, to) of the image.
+void repeatRowSpan(RasterImage& image, std::int32_t from, std::int32_t to, std::int32_t x0,
+                   std::int32_t x1) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, image.width());
+    to = std::min(to, image.height());
+    if (x1 <= x0) return;
+    const std::uint8_t* source = image.row(from);
+    for (std::int32_t y = from + 1; y < to; ++y)
+        raster::detail::copyBits(image.row(y), x0, source, x0, x1 - x0);
+}
+
+}  // namespace
+
+RasterImage makeReferenceGrating(const ChartGeometry& g) {
+    RasterImage grating;
+    grating.CreateImage(raster::PixelFormat::Indexed1, g.gratingWidth, g.bandHeight);
+    grating.SetFillColour(raster::kBlack);
+    // The first bar is drawn even on a grating with no columns.
+    std::int64_t x = 0;
+    do {
+        const auto left = static_cast<std::int32_t>(x);
+        grating.DrawRectangle(left, 0, left + g.barWidth, g.bandHeight - 1);
+        x += g.period;
+    } while (x <= std::int64_t{g.gratingWidth} - 1);
+    return grating;
+}
+
+void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
+                     FixedCount pitch, int increment, int bands) {
+    const ChartInputs inputs{dpi, {paperWidthCm, paperHeightCm}, pitch, increment, bands};
+    if (std::string refusal = chartRefusal(inputs); !refusal.empty()) throw Error(refusal);
+    const ChartGeometry g = computeChartGeometry(inputs);
+
+    RasterImage grating = makeReferenceGrating(g);
+
+    // The old chart goes before the new one is made, so two never live at once.
+    chart = RasterImage();
+    chart.CreateImage(raster::PixelFormat::Indexed1, g.chartWidth, g.chartHeight);
+    chart.SetFontSize(g.fontSize);
+
+    const std::int32_t hb = g.bandHeight;
+    for (std::int32_t i = 0; i < bands; ++i) {
+        const std::int32_t y0 = i * hb;
+        chart.DrawText(g.labelX, y0 + g.labelOffsetY, bandLabel(g.labelValues[i]));
+
+        // Li grating columns stretched into S chart columns, black winning where columns
+        // merge; rows one to one. Grating rows 0 ... Hb - 2 are alike and the band takes rows
+        // 0 ... Hb - 41 of them, so its first row is stretched and the others repeat it.
+        const auto length = static_cast<std::int32_t>(g.bandLengths[i]);
+        const std::int32_t rows = hb - 40;
+        if (rows > 0) {
+            const std::int32_t right = g.labelColumn + g.stripLength;
+            chart.CopyArea(Rect{g.labelColumn, y0, right, y0 + 1}, grating,
+                           Rect{0, 0, length, 1});
+            if (y0 < chart.height()) repeatRowSpan(chart, y0, y0 + rows, g.labelColumn, right);
+        }
+
+        // A black line two rows thick under the label column and the band's start.
+        chart.DrawRectangle(0, y0 + hb - 1, g.stripLength, y0 + hb + 1);
+    }
+
+    chart.CopyArea(Rect{g.referenceLeft, 0, g.referenceRight, g.chartHeight}, grating,
+                   Rect{0, 0, g.referenceSource, hb});
+}
+
+RasterImage makeChartPreview(const RasterImage& chart, int dpi) {
+    RasterImage preview;
+    const auto width = toPixelCount(static_cast<long double>(chart.width()) / dpi * 100,
+                                    Rounding::Truncate);
+    const auto height = toPixelCount(static_cast<long double>(chart.height()) / dpi * 100,
+                                     Rounding::Truncate);
+    preview.CreateImage(raster::PixelFormat::Indexed1, width, height);
+    preview.StretchImage(Rect{0, 0, width, height}, chart);
+    return preview;
+}
+
+}  // namespace lenzora::testchart

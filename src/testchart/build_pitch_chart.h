@@ -1,0 +1,22 @@
+#pragma once
+// Drawing the pitch test chart: bands of bars at slowly changing pitch, each labelled with
+// its pitch on paper, and a strip of the unchanged grating beside them.
+
+#include "raster/raster_image.h"
+#include "testchart/chart_geometry.h"
+
+namespace lenzora::testchart {
+
+// Replaces `chart` by the chart of these inputs (resolution, paper width and height in
+// centimetres, expected pitch in ten-thousandths, increment, band count). Inputs that
+// chartRefusal refuses raise its message before `chart` is touched.
+void BuildPitchChart(raster::RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
+                     FixedCount pitch, int increment, int bands);
+
+// The reference grating: Hb rows of bars of width B every T columns, the last row white.
+raster::RasterImage makeReferenceGrating(const ChartGeometry& geometry);
+
+// The chart at 100 pixels per inch, black winning where pixels merge.
+raster::RasterImage makeChartPreview(const raster::RasterImage& chart, int dpi);
+
+}  // namespace lenzora::testchart

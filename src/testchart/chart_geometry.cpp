@@ -1,0 +1,84 @@
+#include "testchart/chart_geometry.h"
+
+#include "platform/error.h"
+
+namespace lenzora::testchart {
+namespace {
+
+constexpr long double kCmPerInch = 2.54L;
+
+std::int32_t nearestPixels(long double x) { return toPixelCount(x, Rounding::Nearest); }
+
+std::int32_t bandHeightFor(const ChartInputs& in) {
+    return nearestPixels((static_cast<long double>(in.paper.heightCm) - 6) / in.bands /
+                         kCmPerInch * in.dpi);
+}
+
+}  // namespace
+
+ChartGeometry computeChartGeometry(const ChartInputs& in) {
+    if (in.pitch == 0) throw Error("Floating point division by zero");
+    const long double dpi = in.dpi;
+    const long double wc = in.paper.widthCm;
+    const long double hc = in.paper.heightCm;
+    const long double p = static_cast<long double>(in.pitch);
+    const long double bands = in.bands;
+
+    ChartGeometry g;
+    g.dpi = in.dpi;
+    g.gratingWidth = nearestPixels(wc / kCmPerInch * dpi);
+    g.bandHeight = bandHeightFor(in);
+    g.period = nearestPixels(dpi / p * 10000);
+    g.barWidth = toPixelCount(dpi / p / 2 * 10000, Rounding::Truncate);
+    g.chartWidth = nearestPixels((wc - 8) / kCmPerInch * dpi);
+    g.chartHeight = nearestPixels((hc - 6) / kCmPerInch * dpi);
+    g.stripLength = nearestPixels((wc - 12) / kCmPerInch * dpi);
+    g.labelColumn = nearestPixels(dpi * 3 / kCmPerInch);
+    // The font keeps whole points; the size read back is the rounded one.
+    g.fontSize = nearestPixels(dpi / 300 * 48);
+    g.labelX = nearestPixels(dpi / 6);
+    g.labelOffsetY = nearestPixels(static_cast<long double>(g.bandHeight) / 2 -
+                                   static_cast<long double>(g.fontSize) / 2 - 26);
+    const long double s = g.stripLength;
+    g.centreCorrection = countFromScaled(
+        (s * 10000 - (wc - 12) / kCmPerInch * p * g.period) / in.increment / 10000);
+    g.middle = nearestPixels(bands / 2);
+
+    const long double perPeriod = g.period != 0 ? dpi / g.period : 0;
+    for (std::int64_t i = 1; i <= in.bands; ++i) {
+        const std::int64_t length =
+            g.stripLength + (i - g.middle - g.centreCorrection) * std::int64_t{in.increment};
+        g.bandLengths.push_back(length);
+        g.labelValues.push_back(
+            s != 0 ? countFromScaled(static_cast<long double>(length) * perPeriod / s * 10000) : 0);
+    }
+
+    g.referenceSource = nearestPixels(dpi / 4);
+    const std::int64_t right = std::int64_t{g.labelColumn} + g.stripLength;
+    g.referenceLeft = nearestPixels(static_cast<long double>(right) + nearest(dpi / 8));
+    g.referenceRight = nearestPixels(static_cast<long double>(right) + nearest(3 * dpi / 8));
+
+    g.previewWidth =
+        toPixelCount(static_cast<long double>(g.chartWidth) / dpi * 100, Rounding::Truncate);
+    g.previewHeight =
+        toPixelCount(static_cast<long double>(g.chartHeight) / dpi * 100, Rounding::Truncate);
+    return g;
+}
+
+std::string bandLabel(FixedCount value) { return formatFixed(value); }
+
+std::string chartRefusal(const ChartInputs& in) {
+    if (in.dpi < 1) return kBadDpi;
+    if (in.bands < 1) return kBadBandCount;
+    if (in.increment == 0) return kBadIncrement;
+    // Checked before the band table is made: bands thinner than a pixel bound the count.
+    if (bandHeightFor(in) < 1) return kBadBandCount;
+    const ChartGeometry g = computeChartGeometry(in);
+    if (g.stripLength < 1) return kBadPaper;
+    if (g.period < 1) return kBadPeriod;
+    for (std::int64_t length : g.bandLengths)
+        if (length <= 0 || length > g.gratingWidth) return kBadBandLength;
+    return {};
+}
+
+}  // namespace lenzora::testchart

@@ -1,0 +1,201 @@
+// The chart as drawn: the bars of every band against the black-wins stretch of the grating,
+// the separators, the reference strip, the labels' place and the preview.
+
+#include <gtest/gtest.h>
+
+#include "platform/error.h"
+#include "testchart/build_pitch_chart.h"
+#include "testchart/generate_chart.h"
+
+namespace lenzora::testchart {
+namespace {
+
+using raster::RasterImage;
+
+bool black(const RasterImage& image, std::int32_t x, std::int32_t y) {
+    return image.pixelValue(x, y) == 0;
+}
+
+// The pixels of row y, columns [x0, x1), as a string of '#' (black) and '.' (white).
+std::string rowText(const RasterImage& image, std::int32_t y, std::int32_t x0, std::int32_t x1) {
+    std::string text;
+    for (std::int32_t x = x0; x < x1; ++x) text += black(image, x, y) ? '#' : '.';
+    return text;
+}
+
+// Black runs in a row text.
+int runs(const std::string& text) {
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '#' && (i == 0 || text[i - 1] != '#')) ++count;
+    return count;
+}
+
+// A grating row as the bars make it: bar k covers [kT, kT + B), cut at the grating's end.
+std::string gratingRow(const ChartGeometry& g, std::int64_t length) {
+    std::string text;
+    for (std::int64_t x = 0; x < length; ++x) text += (x % g.period) < g.barWidth ? '#' : '.';
+    return text;
+}
+
+// Li source columns into S target columns: a target column is black when any source column it
+// covers is; a target column narrower than one source column takes the one under its centre.
+std::string blackWinsStretch(const std::string& source, std::int64_t targetWidth) {
+    const auto sourceWidth = static_cast<std::int64_t>(source.size());
+    std::string out;
+    for (std::int64_t d = 0; d < targetWidth; ++d) {
+        std::int64_t lo = d * sourceWidth / targetWidth;
+        std::int64_t hi = (d + 1) * sourceWidth / targetWidth;
+        if (hi <= lo) {
+            lo = (2 * d + 1) * sourceWidth / (2 * targetWidth);
+            hi = lo + 1;
+        }
+        bool any = false;
+        for (std::int64_t s = lo; s < hi; ++s) any = any || source[s] == '#';
+        out += any ? '#' : '.';
+    }
+    return out;
+}
+
+struct Built {
+    ChartGeometry geometry;
+    RasterImage chart;
+};
+
+Built build(const ChartInputs& in) {
+    Built b;
+    b.geometry = computeChartGeometry(in);
+    BuildPitchChart(b.chart, in.dpi, in.paper.widthCm, in.paper.heightCm, in.pitch, in.increment,
+                    in.bands);
+    return b;
+}
+
+class ChartBands : public ::testing::TestWithParam<ChartInputs> {};
+
+TEST_P(ChartBands, EveryBandIsTheBlackWinsStretchOfItsGratingColumns) {
+    const Built b = build(GetParam());
+    const ChartGeometry& g = b.geometry;
+    ASSERT_EQ(b.chart.width(), g.chartWidth);
+    ASSERT_EQ(b.chart.height(), g.chartHeight);
+    const std::int32_t bandRows = g.bandHeight - 40;
+    for (std::size_t i = 0; i < g.bandLengths.size(); ++i) {
+        const auto y0 = static_cast<std::int32_t>(i) * g.bandHeight;
+        const std::int64_t length = g.bandLengths[i];
+        const std::string source = gratingRow(g, length);
+        const std::string expected = blackWinsStretch(source, g.stripLength);
+        const std::string first = rowText(b.chart, y0, g.labelColumn, g.labelColumn + g.stripLength);
+        EXPECT_EQ(first, expected) << "band " << i + 1;
+        // No bar is lost where columns merge: every bar that starts in the band's columns
+        // shows as one run of its own.
+        EXPECT_EQ(runs(first), (length + g.period - 1) / g.period) << "band " << i + 1;
+        // All rows of the band alike, then white down to the separator.
+        for (std::int32_t y : {y0 + 1, y0 + bandRows / 2, y0 + bandRows - 1})
+            EXPECT_EQ(rowText(b.chart, y, g.labelColumn, g.labelColumn + g.stripLength), first)
+                << "band " << i + 1 << " row " << y;
+        for (std::int32_t y : {y0 + bandRows, std::min(y0 + g.bandHeight - 2, g.chartHeight - 1)})
+            EXPECT_EQ(runs(rowText(b.chart, y, g.labelColumn, g.labelColumn + g.stripLength)), 0)
+                << "band " << i + 1 << " row " << y;
+        // Nothing right of the band but the reference strip.
+        EXPECT_EQ(runs(rowText(b.chart, y0 + 5, g.labelColumn + g.stripLength, g.referenceLeft)), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedCases, ChartBands,
+    ::testing::Values(ChartInputs{1200, {21, 29}, 400000, 15, 11},
+                      ChartInputs{1200, {21, 29}, 422750, 15, 11},
+                      ChartInputs{600, {29, 42}, 212500, 15, 9},
+                      // Strong merging: bands up to twice the strip length.
+                      ChartInputs{300, {21, 29}, 100000, 120, 11}));
+
+TEST(PitchChart, SeparatorsSpanTheLabelColumnAndTheBandsStart) {
+    const Built b = build(ChartInputs{1200, {21, 29}, 400000, 15, 11});
+    const ChartGeometry& g = b.geometry;
+    for (std::int32_t i = 1; i <= 10; ++i) {
+        const std::int32_t y = i * g.bandHeight - 1;  // first separator row of band i
+        EXPECT_EQ(rowText(b.chart, y, 0, g.stripLength), std::string(g.stripLength, '#'));
+        EXPECT_FALSE(black(b.chart, g.stripLength, y));
+        // Its second row is the next band's first where the band lies, black before it.
+        EXPECT_EQ(rowText(b.chart, y + 1, 0, g.labelColumn), std::string(g.labelColumn, '#'));
+    }
+}
+
+TEST(PitchChart, ReferenceStripRepeatsTheGratingDownTheWholeChart) {
+    const Built b = build(ChartInputs{1200, {21, 29}, 400000, 15, 11});
+    const ChartGeometry& g = b.geometry;
+    const std::string grating = gratingRow(g, g.referenceSource);
+    for (std::int32_t y : {0, 500, 5000, 10000}) {
+        EXPECT_EQ(rowText(b.chart, y, 5819, 6119), grating) << y;
+        EXPECT_FALSE(black(b.chart, 5818, y));
+        EXPECT_FALSE(black(b.chart, 6119, y));
+    }
+    // The grating's white last row lands at the bottom.
+    EXPECT_EQ(runs(rowText(b.chart, g.chartHeight - 1, 5819, 6119)), 0);
+}
+
+TEST(PitchChart, LabelsStandInTheLabelColumnOfTheirBand) {
+    const Built b = build(ChartInputs{1200, {21, 29}, 400000, 15, 11});
+    const ChartGeometry& g = b.geometry;
+    for (std::int32_t i = 0; i < 11; ++i) {
+        const std::int32_t y0 = i * g.bandHeight;
+        int inked = 0;
+        // Row y0 is the second row of the separator above; the last band is cut off at the
+        // chart's bottom.
+        for (std::int32_t y = y0 + 1; y < std::min(y0 + g.bandHeight - 1, g.chartHeight); ++y) {
+            EXPECT_EQ(runs(rowText(b.chart, y, 0, g.labelX)), 0) << y;
+            inked += runs(rowText(b.chart, y, g.labelX, g.labelColumn));
+        }
+        EXPECT_GT(inked, 100) << "band " << i + 1;
+    }
+}
+
+TEST(PitchChart, PreviewIsAHundredPixelsPerInchAndKeepsTheBars) {
+    const Built b = build(ChartInputs{1200, {21, 29}, 400000, 15, 11});
+    const RasterImage preview = makeChartPreview(b.chart, 1200);
+    EXPECT_EQ(preview.width(), 511);
+    EXPECT_EQ(preview.height(), 905);
+    EXPECT_EQ(preview.format(), raster::PixelFormat::Indexed1);
+    // Each preview pixel covers a block of chart pixels and is black when any of them is.
+    const RasterImage& chart = b.chart;
+    for (std::int32_t y : {40, 100, 450, 904}) {
+        const std::int64_t top = std::int64_t{y} * chart.height() / 905;
+        const std::int64_t bottom = std::int64_t{y + 1} * chart.height() / 905;
+        std::string expected;
+        for (std::int32_t x = 0; x < 511; ++x) {
+            const std::int64_t left = std::int64_t{x} * chart.width() / 511;
+            const std::int64_t right = std::int64_t{x + 1} * chart.width() / 511;
+            bool any = false;
+            for (std::int64_t cy = top; cy < bottom && !any; ++cy)
+                any = runs(rowText(chart, static_cast<std::int32_t>(cy),
+                                   static_cast<std::int32_t>(left),
+                                   static_cast<std::int32_t>(right))) > 0;
+            expected += any ? '#' : '.';
+        }
+        EXPECT_EQ(rowText(preview, y, 0, 511), expected) << y;
+    }
+}
+
+TEST(PitchChart, RefusedInputsLeaveTheChartAsItWas) {
+    ChartState state;
+    RasterImage preview;
+    ASSERT_EQ(generatePitchChart(state, ChartInputs{300, {21, 29}, 400000, 15, 11}, preview), "");
+    const std::int32_t width = state.image.width();
+    EXPECT_EQ(state.resolution, 300);
+    for (const ChartInputs& in : {ChartInputs{1200, {21, 29}, 400000, 15, 0},
+                                  ChartInputs{1200, {21, 29}, 400000, 0, 11},
+                                  ChartInputs{1200, {11, 14}, 400000, 15, 11},
+                                  ChartInputs{1200, {21, 29}, 24000000, 15, 11}}) {
+        EXPECT_NE(generatePitchChart(state, in, preview), "");
+        EXPECT_EQ(state.image.width(), width);
+        EXPECT_EQ(state.resolution, 300);
+    }
+    EXPECT_THROW((void)generatePitchChart(state, ChartInputs{1200, {21, 29}, 0, 15, 11}, preview),
+                 Error);
+    EXPECT_EQ(state.resolution, 300);
+    // Called directly, the drawing refuses them as well, before touching the chart.
+    EXPECT_THROW(BuildPitchChart(state.image, 1200, 11, 14, 400000, 15, 11), Error);
+    EXPECT_EQ(state.image.width(), width);
+}
+
+}  // namespace
+}  // namespace lenzora::testchart

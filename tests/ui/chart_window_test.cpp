@@ -1,0 +1,526 @@
+// The pitch test chart window through its real controls under the offscreen platform, the
+// "现在测量" button of the main window, and a print through a PDF file read back.
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPageSize>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "app/ui/TForm1.h"
+#include "platform/drive_paths.h"
+#include "platform/file_io.h"
+#include "platform/qt/qt_printer.h"
+#include "platform/testing/scripted_services.h"
+#include "raster/bmp_codec.h"
+#include "support/temp_dir.h"
+#include "testchart/build_pitch_chart.h"
+#include "testchart/print_pitch_chart.h"
+#include "testchart/ui/TForm6.h"
+
+using lenzora::testchart::ui::TForm6;
+namespace fs = std::filesystem;
+namespace raster = lenzora::raster;
+namespace testchart = lenzora::testchart;
+
+namespace {
+
+std::uint32_t u32At(const lenzora::Bytes& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
+}
+
+// Period and bar width of the bars in row y from column x0 on: the first black run's length
+// and the distance between the starts of the first two runs.
+std::pair<int, int> periodAndBar(const raster::RasterImage& image, std::int32_t y,
+                                 std::int32_t x0) {
+    std::vector<std::int32_t> starts;
+    std::int32_t firstRun = 0;
+    bool wasBlack = false;
+    for (std::int32_t x = x0; x < image.width() && starts.size() < 2; ++x) {
+        const bool isBlack = image.pixelValue(x, y) == 0;
+        if (isBlack && !wasBlack) starts.push_back(x);
+        if (isBlack && starts.size() == 1) ++firstRun;
+        wasBlack = isBlack;
+    }
+    return {starts.size() == 2 ? starts[1] - starts[0] : 0, firstRun};
+}
+
+bool sameImage(const raster::RasterImage& a, const raster::RasterImage& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (std::int32_t y = 0; y < a.height(); ++y)
+        for (std::int32_t x = 0; x < a.width(); ++x)
+            if (a.pixelValue(x, y) != b.pixelValue(x, y)) return false;
+    return true;
+}
+
+}  // namespace
+
+class ChartWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<lenzora::testing::TempDir> root_;
+    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+    std::unique_ptr<lenzora::OutputShared> output_;
+    std::unique_ptr<testchart::ChartState> chart_;
+    lenzora::FixedCount mainPitch_ = 422750;
+
+    std::vector<std::string>& messages() { return scripted_->messages->messages; }
+    std::vector<std::string>& errors() { return scripted_->messages->errors; }
+
+    std::unique_ptr<TForm6> window() {
+        return std::make_unique<TForm6>(nullptr, *output_, *chart_, [this] { return mainPitch_; });
+    }
+
+    template <class T>
+    static T* control(QWidget& form, const char* name) {
+        T* found = form.findChild<T*>(QString::fromLatin1(name));
+        if (!found) qFatal("no control %s", name);
+        return found;
+    }
+    static void retype(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    static void fill(QWidget& f, const char* paper, const char* dpi, const char* pitch,
+                     const char* bands, const char* increment) {
+        retype(control<QComboBox>(f, "ComboBox1")->lineEdit(), QString::fromUtf8(paper));
+        retype(control<QComboBox>(f, "ComboBox2")->lineEdit(), QString::fromUtf8(dpi));
+        retype(control<QLineEdit>(f, "Edit1"), QString::fromUtf8(pitch));
+        retype(control<QLineEdit>(f, "Edit2"), QString::fromUtf8(bands));
+        retype(control<QLineEdit>(f, "Edit3"), QString::fromUtf8(increment));
+    }
+    static void click(QWidget& f, const char* button) {
+        QTest::mouseClick(control<QPushButton>(f, button), Qt::LeftButton);
+    }
+
+private slots:
+    void init() {
+        root_ = std::make_unique<lenzora::testing::TempDir>();
+        lenzora::platform::setDriveRoot(root_->path());
+        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+        output_ = std::make_unique<lenzora::OutputShared>();
+        chart_ = std::make_unique<testchart::ChartState>();
+    }
+    void cleanup() {
+        chart_.reset();
+        output_.reset();
+        scripted_.reset();
+        lenzora::platform::setDriveRoot({});
+        root_.reset();
+    }
+
+    void controlsStandWhereTheLayoutPutsThem() {
+        auto f = window();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.get()));
+        QCOMPARE(f->windowTitle(), QString::fromUtf8("测量光栅线距"));
+        QCOMPARE(f->size(), QSize(694, 578));
+        auto* paper = control<QComboBox>(*f, "ComboBox1");
+        QVERIFY(paper->isEditable());
+        QCOMPARE(paper->count(), 4);
+        QCOMPARE(paper->itemText(2), QStringLiteral("8' x 10'"));
+        QCOMPARE(paper->itemText(3), QString());
+        QCOMPARE(paper->currentText(), QStringLiteral("A4"));
+        QCOMPARE(paper->geometry().topLeft(), QPoint(112, 50));
+        QCOMPARE(paper->width(), 105);
+        auto* dpi = control<QComboBox>(*f, "ComboBox2");
+        QVERIFY(dpi->isEditable());
+        QCOMPARE(dpi->count(), 8);
+        QCOMPARE(dpi->itemText(7), QStringLiteral("3600"));
+        QCOMPARE(dpi->currentIndex(), 4);
+        QCOMPARE(dpi->currentText(), QStringLiteral("1200"));
+        QCOMPARE(dpi->geometry().topLeft(), QPoint(112, 84));
+        const struct {
+            const char* name;
+            const char* text;
+            int top;
+        } edits[] = {{"Edit1", "40", 118}, {"Edit2", "11", 152}, {"Edit3", "15", 184}};
+        for (const auto& e : edits) {
+            auto* edit = control<QLineEdit>(*f, e.name);
+            QCOMPARE(edit->text(), QString::fromLatin1(e.text));
+            QCOMPARE(edit->geometry().topLeft(), QPoint(112, e.top));
+            QCOMPARE(edit->width(), 89);
+        }
+        const struct {
+            const char* name;
+            const char* caption;
+            int top;
+        } buttons[] = {{"Button5", "生成", 280}, {"Button3", "重设", 322}, {"Button1", "存盘", 364},
+                       {"Button2", "打印", 406}, {"Button4", "关闭", 448}};
+        for (const auto& b : buttons) {
+            auto* button = control<QPushButton>(*f, b.name);
+            QCOMPARE(button->text(), QString::fromUtf8(b.caption));
+            QCOMPARE(button->geometry(), QRect(104, b.top, 75, 25));
+        }
+        for (const char* label : {"纸张:", "DPI:", "预计线数:", "栏数:", "增幅:"}) {
+            bool found = false;
+            for (QLabel* l : f->findChildren<QLabel*>())
+                if (l->text() == QString::fromUtf8(label)) found = l->x() == 48;
+            QVERIFY2(found, label);
+        }
+        auto* panel = control<QFrame>(*f, "Panel2");
+        QCOMPARE(panel->geometry(), QRect(240, 16, 409, 505));
+        QCOMPARE(panel->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(control<QLabel>(*f, "Image1")->parentWidget(), panel);
+    }
+
+    void workedCasesThroughTheFields_data() {
+        QTest::addColumn<QString>("paper");
+        QTest::addColumn<QString>("dpi");
+        QTest::addColumn<QString>("pitch");
+        QTest::addColumn<QString>("bands");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("period");
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("previewWidth");
+        QTest::addColumn<int>("previewHeight");
+        QTest::newRow("defaults") << "A4" << "1200" << "40" << "11" << 6142 << 10866 << 30 << 15
+                                  << 511 << 905;
+        QTest::newRow("sheet pitch") << "A4" << "1200" << "42.275" << "11" << 6142 << 10866 << 28
+                                     << 14 << 511 << 905;
+        QTest::newRow("A3 at 600") << "A3" << "600" << "21.25" << "9" << 4961 << 8504 << 28 << 14
+                                   << 826 << 1417;
+        QTest::newRow("typed paper is A4") << "Letter" << "300" << "40" << "11" << 1535 << 2717
+                                           << 8 << 3 << 511 << 905;
+    }
+    void workedCasesThroughTheFields() {
+        QFETCH(QString, paper);
+        QFETCH(QString, dpi);
+        QFETCH(QString, pitch);
+        QFETCH(QString, bands);
+        auto f = window();
+        f->show();
+        fill(*f, paper.toUtf8().constData(), dpi.toUtf8().constData(),
+             pitch.toUtf8().constData(), bands.toUtf8().constData(), "15");
+        click(*f, "Button5");
+        QVERIFY(errors().empty());
+        QVERIFY(messages().empty());
+        QCOMPARE(chart_->resolution, dpi.toInt());
+        QTEST(chart_->image.width(), "width");
+        QTEST(chart_->image.height(), "height");
+        QTEST(f->preview().width(), "previewWidth");
+        QTEST(f->preview().height(), "previewHeight");
+        QCOMPARE(scripted_->cursor->timesBusy, 1);
+        QCOMPARE(scripted_->cursor->depth, 0);
+        // The reference strip shows the unchanged period and bar width.
+        const testchart::ChartGeometry g = testchart::computeChartGeometry(
+            {dpi.toInt(), testchart::paperForEntry(paper == "A3" ? 1 : 0),
+             lenzora::toFixed(pitch.toDouble()), 15, bands.toInt()});
+        const auto [period, bar] = periodAndBar(chart_->image, 10, g.referenceLeft);
+        QTEST(period, "period");
+        QTEST(bar, "bar");
+        // And the whole chart is the one those inputs give.
+        raster::RasterImage expected;
+        testchart::BuildPitchChart(expected, g.dpi, testchart::paperForEntry(paper == "A3" ? 1 : 0).widthCm,
+                                   testchart::paperForEntry(paper == "A3" ? 1 : 0).heightCm,
+                                   lenzora::toFixed(pitch.toDouble()), 15, bands.toInt());
+        QVERIFY(sameImage(chart_->image, expected));
+        // Image1 shows the preview stretched into the panel, aspect kept, centred.
+        auto* image1 = control<QLabel>(*f, "Image1");
+        const QRect area = control<QFrame>(*f, "Panel2")->contentsRect();
+        QCOMPARE(image1->height(), area.height());
+        QVERIFY(qAbs(image1->width() - area.height() * f->preview().width() /
+                                           f->preview().height()) <= 1);
+        QVERIFY(qAbs(image1->x() - area.left() - (area.width() - image1->width()) / 2) <= 1);
+        QCOMPARE(image1->pixmap().size(), image1->size());
+    }
+
+    void badTextsStopTheGenerationInReadingOrder() {
+        auto f = window();
+        click(*f, "Button5");
+        const int width = chart_->image.width();
+        fill(*f, "A4", "12x", "4o", "1l", "l5");
+        click(*f, "Button5");
+        QCOMPARE(errors(), std::vector<std::string>{"'12x' is not a valid integer value."});
+        fill(*f, "A4", "300", "4o", "1l", "l5");
+        click(*f, "Button5");
+        QCOMPARE(errors().back(), std::string("'4o' is not a valid floating point value."));
+        fill(*f, "A4", "300", "40", "1l", "l5");
+        click(*f, "Button5");
+        QCOMPARE(errors().back(), std::string("'1l' is not a valid integer value."));
+        fill(*f, "A4", "300", "40", "11", "l5");
+        click(*f, "Button5");
+        QCOMPARE(errors().back(), std::string("'l5' is not a valid integer value."));
+        QCOMPARE(chart_->image.width(), width);
+        QCOMPARE(chart_->resolution, 1200);
+        QCOMPARE(scripted_->cursor->depth, 0);
+    }
+
+    void refusedInputsKeepTheChartAndSaySo() {
+        auto f = window();
+        click(*f, "Button5");
+        const raster::RasterImage before = [&] {
+            raster::RasterImage copy;
+            copy.CopyFrom(chart_->image);
+            return copy;
+        }();
+        const struct {
+            const char* paperIndexText;
+            const char* pitch;
+            const char* bands;
+            const char* increment;
+            const char* message;
+        } cases[] = {
+            {"A4", "40", "0", "15", "栏数不对!"},
+            {"A4", "40", "-2", "15", "栏数不对!"},
+            {"A4", "40", "11", "0", "增幅不对!"},
+            {"", "40", "11", "15", "纸张不对!"},
+            {"A4", "2400", "11", "15", "预计线数不对!"},
+            {"A4", "40", "11", "900", "栏长超出光栅!"},
+        };
+        for (const auto& c : cases) {
+            messages().clear();
+            fill(*f, c.paperIndexText, "1200", c.pitch, c.bands, c.increment);
+            if (std::string(c.paperIndexText).empty())
+                control<QComboBox>(*f, "ComboBox1")->setCurrentIndex(3);
+            click(*f, "Button5");
+            QCOMPARE(messages(), std::vector<std::string>{c.message});
+            QVERIFY(sameImage(chart_->image, before));
+        }
+        // An expected pitch of 0 divides by zero, reported as an error; the chart stays.
+        fill(*f, "A4", "1200", "0", "11", "15");
+        click(*f, "Button5");
+        QCOMPARE(errors(), std::vector<std::string>{"Floating point division by zero."});
+        QVERIFY(sameImage(chart_->image, before));
+        QCOMPARE(chart_->resolution, 1200);
+    }
+
+    void resetTakesTheMainWindowsPitchAnd360() {
+        auto f = window();
+        fill(*f, "A3", "600", "21.25", "9", "7");
+        mainPitch_ = 422750;
+        click(*f, "Button3");
+        QCOMPARE(control<QComboBox>(*f, "ComboBox1")->currentText(), QStringLiteral("A4"));
+        QCOMPARE(control<QComboBox>(*f, "ComboBox2")->currentText(), QStringLiteral("360"));
+        QCOMPARE(control<QLineEdit>(*f, "Edit1")->text(), QStringLiteral("42.275"));
+        QCOMPARE(control<QLineEdit>(*f, "Edit2")->text(), QStringLiteral("11"));
+        QCOMPARE(control<QLineEdit>(*f, "Edit3")->text(), QStringLiteral("15"));
+        QVERIFY(!chart_->exists());
+        retype(control<QLineEdit>(*f, "Edit1"), QStringLiteral("40"));
+        click(*f, "Button5");
+        QCOMPARE(chart_->resolution, 360);
+        const auto [period, bar] = periodAndBar(chart_->image, 10,
+                                                testchart::computeChartGeometry(
+                                                    {360, {21, 29}, 400000, 15, 11})
+                                                    .referenceLeft);
+        QCOMPARE(period, 9);
+        QCOMPARE(bar, 4);
+    }
+
+    void upDownsStepByOneWithinTheirLimitsButTypingIsFree() {
+        auto f = window();
+        auto* bands = control<QLineEdit>(*f, "Edit2");
+        auto* up = control<QWidget>(*f, "UpDown2")->findChildren<QToolButton*>().at(0);
+        auto* down = control<QWidget>(*f, "UpDown2")->findChildren<QToolButton*>().at(1);
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(bands->text(), QStringLiteral("12"));
+        QTest::mouseClick(down, Qt::LeftButton);
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(bands->text(), QStringLiteral("10"));
+        retype(bands, QStringLiteral("150"));
+        QCOMPARE(bands->text(), QStringLiteral("150"));
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(bands->text(), QStringLiteral("100"));
+        retype(bands, QStringLiteral("0"));
+        QTest::mouseClick(down, Qt::LeftButton);
+        QCOMPARE(bands->text(), QStringLiteral("0"));
+        auto* increment = control<QLineEdit>(*f, "Edit3");
+        QTest::mouseClick(control<QWidget>(*f, "UpDown3")->findChildren<QToolButton*>().at(0),
+                          Qt::LeftButton);
+        QCOMPARE(increment->text(), QStringLiteral("16"));
+        QVERIFY(control<QWidget>(*f, "UpDown1")->x() >= 112 + 89 - 1);
+    }
+
+    void saveWritesStampedBmpUnderAnyNameAndOnlyWithAChart() {
+        auto f = window();
+        const fs::path name = root_->path() / "chart.jpg";
+        scripted_->savePicture->answers = {name.string()};
+        click(*f, "Button1");
+        QVERIFY(scripted_->savePicture->prefills.empty());  // no chart: no dialog, nothing saved
+        QVERIFY(!fs::exists(name));
+        click(*f, "Button5");
+        click(*f, "Button1");
+        const lenzora::Bytes file = lenzora::readWholeFile(name);
+        QCOMPARE(file.size(), std::size_t{8345150});
+        QCOMPARE(file[0], std::uint8_t('B'));
+        QCOMPARE(u32At(file, 38), 47233u);
+        QCOMPARE(u32At(file, 42), 47233u);
+        const raster::RasterImage back = raster::decodeBmp(file);
+        QCOMPARE(back.format(), raster::PixelFormat::Indexed1);
+        QVERIFY(sameImage(back, chart_->image));
+        // Cancelled: nothing written, the dialog offered the last name.
+        fs::remove(name);
+        click(*f, "Button1");
+        QCOMPARE(scripted_->savePicture->prefills.back(), name.string());
+        QVERIFY(!fs::exists(name));
+        QVERIFY(errors().empty());
+    }
+
+    void printComparesThePrinterWithTheChartsResolution() {
+        auto f = window();
+        auto& printer = *scripted_->printer;
+        click(*f, "Button2");
+        QCOMPARE(printer.setupsShown, 0);  // no chart yet: nothing happens
+        click(*f, "Button5");              // made at 1200
+        printer.defaultDpi = 600;
+        click(*f, "Button2");
+        QCOMPARE(messages(), std::vector<std::string>{testchart::kPrinterDpiWrong});
+        QCOMPARE(printer.documentsStarted, 0);
+        // The DPI box saying 600 afterwards does not make a 1200-dpi chart printable at 600.
+        retype(control<QComboBox>(*f, "ComboBox2")->lineEdit(), QStringLiteral("600"));
+        click(*f, "Button2");
+        QCOMPARE(messages().size(), std::size_t{2});
+        QCOMPARE(printer.documentsStarted, 0);
+        // A 1200-dpi printer prints it whatever the box says.
+        printer.defaultDpi = 1200;
+        printer.width = 9921;
+        printer.height = 14031;
+        click(*f, "Button2");
+        QCOMPARE(messages().size(), std::size_t{2});
+        QCOMPARE(printer.documentsStarted, 1);
+        QCOMPARE(printer.documentsEnded, 1);
+        QVERIFY(!printer.bands.empty());
+        QCOMPARE(printer.bands.front().left, 1890);  // nearest(3779 / 2), halves to even
+        QCOMPARE(printer.bands.front().top, 1582);   // nearest(3165 / 2)
+        QVERIFY(errors().empty());
+    }
+
+    void printsThroughAPdfFileCentredOneDotPerPixel() {
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+        if (pdftoppm.isEmpty() || pdfimages.isEmpty()) QSKIP("poppler-utils is not installed");
+        const fs::path pdf = root_->path() / "chart.pdf";
+        auto printer = std::make_shared<lenzora::platform::PdfFilePrinter>(
+            QString::fromStdString(pdf.string()), 300, QPageSize(QPageSize::A4));
+        lenzora::platform::Services services = lenzora::platform::services();
+        services.printer = printer;
+        lenzora::platform::ScopedServices pdfPrinter(services);
+
+        auto f = window();
+        fill(*f, "A4", "300", "40", "11", "15");
+        click(*f, "Button5");
+        click(*f, "Button2");
+        QVERIFY(errors().empty());
+        QVERIFY(messages().empty());
+        QVERIFY(fs::exists(pdf));
+        const raster::RasterImage& chart = chart_->image;
+        const QString pdfName = QString::fromStdString(pdf.string());
+        auto run = [](const QString& program, const QStringList& args) {
+            QProcess process;
+            process.start(program, args);
+            process.waitForFinished(120000);
+            return process.exitCode() == 0 ? QString::fromUtf8(process.readAllStandardOutput())
+                                           : QString();
+        };
+
+        // The page carries the chart's own pixels as one image at the printer's 300 dots per
+        // inch: one chart pixel per dot, nothing resampled.
+        const QStringList listing =
+            run(pdfimages, {QStringLiteral("-list"), pdfName}).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(listing.size(), 3);  // two heading lines, one image
+        const QStringList fields = listing[2].simplified().split(' ');
+        QCOMPARE(fields[3].toInt(), chart.width());
+        QCOMPARE(fields[4].toInt(), chart.height());
+        QCOMPARE(fields[12].toInt(), 300);  // x-ppi
+        QCOMPARE(fields[13].toInt(), 300);  // y-ppi
+        const QString extracted = QString::fromStdString((root_->path() / "image").string());
+        run(pdfimages, {QStringLiteral("-png"), pdfName, extracted});
+        const QImage image(extracted + QStringLiteral("-000.png"));
+        QCOMPARE(image.size(), QSize(chart.width(), chart.height()));
+        std::int64_t differing = 0;
+        for (std::int32_t y = 0; y < chart.height(); ++y)
+            for (std::int32_t x = 0; x < chart.width(); ++x)
+                if ((qGray(image.pixel(x, y)) < 128) != (chart.pixelValue(x, y) == 0)) ++differing;
+        QCOMPARE(differing, std::int64_t{0});
+
+        // Rendered back, the chart's ink sits centred in the printable area. The area's
+        // margins are not whole dots, so the place is good to a dot.
+        const fs::path rendered = root_->path() / "page";
+        run(pdftoppm, {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                       QStringLiteral("-singlefile"), pdfName,
+                       QString::fromStdString(rendered.string())});
+        const QImage page(QString::fromStdString(rendered.string() + ".pgm"));
+        QVERIFY(!page.isNull());
+        QRect ink;
+        for (int y = 0; y < page.height(); ++y) {
+            const uchar* line = page.constScanLine(y);
+            for (int x = 0; x < page.width(); ++x)
+                if (line[x] < 128) ink |= QRect(x, y, 1, 1);
+        }
+        // The chart's own ink: from column 0 (the separators) and row 0 (the first band) to the
+        // reference strip's right edge and the last separator row.
+        QRect chartInk;
+        for (std::int32_t y = 0; y < chart.height(); ++y)
+            for (std::int32_t x = 0; x < chart.width(); ++x)
+                if (chart.pixelValue(x, y) == 0) chartInk |= QRect(x, y, 1, 1);
+        const raster::Rect place = testchart::centredChartRect(
+            chart.width(), chart.height(), printer->printableWidth(), printer->printableHeight());
+        const double marginX = (page.width() - printer->printableWidth()) / 2.0;
+        const double marginY = (page.height() - printer->printableHeight()) / 2.0;
+        QVERIFY(qAbs(ink.left() - (marginX + place.left + chartInk.left())) <= 1.0);
+        QVERIFY(qAbs(ink.top() - (marginY + place.top + chartInk.top())) <= 1.0);
+        QVERIFY(qAbs(ink.width() - chartInk.width()) <= 1);
+        QVERIFY(qAbs(ink.height() - chartInk.height()) <= 1);
+    }
+
+    void closeHidesAndTheChartOutlivesTheWindow() {
+        {
+            auto f = window();
+            f->show();
+            click(*f, "Button5");
+            click(*f, "Button4");
+            QVERIFY(!f->isVisible());
+        }
+        QVERIFY(chart_->exists());
+        auto second = window();
+        const fs::path name = root_->path() / "kept.bmp";
+        scripted_->savePicture->answers = {name.string()};
+        click(*second, "Button1");
+        QVERIFY(fs::exists(name));
+    }
+
+    void measureNowOpensAFreshWindowWithTheMainWindowsPitch() {
+        lenzora::ui::TForm1 form;
+        auto* measure = control<QPushButton>(form, "Button22");
+        QTest::mouseClick(measure, Qt::LeftButton);
+        TForm6* first = form.currentChartWindow();
+        QVERIFY(first != nullptr);
+        QVERIFY(first->isVisible());
+        QCOMPARE(first->parent(), &form);
+        QCOMPARE(control<QLineEdit>(*first, "Edit1")->text(), QStringLiteral("42.275"));
+        // Every press another window; the pitch as it is then (typed over the selection, so
+        // the box never holds a text that is no number).
+        QLineEdit* pitchBox = control<QComboBox>(form, "ComboBox1")->lineEdit();
+        pitchBox->setFocus();
+        pitchBox->selectAll();
+        QTest::keyClicks(pitchBox, QStringLiteral("21.25"));
+        QTest::mouseClick(measure, Qt::LeftButton);
+        TForm6* second = form.currentChartWindow();
+        QVERIFY(second != first);
+        QCOMPARE(form.findChildren<TForm6*>().size(), 2);
+        QCOMPARE(control<QLineEdit>(*second, "Edit1")->text(), QStringLiteral("21.25"));
+        QCOMPARE(control<QLineEdit>(*first, "Edit1")->text(), QStringLiteral("42.275"));
+        // Both windows work on the one chart.
+        retype(control<QComboBox>(*first, "ComboBox2")->lineEdit(), QStringLiteral("300"));
+        QTest::mouseClick(control<QPushButton>(*first, "Button5"), Qt::LeftButton);
+        QCOMPARE(form.chart().resolution, 300);
+        const fs::path name = root_->path() / "from-second.bmp";
+        scripted_->savePicture->answers = {name.string()};
+        QTest::mouseClick(control<QPushButton>(*second, "Button1"), Qt::LeftButton);
+        QCOMPARE(raster::decodeBmp(lenzora::readWholeFile(name)).width(), form.chart().image.width());
+        QVERIFY(errors().empty());
+    }
+};
+
+QTEST_MAIN(ChartWindowTest)
+#include "chart_window_test.moc"
