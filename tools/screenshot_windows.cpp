@@ -4,7 +4,6 @@
 //   screenshot_windows OUTPUT_FOLDER SAMPLES_FOLDER
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
@@ -16,6 +15,7 @@
 #include "help/TForm5.h"
 #include "output/ui/TForm4.h"
 #include "platform/drive_paths.h"
+#include "testchart/ui/TForm6.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/testing/scripted_services.h"
 
@@ -85,8 +85,10 @@ int main(int argc, char** argv) {
         ok &= save(newest<lenzora::help::TForm5>(form), out / "about-window.png");
         form.findChild<QPushButton*>(QStringLiteral("Button14"))->click();
         ok &= save(newest<lenzora::output::TForm4>(form), out / "print-preview.png");
-        form.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
-        settle();
+        form.findChild<QPushButton*>(QStringLiteral("Button22"))->click();
+        auto* chart = newest<lenzora::testchart::ui::TForm6>(form);
+        chart->findChild<QPushButton*>(QStringLiteral("Button5"))->click();
+        ok &= save(chart, out / "chart-window.png");
     }
     fs::remove_all(work);
     return ok ? 0 : 1;
