@@ -35,13 +35,16 @@ void saveComposite(const raster::RasterImage& composite, const std::filesystem::
                                                   resolution);
             writeFileAtomically(path, asText(jpeg));
         } else {
-            writeFileAtomically(path, asText(raster::encodeBmp(composite)),
-                                [dpi](const std::filesystem::path& written) {
-                                    SetBmpResolution(written, dpi);
-                                });
+            // Streamed from the image: no second copy of a large composite is made.
+            raster::saveBmpFile(composite, path, [dpi](const std::filesystem::path& written) {
+                SetBmpResolution(written, dpi);
+            });
+            return;
         }
     } catch (const Error& e) {
-        throw Error("Cannot create file \"" + path.string() + "\". " + e.what());
+        const std::string text = e.what();
+        if (text.rfind("Cannot create file", 0) == 0) throw;
+        throw Error("Cannot create file \"" + path.string() + "\". " + text);
     }
 }
 

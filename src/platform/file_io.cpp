@@ -82,29 +82,44 @@ Bytes readWholeFile(const std::filesystem::path& path) {
     return bytes;
 }
 
+AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target)
+    : target_(target), temp_(target.string() + ".XXXXXX") {
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0) throwIoError(errno);
+    // mkstemp makes the file private; give it the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(temp_.c_str());
+}
+
+void AtomicFileWriter::write(const void* data, std::size_t size) {
+    writeAll(fd_, static_cast<const char*>(data), size);
+}
+
+void AtomicFileWriter::commit(const std::function<void(const std::filesystem::path&)>& finish) {
+    if (::fsync(fd_) != 0) throwIoError(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) throwIoError(errno);
+    if (finish) finish(temp_);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) throwIoError(errno);
+    committed_ = true;
+}
+
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     writeFileAtomically(path, bytes, nullptr);
 }
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          const std::function<void(const std::filesystem::path&)>& finish) {
-    std::string temp = path.string() + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) throwIoError(errno);
-    try {
-        // mkstemp makes the file private; give it the usual permissions.
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd.get(), 0666 & ~mask);
-        writeAll(fd.get(), bytes.data(), bytes.size());
-        if (::fsync(fd.get()) != 0) throwIoError(errno);
-        if (::close(fd.release()) != 0) throwIoError(errno);
-        if (finish) finish(temp);
-        if (::rename(temp.c_str(), path.c_str()) != 0) throwIoError(errno);
-    } catch (...) {
-        ::unlink(temp.c_str());
-        throw;
-    }
+    AtomicFileWriter file(path);
+    file.write(bytes.data(), bytes.size());
+    file.commit(finish);
 }
 
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {

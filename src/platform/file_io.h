@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,26 @@ void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes);
 // (for stamping fields into it); an error from it leaves the old file too.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          const std::function<void(const std::filesystem::path&)>& finish);
+
+// A file written piece by piece under a temporary name in its folder; commit() flushes it,
+// runs `finish` on the temporary file and renames it over the target. Without a commit the
+// temporary file is removed and the target is left as it was.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::filesystem::path& target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(const void* data, std::size_t size);
+    void commit(const std::function<void(const std::filesystem::path&)>& finish = nullptr);
+
+private:
+    std::filesystem::path target_;
+    std::string temp_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
 
 // Deletes a file; a missing or locked one is silently skipped.
 void removeFileQuietly(const std::filesystem::path& path);

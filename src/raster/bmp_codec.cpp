@@ -316,7 +316,8 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file) {
     return image;
 }
 
-Bytes encodeBmp(const RasterImage& image) {
+void writeBmp(const RasterImage& image,
+              const std::function<void(const std::uint8_t*, std::size_t)>& sink) {
     int bits = bitsPerPixel(image.format());
     std::uint64_t entries = isIndexed(image.format()) ? image.palette().size() : 0;
     std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
@@ -326,7 +327,7 @@ Bytes encodeBmp(const RasterImage& image) {
     if (fileSize > std::numeric_limits<std::uint32_t>::max()) notValid();
 
     Bytes out;
-    out.reserve(static_cast<std::size_t>(fileSize));
+    out.reserve(static_cast<std::size_t>(dataOffset));
     // File header
     out.push_back('B');
     out.push_back('M');
@@ -353,17 +354,38 @@ Bytes encodeBmp(const RasterImage& image) {
         out.push_back(c.red);
         out.push_back(0);
     }
-    // Rows bottom to top; padding and the unused bits of a last partial byte are zero.
+    sink(out.data(), out.size());
+
+    // Rows bottom to top, a block of rows at a time; padding and the unused bits of a last
+    // partial byte are zero.
     std::uint64_t rowBits = std::uint64_t(std::max(image.width(), 0)) * std::uint64_t(bits);
     std::size_t usedBytes = static_cast<std::size_t>((rowBits + 7) / 8);
     std::size_t padding = static_cast<std::size_t>(stride) - usedBytes;
     auto lastMask = static_cast<std::uint8_t>(rowBits % 8 == 0 ? 0xFF : ~(0xFFu >> (rowBits % 8)));
-    for (std::int32_t y = image.height() - 1; y >= 0; --y) {
-        const std::uint8_t* row = image.row(y);
-        out.insert(out.end(), row, row + usedBytes);
-        if (usedBytes > 0) out.back() &= lastMask;
-        out.insert(out.end(), padding, 0);
+    constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
+    const std::size_t rowsPerBlock =
+        std::max<std::size_t>(1, kBlockBytes / std::max<std::size_t>(stride, 1));
+    Bytes block;
+    for (std::int32_t y = image.height() - 1; y >= 0;) {
+        block.clear();
+        for (std::size_t n = 0; n < rowsPerBlock && y >= 0; ++n, --y) {
+            const std::uint8_t* row = image.row(y);
+            block.insert(block.end(), row, row + usedBytes);
+            if (usedBytes > 0) block.back() &= lastMask;
+            block.insert(block.end(), padding, 0);
+        }
+        sink(block.data(), block.size());
     }
+}
+
+Bytes encodeBmp(const RasterImage& image) {
+    Bytes out;
+    const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
+    out.reserve(static_cast<std::size_t>(stride * std::uint64_t(std::max(image.height(), 0))) +
+                kFileHeaderSize + kInfoHeaderSize + 4 * image.palette().size());
+    writeBmp(image, [&out](const std::uint8_t* data, std::size_t size) {
+        out.insert(out.end(), data, data + size);
+    });
     return out;
 }
 
@@ -384,9 +406,17 @@ void RasterImage::LoadBmpFile(const std::filesystem::path& path) {
 }
 
 void RasterImage::SaveBmpFile(const std::filesystem::path& path) const {
-    Bytes bytes = encodeBmp(*this);
+    saveBmpFile(*this, path, nullptr);
+}
+
+void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
+                 const std::function<void(const std::filesystem::path&)>& finish) {
     try {
-        writeFileAtomically(path, bytes);
+        AtomicFileWriter file(path);
+        writeBmp(image, [&file](const std::uint8_t* data, std::size_t size) {
+            file.write(data, size);
+        });
+        file.commit(finish);
     } catch (const Error& e) {
         throw Error("Cannot create file \"" + path.string() + "\". " + e.what());
     }

@@ -4,6 +4,8 @@
 // and RLE4; bottom-up and top-down rows. Writing gives the plain 40-byte-header layout.
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <span>
 
 #include "platform/file_io.h"
@@ -20,5 +22,14 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file);
 
 // 16- and 32-bit files are held as 32-bit blue, green, red, unused.
 Bytes encodeBmp(const RasterImage& image);
+
+// The same bytes handed to `sink` a block at a time, so no copy of the whole file is made.
+void writeBmp(const RasterImage& image,
+              const std::function<void(const std::uint8_t*, std::size_t)>& sink);
+
+// Writes the file under a temporary name, runs `finish` on it (stamping fields, say) and
+// renames it over `path`; a failure leaves an earlier file of that name as it was.
+void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
+                 const std::function<void(const std::filesystem::path&)>& finish);
 
 }  // namespace lenzora::raster
