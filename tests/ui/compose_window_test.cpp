@@ -276,6 +276,47 @@ private slots:
         QCOMPARE(form.composite().pixel(10, s).green & 0x0F, 2);
     }
 
+    // Every composite pixel is the one its lens, frame and strip column name, for every frame
+    // count in both modes, through the window.
+    void everyPixelFromItsFrame() {
+        for (int rows = 0; rows < 2; ++rows) {
+            for (int n = 2; n <= 16; ++n) {
+                TForm1 form;
+                auto* mode = control<QRadioButton>(form, rows ? "RadioButton2" : "RadioButton1");
+                mode->setChecked(true);
+                control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
+                retype(control<QLineEdit>(form, "Edit2"), QString::number(90 + n));
+                retype(control<QLineEdit>(form, "Edit3"), QString::number(70 - n));
+                for (int slot = 1; slot <= n; ++slot) {
+                    const std::string name = "f" + std::to_string(slot) + ".bmp";
+                    loadSlot(form, slot, frameFile(name.c_str(), 50 + n + slot, 40, slot));
+                }
+                messages().clear();
+                compose(form);
+                QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
+                std::vector<raster::RasterImage> strips(static_cast<std::size_t>(n));
+                for (int q = 1; q <= n; ++q) {
+                    char name[16];
+                    std::snprintf(name, sizeof name, "x%02d.bmp", q);
+                    strips[static_cast<std::size_t>(q - 1)].LoadBmpFile(working(name));
+                }
+                // Frame q shows in the q-th strip of the first lens.
+                const int s = form.settings().stripWidth;
+                for (int q = 1; q <= n; ++q) {
+                    const int at = (q - 1) * s;
+                    QCOMPARE(form.composite().pixel(rows ? 5 : at, rows ? at : 5).green & 0x0F,
+                             q & 0x0F);
+                }
+                const std::string mismatch = lenzora::testing::interlaceMismatch(
+                    form.composite(), strips, form.settings().stripWidth, form.settings().mode,
+                    form.composeState());
+                QVERIFY2(mismatch.empty(),
+                         qPrintable(QString("%1 frames, mode %2: %3")
+                                        .arg(n).arg(rows).arg(QString::fromStdString(mismatch))));
+            }
+        }
+    }
+
     void closingRemovesTheWorkingFilesOfAllSlots() {
         {
             TForm1 form;
