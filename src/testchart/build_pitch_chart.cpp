@@ -16,7 +16,6 @@ void repeatRowSpan(RasterImage& image, std::int32_t from, std::int32_t to, std::
                    std::int32_t x1) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, image.width());
-    to = std::min(to, image.height());
     if (x1 <= x0) return;
     const std::uint8_t* source = image.row(from);
     for (std::int32_t y = from + 1; y < to; ++y)
@@ -53,8 +52,13 @@ void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
     chart.SetFontSize(g.fontSize);
 
     const std::int32_t hb = g.bandHeight;
+    const auto right = static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{g.labelColumn} + g.stripLength, chart.width()));
     for (std::int32_t i = 0; i < bands; ++i) {
-        const std::int32_t y0 = i * hb;
+        // Bands that start below the chart leave no trace on it.
+        const std::int64_t top = std::int64_t{i} * hb;
+        if (top >= chart.height()) break;
+        const auto y0 = static_cast<std::int32_t>(top);
         chart.DrawText(g.labelX, y0 + g.labelOffsetY, bandLabel(g.labelValues[i]));
 
         // Li grating columns stretched into S chart columns, black winning where columns
@@ -63,10 +67,11 @@ void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
         const auto length = static_cast<std::int32_t>(g.bandLengths[i]);
         const std::int32_t rows = hb - 40;
         if (rows > 0) {
-            const std::int32_t right = g.labelColumn + g.stripLength;
-            chart.CopyArea(Rect{g.labelColumn, y0, right, y0 + 1}, grating,
-                           Rect{0, 0, length, 1});
-            if (y0 < chart.height()) repeatRowSpan(chart, y0, y0 + rows, g.labelColumn, right);
+            chart.CopyArea(Rect{g.labelColumn, y0, g.labelColumn + g.stripLength, y0 + 1},
+                           grating, Rect{0, 0, length, 1});
+            repeatRowSpan(chart, y0, static_cast<std::int32_t>(std::min<std::int64_t>(
+                                         top + rows, chart.height())),
+                          g.labelColumn, right);
         }
 
         // A black line two rows thick under the label column and the band's start.

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/ui/TForm1.h"
+#include "app/ui/start_up.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/qt/qt_printer.h"
@@ -338,6 +339,12 @@ private slots:
         QTest::mouseClick(control<QWidget>(*f, "UpDown3")->findChildren<QToolButton*>().at(0),
                           Qt::LeftButton);
         QCOMPARE(increment->text(), QStringLiteral("16"));
+        // A box holding no whole number steps from the last position the arrows knew.
+        auto* pitch = control<QLineEdit>(*f, "Edit1");
+        auto* pitchUp = control<QWidget>(*f, "UpDown1")->findChildren<QToolButton*>().at(0);
+        retype(pitch, QStringLiteral("42.275"));
+        QTest::mouseClick(pitchUp, Qt::LeftButton);
+        QCOMPARE(pitch->text(), QStringLiteral("41"));
         QVERIFY(control<QWidget>(*f, "UpDown1")->x() >= 112 + 89 - 1);
     }
 
@@ -487,6 +494,15 @@ private slots:
         scripted_->savePicture->answers = {name.string()};
         click(*second, "Button1");
         QVERIFY(fs::exists(name));
+    }
+
+    void startUpMakesOneHiddenChartWindow() {
+        std::unique_ptr<lenzora::ui::TForm1> form = lenzora::ui::startProgram();
+        const QList<TForm6*> windows = form->findChildren<TForm6*>();
+        QCOMPARE(windows.size(), 1);
+        QVERIFY(!windows.front()->isVisible());
+        QCOMPARE(form->currentChartWindow(), windows.front());
+        QCOMPARE(control<QLineEdit>(*windows.front(), "Edit1")->text(), QStringLiteral("40"));
     }
 
     void measureNowOpensAFreshWindowWithTheMainWindowsPitch() {

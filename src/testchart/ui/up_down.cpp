@@ -23,6 +23,10 @@ UpDown::UpDown(QLineEdit* buddy, int minimum, int maximum, QWidget* parent)
     down_->setArrowType(Qt::DownArrow);
     down_->setAutoRepeat(true);
     down_->setGeometry(0, edit.height() / 2, kArrowWidth, edit.height() - edit.height() / 2);
+    // The position starts at the box's design-time number.
+    bool ok = false;
+    const int initial = buddy->text().trimmed().toInt(&ok);
+    if (ok) position_ = std::clamp(initial, minimum_, maximum_);
     connect(up_, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(down_, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }
