@@ -6,6 +6,11 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+# The toolkit wants a private runtime folder; without one it warns in every test.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
 jobs=$(nproc)
 
 echo "== core tests under ASan + UBSan"

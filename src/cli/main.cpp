@@ -1,5 +1,7 @@
 // lenzora-cli: the program's computations without a window, for batch work and scripts.
 
+#include <QString>
+#include <QtGlobal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -31,7 +33,14 @@ int usage(const std::string& problem) {
 
 }  // namespace
 
+// The toolkit's own notices (drawing the chart's labels starts it) are no business of the
+// batch tool's users; its errors reach them as the program's texts.
+void quietToolkit(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::fprintf(stderr, "lenzora-cli: %s\n", message.toLocal8Bit().constData());
+}
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietToolkit);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage("");
     const std::string command = args.front();
