@@ -21,6 +21,7 @@
 #include "platform/testing/scripted_services.h"
 #include "raster/bmp_codec.h"
 #include "support/temp_dir.h"
+#include "support/window_test_env.h"
 #include "testchart/build_pitch_chart.h"
 #include "testchart/print_pitch_chart.h"
 #include "testchart/ui/TForm6.h"
@@ -66,24 +67,21 @@ class ChartWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<lenzora::testing::TempDir> root_;
-    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+    std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
     std::unique_ptr<lenzora::OutputShared> output_;
     std::unique_ptr<testchart::ChartState> chart_;
     lenzora::FixedCount mainPitch_ = 422750;
 
-    std::vector<std::string>& messages() { return scripted_->messages->messages; }
-    std::vector<std::string>& errors() { return scripted_->messages->errors; }
+    std::vector<std::string>& messages() { return env_->scripted.messages->messages; }
+    std::vector<std::string>& errors() { return env_->scripted.messages->errors; }
 
     std::unique_ptr<TForm6> window() {
         return std::make_unique<TForm6>(nullptr, *output_, *chart_, [this] { return mainPitch_; });
     }
 
     template <class T>
-    static T* control(QWidget& form, const char* name) {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
+    static T* control(QWidget& window, const char* name) {
+        return lenzora::testing::findControl<T>(window, name);
     }
     static void retype(QLineEdit* edit, const QString& text) {
         edit->setFocus();
@@ -105,18 +103,14 @@ private:
 
 private slots:
     void init() {
-        root_ = std::make_unique<lenzora::testing::TempDir>();
-        lenzora::platform::setDriveRoot(root_->path());
-        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
         output_ = std::make_unique<lenzora::OutputShared>();
         chart_ = std::make_unique<testchart::ChartState>();
     }
     void cleanup() {
         chart_.reset();
         output_.reset();
-        scripted_.reset();
-        lenzora::platform::setDriveRoot({});
-        root_.reset();
+        env_.reset();
     }
 
     void controlsStandWhereTheLayoutPutsThem() {
@@ -211,8 +205,8 @@ private slots:
         QTEST(chart_->image.height(), "height");
         QTEST(f->preview().width(), "previewWidth");
         QTEST(f->preview().height(), "previewHeight");
-        QCOMPARE(scripted_->cursor->timesBusy, 1);
-        QCOMPARE(scripted_->cursor->depth, 0);
+        QCOMPARE(env_->scripted.cursor->timesBusy, 1);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
         // The reference strip shows the unchanged period and bar width.
         const testchart::ChartGeometry g = testchart::computeChartGeometry(
             {dpi.toInt(), testchart::paperForEntry(paper == "A3" ? 1 : 0),
@@ -254,7 +248,7 @@ private slots:
         QCOMPARE(errors().back(), std::string("'l5' is not a valid integer value."));
         QCOMPARE(chart_->image.width(), width);
         QCOMPARE(chart_->resolution, 1200);
-        QCOMPARE(scripted_->cursor->depth, 0);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
     }
 
     void refusedInputsKeepTheChartAndSaySo() {
@@ -350,10 +344,10 @@ private slots:
 
     void saveWritesStampedBmpUnderAnyNameAndOnlyWithAChart() {
         auto f = window();
-        const fs::path name = root_->path() / "chart.jpg";
-        scripted_->savePicture->answers = {name.string()};
+        const fs::path name = env_->root.path() / "chart.jpg";
+        env_->scripted.savePicture->answers = {name.string()};
         click(*f, "Button1");
-        QVERIFY(scripted_->savePicture->prefills.empty());  // no chart: no dialog, nothing saved
+        QVERIFY(env_->scripted.savePicture->prefills.empty());  // no chart: no dialog, nothing saved
         QVERIFY(!fs::exists(name));
         click(*f, "Button5");
         click(*f, "Button1");
@@ -368,14 +362,14 @@ private slots:
         // Cancelled: nothing written, the dialog offered the last name.
         fs::remove(name);
         click(*f, "Button1");
-        QCOMPARE(scripted_->savePicture->prefills.back(), name.string());
+        QCOMPARE(env_->scripted.savePicture->prefills.back(), name.string());
         QVERIFY(!fs::exists(name));
         QVERIFY(errors().empty());
     }
 
     void printComparesThePrinterWithTheChartsResolution() {
         auto f = window();
-        auto& printer = *scripted_->printer;
+        auto& printer = *env_->scripted.printer;
         click(*f, "Button2");
         QCOMPARE(printer.setupsShown, 0);  // no chart yet: nothing happens
         click(*f, "Button5");              // made at 1200
@@ -406,7 +400,7 @@ private slots:
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
         const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
         if (pdftoppm.isEmpty() || pdfimages.isEmpty()) QSKIP("poppler-utils is not installed");
-        const fs::path pdf = root_->path() / "chart.pdf";
+        const fs::path pdf = env_->root.path() / "chart.pdf";
         auto printer = std::make_shared<lenzora::platform::PdfFilePrinter>(
             QString::fromStdString(pdf.string()), 300, QPageSize(QPageSize::A4));
         lenzora::platform::Services services = lenzora::platform::services();
@@ -440,7 +434,7 @@ private slots:
         QCOMPARE(fields[4].toInt(), chart.height());
         QCOMPARE(fields[12].toInt(), 300);  // x-ppi
         QCOMPARE(fields[13].toInt(), 300);  // y-ppi
-        const QString extracted = QString::fromStdString((root_->path() / "image").string());
+        const QString extracted = QString::fromStdString((env_->root.path() / "image").string());
         run(pdfimages, {QStringLiteral("-png"), pdfName, extracted});
         const QImage image(extracted + QStringLiteral("-000.png"));
         QCOMPARE(image.size(), QSize(chart.width(), chart.height()));
@@ -452,7 +446,7 @@ private slots:
 
         // Rendered back, the chart's ink sits centred in the printable area. The area's
         // margins are not whole dots, so the place is good to a dot.
-        const fs::path rendered = root_->path() / "page";
+        const fs::path rendered = env_->root.path() / "page";
         run(pdftoppm, {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
                        QStringLiteral("-singlefile"), pdfName,
                        QString::fromStdString(rendered.string())});
@@ -490,8 +484,8 @@ private slots:
         }
         QVERIFY(chart_->exists());
         auto second = window();
-        const fs::path name = root_->path() / "kept.bmp";
-        scripted_->savePicture->answers = {name.string()};
+        const fs::path name = env_->root.path() / "kept.bmp";
+        env_->scripted.savePicture->answers = {name.string()};
         click(*second, "Button1");
         QVERIFY(fs::exists(name));
     }
@@ -530,8 +524,8 @@ private slots:
         retype(control<QComboBox>(*first, "ComboBox2")->lineEdit(), QStringLiteral("300"));
         QTest::mouseClick(control<QPushButton>(*first, "Button5"), Qt::LeftButton);
         QCOMPARE(form.chart().resolution, 300);
-        const fs::path name = root_->path() / "from-second.bmp";
-        scripted_->savePicture->answers = {name.string()};
+        const fs::path name = env_->root.path() / "from-second.bmp";
+        env_->scripted.savePicture->answers = {name.string()};
         QTest::mouseClick(control<QPushButton>(*second, "Button1"), Qt::LeftButton);
         QCOMPARE(raster::decodeBmp(lenzora::readWholeFile(name)).width(), form.chart().image.width());
         QVERIFY(errors().empty());

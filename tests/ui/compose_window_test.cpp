@@ -19,6 +19,7 @@
 #include "platform/testing/scripted_services.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
+#include "support/window_test_env.h"
 
 using lenzora::ui::TForm1;
 namespace fs = std::filesystem;
@@ -38,26 +39,23 @@ class ComposeWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<lenzora::testing::TempDir> root_;
-    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+    std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
-    std::vector<std::string>& messages() { return scripted_->messages->messages; }
-    std::vector<std::string>& errors() { return scripted_->messages->errors; }
+    std::vector<std::string>& messages() { return env_->scripted.messages->messages; }
+    std::vector<std::string>& errors() { return env_->scripted.messages->errors; }
 
     template <class T>
-    static T* control(QWidget& form, const char* name) {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
+    static T* control(QWidget& window, const char* name) {
+        return lenzora::testing::findControl<T>(window, name);
     }
 
     // Chooses `path` in the dialog that the slot's button opens.
     void loadSlot(TForm1& form, int slot, const fs::path& path) {
-        scripted_->openPicture->answers.push_back(path.string());
+        env_->scripted.openPicture->answers.push_back(path.string());
         QTest::mouseClick(control<QPushButton>(form, kSlotButtons[slot - 1]), Qt::LeftButton);
     }
     fs::path frameFile(const char* name, std::int32_t w, std::int32_t h, int tag) {
-        fs::path path = root_->path() / name;
+        fs::path path = env_->root.path() / name;
         lenzora::testing::writeBmp(path, lenzora::testing::patternImage(w, h, tag));
         return path;
     }
@@ -69,18 +67,14 @@ private:
     static void compose(TForm1& form) {
         QTest::mouseClick(control<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
     }
-    fs::path working(const char* name) const { return root_->path() / "c" / "lz3d" / name; }
+    fs::path working(const char* name) const { return env_->root.path() / "c" / "lz3d" / name; }
 
 private slots:
     void init() {
-        root_ = std::make_unique<lenzora::testing::TempDir>();
-        lenzora::platform::setDriveRoot(root_->path());
-        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
     }
     void cleanup() {
-        scripted_.reset();
-        lenzora::platform::setDriveRoot({});
-        root_.reset();
+        env_.reset();
     }
 
     void theWorkedExampleThroughTheWindow() {
@@ -113,8 +107,8 @@ private slots:
         QVERIFY(values.contains(180));
         QVERIFY(!values.contains(190));
         QCOMPARE(values.last(), 0);
-        QCOMPARE(scripted_->cursor->depth, 0);
-        QVERIFY(scripted_->cursor->timesBusy >= 1);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
+        QVERIFY(env_->scripted.cursor->timesBusy >= 1);
 
         for (const char* name : {"Button4", "Button14", "CheckBox1"}) {
             QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
@@ -156,7 +150,7 @@ private slots:
         QCOMPARE(messages(), std::vector<std::string>{"Photo3 not select！"});
         QVERIFY(!control<QWidget>(form, "Button4")->isEnabled());
         QVERIFY(!fs::exists(working("x01.bmp")));
-        QCOMPARE(scripted_->cursor->timesBusy, 0);
+        QCOMPARE(env_->scripted.cursor->timesBusy, 0);
         loadSlot(form, 3, frameFile("c.bmp", 40, 30, 3));
         loadSlot(form, 4, frameFile("d.bmp", 40, 30, 4));
         messages().clear();
@@ -178,7 +172,7 @@ private slots:
     void loadingFramesThroughTheDialog() {
         TForm1 form;
         form.show();
-        fs::path jpeg = root_->path() / "photo.JPG";
+        fs::path jpeg = env_->root.path() / "photo.JPG";
         lenzora::testing::writeJpeg(jpeg, lenzora::testing::patternImage(120, 90, 7));
         loadSlot(form, 7, jpeg);
         QCOMPARE(form.frameSlots()[7], std::string("c:\\lz3d\\t07.bmp"));
@@ -191,9 +185,9 @@ private slots:
         QVERIFY(!fs::exists(working("t02.bmp")));
 
         // Refused extensions empty the slot; the thumbnail stays.
-        fs::copy_file(bmp, root_->path() / "frame.BMP");
+        fs::copy_file(bmp, env_->root.path() / "frame.BMP");
         const QPixmap before = control<QLabel>(form, "Image4")->pixmap();
-        loadSlot(form, 2, root_->path() / "frame.BMP");
+        loadSlot(form, 2, env_->root.path() / "frame.BMP");
         QCOMPARE(messages(), std::vector<std::string>{"File format error!"});
         QCOMPARE(form.frameSlots()[2], std::string());
         QCOMPARE(control<QLabel>(form, "Image4")->pixmap().toImage(), before.toImage());
@@ -207,11 +201,11 @@ private slots:
 
     void anUnreadableFrameRaisesNothing() {
         TForm1 form;
-        std::ofstream(root_->path() / "bad.bmp") << "BM damaged";
-        loadSlot(form, 4, root_->path() / "bad.bmp");
+        std::ofstream(env_->root.path() / "bad.bmp") << "BM damaged";
+        loadSlot(form, 4, env_->root.path() / "bad.bmp");
         QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
         QCOMPARE(form.settings().frameCount, 2);
-        QCOMPARE(form.frameSlots()[4], (root_->path() / "bad.bmp").string());
+        QCOMPARE(form.frameSlots()[4], (env_->root.path() / "bad.bmp").string());
         QVERIFY(control<QLabel>(form, "Image6")->pixmap().isNull());
     }
 
@@ -221,13 +215,13 @@ private slots:
         loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
         compose(form);
         const int width = form.composite().width();
-        std::ofstream(root_->path() / "b.bmp", std::ios::trunc) << "BM damaged";
+        std::ofstream(env_->root.path() / "b.bmp", std::ios::trunc) << "BM damaged";
         errors().clear();
         compose(form);
         QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
         QCOMPARE(form.composite().width(), width);
         QCOMPARE(control<QProgressBar>(form, "ProgressBar1")->value(), 0);
-        QCOMPARE(scripted_->cursor->depth, 0);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
     }
 
     void outputSizesThatCannotBeMadeAreRefusedFirst_data() {
@@ -251,7 +245,7 @@ private slots:
         QCOMPARE(messages(), std::vector<std::string>{message.toStdString()});
         QVERIFY(!fs::exists(working("x01.bmp")));
         QVERIFY(form.composite().empty());
-        QCOMPARE(scripted_->cursor->depth, 0);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
     }
 
     void rowsModeReachesTheEndOfTheBar() {
@@ -321,7 +315,7 @@ private slots:
         {
             TForm1 form;
             form.show();
-            fs::path jpeg = root_->path() / "p.jpg";
+            fs::path jpeg = env_->root.path() / "p.jpg";
             lenzora::testing::writeJpeg(jpeg, lenzora::testing::patternImage(30, 20, 1));
             loadSlot(form, 1, jpeg);
             loadSlot(form, 13, jpeg);

@@ -18,6 +18,7 @@
 #include "platform/testing/scripted_services.h"
 #include "platform/web_page.h"
 #include "support/temp_dir.h"
+#include "support/window_test_env.h"
 
 using lenzora::help::TForm3;
 using lenzora::help::TForm5;
@@ -27,8 +28,7 @@ class HelpWindowsTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<lenzora::testing::TempDir> root_;
-    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+    std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
     template <class T>
     static QList<T*> windowsOf(QWidget& form) {
@@ -46,14 +46,10 @@ private:
 
 private slots:
     void init() {
-        root_ = std::make_unique<lenzora::testing::TempDir>();
-        lenzora::platform::setDriveRoot(root_->path());
-        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
     }
     void cleanup() {
-        scripted_.reset();
-        lenzora::platform::setDriveRoot({});
-        root_.reset();
+        env_.reset();
     }
 
     void helpOpensANewWindowAtEveryClick() {
@@ -142,14 +138,14 @@ private slots:
         clickHotArea(abouts[0], Qt::RightButton);  // any mouse button
         QVERIFY(!abouts[0]->isVisible());
         QVERIFY(abouts[1]->isVisible());
-        QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});
-        QCOMPARE(scripted_->shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
+        QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
+        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
 
         QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
         QApplication::sendEvent(abouts[1]->findChild<QWidget*>(QStringLiteral("Shape1")),
                                 &request);
         QVERIFY(!abouts[1]->isVisible());
-        QCOMPARE(scripted_->shell->opened.size(), std::size_t{2});
+        QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{2});
     }
 
     void splashShowsForTwoSecondsBeforeTheMainWindow() {
@@ -174,7 +170,7 @@ private slots:
         QVERIFY(splashVisible);
         QVERIFY(!mainVisibleDuringSplash);
         QVERIFY(form->isVisible());
-        QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});  // the click during the wait
+        QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});  // the click during the wait
         for (QWidget* w : QApplication::topLevelWidgets()) {
             QVERIFY2(!qobject_cast<TForm5*>(w), "the splash is destroyed");
         }

@@ -22,6 +22,7 @@
 #include "platform/testing/scripted_services.h"
 #include "platform/web_page.h"
 #include "support/temp_dir.h"
+#include "support/window_test_env.h"
 
 using lenzora::ui::TForm1;
 namespace fs = std::filesystem;
@@ -42,21 +43,18 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<lenzora::testing::TempDir> root_;
-    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+    std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
-    fs::path settingsPath() const { return root_->path() / "c" / "lz3d" / "3d.cfg"; }
+    fs::path settingsPath() const { return env_->root.path() / "c" / "lz3d" / "3d.cfg"; }
     void writeSettings(const std::string& text) {
         fs::create_directories(settingsPath().parent_path());
         std::ofstream(settingsPath(), std::ios::binary) << text;
     }
-    std::vector<std::string>& errors() { return scripted_->messages->errors; }
+    std::vector<std::string>& errors() { return env_->scripted.messages->errors; }
 
     template <class T>
-    static T* control(QWidget& form, const char* name) {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
+    static T* control(QWidget& window, const char* name) {
+        return lenzora::testing::findControl<T>(window, name);
     }
     static QString label20(QWidget& f) { return control<QLabel>(f, "Label20")->text(); }
     static QString edit2(QWidget& f) { return control<QLineEdit>(f, "Edit2")->text(); }
@@ -78,14 +76,10 @@ private:
 
 private slots:
     void init() {
-        root_ = std::make_unique<lenzora::testing::TempDir>();
-        lenzora::platform::setDriveRoot(root_->path());
-        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
     }
     void cleanup() {
-        scripted_.reset();
-        lenzora::platform::setDriveRoot({});
-        root_.reset();
+        env_.reset();
     }
 
     void firstStartCreatesFolderAndFileAndShowsTheDefaults() {
@@ -138,7 +132,7 @@ private slots:
     }
 
     void closingUnchangedLeavesTheFirstStartLineAndRemovesWorkingFiles() {
-        fs::path folder = root_->path() / "c" / "lz3d";
+        fs::path folder = env_->root.path() / "c" / "lz3d";
         {
             TForm1 form;
             form.show();
@@ -168,7 +162,7 @@ private slots:
         QCOMPARE(fileText(settingsPath()),
                  std::string("0 0  2.12500000000000E+0001 0 0  2.87000000000000E+0002  "
                              "2.00000000000000E+0002 0 0\r\n"));
-        scripted_->messages->clear();
+        env_->scripted.messages->clear();
         TForm1 again;
         QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("21.25"));
         QCOMPARE(label20(again), QStringLiteral("255"));
@@ -436,10 +430,10 @@ private slots:
         TForm1 form;
         form.show();
         QTest::mouseClick(control<QLabel>(form, "Label3"), Qt::LeftButton);
-        QCOMPARE(scripted_->shell->opened.size(), std::size_t{1});
-        QCOMPARE(scripted_->shell->opened[0].first,
+        QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
+        QCOMPARE(env_->scripted.shell->opened[0].first,
                  std::string("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));
-        QCOMPARE(scripted_->shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
+        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
         QCOMPARE(control<QLabel>(form, "Label3")->text(),
                  QString::fromLatin1(lenzora::kMakerWebAddress));
     }

@@ -16,6 +16,7 @@
 #include "platform/testing/scripted_services.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
+#include "support/window_test_env.h"
 
 using lenzora::output::TForm4;
 using lenzora::ui::TForm1;
@@ -26,14 +27,11 @@ class OutputWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<lenzora::testing::TempDir> root_;
-    std::unique_ptr<lenzora::platform::testing::ScriptedServices> scripted_;
+    std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
     template <class T>
-    static T* control(QWidget& form, const char* name) {
-        T* found = form.findChild<T*>(QString::fromLatin1(name));
-        if (!found) qFatal("no control %s", name);
-        return found;
+    static T* control(QWidget& window, const char* name) {
+        return lenzora::testing::findControl<T>(window, name);
     }
     static void retype(QLineEdit* edit, const QString& text) {
         edit->setFocus();
@@ -43,7 +41,7 @@ private:
     static void click(QWidget& form, const char* name) {
         QTest::mouseClick(control<QPushButton>(form, name), Qt::LeftButton);
     }
-    fs::path file(const char* name) const { return root_->path() / name; }
+    fs::path file(const char* name) const { return env_->root.path() / name; }
 
     // Composes two frames to `width` x `height` pixels at 300 dpi (pitch 75, strip width 2).
     void composeAt300(TForm1& form, const char* width, const char* height) {
@@ -54,11 +52,11 @@ private:
         for (int slot : {1, 2}) {
             fs::path frame = file(slot == 1 ? "a.bmp" : "b.bmp");
             lenzora::testing::writeBmp(frame, lenzora::testing::patternImage(64, 48, slot));
-            scripted_->openPicture->answers.push_back(frame.string());
+            env_->scripted.openPicture->answers.push_back(frame.string());
             click(form, slot == 1 ? "Button1" : "Button2");
         }
         click(form, "BitBtn1");
-        QCOMPARE(scripted_->messages->messages.back(), std::string("Merge OK！"));
+        QCOMPARE(env_->scripted.messages->messages.back(), std::string("Merge OK！"));
         QCOMPARE(form.settings().resolution, lenzora::FixedCount{3000000});
     }
     static std::int32_t int32At(const lenzora::Bytes& bytes, std::size_t at) {
@@ -71,21 +69,17 @@ private:
 
 private slots:
     void init() {
-        root_ = std::make_unique<lenzora::testing::TempDir>();
-        lenzora::platform::setDriveRoot(root_->path());
-        scripted_ = std::make_unique<lenzora::platform::testing::ScriptedServices>();
+        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
     }
     void cleanup() {
-        scripted_.reset();
-        lenzora::platform::setDriveRoot({});
-        root_.reset();
+        env_.reset();
     }
 
     void savingStampsTheResolutionAndRemembersTheName() {
         TForm1 form;
         form.show();
         composeAt300(form, "200", "100");
-        auto& dialog = *scripted_->savePicture;
+        auto& dialog = *env_->scripted.savePicture;
         dialog.answers = {file("card.bmp").string(), file("card.JPG").string(),
                           file("card.jpg").string()};
         click(form, "Button4");
@@ -106,7 +100,7 @@ private slots:
         lenzora::Bytes jpeg = lenzora::readWholeFile(file("card.jpg"));
         QCOMPARE(jpeg[0], std::uint8_t(0xFF));
         QCOMPARE(jpeg[1], std::uint8_t(0xD8));
-        QVERIFY(scripted_->messages->errors.empty());
+        QVERIFY(env_->scripted.messages->errors.empty());
 
         // With the calibration lines the band is saved too.
         control<QWidget>(form, "CheckBox1")->setProperty("checked", true);
@@ -121,10 +115,10 @@ private slots:
         form.show();
         composeAt300(form, "60", "40");
         std::ofstream(file("old.bmp")) << "earlier";
-        scripted_->savePicture->answers = {(file("missing") / "card.bmp").string()};
+        env_->scripted.savePicture->answers = {(file("missing") / "card.bmp").string()};
         click(form, "Button4");
-        QCOMPARE(scripted_->messages->errors.size(), std::size_t{1});
-        QVERIFY(scripted_->messages->errors[0].rfind("Cannot create file", 0) == 0);
+        QCOMPARE(env_->scripted.messages->errors.size(), std::size_t{1});
+        QVERIFY(env_->scripted.messages->errors[0].rfind("Cannot create file", 0) == 0);
         QCOMPARE(form.composite().width(), 60);
         lenzora::Bytes old = lenzora::readWholeFile(file("old.bmp"));
         QCOMPARE(std::string(old.begin(), old.end()), std::string("earlier"));
@@ -134,7 +128,7 @@ private slots:
         TForm1 form;
         form.show();
         composeAt300(form, "2000", "1500");
-        auto& printer = *scripted_->printer;
+        auto& printer = *env_->scripted.printer;
         click(form, "Button14");
         QCOMPARE(printer.defaultsSelected, 1);
         QCOMPARE(printer.setupsShown, 1);
@@ -176,14 +170,14 @@ private slots:
         QVERIFY(preview);
         QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QStringLiteral("Print size over!"));
         click(*preview, "Button1");
-        QCOMPARE(scripted_->printer->documentsEnded, 1);
+        QCOMPARE(env_->scripted.printer->documentsEnded, 1);
     }
 
     void cancelPrintsNothingAndEveryCommandStartsFromTheDefaultPrinter() {
         TForm1 form;
         form.show();
         composeAt300(form, "600", "300");
-        auto& printer = *scripted_->printer;
+        auto& printer = *env_->scripted.printer;
         printer.setupChoiceDpi = 1200;  // the user picks another printer in the set-up
         click(form, "Button14");
         QCOMPARE(form.outputShared().printerDpiX(), 1200);
@@ -200,10 +194,10 @@ private slots:
         TForm1 form;
         form.show();
         composeAt300(form, "600", "300");
-        auto& printer = *scripted_->printer;
+        auto& printer = *env_->scripted.printer;
         printer.installed = false;
         click(form, "Button14");
-        QCOMPARE(scripted_->messages->errors,
+        QCOMPARE(env_->scripted.messages->errors,
                  std::vector<std::string>{"There is no default printer currently selected."});
         QCOMPARE(previews(form).size(), 0);
 
@@ -213,7 +207,7 @@ private slots:
         TForm4* preview = previews(form).value(0);
         QVERIFY(preview);
         click(*preview, "Button1");
-        QCOMPARE(scripted_->messages->errors.back(), std::string("Printing failed."));
+        QCOMPARE(env_->scripted.messages->errors.back(), std::string("Printing failed."));
         QVERIFY(preview->isVisible());
     }
 };

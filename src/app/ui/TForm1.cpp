@@ -40,6 +40,7 @@
 #include "platform/handler_guard.h"
 #include "platform/services.h"
 #include "platform/web_page.h"
+#include "platform/qt/named_child.h"
 
 namespace lenzora::ui {
 namespace {
@@ -51,12 +52,9 @@ constexpr int kSlotColumnWidth = 297;
 constexpr int kOutputColumnWidth = 140;
 constexpr int kProgressHeight = 20;
 
-// Children belong to their Qt parent, which deletes them with itself.
 template <class T, class... Args>
 T* child(QWidget* parent, const char* name, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
+    return platform::namedChild<T>(parent, name, std::forward<Args>(args)...);
 }
 
 QFont pixelFont(const char* family, int pixels) {

@@ -17,6 +17,7 @@
 #include "testchart/print_pitch_chart.h"
 #include "testchart/save_chart.h"
 #include "testchart/ui/up_down.h"
+#include "platform/qt/named_child.h"
 
 namespace lenzora::testchart::ui {
 namespace {
@@ -27,12 +28,9 @@ constexpr int kFieldHeight = 21;
 constexpr int kButtonLeft = 104;
 constexpr int kUpDownLimit = 100;
 
-// Children belong to their Qt parent, which deletes them with itself.
 template <class T, class... Args>
 T* child(QWidget* parent, const char* name, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
+    return platform::namedChild<T>(parent, name, std::forward<Args>(args)...);
 }
 
 void addLabel(QWidget* parent, const char* name, const char* text, int top) {
