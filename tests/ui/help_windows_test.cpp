@@ -110,7 +110,7 @@ private slots:
         QVERIFY(!(about->windowFlags() & Qt::FramelessWindowHint));
         QVERIFY(about->windowFlags() & Qt::WindowCloseButtonHint);
         QVERIFY(!(about->windowFlags() & Qt::WindowMinimizeButtonHint));
-        QTRY_VERIFY_WITH_TIMEOUT(about->timerHasFired(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(about->timerHasFired(), 6000);
         QVERIFY(about->isVisible());
         about->close();
         QVERIFY(!about->isVisible());
