@@ -4,6 +4,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/json_writer.h"
+#include "cli/terminal_progress.h"
 #include "platform/error.h"
 #include "testchart/chart_fields.h"
 #include "testchart/generate_chart.h"
@@ -47,8 +48,8 @@ void printSummary(const testchart::ChartGeometry& g, const raster::RasterImage& 
 }  // namespace
 
 int runChart(const std::vector<std::string>& args) {
-    OptionSpec spec{{"--paper", "--dpi", "--pitch", "--bands", "--increment", "-o"}, {"--json"}};
-    ParsedOptions options(args, spec);
+    AcceptedOptions accepted{{"--paper", "--dpi", "--pitch", "--bands", "--increment", "-o"}, {"--json"}};
+    ParsedOptions options(args, accepted);
     if (!options.positional().empty()) throw UsageError("chart takes no file names");
     const auto out = options.value("-o");
     if (!out || out->empty()) throw UsageError("chart needs -o OUT");
@@ -63,10 +64,16 @@ int runChart(const std::vector<std::string>& args) {
     const testchart::ChartInputs inputs = testchart::readChartFields(texts);
     testchart::ChartState chart;
     raster::RasterImage preview;
-    if (std::string refusal = testchart::generatePitchChart(chart, inputs, preview);
-        !refusal.empty())
-        throw Error(refusal);
-    testchart::saveChartBmp(chart.image, *out, chart.resolution);
+    {
+        // Generating is about two thirds of the work, saving the rest.
+        TerminalProgress progress;
+        if (std::string refusal = testchart::generatePitchChart(chart, inputs, preview);
+            !refusal.empty())
+            throw Error(refusal);
+        for (int step = 0; step < 13; ++step) progress.advance();
+        testchart::saveChartBmp(chart.image, *out, chart.resolution);
+        for (int step = 0; step < 7; ++step) progress.advance();
+    }
     printSummary(testchart::computeChartGeometry(inputs), preview, options.has("--json"));
     return 0;
 }

@@ -2,7 +2,7 @@
 
 namespace lenzora::cli {
 
-ParsedOptions::ParsedOptions(const std::vector<std::string>& args, const OptionSpec& spec) {
+ParsedOptions::ParsedOptions(const std::vector<std::string>& args, const AcceptedOptions& accepted) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string name = arg;
@@ -14,7 +14,7 @@ ParsedOptions::ParsedOptions(const std::vector<std::string>& args, const OptionS
                 inlineValue = arg.substr(eq + 1);
             }
         }
-        if (spec.valued.count(name)) {
+        if (accepted.valued.count(name)) {
             if (inlineValue) {
                 values_[name] = *inlineValue;
             } else if (i + 1 < args.size()) {
@@ -22,7 +22,7 @@ ParsedOptions::ParsedOptions(const std::vector<std::string>& args, const OptionS
             } else {
                 throw UsageError("option " + name + " needs a value");
             }
-        } else if (spec.switches.count(name) && !inlineValue) {
+        } else if (accepted.switches.count(name) && !inlineValue) {
             switches_.insert(name);
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             throw UsageError("unknown option " + arg);

@@ -17,14 +17,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct AcceptedOptions {
     std::set<std::string> valued;    // e.g. "--pitch", "-o"
     std::set<std::string> switches;  // e.g. "--json"
 };
 
 class ParsedOptions {
 public:
-    ParsedOptions(const std::vector<std::string>& args, const OptionSpec& spec);
+    ParsedOptions(const std::vector<std::string>& args, const AcceptedOptions& accepted);
 
     std::optional<std::string> value(const std::string& name) const;
     bool has(const std::string& name) const { return switches_.count(name) > 0; }

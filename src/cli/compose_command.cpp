@@ -64,9 +64,9 @@ int modeIndex(const std::string& text) {
 }  // namespace
 
 int runCompose(const std::vector<std::string>& args) {
-    OptionSpec spec{{"--pitch", "--width", "--height", "--unit", "--mode", "--work-dir", "-o"},
+    AcceptedOptions accepted{{"--pitch", "--width", "--height", "--unit", "--mode", "--work-dir", "-o"},
                     {"--calibration", "--json"}};
-    ParsedOptions options(args, spec);
+    ParsedOptions options(args, accepted);
     const std::vector<std::string>& frames = options.positional();
     if (!options.value("-o")) throw UsageError("compose needs -o OUT");
     if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(kMaxFrames)) {

@@ -10,8 +10,8 @@
 namespace lenzora::cli {
 
 int runSettings(const std::vector<std::string>& args) {
-    OptionSpec spec{{"--frames", "--pitch", "--width", "--height", "--unit"}, {"--json"}};
-    ParsedOptions options(args, spec);
+    AcceptedOptions accepted{{"--frames", "--pitch", "--width", "--height", "--unit"}, {"--json"}};
+    ParsedOptions options(args, accepted);
     if (!options.positional().empty()) {
         throw UsageError("settings takes no file names");
     }

@@ -123,6 +123,23 @@ TEST_F(CliCompose, TheSampleFrames) {
     EXPECT_NE(flip.out.find("\"format\":\"jpeg\""), std::string::npos);
 }
 
+TEST_F(CliCompose, ProgressOnATerminalOnly) {
+    const std::vector<std::string> f = frames(2, 60, 40);
+    const std::string out = (dir_ / "out.bmp").string();
+    testing::ProcessResult plain = cli({"compose", "-o", out, f[0], f[1]});
+    ASSERT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.err, "") << "no progress bar when standard error is no terminal";
+
+    // `script` gives the tool a terminal and passes on what it shows.
+    const std::string command = std::string(LENZORA_CLI) + " compose -o '" + out + "' '" + f[0] +
+                                "' '" + f[1] + "'";
+    testing::ProcessResult shown =
+        testing::runProcess("/usr/bin/script", {"-qec", command, "/dev/null"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.out;
+    EXPECT_NE(shown.out.find("[##"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find(" 90%"), std::string::npos) << shown.out;  // 160 + 10 n of 200
+}
+
 TEST_F(CliCompose, CalibrationAndJpeg) {
     std::vector<std::string> args = {"compose", "--calibration", "--json", "-o",
                                      (dir_ / "card.jpg").string()};
