@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,6 +126,25 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {
     writeFileAtomically(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+MappedFile::MappedFile(const std::filesystem::path& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throwIoError(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
+    if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
+    if (st.st_size <= 0) return;  // an empty file maps to nothing
+    void* address = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
+                           fd.get(), 0);
+    if (address == MAP_FAILED) throwIoError(errno);
+    data_ = static_cast<const std::uint8_t*>(address);
+    size_ = static_cast<std::size_t>(st.st_size);
+    mapped_ = true;
+}
+
+MappedFile::~MappedFile() {
+    if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
 }
 
 void removeFileQuietly(const std::filesystem::path& path) { ::unlink(path.c_str()); }

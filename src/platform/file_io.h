@@ -50,6 +50,24 @@ private:
     bool committed_ = false;
 };
 
+// A file's bytes mapped into memory for reading: a large picture is read straight from the
+// file cache instead of being copied into a buffer first.
+class MappedFile {
+public:
+    explicit MappedFile(const std::filesystem::path& path);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
+};
+
 // Deletes a file; a missing or locked one is silently skipped.
 void removeFileQuietly(const std::filesystem::path& path);
 

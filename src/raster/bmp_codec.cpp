@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "platform/error.h"
 #include "raster/pixel_rows.h"
@@ -390,13 +391,13 @@ Bytes encodeBmp(const RasterImage& image) {
 }
 
 void RasterImage::LoadBmpFile(const std::filesystem::path& path) {
-    Bytes bytes;
+    std::optional<MappedFile> file;
     try {
-        bytes = readWholeFile(path);
+        file.emplace(path);
     } catch (const Error& e) {
         throw Error("Cannot open file \"" + path.string() + "\". " + e.what());
     }
-    RasterImage loaded = decodeBmp(bytes);
+    RasterImage loaded = decodeBmp(std::span<const std::uint8_t>(file->data(), file->size()));
     pixels_ = std::move(loaded.pixels_);
     palette_ = std::move(loaded.palette_);
     format_ = loaded.format_;

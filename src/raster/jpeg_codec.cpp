@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <csetjmp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -206,13 +207,13 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
 }
 
 RasterImage LoadJpegFile(const std::filesystem::path& path) {
-    Bytes bytes;
+    std::optional<MappedFile> file;
     try {
-        bytes = readWholeFile(path);
+        file.emplace(path);
     } catch (const Error& e) {
         throw Error("Cannot open file \"" + path.string() + "\". " + e.what());
     }
-    return decodeJpeg(bytes);
+    return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()));
 }
 
 namespace {
