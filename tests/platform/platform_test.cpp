@@ -105,5 +105,25 @@ TEST(FileIo, MissingFilesAndFolders) {
     EXPECT_FALSE(fileExists(dir / "f"));
 }
 
+TEST(MappedFile, ReadsTheBytesOrReportsTheFile) {
+    testing::TempDir dir;
+    writeFileAtomically(dir / "a.bin", std::string_view("BM\0bytes", 8));
+    {
+        MappedFile file(dir / "a.bin");
+        ASSERT_EQ(file.size(), 8u);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), 8),
+                  std::string("BM\0bytes", 8));
+    }
+    writeFileAtomically(dir / "empty.bin", std::string_view());
+    EXPECT_EQ(MappedFile(dir / "empty.bin").size(), 0u);
+    try {
+        MappedFile missing(dir / "none.bin");
+        FAIL() << "mapped a missing file";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+    EXPECT_THROW(MappedFile folder(dir.path()), Error);
+}
+
 }  // namespace
 }  // namespace lenzora
