@@ -158,8 +158,11 @@ int main(int argc, char** argv) {
     }
     const double loading = seconds(phase);
 
+    lenzora::composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit,
+                               "287", "200", settings.resolution);
     lenzora::ComposeState state;
-    lenzora::composeOutputSize(state, settings.sizeUnit, "287", "200", settings.resolution);
+    state.W = settings.pixelWidth;
+    state.H = settings.pixelHeight;
     lenzora::NoProgress none;
     phase = Clock::now();
     lenzora::prepareFrames(slots, frames, settings.mode, state, none);

@@ -3,8 +3,17 @@
 #include <charconv>
 
 #include "cli/cli_options.h"
+#include "cli/json_writer.h"
 
 namespace lenzora::cli {
+
+void addOutputSettings(JsonObject& json, const OutputSettings& settings) {
+    json.add("frames", std::int64_t{settings.frameCount});
+    json.add("strip_width", std::int64_t{settings.stripWidth});
+    json.add("resolution", formatFixed(settings.resolution));
+    json.add("width_px", std::int64_t{settings.pixelWidth});
+    json.add("height_px", std::int64_t{settings.pixelHeight});
+}
 
 int unitIndex(const std::string& text) {
     if (text == "mm") return kUnitMillimetres;

@@ -21,4 +21,10 @@ StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
                                   const std::optional<std::string>& height,
                                   const std::optional<std::string>& unit);
 
+class JsonObject;
+
+// The members both subcommands report of the output settings: frames, strip_width,
+// resolution, width_px, height_px.
+void addOutputSettings(JsonObject& json, const OutputSettings& settings);
+
 }  // namespace lenzora::cli

@@ -101,10 +101,11 @@ int runCompose(const std::vector<std::string>& args) {
     }
     if (auto missing = missingFrameMessage(slots, settings.frameCount)) throw Error(*missing);
 
+    composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit, widthText,
+                      heightText, settings.resolution);
     ComposeState state;
     state.W = settings.pixelWidth;
     state.H = settings.pixelHeight;
-    composeOutputSize(state, settings.sizeUnit, widthText, heightText, settings.resolution);
     if (auto problem =
             outputSizeProblem(state.W, state.H, settings.frameCount, settings.stripWidth)) {
         throw Error(*problem);
@@ -124,11 +125,7 @@ int runCompose(const std::vector<std::string>& args) {
 
     if (options.has("--json")) {
         JsonObject json;
-        json.add("frames", std::int64_t{settings.frameCount});
-        json.add("strip_width", std::int64_t{settings.stripWidth});
-        json.add("resolution", formatFixed(settings.resolution));
-        json.add("width_px", std::int64_t{state.W});
-        json.add("height_px", std::int64_t{state.H});
+        addOutputSettings(json, settings);
         json.add("lens_period", std::int64_t{settings.lensPeriod()});
         json.add("image_width", std::int64_t{composite.width()});
         json.add("image_height", std::int64_t{composite.height()});

@@ -33,11 +33,7 @@ int runSettings(const std::vector<std::string>& args) {
 
     if (options.has("--json")) {
         JsonObject json;
-        json.add("frames", std::int64_t{settings.frameCount});
-        json.add("strip_width", std::int64_t{settings.stripWidth});
-        json.add("resolution", formatFixed(settings.resolution));
-        json.add("width_px", std::int64_t{settings.pixelWidth});
-        json.add("height_px", std::int64_t{settings.pixelHeight});
+        addOutputSettings(json, settings);
         std::printf("%s\n", json.str().c_str());
     } else {
         std::printf("frames:      %d\n", settings.frameCount);

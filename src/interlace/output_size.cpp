@@ -22,10 +22,11 @@ std::int32_t composeDimension(long double value, std::int32_t unit, FixedCount r
 
 }  // namespace
 
-void composeOutputSize(ComposeState& state, std::int32_t unit, std::string_view widthText,
-                       std::string_view heightText, FixedCount resolution) {
-    state.W = composeDimension(parseFloatText(widthText), unit, resolution, state.W);
-    state.H = composeDimension(parseFloatText(heightText), unit, resolution, state.H);
+void composeOutputSize(std::int32_t& W, std::int32_t& H, std::int32_t unit,
+                       std::string_view widthText, std::string_view heightText,
+                       FixedCount resolution) {
+    W = composeDimension(parseFloatText(widthText), unit, resolution, W);
+    H = composeDimension(parseFloatText(heightText), unit, resolution, H);
 }
 
 }  // namespace lenzora

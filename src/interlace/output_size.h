@@ -4,14 +4,14 @@
 #include <string_view>
 
 #include "app/numbers.h"
-#include "interlace/compose_state.h"
 
 namespace lenzora {
 
 // W and H from the texts of the width and height boxes, truncated toward zero. W is set
 // before the height text is read, so a bad height text leaves the new W and the old H.
 // Any other unit keeps both. A text that is no number raises the conversion error.
-void composeOutputSize(ComposeState& state, std::int32_t unit, std::string_view widthText,
-                       std::string_view heightText, FixedCount resolution);
+void composeOutputSize(std::int32_t& W, std::int32_t& H, std::int32_t unit,
+                       std::string_view widthText, std::string_view heightText,
+                       FixedCount resolution);
 
 }  // namespace lenzora

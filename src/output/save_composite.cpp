@@ -8,13 +8,6 @@
 #include "raster/jpeg_codec.h"
 
 namespace lenzora {
-namespace {
-
-std::string_view asText(const Bytes& bytes) {
-    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-}  // namespace
 
 bool isJpegName(std::string_view name) {
     const std::size_t slash = name.find_last_of("\\/");
@@ -26,25 +19,21 @@ bool isJpegName(std::string_view name) {
 void saveComposite(const raster::RasterImage& composite, const std::filesystem::path& path,
                    FixedCount resolution) {
     const long double dpi = fromFixed(resolution);
+    if (!isJpegName(path.string())) {
+        // Streamed from the image: no second copy of a large composite is made.
+        raster::saveBmpFile(composite, path, [dpi](const std::filesystem::path& written) {
+            SetBmpResolution(written, dpi);
+        });
+        return;
+    }
+    raster::JpegOptions options;
+    options.quality = 90;
+    options.dotsPerInch = static_cast<int>(nearest(dpi));
+    const Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options), resolution);
     try {
-        if (isJpegName(path.string())) {
-            raster::JpegOptions options;
-            options.quality = 90;
-            options.dotsPerInch = static_cast<int>(nearest(dpi));
-            const Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options),
-                                                  resolution);
-            writeFileAtomically(path, asText(jpeg));
-        } else {
-            // Streamed from the image: no second copy of a large composite is made.
-            raster::saveBmpFile(composite, path, [dpi](const std::filesystem::path& written) {
-                SetBmpResolution(written, dpi);
-            });
-            return;
-        }
+        writeFileAtomically(path, jpeg);
     } catch (const Error& e) {
-        const std::string text = e.what();
-        if (text.rfind("Cannot create file", 0) == 0) throw;
-        throw Error("Cannot create file \"" + path.string() + "\". " + text);
+        throw Error("Cannot create file \"" + path.string() + "\". " + e.what());
     }
 }
 

@@ -113,14 +113,9 @@ void AtomicFileWriter::commit(const std::function<void(const std::filesystem::pa
 }
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    writeFileAtomically(path, bytes, nullptr);
-}
-
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         const std::function<void(const std::filesystem::path&)>& finish) {
     AtomicFileWriter file(path);
     file.write(bytes.data(), bytes.size());
-    file.commit(finish);
+    file.commit();
 }
 
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {

@@ -25,10 +25,6 @@ Bytes readWholeFile(const std::filesystem::path& path);
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes);
 
-// As above, with `finish` run on the complete temporary file just before the rename
-// (for stamping fields into it); an error from it leaves the old file too.
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         const std::function<void(const std::filesystem::path&)>& finish);
 
 // A file written piece by piece under a temporary name in its folder; commit() flushes it,
 // runs `finish` on the temporary file and renames it over the target. Without a commit the

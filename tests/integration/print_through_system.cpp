@@ -36,9 +36,7 @@ int print() {
     const int dpi = shared.printerDpiX();
     // Two frames of one-pixel strips at a quarter of the printer's resolution: four dots a strip.
     constexpr int kStrip = 4;
-    raster::RasterImage composite = lenzora::testing::plainImage(200, 100, raster::kWhite);
-    const raster::RasterImage black = lenzora::testing::plainImage(1, 100, raster::kBlack);
-    for (std::int32_t x = 0; x < 200; x += 2) composite.CopyArea({x, 0, x + 1, 100}, black, {0, 0, 1, 100});
+    const raster::RasterImage composite = lenzora::testing::stripedImage(200, 100, raster::kWhite);
     const lenzora::FixedCount resolution = std::int64_t{dpi} * 10000 / kStrip;
     lenzora::PrintComposite(composite, resolution, dpi, shared.printerDpiY());
     std::printf("dpi=%d strip=%d\n", dpi, kStrip);

@@ -60,7 +60,7 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
         ComposeState state;
         state.W = 11;
         state.H = 22;
-        composeOutputSize(state, c.unit, c.width, c.height, c.resolution);
+        composeOutputSize(state.W, state.H, c.unit, c.width, c.height, c.resolution);
         EXPECT_EQ(state.W, c.W) << c.width;
         EXPECT_EQ(state.H, c.H) << c.height;
     }
@@ -68,10 +68,10 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
 
 TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
     ComposeState state{11, 22};
-    EXPECT_THROW(composeOutputSize(state, kUnitPixels, "100", "x", 2550000), Error);
+    EXPECT_THROW(composeOutputSize(state.W, state.H, kUnitPixels, "100", "x", 2550000), Error);
     EXPECT_EQ(state.W, 100);
     EXPECT_EQ(state.H, 22);
-    EXPECT_THROW(composeOutputSize(state, kUnitPixels, "", "50", 2550000), Error);
+    EXPECT_THROW(composeOutputSize(state.W, state.H, kUnitPixels, "", "50", 2550000), Error);
     EXPECT_EQ(state.W, 100);
     EXPECT_EQ(state.H, 22);
 }

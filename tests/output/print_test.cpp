@@ -57,11 +57,7 @@ TEST(PrintComposite, StripsKeepTheirPeriodOnThePage) {
     printer.height = 200;
     printer.keepPage = true;
     // Two frames of one-pixel strips at 60 dpi, printed at 600 dpi: ten dots a strip.
-    raster::RasterImage composite = testing::plainImage(20, 10, raster::kWhite);
-    for (std::int32_t x = 0; x < 20; x += 2) {
-        composite.CopyArea({x, 0, x + 1, 10}, testing::plainImage(1, 10, raster::kBlack),
-                           {0, 0, 1, 10});
-    }
+    const raster::RasterImage composite = testing::stripedImage(20, 10, raster::kWhite);
     PrintComposite(composite, 600000, 600, 600);
     EXPECT_EQ(printer.documentsStarted, 1);
     EXPECT_EQ(printer.documentsEnded, 1);

@@ -31,6 +31,15 @@ raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour co
     return image;
 }
 
+raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour light) {
+    raster::RasterImage image = plainImage(w, h, light);
+    const raster::RasterImage black = plainImage(1, h, raster::kBlack);
+    std::vector<raster::RasterImage::AreaCopy> strips;
+    for (std::int32_t x = 0; x < w; x += 2) strips.push_back({{x, 0, x + 1, h}, {0, 0, 1, h}});
+    image.CopyAreas(black, strips);
+    return image;
+}
+
 void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image) {
     image.SaveBmpFile(path);
 }

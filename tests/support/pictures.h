@@ -18,6 +18,9 @@ raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag);
 // One colour all over.
 raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour colour);
 
+// Two frames of one-pixel strips: black in the even columns, `light` in the odd ones.
+raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour light);
+
 void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image);
 void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& image);
 

@@ -2,6 +2,8 @@
 // What every window test needs: a drive of its own, and recording stand-ins for the message
 // boxes, dialogs, shell, cursor and printer, so no test can block or touch the user's files.
 
+#include <QLineEdit>
+#include <QTest>
 #include <QWidget>
 
 #include "platform/drive_paths.h"
@@ -27,6 +29,22 @@ T* findControl(QWidget& window, const char* name) {
     T* found = window.findChild<T*>(QString::fromLatin1(name));
     if (found == nullptr) qFatal("no control %s", name);
     return found;
+}
+
+// Replaces a box's text as a user does: select all, delete (the box is empty for a moment),
+// then type.
+inline void retype(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// Types over the selected whole text, so the box is never empty on the way.
+inline void typeOver(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
 }
 
 }  // namespace lenzora::testing

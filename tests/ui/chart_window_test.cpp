@@ -26,6 +26,8 @@
 #include "testchart/print_pitch_chart.h"
 #include "testchart/ui/TForm6.h"
 
+using lenzora::testing::retype;
+
 using lenzora::testchart::ui::TForm6;
 namespace fs = std::filesystem;
 namespace raster = lenzora::raster;
@@ -82,12 +84,6 @@ private:
     template <class T>
     static T* control(QWidget& window, const char* name) {
         return lenzora::testing::findControl<T>(window, name);
-    }
-    static void retype(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
     }
     static void fill(QWidget& f, const char* paper, const char* dpi, const char* pitch,
                      const char* bands, const char* increment) {

@@ -21,6 +21,8 @@
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
 
+using lenzora::testing::typeOver;
+
 using lenzora::ui::TForm1;
 namespace fs = std::filesystem;
 namespace raster = lenzora::raster;
@@ -59,11 +61,6 @@ private:
         lenzora::testing::writeBmp(path, lenzora::testing::patternImage(w, h, tag));
         return path;
     }
-    static void retype(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
     static void compose(TForm1& form) {
         QTest::mouseClick(control<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
     }
@@ -80,7 +77,7 @@ private slots:
     void theWorkedExampleThroughTheWindow() {
         TForm1 form;
         form.show();
-        retype(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("21.25"));
+        typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("21.25"));
         loadSlot(form, 1, frameFile("a.bmp", 1600, 1200, 1));
         loadSlot(form, 2, frameFile("b.bmp", 1600, 1200, 2));
         QVERIFY(errors().empty());
@@ -193,7 +190,7 @@ private slots:
         QCOMPARE(control<QLabel>(form, "Image4")->pixmap().toImage(), before.toImage());
 
         // Cancelling keeps the slot and still recomputes the resolution.
-        retype(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("42.275"));
+        typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("42.275"));
         QTest::mouseClick(control<QPushButton>(form, "Button10"), Qt::LeftButton);  // slot 7
         QCOMPARE(form.frameSlots()[7], std::string("c:\\lz3d\\t07.bmp"));
         QCOMPARE(control<QLabel>(form, "Label20")->text(), QStringLiteral("295.925"));
@@ -237,8 +234,8 @@ private slots:
         TForm1 form;
         form.show();
         control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
-        retype(control<QLineEdit>(form, "Edit2"), width);
-        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("40000"));
+        typeOver(control<QLineEdit>(form, "Edit2"), width);
+        typeOver(control<QLineEdit>(form, "Edit3"), QStringLiteral("40000"));
         loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
         loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
         compose(form);
@@ -254,8 +251,8 @@ private slots:
         QTest::mouseClick(control<QRadioButton>(form, "RadioButton2"), Qt::LeftButton, {},
                           QPoint(8, 10));
         control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
-        retype(control<QLineEdit>(form, "Edit2"), QStringLiteral("60"));
-        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("40"));
+        typeOver(control<QLineEdit>(form, "Edit2"), QStringLiteral("60"));
+        typeOver(control<QLineEdit>(form, "Edit3"), QStringLiteral("40"));
         loadSlot(form, 1, frameFile("a.bmp", 60, 40, 1));
         loadSlot(form, 2, frameFile("b.bmp", 60, 40, 2));
         QSignalSpy progress(control<QProgressBar>(form, "ProgressBar1"),
@@ -279,8 +276,8 @@ private slots:
                 auto* mode = control<QRadioButton>(form, rows ? "RadioButton2" : "RadioButton1");
                 mode->setChecked(true);
                 control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
-                retype(control<QLineEdit>(form, "Edit2"), QString::number(90 + n));
-                retype(control<QLineEdit>(form, "Edit3"), QString::number(70 - n));
+                typeOver(control<QLineEdit>(form, "Edit2"), QString::number(90 + n));
+                typeOver(control<QLineEdit>(form, "Edit3"), QString::number(70 - n));
                 for (int slot = 1; slot <= n; ++slot) {
                     const std::string name = "f" + std::to_string(slot) + ".bmp";
                     loadSlot(form, slot, frameFile(name.c_str(), 50 + n + slot, 40, slot));

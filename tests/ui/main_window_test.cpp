@@ -24,6 +24,8 @@
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
 
+using lenzora::testing::retype;
+
 using lenzora::ui::TForm1;
 namespace fs = std::filesystem;
 
@@ -61,12 +63,6 @@ private:
     static QString edit3(QWidget& f) { return control<QLineEdit>(f, "Edit3")->text(); }
 
     // Replaces a box's text the way a user does: select all, delete, type.
-    static void retype(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
     static void retypePitch(QWidget& f, const QString& text) {
         retype(control<QComboBox>(f, "ComboBox1")->lineEdit(), text);
     }

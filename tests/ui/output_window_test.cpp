@@ -18,6 +18,8 @@
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
 
+using lenzora::testing::typeOver;
+
 using lenzora::output::TForm4;
 using lenzora::ui::TForm1;
 namespace fs = std::filesystem;
@@ -33,11 +35,6 @@ private:
     static T* control(QWidget& window, const char* name) {
         return lenzora::testing::findControl<T>(window, name);
     }
-    static void retype(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    }
     static void click(QWidget& form, const char* name) {
         QTest::mouseClick(control<QPushButton>(form, name), Qt::LeftButton);
     }
@@ -45,10 +42,10 @@ private:
 
     // Composes two frames to `width` x `height` pixels at 300 dpi (pitch 75, strip width 2).
     void composeAt300(TForm1& form, const char* width, const char* height) {
-        retype(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("75"));
+        typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("75"));
         control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
-        retype(control<QLineEdit>(form, "Edit2"), QString::fromLatin1(width));
-        retype(control<QLineEdit>(form, "Edit3"), QString::fromLatin1(height));
+        typeOver(control<QLineEdit>(form, "Edit2"), QString::fromLatin1(width));
+        typeOver(control<QLineEdit>(form, "Edit3"), QString::fromLatin1(height));
         for (int slot : {1, 2}) {
             fs::path frame = file(slot == 1 ? "a.bmp" : "b.bmp");
             lenzora::testing::writeBmp(frame, lenzora::testing::patternImage(64, 48, slot));

@@ -32,10 +32,8 @@ private slots:
 
         // Two frames of one-pixel strips, black and mid-grey, 240 x 120 at 100 dpi: 2.4 x 1.2
         // inches, six dots a strip at 600 dpi.
-        raster::RasterImage composite =
-            lenzora::testing::plainImage(240, 120, raster::Colour::rgb(128, 128, 128));
-        const raster::RasterImage black = lenzora::testing::plainImage(1, 120, raster::kBlack);
-        for (std::int32_t x = 0; x < 240; x += 2) composite.CopyArea({x, 0, x + 1, 120}, black, {0, 0, 1, 120});
+        const raster::RasterImage composite =
+            lenzora::testing::stripedImage(240, 120, raster::Colour::rgb(128, 128, 128));
 
         lenzora::OutputShared shared;
         shared.printerSetup();

@@ -52,10 +52,7 @@ constexpr int kSlotColumnWidth = 297;
 constexpr int kOutputColumnWidth = 140;
 constexpr int kProgressHeight = 20;
 
-template <class T, class... Args>
-T* child(QWidget* parent, const char* name, Args&&... args) {
-    return platform::namedChild<T>(parent, name, std::forward<Args>(args)...);
-}
+using platform::namedChild;
 
 QFont pixelFont(const char* family, int pixels) {
     QFont font(QString::fromUtf8(family));
@@ -95,52 +92,56 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 TForm1::~TForm1() = default;
 
 void TForm1::buildSettingsBand() {
-    settingsBand_ = child<QGroupBox>(this, "GroupBox1", QString::fromUtf8("系统设定"));
+    settingsBand_ = namedChild<QGroupBox>(this, "GroupBox1", QString::fromUtf8("系统设定"));
 
-    pitchGroup_ = child<QGroupBox>(settingsBand_, "GroupBox2", QString::fromUtf8("光栅片线距"));
+    pitchGroup_ =
+        namedChild<QGroupBox>(settingsBand_, "GroupBox2", QString::fromUtf8("光栅片线距"));
     pitchGroup_->setGeometry(8, 24, 200, 129);
-    Button22 = child<QPushButton>(pitchGroup_, "Button22", QString::fromUtf8("现在测量"));
+    Button22 = namedChild<QPushButton>(pitchGroup_, "Button22", QString::fromUtf8("现在测量"));
     Button22->setGeometry(16, 22, 110, 30);
-    ComboBox1 = child<QComboBox>(pitchGroup_, "ComboBox1");
+    ComboBox1 = namedChild<QComboBox>(pitchGroup_, "ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->addItems({"42.275", "21.25", "75.15", "61.53"});
     ComboBox1->setEditText(QStringLiteral("21.25"));
     ComboBox1->setGeometry(16, 58, 120, 28);
-    auto* dpi = child<QLabel>(pitchGroup_, "Label19", QStringLiteral("DPI:"));
+    auto* dpi = namedChild<QLabel>(pitchGroup_, "Label19", QStringLiteral("DPI:"));
     dpi->setGeometry(16, 94, 40, 24);
-    Label20 = child<QLabel>(pitchGroup_, "Label20", QStringLiteral("422.75"));
+    Label20 = namedChild<QLabel>(pitchGroup_, "Label20", QStringLiteral("422.75"));
     Label20->setGeometry(60, 94, 130, 24);
 
-    modeGroup_ = child<QGroupBox>(settingsBand_, "GroupBox3", QString::fromUtf8("合成方式"));
+    modeGroup_ = namedChild<QGroupBox>(settingsBand_, "GroupBox3", QString::fromUtf8("合成方式"));
     modeGroup_->setGeometry(216, 24, 200, 129);
-    RadioButton1 = child<QRadioButton>(modeGroup_, "RadioButton1", QString::fromUtf8("立体图或左右变"));
+    RadioButton1 =
+        namedChild<QRadioButton>(modeGroup_, "RadioButton1", QString::fromUtf8("立体图或左右变"));
     RadioButton1->setGeometry(16, 34, 176, 28);
     RadioButton1->setChecked(true);
-    RadioButton2 = child<QRadioButton>(modeGroup_, "RadioButton2", QString::fromUtf8("上下变图"));
+    RadioButton2 =
+        namedChild<QRadioButton>(modeGroup_, "RadioButton2", QString::fromUtf8("上下变图"));
     RadioButton2->setGeometry(16, 74, 176, 28);
 
-    sizeGroup_ = child<QGroupBox>(settingsBand_, "GroupBox4", QString::fromUtf8("输出尺寸"));
+    sizeGroup_ = namedChild<QGroupBox>(settingsBand_, "GroupBox4", QString::fromUtf8("输出尺寸"));
     sizeGroup_->setGeometry(424, 24, 200, 129);
-    auto* widthLabel = child<QLabel>(sizeGroup_, "Label1", QString::fromUtf8("宽："));
+    auto* widthLabel = namedChild<QLabel>(sizeGroup_, "Label1", QString::fromUtf8("宽："));
     widthLabel->setGeometry(10, 26, 36, 24);
-    Edit2 = child<QLineEdit>(sizeGroup_, "Edit2", QStringLiteral("287"));
+    Edit2 = namedChild<QLineEdit>(sizeGroup_, "Edit2", QStringLiteral("287"));
     Edit2->setGeometry(46, 24, 70, 26);
-    auto* heightLabel = child<QLabel>(sizeGroup_, "Label2", QString::fromUtf8("高："));
+    auto* heightLabel = namedChild<QLabel>(sizeGroup_, "Label2", QString::fromUtf8("高："));
     heightLabel->setGeometry(10, 58, 36, 24);
-    Edit3 = child<QLineEdit>(sizeGroup_, "Edit3", QStringLiteral("200"));
+    Edit3 = namedChild<QLineEdit>(sizeGroup_, "Edit3", QStringLiteral("200"));
     Edit3->setGeometry(46, 56, 70, 26);
-    ComboBox3 = child<QComboBox>(sizeGroup_, "ComboBox3");
-    ComboBox3->addItems({QString::fromUtf8("毫米"), QStringLiteral("Inch"), QStringLiteral("Pixels")});
+    ComboBox3 = namedChild<QComboBox>(sizeGroup_, "ComboBox3");
+    ComboBox3->addItems(
+        {QString::fromUtf8("毫米"), QStringLiteral("Inch"), QStringLiteral("Pixels")});
     ComboBox3->setCurrentIndex(0);
     ComboBox3->setGeometry(122, 40, 72, 28);
-    auto* metre = child<QLabel>(sizeGroup_, "Label4", QString::fromUtf8("1米 = 1000 毫米"));
+    auto* metre = namedChild<QLabel>(sizeGroup_, "Label4", QString::fromUtf8("1米 = 1000 毫米"));
     metre->setGeometry(10, 94, 184, 24);
 
     // The output error group is never shown; its slider only travels through the settings file.
-    GroupBox6 = child<QGroupBox>(settingsBand_, "GroupBox6", QString::fromUtf8("输出误差"));
+    GroupBox6 = namedChild<QGroupBox>(settingsBand_, "GroupBox6", QString::fromUtf8("输出误差"));
     GroupBox6->setGeometry(632, 24, 200, 129);
-    TrackBar1 = child<QSlider>(GroupBox6, "TrackBar1", Qt::Horizontal);
+    TrackBar1 = namedChild<QSlider>(GroupBox6, "TrackBar1", Qt::Horizontal);
     TrackBar1->setRange(-4, 4);
     TrackBar1->setSingleStep(2);
     TrackBar1->setPageStep(1);
@@ -148,10 +149,10 @@ void TForm1::buildSettingsBand() {
     TrackBar1->setGeometry(10, 24, 180, 28);
     const char* scale[] = {"-4", "-2", "0", "2", "4"};
     for (int i = 0; i < 5; ++i) {
-        auto* mark = child<QLabel>(GroupBox6, "", QString::fromLatin1(scale[i]));
+        auto* mark = namedChild<QLabel>(GroupBox6, "", QString::fromLatin1(scale[i]));
         mark->setGeometry(10 + i * 42, 54, 30, 20);
     }
-    auto* hint = child<QLabel>(GroupBox6, "Label5", QString::fromUtf8("参考测试图调整"));
+    auto* hint = namedChild<QLabel>(GroupBox6, "Label5", QString::fromUtf8("参考测试图调整"));
     hint->setGeometry(10, 90, 180, 24);
     GroupBox6->hide();
 
@@ -170,26 +171,27 @@ void TForm1::buildSettingsBand() {
 }
 
 void TForm1::buildSlotColumn() {
-    slotGroup_ = child<QGroupBox>(this, "GroupBox5", QString::fromUtf8("合成图像来源"));
+    slotGroup_ = namedChild<QGroupBox>(this, "GroupBox5", QString::fromUtf8("合成图像来源"));
     slotGroup_->setFont(pixelFont("Arial", 19));
     const QFont buttonFont = pixelFont("MS Sans Serif", 13);
     for (int i = 0; i < kSlotCount; ++i) {
         const SlotPlace& place = kSlotPlaces[i];
         QWidget* buttonParent = place.buttonOnWindow ? static_cast<QWidget*>(this) : slotGroup_;
-        QPushButton* button = child<QPushButton>(buttonParent, place.button,
-                                                 QString::fromUtf8("图%1").arg(i + 1));
+        QPushButton* button = namedChild<QPushButton>(buttonParent, place.button,
+                                                      QString::fromUtf8("图%1").arg(i + 1));
         button->setFont(buttonFont);
         button->setGeometry(place.buttonX, place.buttonY, kSlotButtonWidth, kSlotButtonHeight);
         slotButtons_[i] = button;
         connect(button, &QPushButton::clicked, this, [this, i] { slotButtonClicked(i + 1); });
 
-        QLabel* thumbnail = child<QLabel>(slotGroup_, place.thumbnail);
+        QLabel* thumbnail = namedChild<QLabel>(slotGroup_, place.thumbnail);
         thumbnail->setGeometry(place.thumbX, place.thumbY, kThumbnailWidth, kThumbnailHeight);
         thumbnail->setAlignment(Qt::AlignCenter);
         thumbnails_[i] = thumbnail;
     }
 
-    Label3 = child<ClickableLabel>(slotGroup_, "Label3", QString::fromLatin1(kMakerWebAddress));
+    Label3 =
+        namedChild<ClickableLabel>(slotGroup_, "Label3", QString::fromLatin1(kMakerWebAddress));
     QFont link = pixelFont("Arial", 19);
     link.setUnderline(true);
     Label3->setFont(link);
@@ -200,31 +202,31 @@ void TForm1::buildSlotColumn() {
 }
 
 void TForm1::buildPreview() {
-    Panel1 = child<QWidget>(this, "Panel1");
+    Panel1 = namedChild<QWidget>(this, "Panel1");
     Panel1->setAutoFillBackground(true);
     QPalette teal = Panel1->palette();
     teal.setColor(QPalette::Window, QColor(0, 128, 128));
     Panel1->setPalette(teal);
-    Image1 = child<QLabel>(Panel1, "Image1");
+    Image1 = namedChild<QLabel>(Panel1, "Image1");
     Image1->setAlignment(Qt::AlignCenter);
-    Image2 = child<QLabel>(Panel1, "Image2");
+    Image2 = namedChild<QLabel>(Panel1, "Image2");
     Image2->hide();
 
-    ProgressBar1 = child<QProgressBar>(this, "ProgressBar1");
+    ProgressBar1 = namedChild<QProgressBar>(this, "ProgressBar1");
     ProgressBar1->setRange(0, 200);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
 }
 
 void TForm1::buildOutputColumn() {
-    outputGroup_ = child<QGroupBox>(this, "GroupBox7", QString::fromUtf8("合成输出"));
-    CheckBox1 = child<QCheckBox>(outputGroup_, "CheckBox1", QString::fromUtf8("校准线"));
-    BitBtn1 = child<QPushButton>(outputGroup_, "BitBtn1", QString::fromUtf8("合成(&M)"));
-    Button4 = child<QPushButton>(outputGroup_, "Button4", QString::fromUtf8("存盘(&S)"));
-    Button14 = child<QPushButton>(outputGroup_, "Button14", QString::fromUtf8("打印(&P)"));
-    Button5 = child<QPushButton>(outputGroup_, "Button5", QString::fromUtf8("帮助(&H)"));
-    Button9 = child<QPushButton>(outputGroup_, "Button9", QString::fromUtf8("关于(&A)"));
-    Button12 = child<QPushButton>(outputGroup_, "Button12", QString::fromUtf8("退出(&E)"));
+    outputGroup_ = namedChild<QGroupBox>(this, "GroupBox7", QString::fromUtf8("合成输出"));
+    CheckBox1 = namedChild<QCheckBox>(outputGroup_, "CheckBox1", QString::fromUtf8("校准线"));
+    BitBtn1 = namedChild<QPushButton>(outputGroup_, "BitBtn1", QString::fromUtf8("合成(&M)"));
+    Button4 = namedChild<QPushButton>(outputGroup_, "Button4", QString::fromUtf8("存盘(&S)"));
+    Button14 = namedChild<QPushButton>(outputGroup_, "Button14", QString::fromUtf8("打印(&P)"));
+    Button5 = namedChild<QPushButton>(outputGroup_, "Button5", QString::fromUtf8("帮助(&H)"));
+    Button9 = namedChild<QPushButton>(outputGroup_, "Button9", QString::fromUtf8("关于(&A)"));
+    Button12 = namedChild<QPushButton>(outputGroup_, "Button12", QString::fromUtf8("退出(&E)"));
 
     CheckBox1->setGeometry(20, 36, 100, 28);
     QPushButton* column[] = {BitBtn1, Button4, Button14, Button5, Button9, Button12};
@@ -248,11 +250,11 @@ void TForm1::buildOutputColumn() {
 }
 
 void TForm1::buildStatusBar() {
-    auto* bar = child<ClickableStatusBar>(this, "StatusBar1");
+    auto* bar = namedChild<ClickableStatusBar>(this, "StatusBar1");
     const char* panels[] = {"欢迎使用本软件", kMakerHelpLine, kMakerWebAddress};
     const int widths[] = {200, 300, 50};
     for (int i = 0; i < 3; ++i) {
-        auto* panel = child<QLabel>(bar, "", QString::fromUtf8(panels[i]));
+        auto* panel = namedChild<QLabel>(bar, "", QString::fromUtf8(panels[i]));
         panel->setAlignment(Qt::AlignCenter);
         panel->setFixedWidth(widths[i]);
         bar->addWidget(panel);
@@ -483,20 +485,11 @@ void TForm1::BitBtn1Click() {
         }
         {
             BusyCursor busy;
-            composeState_.W = settings_.pixelWidth;
-            composeState_.H = settings_.pixelHeight;
-            // W is taken before the height text is read, so a bad height keeps the new W.
-            struct KeepPixelSize {
-                OutputSettings& settings;
-                ComposeState& state;
-                ~KeepPixelSize() {
-                    settings.pixelWidth = state.W;
-                    settings.pixelHeight = state.H;
-                }
-            } keep{settings_, composeState_};
-            composeOutputSize(composeState_, settings_.sizeUnit, utf8(Edit2->text()),
-                              utf8(Edit3->text()), settings_.resolution);
+            composeOutputSize(settings_.pixelWidth, settings_.pixelHeight, settings_.sizeUnit,
+                              utf8(Edit2->text()), utf8(Edit3->text()), settings_.resolution);
         }
+        composeState_.W = settings_.pixelWidth;
+        composeState_.H = settings_.pixelHeight;
         if (auto problem = outputSizeProblem(composeState_.W, composeState_.H,
                                              settings_.frameCount, settings_.stripWidth)) {
             ShowMessage(*problem);

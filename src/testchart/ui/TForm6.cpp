@@ -28,13 +28,10 @@ constexpr int kFieldHeight = 21;
 constexpr int kButtonLeft = 104;
 constexpr int kUpDownLimit = 100;
 
-template <class T, class... Args>
-T* child(QWidget* parent, const char* name, Args&&... args) {
-    return platform::namedChild<T>(parent, name, std::forward<Args>(args)...);
-}
+using platform::namedChild;
 
 void addLabel(QWidget* parent, const char* name, const char* text, int top) {
-    auto* label = child<QLabel>(parent, name, QString::fromUtf8(text));
+    auto* label = namedChild<QLabel>(parent, name, QString::fromUtf8(text));
     label->setGeometry(kLabelLeft, top, kFieldLeft - kLabelLeft, kFieldHeight);
 }
 
@@ -52,7 +49,7 @@ TForm6::TForm6(QWidget* owner, OutputShared& output, ChartState& chart,
 
 void TForm6::buildControls() {
     addLabel(this, "Label1", "纸张:", 50);
-    ComboBox1 = child<QComboBox>(this, "ComboBox1");
+    ComboBox1 = namedChild<QComboBox>(this, "ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     for (std::string_view entry : kPaperEntries)
@@ -61,7 +58,7 @@ void TForm6::buildControls() {
     ComboBox1->setGeometry(kFieldLeft, 50, 105, kFieldHeight);
 
     addLabel(this, "Label2", "DPI:", 84);
-    ComboBox2 = child<QComboBox>(this, "ComboBox2");
+    ComboBox2 = namedChild<QComboBox>(this, "ComboBox2");
     ComboBox2->setEditable(true);
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
     for (const char* dpi : {"300", "360", "600", "720", "1200", "1440", "2400", "3600"})
@@ -70,7 +67,7 @@ void TForm6::buildControls() {
     ComboBox2->setGeometry(kFieldLeft, 84, 105, kFieldHeight);
 
     auto edit = [this](const char* name, const char* text, int top) {
-        auto* box = child<QLineEdit>(this, name, QString::fromLatin1(text));
+        auto* box = namedChild<QLineEdit>(this, name, QString::fromLatin1(text));
         box->setGeometry(kFieldLeft, top, 89, kFieldHeight);
         return box;
     };
@@ -88,7 +85,7 @@ void TForm6::buildControls() {
     UpDown3->setObjectName(QStringLiteral("UpDown3"));
 
     auto button = [this](const char* name, const char* text, int top) {
-        auto* b = child<QPushButton>(this, name, QString::fromUtf8(text));
+        auto* b = namedChild<QPushButton>(this, name, QString::fromUtf8(text));
         b->setGeometry(kButtonLeft, top, 75, 25);
         return b;
     };
@@ -98,7 +95,7 @@ void TForm6::buildControls() {
     Button2 = button("Button2", "打印", 406);
     Button4 = button("Button4", "关闭", 448);
 
-    Panel2 = child<QFrame>(this, "Panel2");
+    Panel2 = namedChild<QFrame>(this, "Panel2");
     Panel2->setGeometry(240, 16, 409, 505);
     Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);
     Panel2->setLineWidth(1);
@@ -106,7 +103,7 @@ void TForm6::buildControls() {
     white.setColor(QPalette::Window, Qt::white);
     Panel2->setPalette(white);
     Panel2->setAutoFillBackground(true);
-    Image1 = child<QLabel>(Panel2, "Image1");
+    Image1 = namedChild<QLabel>(Panel2, "Image1");
     Image1->setGeometry(Panel2->contentsRect());
 
     connect(Button5, &QPushButton::clicked, this, &TForm6::Button5Click);
