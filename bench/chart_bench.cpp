@@ -45,7 +45,7 @@ void BuildPitchChart_(benchmark::State& state) {
     const Paper p = paperOf(state);
     raster::RasterImage chart;
     for (auto _ : state) {
-        BuildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
+        buildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
         benchmark::ClobberMemory();
     }
     setBytes(state, chartBytes(chart));
@@ -54,7 +54,7 @@ void BuildPitchChart_(benchmark::State& state) {
 void ChartPreview(benchmark::State& state) {
     const Paper p = paperOf(state);
     raster::RasterImage chart;
-    BuildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
+    buildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
     for (auto _ : state) benchmark::DoNotOptimize(makeChartPreview(chart, p.dpi));
     setBytes(state, chartBytes(chart));
 }
@@ -62,7 +62,7 @@ void ChartPreview(benchmark::State& state) {
 void SaveChartBmp(benchmark::State& state) {
     const Paper p = paperOf(state);
     raster::RasterImage chart;
-    BuildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
+    buildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
     for (auto _ : state) saveChartBmp(chart, scratchFile(), p.dpi);
     std::filesystem::remove(scratchFile());
     setBytes(state, chartBytes(chart));
@@ -72,7 +72,7 @@ void SaveChartBmp(benchmark::State& state) {
 void Floor_SetChartBytes(benchmark::State& state) {
     const Paper p = paperOf(state);
     raster::RasterImage chart;
-    BuildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
+    buildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
     const std::size_t bytes = chartBytes(chart);
     chart = raster::RasterImage();
     for (auto _ : state) {
@@ -87,7 +87,7 @@ void Floor_SetChartBytes(benchmark::State& state) {
 void Floor_WriteFileBytes(benchmark::State& state) {
     const Paper p = paperOf(state);
     raster::RasterImage chart;
-    BuildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
+    buildPitchChart(chart, p.dpi, p.widthCm, p.heightCm, 400000, 15, 11);
     const std::size_t bytes = chartBytes(chart);
     for (auto _ : state) {
         const int fd = ::open(scratchFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "app/output_settings.h"
-#include "app/working_files.h"
+#include "core/output_settings.h"
+#include "core/working_files.h"
 #include "frames/load_frame.h"
 #include "interlace/compose_state.h"
 #include "interlace/interlace_frames.h"
@@ -44,7 +44,7 @@ double seconds(Clock::time_point from) {
 // A photograph-like frame: smooth gradients with some detail, so the JPEG is of usual size.
 lenzora::raster::RasterImage frameImage(int w, int h, int tag) {
     lenzora::raster::RasterImage image;
-    image.CreateImage(lenzora::raster::PixelFormat::Bgr24, w, h);
+    image.create(lenzora::raster::PixelFormat::Bgr24, w, h);
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = image.row(y);
         for (int x = 0; x < w; ++x) {
@@ -57,7 +57,7 @@ lenzora::raster::RasterImage frameImage(int w, int h, int tag) {
 }
 
 // libjpeg-turbo alone: the file into a buffer of rows.
-void decodeOnly(const lenzora::Bytes& file) {
+void decodeOnly(const lenzora::platform::Bytes& file) {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
@@ -134,62 +134,62 @@ int main(int argc, char** argv) {
     for (int q = 1; q <= frames; ++q) {
         const fs::path path = dir / ("frame" + std::to_string(q) + ".jpg");
         if (!fs::exists(path)) {
-            lenzora::writeFileAtomically(path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
+            lenzora::platform::writeFileAtomically(path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
         }
         jpegs.push_back(path.string());
     }
 
     // The settings a start-up with a settings file of these values gives.
-    lenzora::OutputSettings settings;
-    lenzora::recomputeAtStartUp(settings);
+    lenzora::core::OutputSettings settings;
+    lenzora::core::recomputeAtStartUp(settings);
     std::vector<std::uint64_t> written;
-    lenzora::FrameSlots slots;
+    lenzora::frames::FrameSlots slots;
 
     Clock::time_point start = Clock::now();
     Clock::time_point phase = start;
     for (int q = 1; q <= frames; ++q) {
         lenzora::raster::RasterImage thumbnail;
-        lenzora::loadFrameFile(slots[q], jpegs[static_cast<std::size_t>(q - 1)], q, thumbnail);
-        written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::workingCopyPath(q))));
+        lenzora::frames::loadFrameFile(slots[q], jpegs[static_cast<std::size_t>(q - 1)], q, thumbnail);
+        written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::core::workingCopyPath(q))));
         if (q >= 3) {
-            lenzora::raiseFrameCount(settings, q);
-            lenzora::recalcResolution(settings);
+            lenzora::core::raiseFrameCount(settings, q);
+            lenzora::core::recalcResolution(settings);
         }
     }
     const double loading = seconds(phase);
 
-    lenzora::composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit,
+    lenzora::interlace::composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit,
                                "287", "200", settings.resolution);
-    lenzora::ComposeState state;
+    lenzora::interlace::ComposeState state;
     state.W = settings.pixelWidth;
     state.H = settings.pixelHeight;
-    lenzora::NoProgress none;
+    lenzora::interlace::NoProgress none;
     phase = Clock::now();
-    lenzora::prepareFrames(slots, frames, settings.mode, state, none);
+    lenzora::interlace::prepareFrames(slots, frames, settings.mode, state, none);
     const double preparing = seconds(phase);
     for (int q = 1; q <= frames; ++q) {
-        written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::stripFilePath(q))));
+        written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::core::stripFilePath(q))));
     }
 
     phase = Clock::now();
     lenzora::raster::RasterImage composite;
-    lenzora::interlaceStrips(frames, settings.stripWidth, settings.mode, state, none, composite);
+    lenzora::interlace::interlaceStrips(frames, settings.stripWidth, settings.mode, state, none, composite);
     const double interlacing = seconds(phase);
 
     phase = Clock::now();
-    lenzora::raster::RasterImage preview = lenzora::makePreview(composite, 3.5L);
+    lenzora::raster::RasterImage preview = lenzora::interlace::makePreview(composite, 3.5L);
     const double previewing = seconds(phase);
 
     phase = Clock::now();
     const fs::path output = dir / "composite.bmp";
-    lenzora::saveComposite(composite, output, settings.resolution);
+    lenzora::output::saveComposite(composite, output, settings.resolution);
     written.push_back(fs::file_size(output));
     const double saving = seconds(phase);
     const double total = loading + preparing + interlacing + previewing + saving;
 
     // The floor: the same JPEG files decoded by libjpeg-turbo alone, the same bytes written.
     phase = Clock::now();
-    for (const std::string& path : jpegs) decodeOnly(lenzora::readWholeFile(path));
+    for (const std::string& path : jpegs) decodeOnly(lenzora::platform::readWholeFile(path));
     const double decodeFloor = seconds(phase);
     phase = Clock::now();
     writeOnly(dir, written);
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     for (std::uint64_t b : written) bytes += b;
 
     std::printf("%d frames of 4000 x 3000 -> %d x %d at %s dpi (strip width %d)\n", frames,
-                state.W, state.H, lenzora::formatFixed(settings.resolution).c_str(),
+                state.W, state.H, lenzora::core::formatFixed(settings.resolution).c_str(),
                 settings.stripWidth);
     std::printf("  decoding and working copies %8.2f s\n", loading);
     std::printf("  preparing strips            %8.2f s\n", preparing);

@@ -24,7 +24,7 @@ using namespace lenzora::raster;
 // A photograph-like picture: smooth gradients with a little noise, so JPEG sizes are realistic.
 RasterImage picture(std::int32_t w, std::int32_t h) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, w, h);
+    image.create(PixelFormat::Bgr24, w, h);
     std::mt19937 random(7);
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint8_t* row = image.row(y);
@@ -52,9 +52,9 @@ void setBytes(benchmark::State& state, std::size_t bytes) {
 void StretchImage_6000x4000(benchmark::State& state) {
     auto w = static_cast<std::int32_t>(state.range(0)), h = static_cast<std::int32_t>(state.range(1));
     RasterImage dest;
-    dest.CreateImage(PixelFormat::Bgr24, w, h);
+    dest.create(PixelFormat::Bgr24, w, h);
     for (auto _ : state) {
-        dest.StretchImage({0, 0, w, h}, photo6000x4000());
+        dest.stretchImage({0, 0, w, h}, photo6000x4000());
         benchmark::ClobberMemory();
     }
     setBytes(state, dest.stride() * static_cast<std::size_t>(h));
@@ -83,10 +83,10 @@ constexpr std::int32_t kCompositeHeight = 7000;
 void CopyArea_OnePixelStrips(benchmark::State& state) {
     static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
-    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
         for (std::int32_t x = 0; x < kCompositeWidth; ++x)
-            composite.CopyArea({x, 0, x + 1, kCompositeHeight}, source, {x, 0, x + 1, kCompositeHeight});
+            composite.copyArea({x, 0, x + 1, kCompositeHeight}, source, {x, 0, x + 1, kCompositeHeight});
         benchmark::ClobberMemory();
     }
     setBytes(state, composite.stride() * kCompositeHeight);
@@ -97,10 +97,10 @@ BENCHMARK(CopyArea_OnePixelStrips)->Unit(benchmark::kMillisecond);
 void CopyArea_FourPixelStrips(benchmark::State& state) {
     static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
-    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
         for (std::int32_t x = 0; x < kCompositeWidth; x += 4)
-            composite.CopyArea({x, 0, x + 4, kCompositeHeight}, source, {x, 0, x + 4, kCompositeHeight});
+            composite.copyArea({x, 0, x + 4, kCompositeHeight}, source, {x, 0, x + 4, kCompositeHeight});
         benchmark::ClobberMemory();
     }
     setBytes(state, composite.stride() * kCompositeHeight);
@@ -111,12 +111,12 @@ BENCHMARK(CopyArea_FourPixelStrips)->Unit(benchmark::kMillisecond);
 void CopyAreas_OnePixelStrips(benchmark::State& state) {
     static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
-    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     std::vector<RasterImage::AreaCopy> strips;
     for (std::int32_t x = 0; x < kCompositeWidth; ++x)
         strips.push_back({{x, 0, x + 1, kCompositeHeight}, {x, 0, x + 1, kCompositeHeight}});
     for (auto _ : state) {
-        composite.CopyAreas(source, strips);
+        composite.copyAreas(source, strips);
         benchmark::ClobberMemory();
     }
     setBytes(state, composite.stride() * kCompositeHeight);
@@ -127,9 +127,9 @@ BENCHMARK(CopyAreas_OnePixelStrips)->Unit(benchmark::kMillisecond);
 void DrawImageAt_WholeComposite(benchmark::State& state) {
     static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
-    composite.CreateImage(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
+    composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
-        composite.DrawImageAt(0, 0, source);
+        composite.drawImageAt(0, 0, source);
         benchmark::ClobberMemory();
     }
     setBytes(state, composite.stride() * kCompositeHeight);
@@ -159,7 +159,7 @@ void BmpEncode_200MB(benchmark::State& state) {
     image200MB();  // made before the clock starts
     std::size_t size = 0;
     for (auto _ : state) {
-        Bytes bytes = encodeBmp(image200MB());
+        platform::Bytes bytes = encodeBmp(image200MB());
         size = bytes.size();
         benchmark::DoNotOptimize(bytes.data());
     }
@@ -168,7 +168,7 @@ void BmpEncode_200MB(benchmark::State& state) {
 BENCHMARK(BmpEncode_200MB)->Unit(benchmark::kMillisecond);
 
 void BmpDecode_200MB(benchmark::State& state) {
-    static const Bytes bytes = encodeBmp(image200MB());
+    static const platform::Bytes bytes = encodeBmp(image200MB());
     for (auto _ : state) {
         RasterImage image = decodeBmp(bytes);
         benchmark::DoNotOptimize(image.row(0));
@@ -195,7 +195,7 @@ void Memcpy_200MBIntoNewBuffer(benchmark::State& state) {
     const RasterImage& image = image200MB();  // made before the clock starts
     std::size_t bytes = image.stride() * static_cast<std::size_t>(image.height());
     for (auto _ : state) {
-        Bytes copy;
+        platform::Bytes copy;
         copy.reserve(bytes);
         copy.insert(copy.end(), image.row(0), image.row(0) + bytes);
         benchmark::DoNotOptimize(copy.data());
@@ -204,11 +204,11 @@ void Memcpy_200MBIntoNewBuffer(benchmark::State& state) {
 }
 BENCHMARK(Memcpy_200MBIntoNewBuffer)->Unit(benchmark::kMillisecond);
 
-// With the file system: SaveBmpFile (temporary name, flush to disk, rename) and LoadBmpFile.
+// With the file system: saveBmpFile (temporary name, flush to disk, rename) and loadBmpFile.
 void BmpSaveFile_200MB(benchmark::State& state) {
     image200MB();
     std::filesystem::path path = std::filesystem::temp_directory_path() / "raster-bench.bmp";
-    for (auto _ : state) image200MB().SaveBmpFile(path);
+    for (auto _ : state) image200MB().saveBmpFile(path);
     setBytes(state, encodeBmp(image200MB()).size());
     std::filesystem::remove(path);
 }
@@ -216,10 +216,10 @@ BENCHMARK(BmpSaveFile_200MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BmpLoadFile_200MB(benchmark::State& state) {
     std::filesystem::path path = std::filesystem::temp_directory_path() / "raster-bench-load.bmp";
-    image200MB().SaveBmpFile(path);
+    image200MB().saveBmpFile(path);
     RasterImage image;
     for (auto _ : state) {
-        image.LoadBmpFile(path);
+        image.loadBmpFile(path);
         benchmark::DoNotOptimize(image.row(0));
     }
     setBytes(state, std::filesystem::file_size(path));
@@ -230,13 +230,13 @@ BENCHMARK(BmpLoadFile_200MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 // --- JPEG --------------------------------------------------------------------------------------
 
 // 4000 × 3000, 12 megapixels, as the program writes them (quality 90).
-const Bytes& jpeg12MP() {
-    static const Bytes bytes = encodeJpeg(picture(4000, 3000));
+const platform::Bytes& jpeg12MP() {
+    static const platform::Bytes bytes = encodeJpeg(picture(4000, 3000));
     return bytes;
 }
 
 void JpegDecode_12MP(benchmark::State& state) {
-    const Bytes& file = jpeg12MP();  // encoded before the clock starts
+    const platform::Bytes& file = jpeg12MP();  // encoded before the clock starts
     for (auto _ : state) {
         RasterImage image = decodeJpeg(file);
         benchmark::DoNotOptimize(image.row(0));
@@ -248,7 +248,7 @@ BENCHMARK(JpegDecode_12MP)->Unit(benchmark::kMillisecond);
 // Floor: libjpeg-turbo with its defaults, straight into one buffer in blue, green, red that
 // is already in memory.
 void LibjpegDecode_12MP(benchmark::State& state) {
-    const Bytes& file = jpeg12MP();
+    const platform::Bytes& file = jpeg12MP();
     std::vector<std::uint8_t> pixels(std::size_t{4000} * 3 * 3000, 1);
     for (auto _ : state) {
         jpeg_decompress_struct cinfo{};

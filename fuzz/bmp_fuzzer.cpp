@@ -13,15 +13,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RasterImage image;
     try {
         image = decodeBmp(std::span<const std::uint8_t>(data, size));
-    } catch (const lenzora::Error&) {
+    } catch (const lenzora::platform::Error&) {
         return 0;
     }
     RasterImage back = decodeBmp(encodeBmp(image));
     if (back.width() != image.width() || back.height() != image.height()) __builtin_trap();
     RasterImage canvas;
-    canvas.CreateImage(PixelFormat::Bgr24, 17, 13);
-    canvas.StretchImage({1, 1, 16, 12}, image);
-    canvas.StretchImage({0, 0, 17, 13}, image, 8);
-    canvas.DrawImageAt(-3, -2, image);
+    canvas.create(PixelFormat::Bgr24, 17, 13);
+    canvas.stretchImage({1, 1, 16, 12}, image);
+    canvas.stretchImage({0, 0, 17, 13}, image, 8);
+    canvas.drawImageAt(-3, -2, image);
     return 0;
 }

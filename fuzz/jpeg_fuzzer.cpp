@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         RasterImage image = decodeJpeg(std::span<const std::uint8_t>(data, size));
         if (image.empty()) __builtin_trap();
-    } catch (const lenzora::Error&) {
+    } catch (const lenzora::platform::Error&) {
     }
     return 0;
 }

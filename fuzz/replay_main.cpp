@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
             if (entry.is_regular_file()) paths.push_back(entry.path());
         for (const auto& path : paths) {
-            lenzora::Bytes bytes = lenzora::readWholeFile(path);
+            lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(path);
             LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
             ++files;
         }

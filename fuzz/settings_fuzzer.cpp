@@ -6,27 +6,27 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/output_settings.h"
-#include "app/settings_file.h"
+#include "core/output_settings.h"
+#include "core/settings_file.h"
 #include "platform/error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lenzora;
-    StoredSettings read;
+    core::StoredSettings read;
     try {
-        read = parseSettings(std::string_view(reinterpret_cast<const char*>(data), size));
-    } catch (const Error&) {
+        read = core::parseSettings(std::string_view(reinterpret_cast<const char*>(data), size));
+    } catch (const platform::Error&) {
         return 0;
     }
-    const StoredSettings once = parseSettings(formatSettings(read));
-    if (parseSettings(formatSettings(once)) != once) __builtin_trap();
+    const core::StoredSettings once = core::parseSettings(core::formatSettings(read));
+    if (core::parseSettings(core::formatSettings(once)) != once) __builtin_trap();
     if (read.pitch <= 0) return 0;  // start-up takes the defaults instead
-    OutputSettings settings;
-    applyStoredSettings(read, settings);
+    core::OutputSettings settings;
+    core::applyStoredSettings(read, settings);
     try {
-        recomputeAtStartUp(settings);
-        changeUnit(settings, settings.sizeUnit);
-    } catch (const Error&) {
+        core::recomputeAtStartUp(settings);
+        core::changeUnit(settings, settings.sizeUnit);
+    } catch (const platform::Error&) {
         return 0;  // a pitch too large for the resolution's count is refused, not wrapped
     }
     if (settings.stripWidth < 1) __builtin_trap();

@@ -3,7 +3,7 @@
 with the program's name and, over the window's hot area, the maker's web address.
 
 Run with Debian's python3 (python3-pil, fonts-dejavu-core, fonts-wqy-zenhei):
-    /usr/bin/python3 scripts/make-about-picture.py src/help/resources/about.jpg
+    /usr/bin/python3 scripts/make-about-picture.py src/windows/resources/about.jpg
 """
 import math
 import sys

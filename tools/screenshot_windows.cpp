@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/ui/TForm1.h"
-#include "help/TForm3.h"
-#include "help/TForm5.h"
-#include "output/ui/TForm4.h"
+#include "app/main_window.h"
+#include "windows/help_window.h"
+#include "windows/about_window.h"
+#include "windows/print_preview_window.h"
 #include "platform/drive_paths.h"
-#include "testchart/ui/TForm6.h"
+#include "windows/pitch_chart_window.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/testing/scripted_services.h"
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     lenzora::platform::testing::ScriptedServices scripted;
     bool ok = true;
     {
-        lenzora::ui::TForm1 form;
+        lenzora::app::MainWindow form;
         form.show();
         const char* buttons[] = {"Button1", "Button2", "Button3", "Button6"};
         for (int i = 0; i < 4; ++i) {
@@ -80,13 +80,13 @@ int main(int argc, char** argv) {
         ok &= save(&form, out / "main-window.png");
 
         form.findChild<QPushButton*>(QStringLiteral("Button5"))->click();
-        ok &= save(newest<lenzora::help::TForm3>(form), out / "help-window.png");
+        ok &= save(newest<lenzora::windows::HelpWindow>(form), out / "help-window.png");
         form.findChild<QPushButton*>(QStringLiteral("Button9"))->click();
-        ok &= save(newest<lenzora::help::TForm5>(form), out / "about-window.png");
+        ok &= save(newest<lenzora::windows::AboutWindow>(form), out / "about-window.png");
         form.findChild<QPushButton*>(QStringLiteral("Button14"))->click();
-        ok &= save(newest<lenzora::output::TForm4>(form), out / "print-preview.png");
+        ok &= save(newest<lenzora::windows::PrintPreviewWindow>(form), out / "print-preview.png");
         form.findChild<QPushButton*>(QStringLiteral("Button22"))->click();
-        auto* chart = newest<lenzora::testchart::ui::TForm6>(form);
+        auto* chart = newest<lenzora::windows::PitchChartWindow>(form);
         chart->findChild<QPushButton*>(QStringLiteral("Button5"))->click();
         ok &= save(chart, out / "chart-window.png");
     }

@@ -16,7 +16,7 @@ namespace {
 void printSummary(const testchart::ChartGeometry& g, const raster::RasterImage& preview,
                   bool json) {
     std::vector<std::string> labels;
-    for (FixedCount value : g.labelValues) labels.push_back(testchart::bandLabel(value));
+    for (core::FixedCount value : g.labelValues) labels.push_back(testchart::bandLabel(value));
     if (json) {
         JsonObject out;
         out.add("dpi", std::int64_t{g.dpi});
@@ -69,7 +69,7 @@ int runChart(const std::vector<std::string>& args) {
         TerminalProgress progress;
         if (std::string refusal = testchart::generatePitchChart(chart, inputs, preview);
             !refusal.empty())
-            throw Error(refusal);
+            throw platform::Error(refusal);
         for (int step = 0; step < 13; ++step) progress.advance();
         testchart::saveChartBmp(chart.image, *out, chart.resolution);
         for (int step = 0; step < 7; ++step) progress.advance();

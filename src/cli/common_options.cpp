@@ -7,18 +7,18 @@
 
 namespace lenzora::cli {
 
-void addOutputSettings(JsonObject& json, const OutputSettings& settings) {
+void addOutputSettings(JsonObject& json, const core::OutputSettings& settings) {
     json.add("frames", std::int64_t{settings.frameCount});
     json.add("strip_width", std::int64_t{settings.stripWidth});
-    json.add("resolution", formatFixed(settings.resolution));
+    json.add("resolution", core::formatFixed(settings.resolution));
     json.add("width_px", std::int64_t{settings.pixelWidth});
     json.add("height_px", std::int64_t{settings.pixelHeight});
 }
 
 int unitIndex(const std::string& text) {
-    if (text == "mm") return kUnitMillimetres;
-    if (text == "in") return kUnitInches;
-    if (text == "px") return kUnitPixels;
+    if (text == "mm") return core::kUnitMillimetres;
+    if (text == "in") return core::kUnitInches;
+    if (text == "px") return core::kUnitPixels;
     throw UsageError("--unit takes mm, in or px");
 }
 
@@ -33,17 +33,17 @@ int boundedInteger(const std::string& name, const std::string& text, int low, in
     return value;
 }
 
-StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
+core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
                                   const std::optional<std::string>& width,
                                   const std::optional<std::string>& height,
                                   const std::optional<std::string>& unit) {
-    StoredSettings stored;
+    core::StoredSettings stored;
     if (pitch) {
-        stored.pitch = parseFixedText(*pitch);
+        stored.pitch = core::parseFixedText(*pitch);
         if (stored.pitch <= 0) throw UsageError("--pitch must be above 0");
     }
-    if (width) stored.width = parseFixedText(*width);
-    if (height) stored.height = parseFixedText(*height);
+    if (width) stored.width = core::parseFixedText(*width);
+    if (height) stored.height = core::parseFixedText(*height);
     if (unit) stored.sizeUnit = unitIndex(*unit);
     return stored;
 }

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings_file.h"
+#include "core/settings_file.h"
 
 namespace lenzora::cli {
 
@@ -16,7 +16,7 @@ int boundedInteger(const std::string& name, const std::string& text, int low, in
 
 // The settings a start-up would read from a file holding these values; the pitch must be
 // above zero (bad usage otherwise), a text that is no number raises the conversion error.
-StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
+core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
                                   const std::optional<std::string>& width,
                                   const std::optional<std::string>& height,
                                   const std::optional<std::string>& unit);
@@ -25,6 +25,6 @@ class JsonObject;
 
 // The members both subcommands report of the output settings: frames, strip_width,
 // resolution, width_px, height_px.
-void addOutputSettings(JsonObject& json, const OutputSettings& settings);
+void addOutputSettings(JsonObject& json, const core::OutputSettings& settings);
 
 }  // namespace lenzora::cli

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/output_settings.h"
-#include "app/settings_file.h"
+#include "core/output_settings.h"
+#include "core/settings_file.h"
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
 #include "cli/json_writer.h"
@@ -34,14 +34,14 @@ public:
             fs::create_directories(path_, ignored);
         } else {
             std::string pattern = (fs::temp_directory_path() / "lenzora-XXXXXX").string();
-            if (::mkdtemp(pattern.data()) == nullptr) throw Error("Cannot create a work folder");
+            if (::mkdtemp(pattern.data()) == nullptr) throw platform::Error("Cannot create a work folder");
             path_ = pattern;
             temporary_ = true;
         }
-        platform::setFolderMapping(kWorkingFolder, path_);
+        platform::setFolderMapping(core::kWorkingFolder, path_);
     }
     ~WorkFolder() {
-        platform::setFolderMapping(kWorkingFolder, {});
+        platform::setFolderMapping(core::kWorkingFolder, {});
         if (temporary_) {
             std::error_code ignored;
             fs::remove_all(path_, ignored);
@@ -56,8 +56,8 @@ private:
 };
 
 int modeIndex(const std::string& text) {
-    if (text == "columns") return kModeColumns;
-    if (text == "rows") return kModeRows;
+    if (text == "columns") return core::kModeColumns;
+    if (text == "rows") return core::kModeRows;
     throw UsageError("--mode takes columns or rows");
 }
 
@@ -69,10 +69,10 @@ int runCompose(const std::vector<std::string>& args) {
     ParsedOptions options(args, accepted);
     const std::vector<std::string>& frames = options.positional();
     if (!options.value("-o")) throw UsageError("compose needs -o OUT");
-    if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(kMaxFrames)) {
+    if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(core::kMaxFrames)) {
         throw UsageError("compose takes 2 to 16 frames");
     }
-    StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
+    core::StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
                                                options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
     const std::string output = *options.value("-o");
@@ -80,48 +80,48 @@ int runCompose(const std::vector<std::string>& args) {
     WorkFolder work(options.value("--work-dir"));
 
     // Start-up with these settings: the boxes show the stored sizes.
-    OutputSettings settings;
-    applyStoredSettings(stored, settings);
-    recomputeAtStartUp(settings);
-    const std::string widthText = formatFixed(settings.workingWidth);
-    const std::string heightText = formatFixed(settings.workingHeight);
+    core::OutputSettings settings;
+    core::applyStoredSettings(stored, settings);
+    core::recomputeAtStartUp(settings);
+    const std::string widthText = core::formatFixed(settings.workingWidth);
+    const std::string heightText = core::formatFixed(settings.workingHeight);
 
     // The frames into slots 1 ... n; slots from 3 on raise the frame count.
-    FrameSlots slots;
+    frames::FrameSlots slots;
     for (int slot = 1; slot <= static_cast<int>(frames.size()); ++slot) {
         raster::RasterImage thumbnail;
         const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
-        if (loadFrameFile(slots[slot], chosen, slot, thumbnail) == FrameLoadResult::FormatError) {
-            throw Error("File format error!");
+        if (frames::loadFrameFile(slots[slot], chosen, slot, thumbnail) == frames::FrameLoadResult::FormatError) {
+            throw platform::Error("File format error!");
         }
         if (slot >= 3) {
-            raiseFrameCount(settings, slot);
-            recalcResolution(settings);
+            core::raiseFrameCount(settings, slot);
+            core::recalcResolution(settings);
         }
     }
-    if (auto missing = missingFrameMessage(slots, settings.frameCount)) throw Error(*missing);
+    if (auto missing = interlace::missingFrameMessage(slots, settings.frameCount)) throw platform::Error(*missing);
 
-    composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit, widthText,
+    interlace::composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit, widthText,
                       heightText, settings.resolution);
-    ComposeState state;
+    interlace::ComposeState state;
     state.W = settings.pixelWidth;
     state.H = settings.pixelHeight;
     if (auto problem =
-            outputSizeProblem(state.W, state.H, settings.frameCount, settings.stripWidth)) {
-        throw Error(*problem);
+            interlace::outputSizeProblem(state.W, state.H, settings.frameCount, settings.stripWidth)) {
+        throw platform::Error(*problem);
     }
 
     raster::RasterImage composite;
     {
         TerminalProgress progress;
-        interlaceFrames(slots, settings.frameCount, settings.stripWidth, settings.mode, state,
+        interlace::interlaceFrames(slots, settings.frameCount, settings.stripWidth, settings.mode, state,
                         progress, composite);
     }
     if (options.has("--calibration")) {
-        applyCalibrationBand(composite, true, settings.frameCount, settings.stripWidth, state.W,
+        interlace::applyCalibrationBand(composite, true, settings.frameCount, settings.stripWidth, state.W,
                              state.H, settings.mode);
     }
-    saveComposite(composite, fs::absolute(output), settings.resolution);
+    output::saveComposite(composite, fs::absolute(output), settings.resolution);
 
     if (options.has("--json")) {
         JsonObject json;
@@ -130,12 +130,12 @@ int runCompose(const std::vector<std::string>& args) {
         json.add("image_width", std::int64_t{composite.width()});
         json.add("image_height", std::int64_t{composite.height()});
         json.add("output", output);
-        json.add("format", isJpegName(output) ? "jpeg" : "bmp");
+        json.add("format", output::isJpegName(output) ? "jpeg" : "bmp");
         std::printf("%s\n", json.str().c_str());
     } else {
         std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %d pixels\n",
                     output.c_str(), composite.width(), composite.height(),
-                    formatFixed(settings.resolution).c_str(), settings.frameCount,
+                    core::formatFixed(settings.resolution).c_str(), settings.frameCount,
                     settings.lensPeriod());
     }
     return 0;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/output_settings.h"
+#include "core/output_settings.h"
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
 #include "cli/json_writer.h"
@@ -15,20 +15,20 @@ int runSettings(const std::vector<std::string>& args) {
     if (!options.positional().empty()) {
         throw UsageError("settings takes no file names");
     }
-    int frames = kMinFrames;
+    int frames = core::kMinFrames;
     if (auto text = options.value("--frames")) {
-        frames = boundedInteger("--frames", *text, kMinFrames, kMaxFrames);
+        frames = boundedInteger("--frames", *text, core::kMinFrames, core::kMaxFrames);
     }
-    StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
+    core::StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
                                                options.value("--height"), options.value("--unit"));
 
-    OutputSettings settings;
-    applyStoredSettings(stored, settings);
-    recomputeAtStartUp(settings);
+    core::OutputSettings settings;
+    core::applyStoredSettings(stored, settings);
+    core::recomputeAtStartUp(settings);
     // Slots 1 and 2 load without a recomputation; every later slot raises the count.
     for (int slot = 3; slot <= frames; ++slot) {
-        raiseFrameCount(settings, slot);
-        recalcResolution(settings);
+        core::raiseFrameCount(settings, slot);
+        core::recalcResolution(settings);
     }
 
     if (options.has("--json")) {
@@ -38,7 +38,7 @@ int runSettings(const std::vector<std::string>& args) {
     } else {
         std::printf("frames:      %d\n", settings.frameCount);
         std::printf("strip width: %d\n", settings.stripWidth);
-        std::printf("resolution:  %s dpi\n", formatFixed(settings.resolution).c_str());
+        std::printf("resolution:  %s dpi\n", core::formatFixed(settings.resolution).c_str());
         std::printf("pixel size:  %d x %d\n", settings.pixelWidth, settings.pixelHeight);
     }
     return 0;

@@ -5,7 +5,7 @@
 
 namespace lenzora::cli {
 
-class TerminalProgress : public ComposeProgress {
+class TerminalProgress : public interlace::ComposeProgress {
 public:
     TerminalProgress();
     ~TerminalProgress() override;

@@ -1,6 +1,6 @@
 #include "frames/frame_slots.h"
 
-namespace lenzora {
+namespace lenzora::frames {
 
 std::string fileExtension(std::string_view path) {
     std::size_t dot = path.rfind('.');
@@ -16,4 +16,4 @@ FrameKind frameKindOf(std::string_view path) {
     return FrameKind::Unaccepted;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::frames

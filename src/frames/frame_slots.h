@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace lenzora {
+namespace lenzora::frames {
 
 inline constexpr int kFrameSlots = 16;
 
@@ -27,4 +27,4 @@ enum class FrameKind { Jpeg, Bmp, Unaccepted };
 // By extension, case and all: ".jpg" and ".JPG" are JPEG, ".bmp" is BMP, nothing else is taken.
 FrameKind frameKindOf(std::string_view path);
 
-}  // namespace lenzora
+}  // namespace lenzora::frames

@@ -1,17 +1,17 @@
 #include "frames/load_frame.h"
 
-#include "app/working_files.h"
+#include "core/working_files.h"
 #include "platform/drive_paths.h"
 #include "raster/jpeg_codec.h"
 
-namespace lenzora {
+namespace lenzora::frames {
 namespace {
 
 void drawThumbnail(raster::RasterImage& thumbnail, const raster::RasterImage& frame) {
     if (thumbnail.empty()) {
-        thumbnail.CreateImage(raster::PixelFormat::Bgr24, kThumbnailWidth, kThumbnailHeight);
+        thumbnail.create(raster::PixelFormat::Bgr24, kThumbnailWidth, kThumbnailHeight);
     }
-    thumbnail.StretchImage({0, 0, kThumbnailWidth, kThumbnailHeight}, frame);
+    thumbnail.stretchImage({0, 0, kThumbnailWidth, kThumbnailHeight}, frame);
 }
 
 }  // namespace
@@ -21,16 +21,16 @@ FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPa
     slotPath = chosenPath;
     switch (frameKindOf(chosenPath)) {
         case FrameKind::Jpeg: {
-            raster::RasterImage frame = raster::LoadJpegFile(platform::hostPath(chosenPath));
-            const std::string workingCopy = workingCopyPath(slot);
-            frame.SaveBmpFile(platform::hostPath(workingCopy));
+            raster::RasterImage frame = raster::loadJpegFile(platform::hostPath(chosenPath));
+            const std::string workingCopy = core::workingCopyPath(slot);
+            frame.saveBmpFile(platform::hostPath(workingCopy));
             drawThumbnail(thumbnail, frame);
             slotPath = workingCopy;
             return FrameLoadResult::Loaded;
         }
         case FrameKind::Bmp: {
             raster::RasterImage frame;
-            frame.LoadBmpFile(platform::hostPath(chosenPath));
+            frame.loadBmpFile(platform::hostPath(chosenPath));
             drawThumbnail(thumbnail, frame);
             return FrameLoadResult::Loaded;
         }
@@ -41,4 +41,4 @@ FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPa
     return FrameLoadResult::FormatError;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::frames

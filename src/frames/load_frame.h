@@ -6,7 +6,7 @@
 #include "frames/frame_slots.h"
 #include "raster/raster_image.h"
 
-namespace lenzora {
+namespace lenzora::frames {
 
 inline constexpr int kThumbnailWidth = 65;
 inline constexpr int kThumbnailHeight = 57;
@@ -21,4 +21,4 @@ enum class FrameLoadResult { Loaded, FormatError };
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath,
                               int slot, raster::RasterImage& thumbnail);
 
-}  // namespace lenzora
+}  // namespace lenzora::frames

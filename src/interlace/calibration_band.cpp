@@ -1,38 +1,38 @@
 #include "interlace/calibration_band.h"
 
-#include "app/output_settings.h"
+#include "core/output_settings.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 
 void applyCalibrationBand(raster::RasterImage& composite, bool ticked, int frameCount,
                           int stripWidth, std::int32_t W, std::int32_t H, int mode) {
     const std::int32_t p = frameCount * stripWidth;
     const std::int32_t b = p / 2;  // n / 2 * s truncated
-    composite.SetFillColour(raster::kWhite);
-    composite.SetLineWidth(1);
-    composite.SetLineColour(raster::kBlack);
+    composite.setFillColour(raster::kWhite);
+    composite.setLineWidth(1);
+    composite.setLineColour(raster::kBlack);
     if (!ticked) {
-        composite.ResizeImage(W, composite.height());
-        composite.ResizeImage(W, H);
+        composite.resize(W, composite.height());
+        composite.resize(W, H);
         return;
     }
-    if (mode == kModeColumns) {
+    if (mode == core::kModeColumns) {
         const std::int32_t widened = W + 4 * p;
-        composite.ResizeImage(widened, composite.height());
-        composite.SetFillColour(raster::kBlack);
+        composite.resize(widened, composite.height());
+        composite.setFillColour(raster::kBlack);
         for (int k = 0; k < 4; ++k) {
             const std::int32_t end = widened - k * p;
-            composite.DrawRectangle(end - b, 0, end, H);
+            composite.drawRectangle(end - b, 0, end, H);
         }
     } else {
         const std::int32_t heightened = H + 4 * p;
-        composite.ResizeImage(composite.width(), heightened);
-        composite.SetFillColour(raster::kBlack);
+        composite.resize(composite.width(), heightened);
+        composite.setFillColour(raster::kBlack);
         for (int k = 0; k < 4; ++k) {
             const std::int32_t end = heightened - k * p;
-            composite.DrawRectangle(0, end - b, W, end);
+            composite.drawRectangle(0, end - b, W, end);
         }
     }
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

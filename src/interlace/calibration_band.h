@@ -4,7 +4,7 @@
 
 #include "raster/raster_image.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 
 // Ticked: widens the composite to W + 4p (rows mode: heightens it to H + 4p) and draws four
 // black bars of floor(p / 2) pixels at the end of each lens-period cell of the band.
@@ -12,4 +12,4 @@ namespace lenzora {
 void applyCalibrationBand(raster::RasterImage& composite, bool ticked, int frameCount,
                           int stripWidth, std::int32_t W, std::int32_t H, int mode);
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

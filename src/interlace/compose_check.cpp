@@ -1,9 +1,9 @@
 #include "interlace/compose_check.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 
-std::optional<std::string> missingFrameMessage(const FrameSlots& slots, int frameCount) {
-    for (int k = 1; k <= kFrameSlots; ++k) {
+std::optional<std::string> missingFrameMessage(const frames::FrameSlots& slots, int frameCount) {
+    for (int k = 1; k <= frames::kFrameSlots; ++k) {
         if (k > 2 && k > frameCount) continue;
         if (!slots[k].empty()) continue;
         // Slots 8 and up have always said it twice.
@@ -12,4 +12,4 @@ std::optional<std::string> missingFrameMessage(const FrameSlots& slots, int fram
     return std::nullopt;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace lenzora {
+namespace lenzora::interlace {
 
 struct ComposeState {
     std::int32_t W = 0;  // output width in pixels
@@ -27,4 +27,4 @@ public:
     void advance() override {}
 };
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

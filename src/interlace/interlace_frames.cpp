@@ -1,12 +1,12 @@
 #include "interlace/interlace_frames.h"
 
-#include "app/numbers.h"
-#include "app/output_settings.h"
-#include "app/working_files.h"
+#include "core/numbers.h"
+#include "core/output_settings.h"
+#include "core/working_files.h"
 #include "interlace/prepare_frame.h"
 #include "platform/drive_paths.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 namespace {
 
 // A BMP file counts its bytes in 32 bits; the band of the calibration lines may add up to
@@ -29,7 +29,7 @@ void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p,
         x += p;
         u += s;
     } while (x <= st.W);
-    composite.CopyAreas(strip, copies);
+    composite.copyAreas(strip, copies);
 }
 
 void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
@@ -37,7 +37,7 @@ void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const 
     std::int32_t y = (q - 1) * s;
     std::int32_t v = 0;
     do {
-        composite.CopyArea({0, y, st.scaledW, y + s}, strip, {0, v, st.scaledW, v + s});
+        composite.copyArea({0, y, st.scaledW, y + s}, strip, {0, v, st.scaledW, v + s});
         progress.advance();
         y += p;
         v += s;
@@ -56,17 +56,17 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
     return std::nullopt;
 }
 
-void interlaceFrames(const FrameSlots& slots, int frameCount, int stripWidth, int mode,
+void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress,
                      raster::RasterImage& composite) {
     prepareFrames(slots, frameCount, mode, state, progress);
     interlaceStrips(frameCount, stripWidth, mode, state, progress, composite);
 }
 
-void prepareFrames(const FrameSlots& slots, int frameCount, int mode, ComposeState& state,
+void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                    ComposeProgress& progress) {
-    for (int k = 1; k <= kFrameSlots; ++k) {
-        if (k <= frameCount) PrepareFrame(slots[k], stripFilePath(k), frameCount, mode, state);
+    for (int k = 1; k <= frames::kFrameSlots; ++k) {
+        if (k <= frameCount) prepareFrame(slots[k], core::stripFilePath(k), frameCount, mode, state);
         progress.advance();
     }
 }
@@ -74,14 +74,14 @@ void prepareFrames(const FrameSlots& slots, int frameCount, int mode, ComposeSta
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
                      ComposeProgress& progress, raster::RasterImage& composite) {
     composite = raster::RasterImage();  // the old composite goes before the new one is made
-    composite.CreateImage(raster::PixelFormat::Bgr24, state.W, state.H);
+    composite.create(raster::PixelFormat::Bgr24, state.W, state.H);
 
     const int s = stripWidth;
     const int p = frameCount * stripWidth;
     raster::RasterImage strip;
     for (int q = 1; q <= frameCount; ++q) {
-        strip.LoadBmpFile(platform::hostPath(stripFilePath(q)));
-        if (mode == kModeColumns) {
+        strip.loadBmpFile(platform::hostPath(core::stripFilePath(q)));
+        if (mode == core::kModeColumns) {
             interlaceColumns(strip, q, s, p, state, composite);
             progress.advance();
         } else {
@@ -91,12 +91,12 @@ void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeStat
 }
 
 raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor) {
-    const auto w = static_cast<std::int32_t>(nearest(image.width() / divisor));
-    const auto h = static_cast<std::int32_t>(nearest(image.height() / divisor));
+    const auto w = static_cast<std::int32_t>(core::nearest(image.width() / divisor));
+    const auto h = static_cast<std::int32_t>(core::nearest(image.height() / divisor));
     raster::RasterImage preview;
-    preview.CreateImage(raster::PixelFormat::Bgr24, w, h);
-    preview.StretchImage({0, 0, w, h}, image);
+    preview.create(raster::PixelFormat::Bgr24, w, h);
+    preview.stretchImage({0, 0, w, h}, image);
     return preview;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -7,7 +7,7 @@
 #include "interlace/compose_state.h"
 #include "raster/raster_image.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 
 // Limits of an output that the program can make and save: at least one pixel per strip
 // image, and small enough for a BMP file's 32-bit sizes.
@@ -22,13 +22,13 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 // `composite` (replaced by a white W x H image first) by copying every frame's strips side by
 // side under each lens: frame q owns the stripWidth pixels at (q - 1) * stripWidth of every
 // lens of frameCount * stripWidth pixels. Columns mode: vertical strips; rows mode: horizontal.
-void interlaceFrames(const FrameSlots& slots, int frameCount, int stripWidth, int mode,
+void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress,
                      raster::RasterImage& composite);
 
 // Its two halves: the strip files of frames 1 ... frameCount (one advance per slot of 16),
 // then the composite from them.
-void prepareFrames(const FrameSlots& slots, int frameCount, int mode, ComposeState& state,
+void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                    ComposeProgress& progress);
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
                      ComposeProgress& progress, raster::RasterImage& composite);
@@ -37,4 +37,4 @@ void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeStat
 // filled by nearest-neighbour stretching.
 raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor);
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -1,20 +1,20 @@
 #include "interlace/output_size.h"
 
-#include "app/output_settings.h"
+#include "core/output_settings.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 namespace {
 
-std::int32_t composeDimension(long double value, std::int32_t unit, FixedCount resolution,
+std::int32_t composeDimension(long double value, std::int32_t unit, core::FixedCount resolution,
                               std::int32_t current) {
     const long double r = static_cast<long double>(resolution);
     switch (unit) {
-        case kUnitMillimetres:
-            return toPixelCount(value / 25.4L * r / 10000.0L, Rounding::Truncate);
-        case kUnitInches:
-            return toPixelCount(value * r / 10000.0L, Rounding::Truncate);
-        case kUnitPixels:
-            return toPixelCount(value, Rounding::Truncate);
+        case core::kUnitMillimetres:
+            return core::toPixelCount(value / 25.4L * r / 10000.0L, core::Rounding::Truncate);
+        case core::kUnitInches:
+            return core::toPixelCount(value * r / 10000.0L, core::Rounding::Truncate);
+        case core::kUnitPixels:
+            return core::toPixelCount(value, core::Rounding::Truncate);
         default:
             return current;
     }
@@ -24,9 +24,9 @@ std::int32_t composeDimension(long double value, std::int32_t unit, FixedCount r
 
 void composeOutputSize(std::int32_t& W, std::int32_t& H, std::int32_t unit,
                        std::string_view widthText, std::string_view heightText,
-                       FixedCount resolution) {
-    W = composeDimension(parseFloatText(widthText), unit, resolution, W);
-    H = composeDimension(parseFloatText(heightText), unit, resolution, H);
+                       core::FixedCount resolution) {
+    W = composeDimension(core::parseFloatText(widthText), unit, resolution, W);
+    H = composeDimension(core::parseFloatText(heightText), unit, resolution, H);
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

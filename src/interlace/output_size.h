@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 
 // W and H from the texts of the width and height boxes, truncated toward zero. W is set
 // before the height text is read, so a bad height text leaves the new W and the old H.
 // Any other unit keeps both. A text that is no number raises the conversion error.
 void composeOutputSize(std::int32_t& W, std::int32_t& H, std::int32_t unit,
                        std::string_view widthText, std::string_view heightText,
-                       FixedCount resolution);
+                       core::FixedCount resolution);
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -3,12 +3,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/numbers.h"
-#include "app/output_settings.h"
+#include "core/numbers.h"
+#include "core/output_settings.h"
 #include "platform/drive_paths.h"
 #include "raster/raster_image.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 namespace {
 
 using raster::PixelFormat;
@@ -60,14 +60,14 @@ void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t 
 void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::int32_t H,
                     std::int32_t dx, std::int32_t dy, const ComposeState& st) {
     RasterImage scaled;
-    scaled.CreateImage(PixelFormat::Bgr24, st.scaledW, st.scaledH);
-    scaled.StretchImage({0, 0, st.scaledW, st.scaledH}, frame);
+    scaled.create(PixelFormat::Bgr24, st.scaledW, st.scaledH);
+    scaled.stretchImage({0, 0, st.scaledW, st.scaledH}, frame);
     frame = RasterImage();
     RasterImage canvas;
-    canvas.CreateImage(PixelFormat::Bgr24, W, H);
-    canvas.DrawImageAt(dx, dy, scaled);
+    canvas.create(PixelFormat::Bgr24, W, H);
+    canvas.drawImageAt(dx, dy, scaled);
     scaled = RasterImage();
-    strip.StretchImage({0, 0, st.stripW, st.stripH}, canvas);
+    strip.stretchImage({0, 0, st.stripW, st.stripH}, canvas);
 }
 
 }  // namespace
@@ -77,34 +77,34 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
     const long double frameAspect = static_cast<long double>(srcW) / srcH;
     const long double scale = outputAspect > frameAspect ? static_cast<long double>(W) / srcW
                                                          : static_cast<long double>(H) / srcH;
-    return countFromScaled(scale * kFixedScale);
+    return core::countFromScaled(scale * core::kFixedScale);
 }
 
-void PrepareFrame(const std::string& sourcePath, const std::string& workingPath,
+void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
                   int frameCount, int mode, ComposeState& state, PrepareMethod method) {
     const std::int32_t W = state.W;
     const std::int32_t H = state.H;
 
     RasterImage frame;
-    frame.LoadBmpFile(platform::hostPath(sourcePath));
+    frame.loadBmpFile(platform::hostPath(sourcePath));
     const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
     state.scaledW = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
     state.scaledH = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
-    state.stripW = mode == kModeColumns ? W / frameCount : W;
-    state.stripH = mode == kModeColumns ? H : H / frameCount;
+    state.stripW = mode == core::kModeColumns ? W / frameCount : W;
+    state.stripH = mode == core::kModeColumns ? H : H / frameCount;
     // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
     // rounding of the offset gives.
-    const auto dx = static_cast<std::int32_t>(nearest((W - state.scaledW) / 2.0L));
-    const auto dy = static_cast<std::int32_t>(nearest((H - state.scaledH) / 2.0L));
+    const auto dx = static_cast<std::int32_t>(core::nearest((W - state.scaledW) / 2.0L));
+    const auto dy = static_cast<std::int32_t>(core::nearest((H - state.scaledH) / 2.0L));
 
     RasterImage strip;
-    strip.CreateImage(PixelFormat::Bgr24, state.stripW, state.stripH);
+    strip.create(PixelFormat::Bgr24, state.stripW, state.stripH);
     if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
         squeezeDirectly(frame, strip, W, H, dx, dy, state);
     } else {
         squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
     }
-    strip.SaveBmpFile(platform::hostPath(workingPath));
+    strip.saveBmpFile(platform::hostPath(workingPath));
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -4,7 +4,7 @@
 
 #include "interlace/compose_state.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 
 // Direct: one pass from the frame to the strip image for 24-bit frames, giving exactly the
 // pixels of the three steps; Steps: the three steps with their own images, always.
@@ -14,7 +14,7 @@ enum class PrepareMethod { Direct, Steps };
 // path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
 // interlacing axis and writes the strip image to `workingPath`. Sets scaledW, scaledH, stripW
 // and stripH. At most two images of the frame exist at any moment.
-void PrepareFrame(const std::string& sourcePath, const std::string& workingPath,
+void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
                   int frameCount, int mode, ComposeState& state,
                   PrepareMethod method = PrepareMethod::Direct);
 
@@ -22,4 +22,4 @@ void PrepareFrame(const std::string& sourcePath, const std::string& workingPath,
 // frame, otherwise H / srcH, rounded half to even.
 std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::int32_t srcH);
 
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -4,25 +4,25 @@
 
 #include "platform/error.h"
 
-namespace lenzora {
+namespace lenzora::output {
 namespace {
 
-void put16(Bytes& out, std::uint32_t v) {  // little-endian, as the "II" header says
+void put16(platform::Bytes& out, std::uint32_t v) {  // little-endian, as the "II" header says
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-void put32(Bytes& out, std::uint32_t v) {
+void put32(platform::Bytes& out, std::uint32_t v) {
     put16(out, v & 0xFFFF);
     put16(out, v >> 16);
 }
 
-void putBytes(Bytes& out, const char* bytes, std::size_t count) {
+void putBytes(platform::Bytes& out, const char* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out.push_back(static_cast<std::uint8_t>(bytes[i]));
 }
 
 // A rational that holds `count` ten-thousandths exactly, reduced to 32-bit terms.
-std::pair<std::uint32_t, std::uint32_t> exactRational(FixedCount count) {
+std::pair<std::uint32_t, std::uint32_t> exactRational(core::FixedCount count) {
     std::int64_t numerator = count > 0 ? count : 0;
     std::int64_t denominator = 10000;
     const std::int64_t divisor = std::gcd(numerator, denominator);
@@ -37,14 +37,14 @@ std::pair<std::uint32_t, std::uint32_t> exactRational(FixedCount count) {
     return {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
 }
 
-Bytes exifSegment(FixedCount resolution) {
+platform::Bytes exifSegment(core::FixedCount resolution) {
     // TIFF structure: header, IFD0 with three entries, then the two rationals.
     constexpr std::uint32_t kIfdOffset = 8;
     constexpr std::uint32_t kEntries = 3;
     constexpr std::uint32_t kDataOffset = kIfdOffset + 2 + kEntries * 12 + 4;
     const auto [num, den] = exactRational(resolution);
 
-    Bytes tiff;
+    platform::Bytes tiff;
     putBytes(tiff, "II*\0", 4);  // little-endian TIFF, 42
     put32(tiff, kIfdOffset);
     put16(tiff, kEntries);
@@ -67,7 +67,7 @@ Bytes exifSegment(FixedCount resolution) {
         put32(tiff, den);
     }
 
-    Bytes segment;
+    platform::Bytes segment;
     const std::size_t length = 2 + 6 + tiff.size();
     putBytes(segment, "\xFF\xE1", 2);  // APP1, then its big-endian length
     segment.push_back(static_cast<std::uint8_t>(length >> 8));
@@ -79,16 +79,16 @@ Bytes exifSegment(FixedCount resolution) {
 
 }  // namespace
 
-Bytes withExifResolution(const Bytes& jpeg, FixedCount resolution) {
-    if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) throw Error("JPEG error #0");
+platform::Bytes withExifResolution(const platform::Bytes& jpeg, core::FixedCount resolution) {
+    if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) throw platform::Error("JPEG error #0");
     std::size_t insertAt = 2;
     // 2: APP0 marker; 4: its big-endian length, counting itself.
     if (jpeg[2] == 0xFF && jpeg[3] == 0xE0 && jpeg.size() >= 6) {
         insertAt = 4 + (static_cast<std::size_t>(jpeg[4]) << 8 | jpeg[5]);
-        if (insertAt > jpeg.size()) throw Error("JPEG error #0");
+        if (insertAt > jpeg.size()) throw platform::Error("JPEG error #0");
     }
-    const Bytes segment = exifSegment(resolution);
-    Bytes out;
+    const platform::Bytes segment = exifSegment(resolution);
+    platform::Bytes out;
     out.reserve(jpeg.size() + segment.size());
     out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(insertAt));
     out.insert(out.end(), segment.begin(), segment.end());
@@ -96,4 +96,4 @@ Bytes withExifResolution(const Bytes& jpeg, FixedCount resolution) {
     return out;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::output

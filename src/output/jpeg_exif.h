@@ -2,13 +2,13 @@
 // The resolution of a saved JPEG in an Exif segment, so other programs open it at its
 // print size: XResolution and YResolution as exact rationals, the unit inches.
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 #include "platform/file_io.h"
 
-namespace lenzora {
+namespace lenzora::output {
 
 // The JPEG stream with an APP1 Exif segment inserted after its JFIF header (or after the
 // start-of-image marker when there is none).
-Bytes withExifResolution(const Bytes& jpeg, FixedCount resolution);
+platform::Bytes withExifResolution(const platform::Bytes& jpeg, core::FixedCount resolution);
 
-}  // namespace lenzora
+}  // namespace lenzora::output

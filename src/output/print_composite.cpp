@@ -4,9 +4,9 @@
 #include "output/print_layout.h"
 #include "platform/services.h"
 
-namespace lenzora {
+namespace lenzora::output {
 
-void PrintComposite(const raster::RasterImage& composite, FixedCount resolution, int dpiX,
+void printComposite(const raster::RasterImage& composite, core::FixedCount resolution, int dpiX,
                     int dpiY) {
     platform::Printer& printer = *platform::services().printer;
     const PrinterPage page{printer.printableWidth(), printer.printableHeight(), dpiX, dpiY};
@@ -16,4 +16,4 @@ void PrintComposite(const raster::RasterImage& composite, FixedCount resolution,
     printer.endDocument();
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::output

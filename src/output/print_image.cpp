@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lenzora {
+namespace lenzora::output {
 
 void printStretched(platform::Printer& printer, const raster::RasterImage& image,
                     const raster::Rect& target, std::size_t bandBytes) {
@@ -24,13 +24,13 @@ void printStretched(platform::Printer& printer, const raster::RasterImage& image
     raster::RasterImage band;
     for (auto y0 = static_cast<std::int32_t>(top); y0 < bottom; y0 += bandRows) {
         const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(bandRows, bottom - y0));
-        band.CreateImage(format, width, rows);
+        band.create(format, width, rows);
         // The whole target, shifted so that this band's rows land in the band image.
         const raster::Rect shifted{static_cast<std::int32_t>(target.left - left),
                                    target.top - y0,
                                    static_cast<std::int32_t>(target.right - left),
                                    target.bottom - y0};
-        band.StretchImage(shifted, image, printer.bitsPerPixel());
+        band.stretchImage(shifted, image, printer.bitsPerPixel());
         platform::PixelBand pixels;
         pixels.width = band.width();
         pixels.height = band.height();
@@ -41,4 +41,4 @@ void printStretched(platform::Printer& printer, const raster::RasterImage& image
     }
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -2,21 +2,21 @@
 
 #include <cmath>
 
-namespace lenzora {
+namespace lenzora::output {
 namespace {
 
-std::int32_t nearestInt(long double x) { return toPixelCount(x, Rounding::Nearest); }
-std::int32_t truncInt(long double x) { return toPixelCount(x, Rounding::Truncate); }
+std::int32_t nearestInt(long double x) { return core::toPixelCount(x, core::Rounding::Nearest); }
+std::int32_t truncInt(long double x) { return core::toPixelCount(x, core::Rounding::Truncate); }
 
 // Inches of `pixels` at a resolution held in ten-thousandths.
-long double inches(std::int32_t pixels, FixedCount resolution) {
-    return static_cast<long double>(pixels) / static_cast<long double>(resolution) * kFixedScale;
+long double inches(std::int32_t pixels, core::FixedCount resolution) {
+    return static_cast<long double>(pixels) / static_cast<long double>(resolution) * core::kFixedScale;
 }
 
 }  // namespace
 
 PrintPreviewLayout printPreviewLayout(const PrinterPage& page, std::int32_t imageWidth,
-                                      std::int32_t imageHeight, FixedCount resolution) {
+                                      std::int32_t imageHeight, core::FixedCount resolution) {
     PrintPreviewLayout layout;
     const long double pageInchesX = static_cast<long double>(page.width) / page.dpiX;
     const long double pageInchesY = static_cast<long double>(page.height) / page.dpiY;
@@ -44,11 +44,11 @@ PrintPreviewLayout printPreviewLayout(const PrinterPage& page, std::int32_t imag
 }
 
 raster::Rect printRectangle(const PrinterPage& page, std::int32_t imageWidth,
-                            std::int32_t imageHeight, FixedCount resolution) {
+                            std::int32_t imageHeight, core::FixedCount resolution) {
     const long double sw = inches(imageWidth, resolution) * page.dpiX;
     const long double sh = inches(imageHeight, resolution) * page.dpiY;
     return {nearestInt((page.width - sw) / 2), nearestInt((page.height - sh) / 2),
             nearestInt((sw + page.width) / 2), nearestInt((sh + page.height) / 2)};
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::output

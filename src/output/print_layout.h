@@ -5,10 +5,10 @@
 #include <array>
 #include <cstdint>
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 #include "raster/raster_image.h"
 
-namespace lenzora {
+namespace lenzora::output {
 
 // The preview window's outer size; the page image is centred in it.
 inline constexpr std::int32_t kPreviewWindowWidth = 485;
@@ -34,11 +34,11 @@ struct PrintPreviewLayout {
 };
 
 PrintPreviewLayout printPreviewLayout(const PrinterPage& page, std::int32_t imageWidth,
-                                      std::int32_t imageHeight, FixedCount resolution);
+                                      std::int32_t imageHeight, core::FixedCount resolution);
 
 // The rectangle on the page, in device pixels, that the composite is stretched into: its
 // physical size at `resolution`, centred on the printable area (it may extend beyond it).
 raster::Rect printRectangle(const PrinterPage& page, std::int32_t imageWidth,
-                            std::int32_t imageHeight, FixedCount resolution);
+                            std::int32_t imageHeight, core::FixedCount resolution);
 
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -7,7 +7,7 @@
 #include "raster/bmp_codec.h"
 #include "raster/jpeg_codec.h"
 
-namespace lenzora {
+namespace lenzora::output {
 
 bool isJpegName(std::string_view name) {
     const std::size_t slash = name.find_last_of("\\/");
@@ -17,24 +17,24 @@ bool isJpegName(std::string_view name) {
 }
 
 void saveComposite(const raster::RasterImage& composite, const std::filesystem::path& path,
-                   FixedCount resolution) {
-    const long double dpi = fromFixed(resolution);
+                   core::FixedCount resolution) {
+    const long double dpi = core::fromFixed(resolution);
     if (!isJpegName(path.string())) {
         // Streamed from the image: no second copy of a large composite is made.
         raster::saveBmpFile(composite, path, [dpi](const std::filesystem::path& written) {
-            SetBmpResolution(written, dpi);
+            setBmpResolution(written, dpi);
         });
         return;
     }
     raster::JpegOptions options;
     options.quality = 90;
-    options.dotsPerInch = static_cast<int>(nearest(dpi));
-    const Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options), resolution);
+    options.dotsPerInch = static_cast<int>(core::nearest(dpi));
+    const platform::Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options), resolution);
     try {
-        writeFileAtomically(path, jpeg);
-    } catch (const Error& e) {
-        throw Error("Cannot create file \"" + path.string() + "\". " + e.what());
+        platform::writeFileAtomically(path, jpeg);
+    } catch (const platform::Error& e) {
+        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
     }
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 #include "raster/raster_image.h"
 
-namespace lenzora {
+namespace lenzora::output {
 
 // The name's extension is exactly ".jpg" (final path component, case and all).
 bool isJpegName(std::string_view name);
@@ -16,6 +16,6 @@ bool isJpegName(std::string_view name);
 // file with the resolution stamped. The file is written under a temporary name in the same
 // folder and renamed, so a failed save leaves any earlier file of that name intact.
 void saveComposite(const raster::RasterImage& composite, const std::filesystem::path& path,
-                   FixedCount resolution);
+                   core::FixedCount resolution);
 
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -5,11 +5,11 @@
 
 #include <cerrno>
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 #include "platform/error.h"
 #include "platform/io_error.h"
 
-namespace lenzora {
+namespace lenzora::output {
 namespace {
 
 constexpr off_t kInfoHeaderOffset = 14;
@@ -25,28 +25,28 @@ void putLittleEndian32(std::uint8_t* at, std::int32_t value) {
 }  // namespace
 
 std::int32_t pixelsPerMetre(long double dotsPerInch) {
-    return toPixelCount(dotsPerInch * 100.0L / 2.5406L, Rounding::Nearest);
+    return core::toPixelCount(dotsPerInch * 100.0L / 2.5406L, core::Rounding::Nearest);
 }
 
-void SetBmpResolution(const std::filesystem::path& path, long double dotsPerInch) {
+void setBmpResolution(const std::filesystem::path& path, long double dotsPerInch) {
     const std::int32_t perMetre = pixelsPerMetre(dotsPerInch);
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) throwIoError(errno);
+    if (fd < 0) platform::throwIoError(errno);
     std::uint8_t header[kInfoHeaderSize];
     const ssize_t got = ::pread(fd, header, sizeof header, kInfoHeaderOffset);
     const int readError = errno;
     if (got != static_cast<ssize_t>(sizeof header)) {
         ::close(fd);
-        if (got < 0) throwIoError(readError);
-        throw Error("Read beyond end of file");
+        if (got < 0) platform::throwIoError(readError);
+        throw platform::Error("Read beyond end of file");
     }
     putLittleEndian32(header + kXPelsPerMeter, perMetre);
     putLittleEndian32(header + kYPelsPerMeter, perMetre);
     const ssize_t put = ::pwrite(fd, header, sizeof header, kInfoHeaderOffset);
     const int writeError = errno;
     const int closed = ::close(fd);
-    if (put != static_cast<ssize_t>(sizeof header)) throwIoError(put < 0 ? writeError : ENOSPC);
-    if (closed != 0) throwIoError(errno);
+    if (put != static_cast<ssize_t>(sizeof header)) platform::throwIoError(put < 0 ? writeError : ENOSPC);
+    if (closed != 0) platform::throwIoError(errno);
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -5,11 +5,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace lenzora {
+namespace lenzora::platform {
 
 class Error : public std::runtime_error {
 public:
     explicit Error(const std::string& userText) : std::runtime_error(userText) {}
 };
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

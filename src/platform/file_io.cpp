@@ -11,7 +11,7 @@
 
 #include "platform/io_error.h"
 
-namespace lenzora {
+namespace lenzora::platform {
 namespace {
 
 // Closes the descriptor on every path out of a function.
@@ -144,4 +144,4 @@ MappedFile::~MappedFile() {
 
 void removeFileQuietly(const std::filesystem::path& path) { ::unlink(path.c_str()); }
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lenzora {
+namespace lenzora::platform {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -67,4 +67,4 @@ private:
 // Deletes a file; a missing or locked one is silently skipped.
 void removeFileQuietly(const std::filesystem::path& path);
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

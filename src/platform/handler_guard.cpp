@@ -5,18 +5,18 @@
 
 #include "platform/services.h"
 
-namespace lenzora {
+namespace lenzora::platform {
 
 bool guardHandler(const std::function<void()>& handler) {
     try {
         handler();
         return true;
     } catch (const std::bad_alloc&) {
-        ShowErrorReport("Out of memory");
+        showErrorReport("Out of memory");
     } catch (const std::exception& e) {
-        ShowErrorReport(e.what());
+        showErrorReport(e.what());
     }
     return false;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

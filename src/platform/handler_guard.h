@@ -5,9 +5,9 @@
 
 #include <functional>
 
-namespace lenzora {
+namespace lenzora::platform {
 
 // Returns true when the handler ran to its end.
 bool guardHandler(const std::function<void()>& handler);
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

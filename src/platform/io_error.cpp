@@ -4,7 +4,7 @@
 
 #include "platform/error.h"
 
-namespace lenzora {
+namespace lenzora::platform {
 
 std::string ioErrorText(int errnoValue) {
     switch (errnoValue) {
@@ -28,4 +28,4 @@ std::string ioErrorText(int errnoValue) {
 
 void throwIoError(int errnoValue) { throw Error(ioErrorText(errnoValue)); }
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace lenzora {
+namespace lenzora::platform {
 
 // "File not found", "File access denied", "Disk full" or "I/O error %d".
 std::string ioErrorText(int errnoValue);
@@ -11,4 +11,4 @@ std::string ioErrorText(int errnoValue);
 // Throws Error with ioErrorText(errnoValue).
 [[noreturn]] void throwIoError(int errnoValue);
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

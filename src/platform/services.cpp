@@ -81,28 +81,28 @@ ScopedServices::~ScopedServices() { services() = std::move(previous_); }
 
 }  // namespace lenzora::platform
 
-namespace lenzora {
+namespace lenzora::platform {
 
-void ShowMessage(const std::string& text) { platform::services().messages->showMessage(text); }
+void showMessage(const std::string& text) { platform::services().messages->showMessage(text); }
 
 std::string errorReportText(const std::string& errorText) {
     if (!errorText.empty() && static_cast<unsigned char>(errorText.back()) <= '.') return errorText;
     return errorText + ".";
 }
 
-void ShowErrorReport(const std::string& errorText) {
+void showErrorReport(const std::string& errorText) {
     platform::services().messages->showErrorReport(errorReportText(errorText));
 }
 
 BusyCursor::BusyCursor() { platform::services().cursor->setBusy(true); }
 BusyCursor::~BusyCursor() { platform::services().cursor->setBusy(false); }
 
-}  // namespace lenzora
+}  // namespace lenzora::platform
 
 #include "platform/web_page.h"
 
-namespace lenzora {
+namespace lenzora::platform {
 
 void openMakerWebPage() { platform::services().shell->openWebPage(kBrowserPath, kMakerWebAddress); }
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

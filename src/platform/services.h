@@ -58,17 +58,17 @@ private:
 
 }  // namespace lenzora::platform
 
-namespace lenzora {
+namespace lenzora::platform {
 
 // The program's own short messages ("Merge OK！").
-void ShowMessage(const std::string& text);
+void showMessage(const std::string& text);
 
 // The text the general error report shows for an error: a full stop is added unless the
 // text already ends in a full stop or another character that sorts at or before it.
 std::string errorReportText(const std::string& errorText);
 
 // Shows an error in the general error report.
-void ShowErrorReport(const std::string& errorText);
+void showErrorReport(const std::string& errorText);
 
 // The busy (hourglass) cursor for the lifetime of this object.
 class BusyCursor {
@@ -79,4 +79,4 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace lenzora {
+namespace lenzora::platform {
 namespace {
 
 // The font engine needs a GUI application object. The desktop program has one; the batch
@@ -80,4 +80,4 @@ TextMask rasteriseText(std::string_view text, const std::string& family, double 
     return mask;
 }
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lenzora {
+namespace lenzora::platform {
 
 struct TextMask {
     std::int32_t width = 0;
@@ -25,4 +25,4 @@ TextMask rasteriseText(std::string_view text, const std::string& family, double 
 // Pixels per inch the display uses to turn points into pixels (96 without a display).
 double logicalDotsPerInch();
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

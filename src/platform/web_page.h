@@ -1,7 +1,7 @@
 #pragma once
 // The maker's web page, help line, and the way the program has always opened the page.
 
-namespace lenzora {
+namespace lenzora::platform {
 
 inline constexpr const char* kMakerWebAddress = "https://lenzora.example/";
 inline constexpr const char* kMakerHelpLine = "400-000-0000";
@@ -10,4 +10,4 @@ inline constexpr const char* kBrowserPath = "C:\\Program Files\\Internet Explore
 // Asks the shell to start the browser with the maker's address; the result is not looked at.
 void openMakerWebPage();
 
-}  // namespace lenzora
+}  // namespace lenzora::platform

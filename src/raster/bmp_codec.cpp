@@ -27,7 +27,7 @@ constexpr std::uint64_t kFileHeaderSize = 14;
 constexpr std::uint64_t kRleFreeBytes = 64ull << 20;
 constexpr std::uint64_t kRleBytesPerInputByte = 1024;
 
-[[noreturn]] void notValid() { throw Error(kBitmapNotValid); }
+[[noreturn]] void notValid() { throw platform::Error(kBitmapNotValid); }
 
 class Reader {
 public:
@@ -294,11 +294,11 @@ void readRunLength(const Reader& in, const Layout& layout, RasterImage& image) {
     }
 }
 
-void putU16(Bytes& out, std::uint32_t v) {
+void putU16(platform::Bytes& out, std::uint32_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void putU32(Bytes& out, std::uint32_t v) {
+void putU32(platform::Bytes& out, std::uint32_t v) {
     putU16(out, v & 0xFFFFu);
     putU16(out, v >> 16);
 }
@@ -327,7 +327,7 @@ void writeBmp(const RasterImage& image,
     std::uint64_t fileSize = dataOffset + imageSize;
     if (fileSize > std::numeric_limits<std::uint32_t>::max()) notValid();
 
-    Bytes out;
+    platform::Bytes out;
     out.reserve(static_cast<std::size_t>(dataOffset));
     // File header
     out.push_back('B');
@@ -366,7 +366,7 @@ void writeBmp(const RasterImage& image,
     constexpr std::size_t kBlockBytes = std::size_t{4} << 20;
     const std::size_t rowsPerBlock =
         std::max<std::size_t>(1, kBlockBytes / std::max<std::size_t>(stride, 1));
-    Bytes block;
+    platform::Bytes block;
     for (std::int32_t y = image.height() - 1; y >= 0;) {
         block.clear();
         for (std::size_t n = 0; n < rowsPerBlock && y >= 0; ++n, --y) {
@@ -379,8 +379,8 @@ void writeBmp(const RasterImage& image,
     }
 }
 
-Bytes encodeBmp(const RasterImage& image) {
-    Bytes out;
+platform::Bytes encodeBmp(const RasterImage& image) {
+    platform::Bytes out;
     const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
     out.reserve(static_cast<std::size_t>(stride * std::uint64_t(std::max(image.height(), 0))) +
                 kFileHeaderSize + kInfoHeaderSize + 4 * image.palette().size());
@@ -390,12 +390,12 @@ Bytes encodeBmp(const RasterImage& image) {
     return out;
 }
 
-void RasterImage::LoadBmpFile(const std::filesystem::path& path) {
-    std::optional<MappedFile> file;
+void RasterImage::loadBmpFile(const std::filesystem::path& path) {
+    std::optional<platform::MappedFile> file;
     try {
         file.emplace(path);
-    } catch (const Error& e) {
-        throw Error("Cannot open file \"" + path.string() + "\". " + e.what());
+    } catch (const platform::Error& e) {
+        throw platform::Error("Cannot open file \"" + path.string() + "\". " + e.what());
     }
     RasterImage loaded = decodeBmp(std::span<const std::uint8_t>(file->data(), file->size()));
     pixels_ = std::move(loaded.pixels_);
@@ -406,20 +406,20 @@ void RasterImage::LoadBmpFile(const std::filesystem::path& path) {
     stride_ = loaded.stride_;
 }
 
-void RasterImage::SaveBmpFile(const std::filesystem::path& path) const {
-    saveBmpFile(*this, path, nullptr);
+void RasterImage::saveBmpFile(const std::filesystem::path& path) const {
+    raster::saveBmpFile(*this, path, nullptr);
 }
 
 void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
                  const std::function<void(const std::filesystem::path&)>& finish) {
     try {
-        AtomicFileWriter file(path);
+        platform::AtomicFileWriter file(path);
         writeBmp(image, [&file](const std::uint8_t* data, std::size_t size) {
             file.write(data, size);
         });
         file.commit(finish);
-    } catch (const Error& e) {
-        throw Error("Cannot create file \"" + path.string() + "\". " + e.what());
+    } catch (const platform::Error& e) {
+        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
     }
 }
 

@@ -21,7 +21,7 @@ inline constexpr const char* kBitmapNotValid = "Bitmap image is not valid";
 RasterImage decodeBmp(std::span<const std::uint8_t> file);
 
 // 16- and 32-bit files are held as 32-bit blue, green, red, unused.
-Bytes encodeBmp(const RasterImage& image);
+platform::Bytes encodeBmp(const RasterImage& image);
 
 // The same bytes handed to `sink` a block at a time, so no copy of the whole file is made.
 void writeBmp(const RasterImage& image,

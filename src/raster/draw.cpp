@@ -1,4 +1,4 @@
-// DrawRectangle, DrawPolyline and DrawText. Everything is reduced to clipped horizontal spans.
+// drawRectangle, drawPolyline and drawText. Everything is reduced to clipped horizontal spans.
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,7 @@ std::int32_t clampTo(std::int64_t v, std::int32_t lo, std::int32_t hi) {
 
 }  // namespace
 
-void RasterImage::DrawRectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+void RasterImage::drawRectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                                 std::int32_t bottom) {
     if (right < left) std::swap(left, right);
     if (bottom < top) std::swap(top, bottom);
@@ -35,7 +35,7 @@ void RasterImage::DrawRectangle(std::int32_t left, std::int32_t top, std::int32_
     fill(r - 1, t, r, b, lineColour_);      // right edge
 }
 
-void RasterImage::DrawPolyline(const std::vector<Point>& points) {
+void RasterImage::drawPolyline(const std::vector<Point>& points) {
     if (points.size() < 2 || empty()) return;
     std::int32_t penWidth = std::max(lineWidth_, 1);
     // Pixels covered by a pen of this width centred on a point, as horizontal spans per row
@@ -130,10 +130,10 @@ void RasterImage::DrawPolyline(const std::vector<Point>& points) {
     flush();
 }
 
-void RasterImage::DrawText(std::int32_t x, std::int32_t y, std::string_view text) {
+void RasterImage::drawText(std::int32_t x, std::int32_t y, std::string_view text) {
     if (empty() || text.empty()) return;
     bool mono = format_ == PixelFormat::Indexed1;
-    TextMask mask = rasteriseText(text, fontFamily_, fontPoints_, !mono);
+    platform::TextMask mask = platform::rasteriseText(text, fontFamily_, fontPoints_, !mono);
     std::int64_t x0 = std::max<std::int64_t>(x, 0);
     std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + mask.width, width_);
     std::int64_t y0 = std::max<std::int64_t>(y, 0);

@@ -16,7 +16,7 @@ std::int32_t truncate(double x) {
 
 }  // namespace
 
-Rect FitToArea(std::int32_t w, std::int32_t h, std::int32_t cw, std::int32_t ch,
+Rect fitToArea(std::int32_t w, std::int32_t h, std::int32_t cw, std::int32_t ch,
                DisplayFlags flags) {
     bool larger = w > cw || h > ch;
     if (flags.stretch || (flags.proportional && larger)) {

@@ -15,7 +15,7 @@ struct DisplayFlags {
 };
 
 // The rectangle, in area coordinates, that a w × h picture takes in a cw × ch area.
-Rect FitToArea(std::int32_t w, std::int32_t h, std::int32_t cw, std::int32_t ch,
+Rect fitToArea(std::int32_t w, std::int32_t h, std::int32_t cw, std::int32_t ch,
                DisplayFlags flags);
 
 }  // namespace lenzora::raster

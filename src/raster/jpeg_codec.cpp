@@ -29,7 +29,7 @@ constexpr std::uint64_t kImageBytesPerInputByte = 1024;
 constexpr int kQuantisedColours = 236;
 
 [[noreturn]] void throwJpegError(int code) {
-    throw Error("JPEG error #" + std::to_string(code));
+    throw platform::Error("JPEG error #" + std::to_string(code));
 }
 
 // The library reports errors by calling error_exit, which must not return. It jumps back to
@@ -206,12 +206,12 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
     return image;
 }
 
-RasterImage LoadJpegFile(const std::filesystem::path& path) {
-    std::optional<MappedFile> file;
+RasterImage loadJpegFile(const std::filesystem::path& path) {
+    std::optional<platform::MappedFile> file;
     try {
         file.emplace(path);
-    } catch (const Error& e) {
-        throw Error("Cannot open file \"" + path.string() + "\". " + e.what());
+    } catch (const platform::Error& e) {
+        throw platform::Error("Cannot open file \"" + path.string() + "\". " + e.what());
     }
     return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()));
 }
@@ -221,7 +221,7 @@ namespace {
 // Collects the encoder's output in a growing byte buffer.
 struct BufferDestination {
     jpeg_destination_mgr pub;
-    Bytes* out;
+    platform::Bytes* out;
     std::vector<std::uint8_t> chunk;
 };
 
@@ -269,8 +269,8 @@ private:
 
 }  // namespace
 
-Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options) {
-    Bytes out;
+platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options) {
+    platform::Bytes out;
     Compressor c;
     jpeg_compress_struct& cinfo = c.cinfo_;
     ErrorManager& errors = c.errors_;

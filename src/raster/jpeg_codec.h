@@ -19,7 +19,7 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file,
                        int displayBitsPerPixel = kDisplayBitsPerPixel);
 
 // Reads and decodes a JPEG file.
-RasterImage LoadJpegFile(const std::filesystem::path& path);
+RasterImage loadJpegFile(const std::filesystem::path& path);
 
 struct JpegOptions {
     int quality = 90;
@@ -27,6 +27,6 @@ struct JpegOptions {
 };
 
 // Baseline, three components, no chroma subsampling.
-Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options = {});
+platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options = {});
 
 }  // namespace lenzora::raster

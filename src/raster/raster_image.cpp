@@ -58,13 +58,13 @@ void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t 
     palette_.clear();
 }
 
-void RasterImage::CreateImage(PixelFormat format, std::int32_t width, std::int32_t height) {
+void RasterImage::create(PixelFormat format, std::int32_t width, std::int32_t height) {
     allocate(format, width, height);
     palette_ = defaultPalette(format);
     fillArea(0, 0, width_, height_, kWhite);
 }
 
-void RasterImage::ResizeImage(std::int32_t width, std::int32_t height) {
+void RasterImage::resize(std::int32_t width, std::int32_t height) {
     RasterImage resized;
     resized.allocate(format_, width, height);
     resized.palette_ = palette_;
@@ -79,7 +79,7 @@ void RasterImage::ResizeImage(std::int32_t width, std::int32_t height) {
     stride_ = resized.stride_;
 }
 
-void RasterImage::CopyFrom(const RasterImage& source) {
+void RasterImage::copyFrom(const RasterImage& source) {
     if (&source == this) return;
     pixels_ = source.pixels_;
     palette_ = source.palette_;

@@ -102,14 +102,14 @@ public:
 
     // Replaces the image by a new white one. A 1-bit image gets the black-and-white palette,
     // an 8- or 4-bit one an even grey ramp.
-    void CreateImage(PixelFormat format, std::int32_t width, std::int32_t height);
+    void create(PixelFormat format, std::int32_t width, std::int32_t height);
 
     // Keeps the pixels common to the old and new size, anchored top-left; the added area takes
     // the current fill colour. The format stays.
-    void ResizeImage(std::int32_t width, std::int32_t height);
+    void resize(std::int32_t width, std::int32_t height);
 
     // Makes this image an independent copy of `source` (size, format, palette, pixels).
-    void CopyFrom(const RasterImage& source);
+    void copyFrom(const RasterImage& source);
 
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
@@ -119,13 +119,13 @@ public:
 
     // --- drawing state ---------------------------------------------------------------------
 
-    void SetFillColour(Colour colour) { fillColour_ = colour; }
-    void SetLineColour(Colour colour) { lineColour_ = colour; }
-    void SetLineWidth(std::int32_t width) { lineWidth_ = width; }
-    void SetFontSize(double points) { fontPoints_ = points; }
-    void SetFontColour(Colour colour) { fontColour_ = colour; }
+    void setFillColour(Colour colour) { fillColour_ = colour; }
+    void setLineColour(Colour colour) { lineColour_ = colour; }
+    void setLineWidth(std::int32_t width) { lineWidth_ = width; }
+    void setFontSize(double points) { fontPoints_ = points; }
+    void setFontColour(Colour colour) { fontColour_ = colour; }
     // Empty: the toolkit's default face.
-    void SetFontFamily(std::string family) { fontFamily_ = std::move(family); }
+    void setFontFamily(std::string family) { fontFamily_ = std::move(family); }
 
     Colour fillColour() const { return fillColour_; }
     Colour lineColour() const { return lineColour_; }
@@ -138,44 +138,44 @@ public:
 
     // Fills the rectangle with the fill colour and draws its 1-pixel border inside it in the
     // line colour.
-    void DrawRectangle(std::int32_t left, std::int32_t top, std::int32_t right,
+    void drawRectangle(std::int32_t left, std::int32_t top, std::int32_t right,
                        std::int32_t bottom);
 
     // Joins the points with lines of the line colour and width.
-    void DrawPolyline(const std::vector<Point>& points);
+    void drawPolyline(const std::vector<Point>& points);
 
     // Draws UTF-8 text with its top-left corner at (x, y) in the current font on a background
     // of the fill colour. On a 1-bit image the glyphs are black where they cover a pixel.
-    void DrawText(std::int32_t x, std::int32_t y, std::string_view text);
+    void drawText(std::int32_t x, std::int32_t y, std::string_view text);
 
     // Copies sourceRect of `source` onto destRect. Equal sizes copy pixel for pixel and skip
     // the parts of sourceRect outside the source; different sizes stretch by the stretch rule.
-    void CopyArea(const Rect& destRect, const RasterImage& source, const Rect& sourceRect);
+    void copyArea(const Rect& destRect, const RasterImage& source, const Rect& sourceRect);
 
     // Equal-size copies from one source, done together row by row: the same result as
-    // CopyArea for each pair in turn when the destination rectangles do not overlap, at a
+    // copyArea for each pair in turn when the destination rectangles do not overlap, at a
     // fraction of the memory traffic for narrow strips. Pairs of different sizes are stretched
     // one after the other.
     struct AreaCopy {
         Rect dest;
         Rect source;
     };
-    void CopyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies);
+    void copyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies);
 
     // Pixel-exact copy of the whole source with its top-left corner at (x, y).
-    void DrawImageAt(std::int32_t x, std::int32_t y, const RasterImage& source);
+    void drawImageAt(std::int32_t x, std::int32_t y, const RasterImage& source);
 
     // Maps the whole source onto destRect by the stretch rule: nearest pixel for colour
     // sources, black wins for 1-bit sources, area averaging for colour sources drawn onto a
     // surface of deviceBitsPerPixel <= 8.
-    void StretchImage(const Rect& destRect, const RasterImage& source,
+    void stretchImage(const Rect& destRect, const RasterImage& source,
                       int deviceBitsPerPixel = kDisplayBitsPerPixel);
 
     // --- files -----------------------------------------------------------------------------
 
     // Replaces the image by the BMP file's content, in the file's own format and palette.
-    void LoadBmpFile(const std::filesystem::path& path);
-    void SaveBmpFile(const std::filesystem::path& path) const;
+    void loadBmpFile(const std::filesystem::path& path);
+    void saveBmpFile(const std::filesystem::path& path) const;
 
     // --- pixels, for codecs and checks -----------------------------------------------------
 

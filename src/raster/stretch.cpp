@@ -1,4 +1,4 @@
-// CopyArea, DrawImageAt, StretchImage and CopyAreas. Equal-size copies between images of one
+// copyArea, drawImageAt, stretchImage and copyAreas. Equal-size copies between images of one
 // format are row copies; everything else maps destination columns and rows to source ranges
 // once, then works row by row.
 //
@@ -289,7 +289,7 @@ void copyRect(RasterImage& dest, std::int64_t dx, std::int64_t dy, std::int64_t 
     if (dest.empty() || source.empty() || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
     if (&dest == &source) {
         RasterImage copy;
-        copy.CopyFrom(source);
+        copy.copyFrom(source);
         copyRect(dest, dx, dy, dw, dh, copy, sx, sy, sw, sh, deviceBitsPerPixel);
         return;
     }
@@ -331,19 +331,19 @@ void copyRect(RasterImage& dest, std::int64_t dx, std::int64_t dy, std::int64_t 
 
 }  // namespace
 
-void RasterImage::CopyArea(const Rect& destRect, const RasterImage& source,
+void RasterImage::copyArea(const Rect& destRect, const RasterImage& source,
                            const Rect& sourceRect) {
     copyRect(*this, destRect.left, destRect.top, destRect.width(), destRect.height(), source,
              sourceRect.left, sourceRect.top, sourceRect.width(), sourceRect.height(),
              kDisplayBitsPerPixel);
 }
 
-void RasterImage::DrawImageAt(std::int32_t x, std::int32_t y, const RasterImage& source) {
+void RasterImage::drawImageAt(std::int32_t x, std::int32_t y, const RasterImage& source) {
     copyRect(*this, x, y, source.width(), source.height(), source, 0, 0, source.width(),
              source.height(), kDisplayBitsPerPixel);
 }
 
-void RasterImage::StretchImage(const Rect& destRect, const RasterImage& source,
+void RasterImage::stretchImage(const Rect& destRect, const RasterImage& source,
                                int deviceBitsPerPixel) {
     copyRect(*this, destRect.left, destRect.top, destRect.width(), destRect.height(), source, 0,
              0, source.width(), source.height(), deviceBitsPerPixel);
@@ -372,13 +372,13 @@ inline void copySmall(std::uint8_t* d, const std::uint8_t* s, std::size_t n) {
 
 }  // namespace
 
-void RasterImage::CopyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies) {
+void RasterImage::copyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies) {
     bool together = &source != this && samePixels(*this, source) && bitsPerPixel(format_) >= 8;
     for (const AreaCopy& c : copies)
         together = together && c.dest.width() == c.source.width() &&
                    c.dest.height() == c.source.height();
     if (!together) {
-        for (const AreaCopy& c : copies) CopyArea(c.dest, source, c.source);
+        for (const AreaCopy& c : copies) copyArea(c.dest, source, c.source);
         return;
     }
     std::vector<Span> spans;

@@ -26,30 +26,30 @@ void repeatRowSpan(RasterImage& image, std::int32_t from, std::int32_t to, std::
 
 RasterImage makeReferenceGrating(const ChartGeometry& g) {
     RasterImage grating;
-    grating.CreateImage(raster::PixelFormat::Indexed1, g.gratingWidth, g.bandHeight);
-    grating.SetFillColour(raster::kBlack);
+    grating.create(raster::PixelFormat::Indexed1, g.gratingWidth, g.bandHeight);
+    grating.setFillColour(raster::kBlack);
     // The first bar is drawn even on a grating with no columns.
     std::int64_t x = 0;
     do {
         const auto left = static_cast<std::int32_t>(x);
-        grating.DrawRectangle(left, 0, left + g.barWidth, g.bandHeight - 1);
+        grating.drawRectangle(left, 0, left + g.barWidth, g.bandHeight - 1);
         x += g.period;
     } while (x <= std::int64_t{g.gratingWidth} - 1);
     return grating;
 }
 
-void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
-                     FixedCount pitch, int increment, int bands) {
+void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
+                     core::FixedCount pitch, int increment, int bands) {
     const ChartInputs inputs{dpi, {paperWidthCm, paperHeightCm}, pitch, increment, bands};
-    if (std::string refusal = chartRefusal(inputs); !refusal.empty()) throw Error(refusal);
+    if (std::string refusal = chartRefusal(inputs); !refusal.empty()) throw platform::Error(refusal);
     const ChartGeometry g = computeChartGeometry(inputs);
 
     RasterImage grating = makeReferenceGrating(g);
 
     // The old chart goes before the new one is made, so two never live at once.
     chart = RasterImage();
-    chart.CreateImage(raster::PixelFormat::Indexed1, g.chartWidth, g.chartHeight);
-    chart.SetFontSize(g.fontSize);
+    chart.create(raster::PixelFormat::Indexed1, g.chartWidth, g.chartHeight);
+    chart.setFontSize(g.fontSize);
 
     const std::int32_t hb = g.bandHeight;
     const auto right = static_cast<std::int32_t>(
@@ -59,7 +59,7 @@ void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
         const std::int64_t top = std::int64_t{i} * hb;
         if (top >= chart.height()) break;
         const auto y0 = static_cast<std::int32_t>(top);
-        chart.DrawText(g.labelX, y0 + g.labelOffsetY, bandLabel(g.labelValues[i]));
+        chart.drawText(g.labelX, y0 + g.labelOffsetY, bandLabel(g.labelValues[i]));
 
         // Li grating columns stretched into S chart columns, black winning where columns
         // merge; rows one to one. Grating rows 0 ... Hb - 2 are alike and the band takes rows
@@ -67,7 +67,7 @@ void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
         const auto length = static_cast<std::int32_t>(g.bandLengths[i]);
         const std::int32_t rows = hb - 40;
         if (rows > 0) {
-            chart.CopyArea(Rect{g.labelColumn, y0, g.labelColumn + g.stripLength, y0 + 1},
+            chart.copyArea(Rect{g.labelColumn, y0, g.labelColumn + g.stripLength, y0 + 1},
                            grating, Rect{0, 0, length, 1});
             repeatRowSpan(chart, y0, static_cast<std::int32_t>(std::min<std::int64_t>(
                                          top + rows, chart.height())),
@@ -75,21 +75,21 @@ void BuildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
         }
 
         // A black line two rows thick under the label column and the band's start.
-        chart.DrawRectangle(0, y0 + hb - 1, g.stripLength, y0 + hb + 1);
+        chart.drawRectangle(0, y0 + hb - 1, g.stripLength, y0 + hb + 1);
     }
 
-    chart.CopyArea(Rect{g.referenceLeft, 0, g.referenceRight, g.chartHeight}, grating,
+    chart.copyArea(Rect{g.referenceLeft, 0, g.referenceRight, g.chartHeight}, grating,
                    Rect{0, 0, g.referenceSource, hb});
 }
 
 RasterImage makeChartPreview(const RasterImage& chart, int dpi) {
     RasterImage preview;
-    const auto width = toPixelCount(static_cast<long double>(chart.width()) / dpi * 100,
-                                    Rounding::Truncate);
-    const auto height = toPixelCount(static_cast<long double>(chart.height()) / dpi * 100,
-                                     Rounding::Truncate);
-    preview.CreateImage(raster::PixelFormat::Indexed1, width, height);
-    preview.StretchImage(Rect{0, 0, width, height}, chart);
+    const auto width = core::toPixelCount(static_cast<long double>(chart.width()) / dpi * 100,
+                                    core::Rounding::Truncate);
+    const auto height = core::toPixelCount(static_cast<long double>(chart.height()) / dpi * 100,
+                                     core::Rounding::Truncate);
+    preview.create(raster::PixelFormat::Indexed1, width, height);
+    preview.stretchImage(Rect{0, 0, width, height}, chart);
     return preview;
 }
 

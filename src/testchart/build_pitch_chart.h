@@ -10,8 +10,8 @@ namespace lenzora::testchart {
 // Replaces `chart` by the chart of these inputs (resolution, paper width and height in
 // centimetres, expected pitch in ten-thousandths, increment, band count). Inputs that
 // chartRefusal refuses raise its message before `chart` is touched.
-void BuildPitchChart(raster::RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
-                     FixedCount pitch, int increment, int bands);
+void buildPitchChart(raster::RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
+                     core::FixedCount pitch, int increment, int bands);
 
 // The reference grating: Hb rows of bars of width B every T columns, the last row white.
 raster::RasterImage makeReferenceGrating(const ChartGeometry& geometry);

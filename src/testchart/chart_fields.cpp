@@ -14,7 +14,7 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 int parseIntegerText(std::string_view text) {
     auto fail = [&]() -> int {
-        throw Error("'" + std::string(text) + "' is not a valid integer value");
+        throw platform::Error("'" + std::string(text) + "' is not a valid integer value");
     };
     std::size_t begin = 0;
     std::size_t end = text.size();
@@ -43,7 +43,7 @@ ChartInputs readChartFields(const ChartFieldTexts& texts) {
     ChartInputs inputs;
     inputs.paper = paperForEntry(texts.paperEntry);
     inputs.dpi = parseIntegerText(texts.dpi);
-    inputs.pitch = parseFixedText(texts.pitch);
+    inputs.pitch = core::parseFixedText(texts.pitch);
     inputs.bands = parseIntegerText(texts.bands);
     inputs.increment = parseIntegerText(texts.increment);
     return inputs;

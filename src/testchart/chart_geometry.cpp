@@ -7,7 +7,7 @@ namespace {
 
 constexpr long double kCmPerInch = 2.54L;
 
-std::int32_t nearestPixels(long double x) { return toPixelCount(x, Rounding::Nearest); }
+std::int32_t nearestPixels(long double x) { return core::toPixelCount(x, core::Rounding::Nearest); }
 
 std::int32_t bandHeightFor(const ChartInputs& in) {
     return nearestPixels((static_cast<long double>(in.paper.heightCm) - 6) / in.bands /
@@ -17,7 +17,7 @@ std::int32_t bandHeightFor(const ChartInputs& in) {
 }  // namespace
 
 ChartGeometry computeChartGeometry(const ChartInputs& in) {
-    if (in.pitch == 0) throw Error("Floating point division by zero");
+    if (in.pitch == 0) throw platform::Error("Floating point division by zero");
     const long double dpi = in.dpi;
     const long double wc = in.paper.widthCm;
     const long double hc = in.paper.heightCm;
@@ -29,7 +29,7 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
     g.gratingWidth = nearestPixels(wc / kCmPerInch * dpi);
     g.bandHeight = bandHeightFor(in);
     g.period = nearestPixels(dpi / p * 10000);
-    g.barWidth = toPixelCount(dpi / p / 2 * 10000, Rounding::Truncate);
+    g.barWidth = core::toPixelCount(dpi / p / 2 * 10000, core::Rounding::Truncate);
     g.chartWidth = nearestPixels((wc - 8) / kCmPerInch * dpi);
     g.chartHeight = nearestPixels((hc - 6) / kCmPerInch * dpi);
     g.stripLength = nearestPixels((wc - 12) / kCmPerInch * dpi);
@@ -40,7 +40,7 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
     g.labelOffsetY = nearestPixels(static_cast<long double>(g.bandHeight) / 2 -
                                    static_cast<long double>(g.fontSize) / 2 - 26);
     const long double s = g.stripLength;
-    g.centreCorrection = countFromScaled(
+    g.centreCorrection = core::countFromScaled(
         (s * 10000 - (wc - 12) / kCmPerInch * p * g.period) / in.increment / 10000);
     g.middle = nearestPixels(bands / 2);
 
@@ -50,22 +50,22 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
             g.stripLength + (i - g.middle - g.centreCorrection) * std::int64_t{in.increment};
         g.bandLengths.push_back(length);
         g.labelValues.push_back(
-            s != 0 ? countFromScaled(static_cast<long double>(length) * perPeriod / s * 10000) : 0);
+            s != 0 ? core::countFromScaled(static_cast<long double>(length) * perPeriod / s * 10000) : 0);
     }
 
     g.referenceSource = nearestPixels(dpi / 4);
     const std::int64_t right = std::int64_t{g.labelColumn} + g.stripLength;
-    g.referenceLeft = nearestPixels(static_cast<long double>(right) + nearest(dpi / 8));
-    g.referenceRight = nearestPixels(static_cast<long double>(right) + nearest(3 * dpi / 8));
+    g.referenceLeft = nearestPixels(static_cast<long double>(right) + core::nearest(dpi / 8));
+    g.referenceRight = nearestPixels(static_cast<long double>(right) + core::nearest(3 * dpi / 8));
 
     g.previewWidth =
-        toPixelCount(static_cast<long double>(g.chartWidth) / dpi * 100, Rounding::Truncate);
+        core::toPixelCount(static_cast<long double>(g.chartWidth) / dpi * 100, core::Rounding::Truncate);
     g.previewHeight =
-        toPixelCount(static_cast<long double>(g.chartHeight) / dpi * 100, Rounding::Truncate);
+        core::toPixelCount(static_cast<long double>(g.chartHeight) / dpi * 100, core::Rounding::Truncate);
     return g;
 }
 
-std::string bandLabel(FixedCount value) { return formatFixed(value); }
+std::string bandLabel(core::FixedCount value) { return core::formatFixed(value); }
 
 std::string chartRefusal(const ChartInputs& in) {
     if (in.dpi < 1) return kBadDpi;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 #include "testchart/paper.h"
 
 namespace lenzora::testchart {
@@ -15,7 +15,7 @@ namespace lenzora::testchart {
 struct ChartInputs {
     int dpi = 1200;               // chart resolution
     PaperSize paper{21, 29};      // Wc, Hc in centimetres
-    FixedCount pitch = 400000;    // expected pitch P, ten-thousandths of a line per inch
+    core::FixedCount pitch = 400000;    // expected pitch P, ten-thousandths of a line per inch
     int increment = 15;           // inc: source pixels added per band
     int bands = 11;               // N
 };
@@ -36,7 +36,7 @@ struct ChartGeometry {
     std::int64_t centreCorrection = 0;  // c0
     std::int32_t middle = 0;            // m
     std::vector<std::int64_t> bandLengths;  // L1 ... LN
-    std::vector<FixedCount> labelValues;    // V1 ... VN, ten-thousandths of a line per inch
+    std::vector<core::FixedCount> labelValues;    // V1 ... VN, ten-thousandths of a line per inch
     // The quarter-inch reference strip right of the bands: grating columns [0, referenceSource)
     // onto chart columns [referenceLeft, referenceRight), over the whole chart height.
     std::int32_t referenceSource = 0;
@@ -52,7 +52,7 @@ struct ChartGeometry {
 ChartGeometry computeChartGeometry(const ChartInputs& inputs);
 
 // The band label: Vi as a general number ("39.2944", "40").
-std::string bandLabel(FixedCount value);
+std::string bandLabel(core::FixedCount value);
 
 // Short messages for inputs that give no sound chart.
 inline constexpr const char* kBadDpi = "DPI不对!";

@@ -9,7 +9,7 @@ std::string generatePitchChart(ChartState& state, const ChartInputs& inputs,
     if (std::string refusal = chartRefusal(inputs); !refusal.empty()) return refusal;
     // The resolution goes with the chart it was made at, never ahead of it.
     state.resolution = 0;
-    BuildPitchChart(state.image, inputs.dpi, inputs.paper.widthCm, inputs.paper.heightCm,
+    buildPitchChart(state.image, inputs.dpi, inputs.paper.widthCm, inputs.paper.heightCm,
                     inputs.pitch, inputs.increment, inputs.bands);
     state.resolution = inputs.dpi;
     preview = makeChartPreview(state.image, inputs.dpi);

@@ -1,6 +1,6 @@
 #include "testchart/print_pitch_chart.h"
 
-#include "app/numbers.h"
+#include "core/numbers.h"
 #include "output/print_image.h"
 #include "platform/services.h"
 
@@ -12,25 +12,25 @@ raster::Rect centredChartRect(std::int32_t chartWidth, std::int32_t chartHeight,
     // chart's own size. Rounding them apart would make the rectangle a dot wider or narrower
     // than the chart when a margin is odd, and the stretch would then double or merge a
     // column of bars somewhere on the page.
-    const std::int32_t left = toPixelCount(
-        (static_cast<long double>(pageWidth) - chartWidth) / 2, Rounding::Nearest);
-    const std::int32_t top = toPixelCount(
-        (static_cast<long double>(pageHeight) - chartHeight) / 2, Rounding::Nearest);
+    const std::int32_t left = core::toPixelCount(
+        (static_cast<long double>(pageWidth) - chartWidth) / 2, core::Rounding::Nearest);
+    const std::int32_t top = core::toPixelCount(
+        (static_cast<long double>(pageHeight) - chartHeight) / 2, core::Rounding::Nearest);
     return raster::Rect{left, top, left + chartWidth, top + chartHeight};
 }
 
-void PrintPitchChart(OutputShared& output, const ChartState& chart) {
+void printPitchChart(output::OutputChoices& output, const ChartState& chart) {
     if (!chart.exists()) return;
     output.printerSetup();
     // The chart's own resolution, not whatever the DPI box says now: a chart printed at
     // another resolution would come out at the wrong size with every label wrong.
     if (output.printerDpiX() != chart.resolution) {
-        ShowMessage(kPrinterDpiWrong);
+        platform::showMessage(kPrinterDpiWrong);
         return;
     }
     platform::Printer& printer = *platform::services().printer;
     printer.startDocument();
-    printStretched(printer, chart.image,
+    output::printStretched(printer, chart.image,
                    centredChartRect(chart.image.width(), chart.image.height(),
                                     printer.printableWidth(), printer.printableHeight()));
     printer.endDocument();

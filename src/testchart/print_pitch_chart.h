@@ -1,7 +1,7 @@
 #pragma once
 // Printing the chart one dot per chart pixel, centred on the page.
 
-#include "output/output_shared.h"
+#include "output/output_choices.h"
 #include "raster/raster_image.h"
 #include "testchart/chart_state.h"
 
@@ -17,6 +17,6 @@ raster::Rect centredChartRect(std::int32_t chartWidth, std::int32_t chartHeight,
 // Does nothing before the first chart. Otherwise runs the printer set-up step; a printer
 // whose resolution is not the one the chart was made at gets "打印机DPI设置不对!" and no
 // print, one of the same resolution gets the chart centred.
-void PrintPitchChart(OutputShared& output, const ChartState& chart);
+void printPitchChart(output::OutputChoices& output, const ChartState& chart);
 
 }  // namespace lenzora::testchart

@@ -7,7 +7,7 @@ namespace lenzora::testchart {
 
 void saveChartBmp(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi) {
     raster::saveBmpFile(chart, path, [dpi](const std::filesystem::path& written) {
-        SetBmpResolution(written, dpi);
+        output::setBmpResolution(written, dpi);
     });
 }
 

@@ -7,7 +7,7 @@
 
 namespace lenzora::testchart {
 
-// Writes the same bytes SaveBmpFile gives, streamed a block of rows at a time so a chart of
+// Writes the same bytes saveBmpFile gives, streamed a block of rows at a time so a chart of
 // hundreds of megabytes never exists twice in memory, then stamps `dpi` into both
 // resolution fields. Any extension gives BMP data. The file is written under a temporary
 // name in its folder and renamed, so a failure leaves whatever was there before.

@@ -22,7 +22,7 @@ std::string toolLine(const std::string& err) {
     return err.substr(at, err.find('\n', at) - at);
 }
 
-std::uint32_t u32At(const Bytes& b, std::size_t at) {
+std::uint32_t u32At(const platform::Bytes& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
 }
 
@@ -63,7 +63,7 @@ TEST(CliChart, WorkedCasesGiveEveryNumber) {
         const testing::ProcessResult r = cli(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, c.json + "\n");
-        const Bytes file = readWholeFile(dir / "chart.bmp");
+        const platform::Bytes file = platform::readWholeFile(dir / "chart.bmp");
         EXPECT_EQ(file.size(), c.fileSize);
     }
 }
@@ -72,7 +72,7 @@ TEST(CliChart, SavedFileIsStampedOneBitBmpEvenUnderAJpegName) {
     testing::TempDir dir;
     const testing::ProcessResult r = cli({"-o", (dir / "chart.jpg").string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const Bytes file = readWholeFile(dir / "chart.jpg");
+    const platform::Bytes file = platform::readWholeFile(dir / "chart.jpg");
     EXPECT_EQ(u32At(file, 38), 47233u);
     EXPECT_EQ(u32At(file, 42), 47233u);
     const raster::RasterImage chart = raster::decodeBmp(file);
@@ -120,7 +120,7 @@ TEST(CliChart, ErrorsAndBadUsage) {
         const testing::ProcessResult r = cli(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.err;
         EXPECT_EQ(toolLine(r.err), c.err);
-        EXPECT_FALSE(fileExists(out)) << c.err;
+        EXPECT_FALSE(platform::fileExists(out)) << c.err;
     }
     // Nothing half-written is left in the folder either.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
@@ -130,9 +130,9 @@ TEST(CliChart, AFailedRunLeavesTheOldFile) {
     testing::TempDir dir;
     const std::string out = (dir / "c.bmp").string();
     ASSERT_EQ(cli({"--dpi", "300", "-o", out}).exitCode, 0);
-    const Bytes before = readWholeFile(out);
+    const platform::Bytes before = platform::readWholeFile(out);
     EXPECT_EQ(cli({"--bands", "0", "-o", out}).exitCode, 1);
-    EXPECT_TRUE(readWholeFile(out) == before);
+    EXPECT_TRUE(platform::readWholeFile(out) == before);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "app/output_settings.h"
+#include "core/output_settings.h"
 #include "interlace/compose_state.h"
 #include "interlace/prepare_frame.h"
 #include "platform/file_io.h"
@@ -49,11 +49,11 @@ TEST_F(CliCompose, WorkedExampleAsJson) {
                      "\"image_height\":2007,\"output\":\"" + (dir_ / "out.bmp").string() +
                      "\",\"format\":\"bmp\"}\n");
     raster::RasterImage out;
-    out.LoadBmpFile(dir_ / "out.bmp");
+    out.loadBmpFile(dir_ / "out.bmp");
     EXPECT_EQ(out.pixel(0, 500).green & 0x0F, 1);
     EXPECT_EQ(out.pixel(6, 500).green & 0x0F, 2);
     EXPECT_EQ(out.pixel(2880, 500), raster::kWhite);
-    Bytes bytes = readWholeFile(dir_ / "out.bmp");
+    platform::Bytes bytes = platform::readWholeFile(dir_ / "out.bmp");
     EXPECT_EQ(bytes[38] | bytes[39] << 8, 10037);  // 255 dpi in pixels per metre
 }
 
@@ -68,30 +68,30 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
             testing::ProcessResult r = cli(args);
             ASSERT_EQ(r.exitCode, 0) << r.err;
 
-            OutputSettings settings;
+            core::OutputSettings settings;
             settings.frameCount = n;
-            Resolution resolution = resolutionRule(n, settings.pitch);
+            core::Resolution resolution = core::resolutionRule(n, settings.pitch);
             std::vector<raster::RasterImage> strips(static_cast<std::size_t>(n));
             for (int q = 1; q <= n; ++q) {
                 char name[16];
                 std::snprintf(name, sizeof name, "x%02d.bmp", q);
-                strips[static_cast<std::size_t>(q - 1)].LoadBmpFile(work / name);
+                strips[static_cast<std::size_t>(q - 1)].loadBmpFile(work / name);
             }
             const bool columns = std::string(mode) == "columns";
-            ComposeState state;
+            interlace::ComposeState state;
             state.W = 101;
             state.H = 67;
             state.stripW = strips[0].width();
             state.stripH = strips[0].height();
             // The strip copies use the scaled size of the last frame prepared; its rounded
             // scale may leave the fitted side one pixel short.
-            const std::int64_t f = frameScale(101, 67, 40 + n, 30);
+            const std::int64_t f = interlace::frameScale(101, 67, 40 + n, 30);
             state.scaledW = static_cast<std::int32_t>((40 + n) * f / 10000);
             state.scaledH = static_cast<std::int32_t>(30 * f / 10000);
             raster::RasterImage out;
-            out.LoadBmpFile(dir_ / "out.bmp");
+            out.loadBmpFile(dir_ / "out.bmp");
             EXPECT_EQ(testing::interlaceMismatch(out, strips, resolution.stripWidth,
-                                                 columns ? kModeColumns : kModeRows, state),
+                                                 columns ? core::kModeColumns : core::kModeRows, state),
                       "")
                 << n << " frames, " << mode;
         }
@@ -111,7 +111,7 @@ TEST_F(CliCompose, TheSampleFrames) {
               std::string::npos)
         << scene.out;
     raster::RasterImage copy;
-    copy.LoadBmpFile(dir_ / "work" / "t03.bmp");
+    copy.loadBmpFile(dir_ / "work" / "t03.bmp");
     EXPECT_EQ(copy.width(), 480);
     EXPECT_EQ(copy.height(), 360);
     EXPECT_TRUE(fs::exists(dir_ / "work" / "x04.bmp"));
@@ -148,7 +148,7 @@ TEST_F(CliCompose, CalibrationAndJpeg) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("\"image_width\":2890,\"image_height\":1997"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"format\":\"jpeg\""), std::string::npos);
-    Bytes bytes = readWholeFile(dir_ / "card.jpg");
+    platform::Bytes bytes = platform::readWholeFile(dir_ / "card.jpg");
     ASSERT_GT(bytes.size(), 2u);
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1], 0xD8);

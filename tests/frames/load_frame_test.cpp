@@ -10,7 +10,7 @@
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
-namespace lenzora {
+namespace lenzora::frames {
 namespace {
 
 TEST(FrameKind, ExtensionRuleCaseAndAll) {
@@ -55,7 +55,7 @@ TEST_F(LoadFrameTest, JpegBecomesAWorkingCopyAtItsOwnSize) {
               FrameLoadResult::Loaded);
     EXPECT_EQ(slotPath, "c:\\lz3d\\t07.bmp");
     raster::RasterImage copy;
-    copy.LoadBmpFile(workingCopy(7));
+    copy.loadBmpFile(workingCopy(7));
     EXPECT_EQ(copy.width(), 300);
     EXPECT_EQ(copy.height(), 900);
     EXPECT_EQ(copy.format(), raster::PixelFormat::Bgr24);
@@ -74,7 +74,7 @@ TEST_F(LoadFrameTest, BmpIsUsedWhereItLies) {
     ASSERT_EQ(loadFrameFile(slotPath, (root_ / "frame.bmp").string(), 2, thumbnail),
               FrameLoadResult::Loaded);
     EXPECT_EQ(slotPath, (root_ / "frame.bmp").string());
-    EXPECT_FALSE(fileExists(workingCopy(2)));
+    EXPECT_FALSE(platform::fileExists(workingCopy(2)));
     EXPECT_EQ(thumbnail.pixel(32, 28), raster::kBlack);
 }
 
@@ -98,12 +98,12 @@ TEST_F(LoadFrameTest, UnreadableFilesThrowWithTheSlotNamingThem) {
          {(root_ / "broken.bmp").string(), (root_ / "broken.jpg").string(), missing}) {
         std::string slotPath = "c:\\lz3d\\t04.bmp";
         raster::RasterImage thumbnail;
-        EXPECT_THROW(loadFrameFile(slotPath, chosen, 4, thumbnail), Error) << chosen;
+        EXPECT_THROW(loadFrameFile(slotPath, chosen, 4, thumbnail), platform::Error) << chosen;
         EXPECT_EQ(slotPath, chosen);
         EXPECT_TRUE(thumbnail.empty());
-        EXPECT_FALSE(fileExists(workingCopy(4)));
+        EXPECT_FALSE(platform::fileExists(workingCopy(4)));
     }
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::frames

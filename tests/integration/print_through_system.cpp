@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "output/output_shared.h"
+#include "output/output_choices.h"
 #include "output/print_composite.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/services.h"
@@ -31,14 +31,14 @@ int print() {
     lenzora::platform::Services services;
     services.printer = std::make_shared<UnattendedPrinter>();
     lenzora::platform::ScopedServices scope(services);
-    lenzora::OutputShared shared;
+    lenzora::output::OutputChoices shared;
     shared.printerSetup();
     const int dpi = shared.printerDpiX();
     // Two frames of one-pixel strips at a quarter of the printer's resolution: four dots a strip.
     constexpr int kStrip = 4;
     const raster::RasterImage composite = lenzora::testing::stripedImage(200, 100, raster::kWhite);
-    const lenzora::FixedCount resolution = std::int64_t{dpi} * 10000 / kStrip;
-    lenzora::PrintComposite(composite, resolution, dpi, shared.printerDpiY());
+    const lenzora::core::FixedCount resolution = std::int64_t{dpi} * 10000 / kStrip;
+    lenzora::output::printComposite(composite, resolution, dpi, shared.printerDpiY());
     std::printf("dpi=%d strip=%d\n", dpi, kStrip);
     return 0;
 }

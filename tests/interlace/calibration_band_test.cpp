@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/output_settings.h"
+#include "core/output_settings.h"
 #include "interlace/interlace_frames.h"
 #include "support/pictures.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 namespace {
 
 std::vector<std::int32_t> range(std::int32_t first, std::int32_t last) {
@@ -24,7 +24,7 @@ std::vector<std::int32_t> concat(std::initializer_list<std::vector<std::int32_t>
 TEST(CalibrationBand, FourBarsAtTheEndOfEachLensPeriod) {
     raster::RasterImage composite = testing::patternImage(2881, 2007, 1);
     const raster::RasterImage original = testing::patternImage(2881, 2007, 1);
-    applyCalibrationBand(composite, true, 2, 6, 2881, 2007, kModeColumns);
+    applyCalibrationBand(composite, true, 2, 6, 2881, 2007, core::kModeColumns);
     ASSERT_EQ(composite.width(), 2929);
     ASSERT_EQ(composite.height(), 2007);
     const auto bars = concat({range(2887, 2892), range(2899, 2904), range(2911, 2916),
@@ -41,7 +41,7 @@ TEST(CalibrationBand, FourBarsAtTheEndOfEachLensPeriod) {
     EXPECT_EQ(preview.width(), 732);
     EXPECT_EQ(preview.height(), 502);
 
-    applyCalibrationBand(composite, false, 2, 6, 2881, 2007, kModeColumns);
+    applyCalibrationBand(composite, false, 2, 6, 2881, 2007, core::kModeColumns);
     ASSERT_EQ(composite.width(), 2881);
     for (std::int32_t y : {0, 1003, 2006}) {
         for (std::int32_t x : {0, 1440, 2880}) EXPECT_EQ(composite.pixel(x, y), original.pixel(x, y));
@@ -59,7 +59,7 @@ TEST(CalibrationBand, CellsOfOddPeriods) {
     };
     for (const Case& c : cases) {
         raster::RasterImage composite = testing::plainImage(20, 10, raster::Colour::rgb(9, 9, 9));
-        applyCalibrationBand(composite, true, c.n, c.s, 20, 10, kModeColumns);
+        applyCalibrationBand(composite, true, c.n, c.s, 20, 10, core::kModeColumns);
         std::vector<std::int32_t> black;
         for (std::int32_t x : testing::blackColumns(composite, 4)) black.push_back(x - 20);
         EXPECT_EQ(black, c.black) << c.n << " x " << c.s;
@@ -68,7 +68,7 @@ TEST(CalibrationBand, CellsOfOddPeriods) {
 
 TEST(CalibrationBand, RowsModeAddsTheBandBelow) {
     raster::RasterImage composite = testing::plainImage(30, 20, raster::Colour::rgb(9, 9, 9));
-    applyCalibrationBand(composite, true, 2, 1, 30, 20, kModeRows);
+    applyCalibrationBand(composite, true, 2, 1, 30, 20, core::kModeRows);
     ASSERT_EQ(composite.width(), 30);
     ASSERT_EQ(composite.height(), 28);
     for (std::int32_t x : {0, 29}) {
@@ -76,17 +76,17 @@ TEST(CalibrationBand, RowsModeAddsTheBandBelow) {
             EXPECT_EQ(composite.pixel(x, y), y % 2 == 1 ? raster::kBlack : raster::kWhite) << y;
         }
     }
-    applyCalibrationBand(composite, false, 2, 1, 30, 20, kModeRows);
+    applyCalibrationBand(composite, false, 2, 1, 30, 20, core::kModeRows);
     EXPECT_EQ(composite.height(), 20);
 }
 
 TEST(CalibrationBand, UsesTheSettingsOfTheMoment) {
     raster::RasterImage composite = testing::plainImage(20, 10, raster::kBlack);
-    applyCalibrationBand(composite, false, 2, 1, 24, 12, kModeColumns);  // padded white
+    applyCalibrationBand(composite, false, 2, 1, 24, 12, core::kModeColumns);  // padded white
     EXPECT_EQ(composite.width(), 24);
     EXPECT_EQ(composite.height(), 12);
     EXPECT_EQ(composite.pixel(23, 11), raster::kWhite);
-    applyCalibrationBand(composite, true, 4, 1, 22, 12, kModeColumns);  // from W, not the width
+    applyCalibrationBand(composite, true, 4, 1, 22, 12, core::kModeColumns);  // from W, not the width
     EXPECT_EQ(composite.width(), 38);
 }
 
@@ -104,4 +104,4 @@ TEST(Preview, SizesRoundHalfToEven) {
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/output_settings.h"
-#include "app/working_files.h"
+#include "core/output_settings.h"
+#include "core/working_files.h"
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
 #include "interlace/output_size.h"
@@ -14,17 +14,17 @@
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
-namespace lenzora {
+namespace lenzora::interlace {
 namespace {
 
 TEST(SlotCheck, FirstEmptySlotUpToTheFrameCount) {
     auto filled = [](std::initializer_list<int> slots) {
-        FrameSlots s;
+        frames::FrameSlots s;
         for (int k : slots) s[k] = "frame.bmp";
         return s;
     };
     struct Case {
-        FrameSlots slots;
+        frames::FrameSlots slots;
         int n;
         std::optional<std::string> message;
     } cases[] = {
@@ -48,12 +48,12 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
         int unit;
         const char* width;
         const char* height;
-        FixedCount resolution;
+        core::FixedCount resolution;
         std::int32_t W, H;
     } cases[] = {
-        {kUnitMillimetres, "287", "200", 2550000, 2881, 2007},
-        {kUnitInches, "11.299", "7.8739", 2536500, 2865, 1997},
-        {kUnitPixels, "1000.9", "20.5", 2536500, 1000, 20},
+        {core::kUnitMillimetres, "287", "200", 2550000, 2881, 2007},
+        {core::kUnitInches, "11.299", "7.8739", 2536500, 2865, 1997},
+        {core::kUnitPixels, "1000.9", "20.5", 2536500, 1000, 20},
         {-1, "287", "200", 2536500, 11, 22},  // no unit: the sizes stay
     };
     for (const Case& c : cases) {
@@ -68,10 +68,10 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
 
 TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
     ComposeState state{11, 22};
-    EXPECT_THROW(composeOutputSize(state.W, state.H, kUnitPixels, "100", "x", 2550000), Error);
+    EXPECT_THROW(composeOutputSize(state.W, state.H, core::kUnitPixels, "100", "x", 2550000), platform::Error);
     EXPECT_EQ(state.W, 100);
     EXPECT_EQ(state.H, 22);
-    EXPECT_THROW(composeOutputSize(state.W, state.H, kUnitPixels, "", "50", 2550000), Error);
+    EXPECT_THROW(composeOutputSize(state.W, state.H, core::kUnitPixels, "", "50", 2550000), platform::Error);
     EXPECT_EQ(state.W, 100);
     EXPECT_EQ(state.H, 22);
 }
@@ -99,8 +99,8 @@ protected:
     }
     void TearDown() override { platform::setDriveRoot({}); }
 
-    FrameSlots writeFrames(int n, std::int32_t w, std::int32_t h) {
-        FrameSlots slots;
+    frames::FrameSlots writeFrames(int n, std::int32_t w, std::int32_t h) {
+        frames::FrameSlots slots;
         for (int q = 1; q <= n; ++q) {
             const auto path = root_ / ("frame" + std::to_string(q) + ".bmp");
             testing::writeBmp(path, testing::patternImage(w + q, h + 2 * q, q));
@@ -111,8 +111,8 @@ protected:
     std::vector<raster::RasterImage> readStrips(int n) {
         std::vector<raster::RasterImage> strips(static_cast<std::size_t>(n));
         for (int q = 1; q <= n; ++q) {
-            strips[static_cast<std::size_t>(q - 1)].LoadBmpFile(
-                platform::hostPath(stripFilePath(q)));
+            strips[static_cast<std::size_t>(q - 1)].loadBmpFile(
+                platform::hostPath(core::stripFilePath(q)));
         }
         return strips;
     }
@@ -126,7 +126,7 @@ public:
 };
 
 TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
-    FrameSlots slots;
+    frames::FrameSlots slots;
     slots[1] = (root_ / "a.bmp").string();
     slots[2] = (root_ / "b.bmp").string();
     testing::writeBmp(slots[1], testing::patternImage(1600, 1200, 1));
@@ -134,7 +134,7 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
     ComposeState state{2881, 2007};
     CountingProgress progress;
     raster::RasterImage composite;
-    interlaceFrames(slots, 2, 6, kModeColumns, state, progress, composite);
+    interlaceFrames(slots, 2, 6, core::kModeColumns, state, progress, composite);
 
     EXPECT_EQ(state.scaledW, 2880);
     EXPECT_EQ(state.scaledH, 2160);
@@ -147,7 +147,7 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
     for (std::int32_t x : {0, 5, 12, 17, 2868}) EXPECT_EQ(frameOf(x), 1) << x;
     for (std::int32_t x : {6, 11, 18, 23, 2879}) EXPECT_EQ(frameOf(x), 2) << x;
     for (std::int32_t y : {0, 1000, 2006}) EXPECT_EQ(composite.pixel(2880, y), raster::kWhite);
-    EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 6, kModeColumns, state), "");
+    EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 6, core::kModeColumns, state), "");
 
     raster::RasterImage preview = makePreview(composite, 3.5L);
     EXPECT_EQ(preview.width(), 823);
@@ -155,17 +155,17 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
 }
 
 TEST_F(InterlaceTest, EveryPixelComesFromItsFrameForEveryFrameCountAndMode) {
-    for (int mode : {kModeColumns, kModeRows}) {
+    for (int mode : {core::kModeColumns, core::kModeRows}) {
         for (int n = 2; n <= 16; ++n) {
             const int s = 1 + n % 3;
-            FrameSlots slots = writeFrames(n, 50 + 3 * n, 40);
+            frames::FrameSlots slots = writeFrames(n, 50 + 3 * n, 40);
             ComposeState state{97 + n, 61 + 2 * n};
             CountingProgress progress;
             raster::RasterImage composite;
             interlaceFrames(slots, n, s, mode, state, progress, composite);
             EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(n), s, mode, state), "")
                 << n << " frames, mode " << mode;
-            if (mode == kModeColumns) {
+            if (mode == core::kModeColumns) {
                 EXPECT_EQ(progress.count, 16 + n);
             } else {
                 EXPECT_GE(progress.count, 16 + n);  // one advance per strip copy
@@ -175,46 +175,46 @@ TEST_F(InterlaceTest, EveryPixelComesFromItsFrameForEveryFrameCountAndMode) {
 }
 
 TEST_F(InterlaceTest, ThreeFramesOfOnePixelAlternate) {
-    FrameSlots slots = writeFrames(3, 60, 60);
+    frames::FrameSlots slots = writeFrames(3, 60, 60);
     ComposeState state{30, 20};
     NoProgress progress;
     raster::RasterImage composite;
-    interlaceFrames(slots, 3, 1, kModeColumns, state, progress, composite);
+    interlaceFrames(slots, 3, 1, core::kModeColumns, state, progress, composite);
     for (std::int32_t x = 0; x < 30; ++x) {
         EXPECT_EQ(composite.pixel(x, 5).green & 0x0F, x % 3 + 1) << x;
     }
 }
 
 TEST_F(InterlaceTest, OnlyTheFramesInUseAreWritten) {
-    FrameSlots slots = writeFrames(2, 30, 30);
+    frames::FrameSlots slots = writeFrames(2, 30, 30);
     ComposeState state{40, 40};
     NoProgress progress;
     raster::RasterImage composite;
-    interlaceFrames(slots, 2, 2, kModeColumns, state, progress, composite);
-    EXPECT_TRUE(std::filesystem::exists(platform::hostPath(stripFilePath(2))));
-    EXPECT_FALSE(std::filesystem::exists(platform::hostPath(stripFilePath(3))));
+    interlaceFrames(slots, 2, 2, core::kModeColumns, state, progress, composite);
+    EXPECT_TRUE(std::filesystem::exists(platform::hostPath(core::stripFilePath(2))));
+    EXPECT_FALSE(std::filesystem::exists(platform::hostPath(core::stripFilePath(3))));
 }
 
 TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
-    FrameSlots slots = writeFrames(2, 30, 30);
+    frames::FrameSlots slots = writeFrames(2, 30, 30);
     std::ofstream(root_ / "bad.bmp") << "BM not a bitmap at all";
     slots[2] = (root_ / "bad.bmp").string();
     ComposeState state{40, 40};
     NoProgress progress;
     raster::RasterImage composite = testing::plainImage(5, 5, raster::kBlack);
     try {
-        interlaceFrames(slots, 2, 2, kModeColumns, state, progress, composite);
+        interlaceFrames(slots, 2, 2, core::kModeColumns, state, progress, composite);
         FAIL() << "composed with a damaged frame";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_STREQ(e.what(), "Bitmap image is not valid");
     }
     EXPECT_EQ(composite.width(), 5) << "the previous composite stays";
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::interlace
 
-namespace lenzora {
+namespace lenzora::interlace {
 namespace {
 
 // The one-pass preparation must give exactly the pixels of the three steps it replaces.
@@ -223,13 +223,13 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
         std::int32_t frameW, frameH, W, H;
         int n, mode;
     } cases[] = {
-        {1600, 1200, 2881, 2007, 2, kModeColumns},  // fitted to the width, cropped rows
-        {300, 900, 400, 300, 3, kModeColumns},      // fitted to the width, tall frame
-        {900, 300, 200, 400, 4, kModeRows},         // fitted to the height
-        {640, 480, 320, 240, 2, kModeRows},         // same aspect: shrunk whole
-        {37, 23, 503, 311, 16, kModeColumns},       // enlarged many times
-        {501, 333, 97, 61, 5, kModeRows},
-        {64, 48, 63, 48, 7, kModeColumns},          // the rounded scale falls a pixel short
+        {1600, 1200, 2881, 2007, 2, core::kModeColumns},  // fitted to the width, cropped rows
+        {300, 900, 400, 300, 3, core::kModeColumns},      // fitted to the width, tall frame
+        {900, 300, 200, 400, 4, core::kModeRows},         // fitted to the height
+        {640, 480, 320, 240, 2, core::kModeRows},         // same aspect: shrunk whole
+        {37, 23, 503, 311, 16, core::kModeColumns},       // enlarged many times
+        {501, 333, 97, 61, 5, core::kModeRows},
+        {64, 48, 63, 48, 7, core::kModeColumns},          // the rounded scale falls a pixel short
     };
     for (const Case& c : cases) {
         const auto source = root_ / "frame.bmp";
@@ -238,9 +238,9 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
         ComposeState states[2];
         for (int i = 0; i < 2; ++i) {
             states[i] = ComposeState{c.W, c.H};
-            PrepareFrame(source.string(), stripFilePath(1), c.n, c.mode, states[i],
+            prepareFrame(source.string(), core::stripFilePath(1), c.n, c.mode, states[i],
                          i == 0 ? PrepareMethod::Direct : PrepareMethod::Steps);
-            strips[i].LoadBmpFile(platform::hostPath(stripFilePath(1)));
+            strips[i].loadBmpFile(platform::hostPath(core::stripFilePath(1)));
         }
         ASSERT_EQ(strips[0].width(), strips[1].width());
         ASSERT_EQ(strips[0].height(), strips[1].height());
@@ -255,4 +255,4 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::interlace

@@ -8,7 +8,7 @@
 #include "raster/jpeg_codec.h"
 #include "support/pictures.h"
 
-namespace lenzora {
+namespace lenzora::output {
 namespace {
 
 using platform::testing::RecordingPrinter;
@@ -50,7 +50,7 @@ TEST(PrintLayout, HeightsUseTheVerticalResolution) {
     EXPECT_EQ(printRectangle(page, 600, 600, 3000000), (raster::Rect{600, 900, 1800, 1500}));
 }
 
-TEST(PrintComposite, StripsKeepTheirPeriodOnThePage) {
+TEST(printComposite, StripsKeepTheirPeriodOnThePage) {
     platform::testing::ScriptedServices scripted;
     RecordingPrinter& printer = *scripted.printer;
     printer.width = 300;
@@ -58,7 +58,7 @@ TEST(PrintComposite, StripsKeepTheirPeriodOnThePage) {
     printer.keepPage = true;
     // Two frames of one-pixel strips at 60 dpi, printed at 600 dpi: ten dots a strip.
     const raster::RasterImage composite = testing::stripedImage(20, 10, raster::kWhite);
-    PrintComposite(composite, 600000, 600, 600);
+    printComposite(composite, 600000, 600, 600);
     EXPECT_EQ(printer.documentsStarted, 1);
     EXPECT_EQ(printer.documentsEnded, 1);
     // 200 x 100 dots centred on 300 x 200: from (50, 50).
@@ -98,9 +98,9 @@ TEST(PrintImage, OneBitImagesReachThePageDotForDot) {
     printer.height = 16;
     printer.keepPage = true;
     raster::RasterImage chart;
-    chart.CreateImage(raster::PixelFormat::Indexed1, 40, 8);
-    chart.SetFillColour(raster::kBlack);
-    chart.DrawRectangle(3, 0, 5, 8);
+    chart.create(raster::PixelFormat::Indexed1, 40, 8);
+    chart.setFillColour(raster::kBlack);
+    chart.drawRectangle(3, 0, 5, 8);
     printer.startDocument();
     printStretched(printer, chart, {12, 4, 52, 12});
     printer.endDocument();
@@ -110,13 +110,13 @@ TEST(PrintImage, OneBitImagesReachThePageDotForDot) {
 }
 
 // The markers of a JPEG stream, with their segment bodies.
-std::vector<std::pair<std::uint8_t, Bytes>> segments(const Bytes& jpeg) {
-    std::vector<std::pair<std::uint8_t, Bytes>> out;
+std::vector<std::pair<std::uint8_t, platform::Bytes>> segments(const platform::Bytes& jpeg) {
+    std::vector<std::pair<std::uint8_t, platform::Bytes>> out;
     std::size_t at = 2;
     while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
         const std::uint8_t marker = jpeg[at + 1];
         const std::size_t length = static_cast<std::size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3];
-        out.emplace_back(marker, Bytes(jpeg.begin() + static_cast<std::ptrdiff_t>(at + 4),
+        out.emplace_back(marker, platform::Bytes(jpeg.begin() + static_cast<std::ptrdiff_t>(at + 4),
                                        jpeg.begin() + static_cast<std::ptrdiff_t>(at + 2 + length)));
         if (marker == 0xDA) break;  // the scan follows
         at += 2 + length;
@@ -128,18 +128,18 @@ TEST(JpegOutput, BaselineFullChromaWithDensityAndExifResolution) {
     raster::RasterImage composite = testing::patternImage(64, 32, 1);
     raster::JpegOptions options;
     options.dotsPerInch = 254;
-    const Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options), 2536500);
+    const platform::Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options), 2536500);
     auto parts = segments(jpeg);
     ASSERT_GE(parts.size(), 3u);
     EXPECT_EQ(parts[0].first, 0xE0);  // JFIF first
-    const Bytes& jfif = parts[0].second;
+    const platform::Bytes& jfif = parts[0].second;
     EXPECT_EQ(std::string(jfif.begin(), jfif.begin() + 4), "JFIF");
     EXPECT_EQ(jfif[7], 1);  // dots per inch
     EXPECT_EQ(jfif[8] << 8 | jfif[9], 254);
     EXPECT_EQ(jfif[10] << 8 | jfif[11], 254);
 
     EXPECT_EQ(parts[1].first, 0xE1);
-    const Bytes& exif = parts[1].second;
+    const platform::Bytes& exif = parts[1].second;
     EXPECT_EQ(std::string(exif.begin(), exif.begin() + 6), std::string("Exif\0\0", 6));
     auto u32 = [&](std::size_t at) {
         return static_cast<std::uint32_t>(exif[at] | exif[at + 1] << 8 | exif[at + 2] << 16 |
@@ -163,4 +163,4 @@ TEST(JpegOutput, BaselineFullChromaWithDensityAndExifResolution) {
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -9,15 +9,15 @@
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
-namespace lenzora {
+namespace lenzora::output {
 namespace {
 
-std::int32_t readInt32(const Bytes& bytes, std::size_t at) {
+std::int32_t readInt32(const platform::Bytes& bytes, std::size_t at) {
     return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
                                      static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
 
-TEST(SetBmpResolution, PixelsPerMetreWithTheProgramsDivisor) {
+TEST(setBmpResolution, PixelsPerMetreWithTheProgramsDivisor) {
     struct Case {
         long double dpi;
         std::int32_t perMetre;
@@ -25,13 +25,13 @@ TEST(SetBmpResolution, PixelsPerMetreWithTheProgramsDivisor) {
     for (const Case& c : cases) EXPECT_EQ(pixelsPerMetre(c.dpi), c.perMetre);
 }
 
-TEST(SetBmpResolution, ChangesBothFieldsAndNothingElse) {
+TEST(setBmpResolution, ChangesBothFieldsAndNothingElse) {
     testing::TempDir dir;
     raster::RasterImage image = testing::patternImage(7, 5, 3);
-    image.SaveBmpFile(dir / "a.bmp");
-    Bytes before = readWholeFile(dir / "a.bmp");
-    SetBmpResolution(dir / "a.bmp", 1200);
-    Bytes after = readWholeFile(dir / "a.bmp");
+    image.saveBmpFile(dir / "a.bmp");
+    platform::Bytes before = platform::readWholeFile(dir / "a.bmp");
+    setBmpResolution(dir / "a.bmp", 1200);
+    platform::Bytes after = platform::readWholeFile(dir / "a.bmp");
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(readInt32(after, 38), 47233);
     EXPECT_EQ(readInt32(after, 42), 47233);
@@ -41,12 +41,12 @@ TEST(SetBmpResolution, ChangesBothFieldsAndNothingElse) {
     }
 }
 
-TEST(SetBmpResolution, RefusesMissingAndShortFiles) {
+TEST(setBmpResolution, RefusesMissingAndShortFiles) {
     testing::TempDir dir;
-    EXPECT_THROW(SetBmpResolution(dir / "none.bmp", 300), Error);
-    writeFileAtomically(dir / "short.bmp", std::string_view("BM short"));
-    EXPECT_THROW(SetBmpResolution(dir / "short.bmp", 300), Error);
-    EXPECT_EQ(readWholeFile(dir / "short.bmp").size(), 8u);
+    EXPECT_THROW(setBmpResolution(dir / "none.bmp", 300), platform::Error);
+    platform::writeFileAtomically(dir / "short.bmp", std::string_view("BM short"));
+    EXPECT_THROW(setBmpResolution(dir / "short.bmp", 300), platform::Error);
+    EXPECT_EQ(platform::readWholeFile(dir / "short.bmp").size(), 8u);
 }
 
 TEST(SaveComposite, OnlyLowerCaseJpgIsJpeg) {
@@ -63,7 +63,7 @@ TEST(SaveComposite, BmpCarriesTheResolution) {
     testing::TempDir dir;
     raster::RasterImage composite = testing::patternImage(31, 17, 1);
     saveComposite(composite, dir / "card.JPG", 4227500);
-    Bytes bytes = readWholeFile(dir / "card.JPG");
+    platform::Bytes bytes = platform::readWholeFile(dir / "card.JPG");
     ASSERT_GE(bytes.size(), 54u);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(readInt32(bytes, 18), 31);
@@ -71,7 +71,7 @@ TEST(SaveComposite, BmpCarriesTheResolution) {
     EXPECT_EQ(readInt32(bytes, 38), 16640);
     EXPECT_EQ(readInt32(bytes, 42), 16640);
     raster::RasterImage back;
-    back.LoadBmpFile(dir / "card.JPG");
+    back.loadBmpFile(dir / "card.JPG");
     EXPECT_EQ(back.pixel(30, 16), composite.pixel(30, 16));
 }
 
@@ -79,7 +79,7 @@ TEST(SaveComposite, JpegAtTheCompositesSize) {
     testing::TempDir dir;
     raster::RasterImage composite = testing::plainImage(40, 24, raster::Colour::rgb(200, 40, 40));
     saveComposite(composite, dir / "card.jpg", 2536500);
-    Bytes bytes = readWholeFile(dir / "card.jpg");
+    platform::Bytes bytes = platform::readWholeFile(dir / "card.jpg");
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1], 0xD8);
@@ -91,17 +91,17 @@ TEST(SaveComposite, JpegAtTheCompositesSize) {
 
 TEST(SaveComposite, AFailedSaveLeavesTheOldFile) {
     testing::TempDir dir;
-    writeFileAtomically(dir / "old.bmp", std::string_view("earlier content"));
+    platform::writeFileAtomically(dir / "old.bmp", std::string_view("earlier content"));
     raster::RasterImage composite = testing::patternImage(4, 4, 1);
     try {
         saveComposite(composite, dir / "missing" / "card.bmp", 2550000);
         FAIL() << "saved into a missing folder";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Cannot create file", 0), 0u) << e.what();
     }
-    Bytes old = readWholeFile(dir / "old.bmp");
+    platform::Bytes old = platform::readWholeFile(dir / "old.bmp");
     EXPECT_EQ(std::string(old.begin(), old.end()), "earlier content");
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::output

@@ -12,11 +12,11 @@
 #include "platform/testing/scripted_services.h"
 #include "support/temp_dir.h"
 
-namespace lenzora {
+namespace lenzora::platform {
 namespace {
 
 TEST(DrivePaths, MapTheDriveFolderUnderTheRoot) {
-    testing::TempDir root;
+    lenzora::testing::TempDir root;
     platform::setDriveRoot(root.path());
     EXPECT_EQ(platform::hostPath("c:\\lz3d\\3d.cfg"), root / "c" / "lz3d" / "3d.cfg");
     EXPECT_EQ(platform::hostPath("C:\\lz3d\\t01.bmp"), root / "c" / "lz3d" / "t01.bmp");
@@ -67,7 +67,7 @@ TEST(Services, ScopedStandInsArePutBackAfterwards) {
     auto before = platform::services().messages;
     {
         platform::testing::ScriptedServices scripted;
-        ShowMessage("Merge OK！");
+        showMessage("Merge OK！");
         { BusyCursor busy; EXPECT_EQ(scripted.cursor->depth, 1); }
         EXPECT_EQ(scripted.cursor->depth, 0);
         EXPECT_EQ(scripted.messages->messages, std::vector<std::string>{"Merge OK！"});
@@ -76,7 +76,7 @@ TEST(Services, ScopedStandInsArePutBackAfterwards) {
 }
 
 TEST(AtomicWrite, ReplacesWholeAndLeavesNoTemporaryFile) {
-    testing::TempDir dir;
+    lenzora::testing::TempDir dir;
     writeFileAtomically(dir / "a.txt", std::string_view("first, longer content"));
     writeFileAtomically(dir / "a.txt", std::string_view("second"));
     Bytes bytes = readWholeFile(dir / "a.txt");
@@ -87,7 +87,7 @@ TEST(AtomicWrite, ReplacesWholeAndLeavesNoTemporaryFile) {
 }
 
 TEST(FileIo, MissingFilesAndFolders) {
-    testing::TempDir dir;
+    lenzora::testing::TempDir dir;
     try {
         readWholeFile(dir / "none");
         FAIL();
@@ -106,7 +106,7 @@ TEST(FileIo, MissingFilesAndFolders) {
 }
 
 TEST(MappedFile, ReadsTheBytesOrReportsTheFile) {
-    testing::TempDir dir;
+    lenzora::testing::TempDir dir;
     writeFileAtomically(dir / "a.bin", std::string_view("BM\0bytes", 8));
     {
         MappedFile file(dir / "a.bin");
@@ -126,4 +126,4 @@ TEST(MappedFile, ReadsTheBytesOrReportsTheFile) {
 }
 
 }  // namespace
-}  // namespace lenzora
+}  // namespace lenzora::platform

@@ -15,15 +15,15 @@ namespace {
 
 // ---- building BMP files byte by byte ----------------------------------------------------------
 
-void put16(Bytes& b, std::uint32_t v) {
+void put16(platform::Bytes& b, std::uint32_t v) {
     b.push_back(static_cast<std::uint8_t>(v));
     b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
-void put32(Bytes& b, std::uint32_t v) {
+void put32(platform::Bytes& b, std::uint32_t v) {
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
 }
-void set32(Bytes& b, std::size_t at, std::uint32_t v) {
+void set32(platform::Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
@@ -37,10 +37,10 @@ struct BmpFile {
     std::uint32_t coloursUsed = 0;
     std::vector<std::uint32_t> masks;  // red, green, blue (, alpha)
     std::vector<Colour> palette;
-    Bytes pixels;  // as stored
+    platform::Bytes pixels;  // as stored
 
-    Bytes build() const {
-        Bytes b{'B', 'M'};
+    platform::Bytes build() const {
+        platform::Bytes b{'B', 'M'};
         put32(b, 0);  // file size, filled in below
         put32(b, 0);
         put32(b, 0);  // data offset, filled in below
@@ -82,8 +82,8 @@ struct BmpFile {
 
 // Packs one row of values (palette indices, or packed pixels for 16 and 32 bits, or 0xRRGGBB for
 // 24 bits) as a BMP stores it, padded to four bytes.
-Bytes packRow(int bits, const std::vector<std::uint32_t>& values) {
-    Bytes row;
+platform::Bytes packRow(int bits, const std::vector<std::uint32_t>& values) {
+    platform::Bytes row;
     if (bits < 8) {
         std::uint32_t acc = 0;
         int used = 0;
@@ -133,7 +133,7 @@ BmpFile withRows(BmpFile f, const std::vector<std::vector<std::uint32_t>>& topDo
     bool topDownFile = f.height < 0;
     for (std::size_t i = 0; i < topDown.size(); ++i) {
         const auto& row = topDown[topDownFile ? i : topDown.size() - 1 - i];
-        Bytes packed = packRow(f.bits, row);
+        platform::Bytes packed = packRow(f.bits, row);
         f.pixels.insert(f.pixels.end(), packed.begin(), packed.end());
     }
     return f;
@@ -203,7 +203,7 @@ TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes bytes = withRows(c.file, c.rowsTopDown).build();
+        platform::Bytes bytes = withRows(c.file, c.rowsTopDown).build();
         RasterImage image = decodeBmp(bytes);
         EXPECT_EQ(image.format(), c.format);
         expectPixels(image, 3, c.expected);
@@ -217,7 +217,7 @@ TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
 TEST(BmpRead, FileWithoutItsLastRowsPaddingIsAccepted) {
     BmpFile f = withRows({.width = 3, .height = 2, .bits = 24},
                          {{0xFF0000, 0x00FF00, 0x0000FF}, {0xFFFFFF, 0x000000, 0xFFFF00}});
-    Bytes bytes = f.build();
+    platform::Bytes bytes = f.build();
     bytes.resize(bytes.size() - 3);  // the top row (stored last) loses its padding
     expectPixels(decodeBmp(bytes), 3, {R, G, B, W, K, Y});
 }
@@ -244,32 +244,32 @@ TEST(BmpRead, RunLengthEncodedFourBit) {
 
 struct BadCase {
     const char* name;
-    Bytes bytes;
+    platform::Bytes bytes;
 };
 
-Bytes valid24() { return withRows({.width = 3, .height = 2, .bits = 24}, {{0, 0, 0}, {0, 0, 0}}).build(); }
+platform::Bytes valid24() { return withRows({.width = 3, .height = 2, .bits = 24}, {{0, 0, 0}, {0, 0, 0}}).build(); }
 
-Bytes patched(Bytes b, std::size_t at, std::uint32_t v, int size = 4) {
+platform::Bytes patched(platform::Bytes b, std::size_t at, std::uint32_t v, int size = 4) {
     for (int i = 0; i < size; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     return b;
 }
 
-Bytes rle8(std::int32_t w, std::int32_t h, Bytes data) {
+platform::Bytes rle8(std::int32_t w, std::int32_t h, platform::Bytes data) {
     BmpFile f{.width = w, .height = h, .bits = 8, .compression = 1, .coloursUsed = 2, .palette = {K, W}};
     f.pixels = std::move(data);
     return f.build();
 }
 
 TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
-    Bytes base = valid24();
-    Bytes truncated = base;
+    platform::Bytes base = valid24();
+    platform::Bytes truncated = base;
     truncated.resize(base.size() - 4);
-    Bytes shortPalette = BmpFile{.width = 1, .height = 1, .bits = 8, .coloursUsed = 200,
+    platform::Bytes shortPalette = BmpFile{.width = 1, .height = 1, .bits = 8, .coloursUsed = 200,
                                  .palette = fourColours(), .pixels = {0, 0, 0, 0}}
                              .build();
     const std::vector<BadCase> cases = {
         {"empty", {}},
-        {"only the file header", Bytes(base.begin(), base.begin() + 14)},
+        {"only the file header", platform::Bytes(base.begin(), base.begin() + 14)},
         {"other magic", patched(base, 0, 'B' | 'A' << 8, 2)},
         {"planes 2", patched(base, 26, 2, 2)},
         {"header size 20", patched(base, 14, 20)},
@@ -305,7 +305,7 @@ TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
         try {
             decodeBmp(c.bytes);
             ADD_FAILURE() << "accepted";
-        } catch (const Error& e) {
+        } catch (const platform::Error& e) {
             EXPECT_STREQ(e.what(), "Bitmap image is not valid");
         }
     }
@@ -313,17 +313,17 @@ TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
 
 // ---- writing ----------------------------------------------------------------------------------
 
-std::uint32_t u32At(const Bytes& b, std::size_t at) {
+std::uint32_t u32At(const platform::Bytes& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
 }
 
 TEST(BmpWrite, OneByOneColourImageIsFiftyEightBytes) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 1, 1);
-    image.SetFillColour(Colour::rgb(0x30, 0x20, 0x10));
-    image.SetLineColour(image.fillColour());
-    image.DrawRectangle(0, 0, 1, 1);
-    const Bytes expected = {
+    image.create(PixelFormat::Bgr24, 1, 1);
+    image.setFillColour(Colour::rgb(0x30, 0x20, 0x10));
+    image.setLineColour(image.fillColour());
+    image.drawRectangle(0, 0, 1, 1);
+    const platform::Bytes expected = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
         40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,              // size, width, height
         1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,              // planes, bits, compression, image size
@@ -342,8 +342,8 @@ TEST(BmpWrite, RowStridesAndSizes) {
                    Case{PixelFormat::Indexed1, 33, 4, 8, 2}, Case{PixelFormat::Indexed8, 5, 1, 8, 256}}) {
         SCOPED_TRACE(c.width);
         RasterImage image;
-        image.CreateImage(c.format, c.width, c.height);
-        Bytes b = encodeBmp(image);
+        image.create(c.format, c.width, c.height);
+        platform::Bytes b = encodeBmp(image);
         std::uint32_t offset = 54 + 4 * c.paletteEntries;
         EXPECT_EQ(b.size(), offset + c.stride * c.height);
         EXPECT_EQ(u32At(b, 2), b.size());
@@ -356,27 +356,27 @@ TEST(BmpWrite, RowStridesAndSizes) {
 
 TEST(BmpWrite, OneBitImageHasItsPaletteRowsBottomUpAndZeroPadding) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 10, 2);
-    image.SetFillColour(kBlack);
-    image.DrawRectangle(0, 1, 1, 2);  // bottom-left pixel black
-    Bytes b = encodeBmp(image);
+    image.create(PixelFormat::Indexed1, 10, 2);
+    image.setFillColour(kBlack);
+    image.drawRectangle(0, 1, 1, 2);  // bottom-left pixel black
+    platform::Bytes b = encodeBmp(image);
     ASSERT_EQ(b.size(), 54u + 8 + 2 * 4);
-    EXPECT_EQ(Bytes(b.begin() + 54, b.begin() + 62), (Bytes{0, 0, 0, 0, 255, 255, 255, 0}));
+    EXPECT_EQ(platform::Bytes(b.begin() + 54, b.begin() + 62), (platform::Bytes{0, 0, 0, 0, 255, 255, 255, 0}));
     // Bottom row first: pixel 0 black, 1..9 white; bits past the width and padding are zero.
-    EXPECT_EQ(Bytes(b.begin() + 62, b.end()), (Bytes{0x7F, 0xC0, 0, 0, 0xFF, 0xC0, 0, 0}));
+    EXPECT_EQ(platform::Bytes(b.begin() + 62, b.end()), (platform::Bytes{0x7F, 0xC0, 0, 0, 0xFF, 0xC0, 0, 0}));
 }
 
 TEST(BmpWrite, EveryFormatSurvivesARoundTrip) {
     std::vector<RasterImage> images;
     RasterImage colour;
-    colour.CreateImage(PixelFormat::Bgr24, 7, 3);
-    colour.SetFillColour(Colour::rgb(1, 2, 3));
-    colour.DrawRectangle(1, 0, 5, 3);
+    colour.create(PixelFormat::Bgr24, 7, 3);
+    colour.setFillColour(Colour::rgb(1, 2, 3));
+    colour.drawRectangle(1, 0, 5, 3);
     images.push_back(colour);
     for (PixelFormat f : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Bgrx32}) {
         RasterImage other;
-        other.CreateImage(f, 7, 3);
-        other.DrawImageAt(0, 0, colour);
+        other.create(f, 7, 3);
+        other.drawImageAt(0, 0, colour);
         images.push_back(other);
     }
     for (const RasterImage& image : images) {
@@ -392,13 +392,13 @@ TEST(BmpWrite, EveryFormatSurvivesARoundTrip) {
 TEST(BmpFiles, SaveAndLoadThroughTheFileSystem) {
     testing::TempDir dir;
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 29, 5);
-    image.SetFillColour(kBlack);
-    image.DrawRectangle(3, 1, 20, 4);
-    image.SaveBmpFile(dir / "chart.bmp");
+    image.create(PixelFormat::Indexed1, 29, 5);
+    image.setFillColour(kBlack);
+    image.drawRectangle(3, 1, 20, 4);
+    image.saveBmpFile(dir / "chart.bmp");
     RasterImage loaded;
-    loaded.SetFontSize(12);
-    loaded.LoadBmpFile(dir / "chart.bmp");
+    loaded.setFontSize(12);
+    loaded.loadBmpFile(dir / "chart.bmp");
     EXPECT_EQ(loaded.width(), 29);
     EXPECT_EQ(loaded.format(), PixelFormat::Indexed1);
     EXPECT_EQ(loaded.pixel(3, 1), kBlack);
@@ -407,16 +407,16 @@ TEST(BmpFiles, SaveAndLoadThroughTheFileSystem) {
 
     std::string missing = (dir / "missing.bmp").string();
     try {
-        loaded.LoadBmpFile(missing);
+        loaded.loadBmpFile(missing);
         ADD_FAILURE() << "loaded a missing file";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + missing + "\". File not found");
     }
     std::string nowhere = (dir / "no-folder" / "x.bmp").string();
     try {
-        image.SaveBmpFile(nowhere);
+        image.saveBmpFile(nowhere);
         ADD_FAILURE() << "saved into a missing folder";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + nowhere + "\". File not found");
     }
 }

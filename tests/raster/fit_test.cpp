@@ -14,7 +14,7 @@ struct FitCase {
     Rect expected;
 };
 
-TEST(FitToArea, FollowsStretchProportionalAndCentre) {
+TEST(fitToArea, FollowsStretchProportionalAndCentre) {
     const DisplayFlags none{};
     const DisplayFlags stretch{.stretch = true};
     const DisplayFlags thumb{.stretch = true, .proportional = true};
@@ -38,7 +38,7 @@ TEST(FitToArea, FollowsStretchProportionalAndCentre) {
     };
     for (const FitCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " in " << c.cw << "x" << c.ch);
-        EXPECT_EQ(FitToArea(c.w, c.h, c.cw, c.ch, c.flags), c.expected);
+        EXPECT_EQ(fitToArea(c.w, c.h, c.cw, c.ch, c.flags), c.expected);
     }
 }
 

@@ -24,7 +24,7 @@ TEST(RasterImage, NewImagesAreWhiteInEveryFormat) {
                                PixelFormat::Bgr24, PixelFormat::Bgrx32}) {
         SCOPED_TRACE(bitsPerPixel(format));
         RasterImage image;
-        image.CreateImage(format, 13, 5);  // odd width: partial bytes and padding
+        image.create(format, 13, 5);  // odd width: partial bytes and padding
         EXPECT_EQ(image.width(), 13);
         EXPECT_EQ(image.height(), 5);
         EXPECT_EQ(image.stride() % 4, 0u);
@@ -34,7 +34,7 @@ TEST(RasterImage, NewImagesAreWhiteInEveryFormat) {
 
 TEST(RasterImage, OneBitImagesHaveTheBlackAndWhitePalette) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 3, 3);
+    image.create(PixelFormat::Indexed1, 3, 3);
     ASSERT_EQ(image.palette().size(), 2u);
     EXPECT_EQ(image.palette()[0], kBlack);
     EXPECT_EQ(image.palette()[1], kWhite);
@@ -44,50 +44,50 @@ TEST(RasterImage, OneBitImagesHaveTheBlackAndWhitePalette) {
 TEST(RasterImage, ZeroOrNegativeSizeGivesAnEmptyImage) {
     RasterImage image;
     for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 4}, {4, -3}}) {
-        image.CreateImage(PixelFormat::Bgr24, w, h);
+        image.create(PixelFormat::Bgr24, w, h);
         EXPECT_TRUE(image.empty());
-        image.DrawRectangle(0, 0, 10, 10);  // nothing to draw on, and no fault
+        image.drawRectangle(0, 0, 10, 10);  // nothing to draw on, and no fault
     }
 }
 
 TEST(RasterImage, ResizeKeepsTheTopLeftAndFillsTheRestWithTheFillColour) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 10, 10);
-    image.SetFillColour(Colour::rgb(10, 20, 30));
-    image.SetLineColour(Colour::rgb(10, 20, 30));
-    image.DrawRectangle(2, 2, 4, 4);
-    image.SetFillColour(kBlack);
-    image.ResizeImage(20, 10);
+    image.create(PixelFormat::Bgr24, 10, 10);
+    image.setFillColour(Colour::rgb(10, 20, 30));
+    image.setLineColour(Colour::rgb(10, 20, 30));
+    image.drawRectangle(2, 2, 4, 4);
+    image.setFillColour(kBlack);
+    image.resize(20, 10);
     EXPECT_EQ(image.width(), 20);
     EXPECT_EQ(countColour(image, Colour::rgb(10, 20, 30), {0, 0, 10, 10}), 4);
     EXPECT_EQ(countColour(image, kWhite, {0, 0, 10, 10}), 96);
     EXPECT_EQ(countColour(image, kBlack, {10, 0, 20, 10}), 100);
-    image.ResizeImage(3, 3);  // shrinking crops right and bottom
+    image.resize(3, 3);  // shrinking crops right and bottom
     EXPECT_EQ(image.pixel(2, 2), Colour::rgb(10, 20, 30));
     EXPECT_EQ(countColour(image, kWhite), 8);
 }
 
 TEST(RasterImage, ResizeOfAOneBitImageKeepsBitsAcrossPartialBytes) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 11, 2);
-    image.SetFillColour(kBlack);
-    image.DrawRectangle(9, 0, 10, 1);  // one black pixel in the second byte
-    image.SetFillColour(kWhite);
-    image.ResizeImage(21, 2);
+    image.create(PixelFormat::Indexed1, 11, 2);
+    image.setFillColour(kBlack);
+    image.drawRectangle(9, 0, 10, 1);  // one black pixel in the second byte
+    image.setFillColour(kWhite);
+    image.resize(21, 2);
     EXPECT_EQ(countColour(image, kBlack), 1);
     EXPECT_EQ(image.pixel(9, 0), kBlack);
-    image.SetFillColour(kBlack);
-    image.ResizeImage(23, 2);  // the added columns 21, 22 take black
+    image.setFillColour(kBlack);
+    image.resize(23, 2);  // the added columns 21, 22 take black
     EXPECT_EQ(countColour(image, kBlack), 1 + 2 * 2);
 }
 
 TEST(RasterImage, CopyFromGivesAnIndependentImage) {
     RasterImage a;
-    a.CreateImage(PixelFormat::Indexed1, 9, 4);
+    a.create(PixelFormat::Indexed1, 9, 4);
     RasterImage b;
-    b.CopyFrom(a);
-    a.SetFillColour(kBlack);
-    a.DrawRectangle(0, 0, 9, 4);
+    b.copyFrom(a);
+    a.setFillColour(kBlack);
+    a.drawRectangle(0, 0, 9, 4);
     EXPECT_EQ(b.format(), PixelFormat::Indexed1);
     EXPECT_EQ(b.width(), 9);
     EXPECT_EQ(countColour(b, kWhite), 36);
@@ -101,7 +101,7 @@ struct RectangleCase {
     int greyPixels;
 };
 
-TEST(DrawRectangle, FillsInsideAndDrawsTheBorderOnTheInsideEdge) {
+TEST(drawRectangle, FillsInsideAndDrawsTheBorderOnTheInsideEdge) {
     const Colour grey = Colour::rgb(128, 128, 128);
     // 10 × 8 image, black border colour.
     const RectangleCase cases[] = {
@@ -117,28 +117,28 @@ TEST(DrawRectangle, FillsInsideAndDrawsTheBorderOnTheInsideEdge) {
         SCOPED_TRACE(testing::Message() << c.rect.left << "," << c.rect.top << "," << c.rect.right
                                         << "," << c.rect.bottom);
         RasterImage image;
-        image.CreateImage(PixelFormat::Bgr24, 10, 8);
-        image.SetFillColour(c.fill);
-        image.SetLineColour(kBlack);
-        image.DrawRectangle(c.rect.left, c.rect.top, c.rect.right, c.rect.bottom);
+        image.create(PixelFormat::Bgr24, 10, 8);
+        image.setFillColour(c.fill);
+        image.setLineColour(kBlack);
+        image.drawRectangle(c.rect.left, c.rect.top, c.rect.right, c.rect.bottom);
         EXPECT_EQ(countColour(image, kBlack), c.blackPixels);
         EXPECT_EQ(countColour(image, grey), c.greyPixels);
     }
 }
 
-TEST(DrawRectangle, OnOneBitImagesSetsWholeSpansAcrossByteBoundaries) {
+TEST(drawRectangle, OnOneBitImagesSetsWholeSpansAcrossByteBoundaries) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 40, 3);
-    image.SetFillColour(kBlack);
-    image.DrawRectangle(3, 0, 37, 3);
+    image.create(PixelFormat::Indexed1, 40, 3);
+    image.setFillColour(kBlack);
+    image.drawRectangle(3, 0, 37, 3);
     for (std::int32_t x = 0; x < 40; ++x)
         EXPECT_EQ(image.pixel(x, 1), (x >= 3 && x < 37) ? kBlack : kWhite) << x;
 }
 
-TEST(DrawPolyline, ThinLinesLeaveOutTheLastPoint) {
+TEST(drawPolyline, ThinLinesLeaveOutTheLastPoint) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 10, 10);
-    image.DrawPolyline({{1, 1}, {6, 1}, {6, 5}});
+    image.create(PixelFormat::Bgr24, 10, 10);
+    image.drawPolyline({{1, 1}, {6, 1}, {6, 5}});
     // (1,1)..(5,1) then (6,1)..(6,4); (6,5) is the end point and stays white.
     EXPECT_EQ(countColour(image, kBlack), 5 + 4);
     EXPECT_EQ(image.pixel(6, 1), kBlack);
@@ -146,24 +146,24 @@ TEST(DrawPolyline, ThinLinesLeaveOutTheLastPoint) {
     EXPECT_EQ(image.pixel(0, 1), kWhite);
 }
 
-TEST(DrawPolyline, DiagonalsTouchOnePixelPerStep) {
+TEST(drawPolyline, DiagonalsTouchOnePixelPerStep) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 10, 10);
-    image.SetLineColour(Colour::rgb(255, 0, 0));
-    image.DrawPolyline({{0, 0}, {8, 8}});
+    image.create(PixelFormat::Bgr24, 10, 10);
+    image.setLineColour(Colour::rgb(255, 0, 0));
+    image.drawPolyline({{0, 0}, {8, 8}});
     for (int i = 0; i < 8; ++i) EXPECT_EQ(image.pixel(i, i), Colour::rgb(255, 0, 0));
     EXPECT_EQ(countColour(image, Colour::rgb(255, 0, 0)), 8);
     // Steep line, drawn backwards.
-    image.CreateImage(PixelFormat::Bgr24, 10, 10);
-    image.DrawPolyline({{2, 9}, {4, 0}});
+    image.create(PixelFormat::Bgr24, 10, 10);
+    image.drawPolyline({{2, 9}, {4, 0}});
     EXPECT_EQ(countColour(image, Colour::rgb(255, 0, 0)), 9);  // one pixel per row 9 .. 1
 }
 
-TEST(DrawPolyline, AWidePenOnOnePointIsARoundDotCentredThere) {
+TEST(drawPolyline, AWidePenOnOnePointIsARoundDotCentredThere) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 11, 11);
-    image.SetLineWidth(5);
-    image.DrawPolyline({{5, 5}, {5, 5}});
+    image.create(PixelFormat::Bgr24, 11, 11);
+    image.setLineWidth(5);
+    image.drawPolyline({{5, 5}, {5, 5}});
     // Rows 3 .. 7: 3, 5, 5, 5, 3 pixels, symmetric about column 5.
     const int widths[] = {3, 5, 5, 5, 3};
     for (std::int32_t y = 0; y < 11; ++y) {
@@ -176,31 +176,31 @@ TEST(DrawPolyline, AWidePenOnOnePointIsARoundDotCentredThere) {
     }
 }
 
-TEST(DrawPolyline, WidePensCoverTheWidthAndClipAtTheEdges) {
+TEST(drawPolyline, WidePensCoverTheWidthAndClipAtTheEdges) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 30, 20);
-    image.SetLineWidth(5);
-    image.DrawPolyline({{5, 10}, {24, 10}});
+    image.create(PixelFormat::Indexed1, 30, 20);
+    image.setLineWidth(5);
+    image.drawPolyline({{5, 10}, {24, 10}});
     // A horizontal 5-pixel line covers rows 8..12 in its middle.
     for (std::int32_t y = 0; y < 20; ++y)
         EXPECT_EQ(image.pixel(15, y), (y >= 8 && y <= 12) ? kBlack : kWhite) << y;
-    image.CreateImage(PixelFormat::Indexed1, 30, 20);
-    image.DrawPolyline({{-100, -3}, {100, -3}, {100, 200}});  // mostly outside: no fault
+    image.create(PixelFormat::Indexed1, 30, 20);
+    image.drawPolyline({{-100, -3}, {100, -3}, {100, 200}});  // mostly outside: no fault
     // End points at the far ends of the coordinate range: the visible part is drawn at once.
-    image.DrawPolyline({{INT32_MIN, 2}, {INT32_MAX, 2}, {INT32_MAX, INT32_MIN}});
+    image.drawPolyline({{INT32_MIN, 2}, {INT32_MAX, 2}, {INT32_MAX, INT32_MIN}});
     EXPECT_EQ(countColour(image, kBlack, {0, 0, 30, 5}), 30 * 5);  // rows 0..4 under the pen
-    image.SetLineWidth(0);  // width 0 draws 1-pixel lines
-    image.DrawPolyline({{0, 15}, {30, 15}});
+    image.setLineWidth(0);  // width 0 draws 1-pixel lines
+    image.drawPolyline({{0, 15}, {30, 15}});
     EXPECT_EQ(countColour(image, kBlack, {0, 15, 30, 16}), 30);
 }
 
-TEST(DrawText, DrawsGlyphsOnAnOpaqueBackgroundOfTheFillColour) {
+TEST(drawText, DrawsGlyphsOnAnOpaqueBackgroundOfTheFillColour) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 200, 40);
+    image.create(PixelFormat::Bgr24, 200, 40);
     const Colour fill = Colour::rgb(0, 0, 255);
-    image.SetFillColour(fill);
-    image.SetFontSize(12);
-    image.DrawText(10, 5, "Lenzora 42.275");
+    image.setFillColour(fill);
+    image.setFontSize(12);
+    image.drawText(10, 5, "Lenzora 42.275");
     int background = countColour(image, fill);
     int dark = 0;
     std::int32_t right = 0, bottom = 0;
@@ -223,20 +223,20 @@ TEST(DrawText, DrawsGlyphsOnAnOpaqueBackgroundOfTheFillColour) {
     EXPECT_GT(right - 10, 60);
 }
 
-TEST(DrawText, OnOneBitImagesIsPureBlackAndClipped) {
+TEST(drawText, OnOneBitImagesIsPureBlackAndClipped) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, 60, 20);
-    image.DrawText(-5, -3, "WWWWWWWWWWWWWWWWWWWWWWW");  // overhangs on every side
+    image.create(PixelFormat::Indexed1, 60, 20);
+    image.drawText(-5, -3, "WWWWWWWWWWWWWWWWWWWWWWW");  // overhangs on every side
     int black = countColour(image, kBlack);
     EXPECT_GT(black, 30);
     EXPECT_EQ(black + countColour(image, kWhite), 60 * 20);
     RasterImage bigger;
-    bigger.CreateImage(PixelFormat::Indexed1, 60, 20);
-    bigger.SetFontSize(16);
-    bigger.DrawText(0, 0, "W");
+    bigger.create(PixelFormat::Indexed1, 60, 20);
+    bigger.setFontSize(16);
+    bigger.drawText(0, 0, "W");
     RasterImage smaller;
-    smaller.CreateImage(PixelFormat::Indexed1, 60, 20);
-    smaller.DrawText(0, 0, "W");  // the default 8 points
+    smaller.create(PixelFormat::Indexed1, 60, 20);
+    smaller.drawText(0, 0, "W");  // the default 8 points
     EXPECT_GT(countColour(bigger, kBlack), countColour(smaller, kBlack));
 }
 

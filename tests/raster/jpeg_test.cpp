@@ -12,7 +12,7 @@
 namespace lenzora::raster {
 namespace {
 
-Bytes dataFile(const char* name) { return readWholeFile(std::filesystem::path(LENZORA_TEST_DATA) / name); }
+platform::Bytes dataFile(const char* name) { return platform::readWholeFile(std::filesystem::path(LENZORA_TEST_DATA) / name); }
 
 bool near(Colour a, Colour b, int tolerance) {
     return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
@@ -21,19 +21,19 @@ bool near(Colour a, Colour b, int tolerance) {
 
 RasterImage testCard() {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, 64, 32);
+    image.create(PixelFormat::Bgr24, 64, 32);
     const Colour colours[] = {Colour::rgb(200, 30, 30), Colour::rgb(30, 200, 30), Colour::rgb(30, 30, 200),
                               Colour::rgb(240, 240, 20)};
     for (int i = 0; i < 4; ++i) {
-        image.SetFillColour(colours[i]);
-        image.SetLineColour(colours[i]);
-        image.DrawRectangle(16 * i, 0, 16 * i + 16, 32);
+        image.setFillColour(colours[i]);
+        image.setLineColour(colours[i]);
+        image.drawRectangle(16 * i, 0, 16 * i + 16, 32);
     }
     return image;
 }
 
 // Finds a marker segment (0xFF, code) and returns the offset of its length field.
-std::size_t findSegment(const Bytes& b, std::uint8_t code) {
+std::size_t findSegment(const platform::Bytes& b, std::uint8_t code) {
     for (std::size_t i = 2; i + 1 < b.size();) {
         if (b[i] != 0xFF) return 0;
         if (b[i + 1] == code) return i + 2;
@@ -52,7 +52,7 @@ TEST(Jpeg, ColourRoundTripKeepsColoursAndSize) {
 }
 
 TEST(Jpeg, EncoderWritesBaselineQuality90WithFullChromaAndTheDensityAsked) {
-    Bytes b = encodeJpeg(testCard(), {.quality = 90, .dotsPerInch = 300});
+    platform::Bytes b = encodeJpeg(testCard(), {.quality = 90, .dotsPerInch = 300});
     // Baseline frame: three components, each sampled 1 × 1.
     std::size_t sof = findSegment(b, 0xC0);
     ASSERT_NE(sof, 0u);
@@ -70,7 +70,7 @@ TEST(Jpeg, EncoderWritesBaselineQuality90WithFullChromaAndTheDensityAsked) {
     EXPECT_EQ(b[app0 + 10] << 8 | b[app0 + 11], 300);
     EXPECT_EQ(b[app0 + 12] << 8 | b[app0 + 13], 300);
     // Without a density the fields stay the encoder's default (no units, 1:1).
-    Bytes plain = encodeJpeg(testCard());
+    platform::Bytes plain = encodeJpeg(testCard());
     std::size_t plainApp0 = findSegment(plain, 0xE0);
     ASSERT_NE(plainApp0, 0u);
     EXPECT_EQ(plain[plainApp0 + 9], 0);
@@ -78,9 +78,9 @@ TEST(Jpeg, EncoderWritesBaselineQuality90WithFullChromaAndTheDensityAsked) {
 
 TEST(Jpeg, OneBitAndIndexedImagesEncodeAsColour) {
     RasterImage mono;
-    mono.CreateImage(PixelFormat::Indexed1, 16, 8);
-    mono.SetFillColour(kBlack);
-    mono.DrawRectangle(0, 0, 8, 8);
+    mono.create(PixelFormat::Indexed1, 16, 8);
+    mono.setFillColour(kBlack);
+    mono.drawRectangle(0, 0, 8, 8);
     RasterImage back = decodeJpeg(encodeJpeg(mono));
     EXPECT_EQ(back.format(), PixelFormat::Bgr24);
     EXPECT_TRUE(near(back.pixel(2, 4), kBlack, 8));
@@ -120,23 +120,23 @@ TEST(Jpeg, ColourForAPalettedDisplayIsReducedTo236Colours) {
 }
 
 TEST(Jpeg, DamagedFilesAreRefusedWithTheDecodersMessageNumber) {
-    Bytes good = encodeJpeg(testCard());
-    Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
-    Bytes headerOnly(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(findSegment(good, 0xDA)));
-    Bytes garbage = good;
+    platform::Bytes good = encodeJpeg(testCard());
+    platform::Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
+    platform::Bytes headerOnly(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(findSegment(good, 0xDA)));
+    platform::Bytes garbage = good;
     std::size_t sof = findSegment(good, 0xC0);
     garbage[sof + 7] = 7;  // seven components in a three-component frame
-    Bytes zeroSize = good;
+    platform::Bytes zeroSize = good;
     zeroSize[sof + 3] = 0;
     zeroSize[sof + 4] = 0;  // height 0
-    Bytes bigSize = good;
+    platform::Bytes bigSize = good;
     bigSize[sof + 3] = bigSize[sof + 5] = 0xEA;
     bigSize[sof + 4] = bigSize[sof + 6] = 0x60;  // 60000 × 60000
-    Bytes hugeSize = good;
+    platform::Bytes hugeSize = good;
     hugeSize[sof + 3] = hugeSize[sof + 4] = hugeSize[sof + 5] = hugeSize[sof + 6] = 0xFF;
-    const std::vector<std::pair<const char*, Bytes>> cases = {
+    const std::vector<std::pair<const char*, platform::Bytes>> cases = {
         {"empty", {}},
-        {"not a JPEG", Bytes{'B', 'M', 0, 0, 0, 0}},
+        {"not a JPEG", platform::Bytes{'B', 'M', 0, 0, 0, 0}},
         {"cut in half", cut},
         {"cut before the scan", headerOnly},
         {"bad component count", garbage},
@@ -150,7 +150,7 @@ TEST(Jpeg, DamagedFilesAreRefusedWithTheDecodersMessageNumber) {
         try {
             decodeJpeg(bytes);
             ADD_FAILURE() << "accepted";
-        } catch (const Error& e) {
+        } catch (const platform::Error& e) {
             EXPECT_TRUE(std::regex_match(e.what(), text)) << e.what();
         }
     }
@@ -161,16 +161,16 @@ TEST(Jpeg, EncodingAnEmptyImageIsAJpegError) {
     try {
         encodeJpeg(empty);
         ADD_FAILURE() << "encoded";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_TRUE(std::regex_match(e.what(), std::regex("JPEG error #[0-9]+"))) << e.what();
     }
 }
 
 TEST(Jpeg, MissingFileGivesTheOpenError) {
     try {
-        LoadJpegFile("/nonexistent/frame.jpg");
+        loadJpegFile("/nonexistent/frame.jpg");
         ADD_FAILURE() << "loaded";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_STREQ(e.what(), "Cannot open file \"/nonexistent/frame.jpg\". File not found");
     }
 }

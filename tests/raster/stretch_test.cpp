@@ -11,37 +11,37 @@ namespace {
 // An image of distinct colours, so every pixel says where it came from.
 RasterImage numbered(std::int32_t w, std::int32_t h) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Bgr24, w, h);
+    image.create(PixelFormat::Bgr24, w, h);
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x) {
-            image.SetFillColour(Colour::rgb(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7));
-            image.SetLineColour(image.fillColour());
-            image.DrawRectangle(x, y, x + 1, y + 1);
+            image.setFillColour(Colour::rgb(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7));
+            image.setLineColour(image.fillColour());
+            image.drawRectangle(x, y, x + 1, y + 1);
         }
     return image;
 }
 
 RasterImage oneBit(std::int32_t w, std::int32_t h, const std::vector<Rect>& black) {
     RasterImage image;
-    image.CreateImage(PixelFormat::Indexed1, w, h);
-    image.SetFillColour(kBlack);
-    for (const Rect& r : black) image.DrawRectangle(r.left, r.top, r.right, r.bottom);
+    image.create(PixelFormat::Indexed1, w, h);
+    image.setFillColour(kBlack);
+    for (const Rect& r : black) image.drawRectangle(r.left, r.top, r.right, r.bottom);
     return image;
 }
 
-TEST(StretchImage, ShrinkingColourPicksSourcePixelsWithoutMixing) {
+TEST(stretchImage, ShrinkingColourPicksSourcePixelsWithoutMixing) {
     RasterImage source;
-    source.CreateImage(PixelFormat::Bgr24, 4, 1);
+    source.create(PixelFormat::Bgr24, 4, 1);
     const Colour colours[] = {Colour::rgb(255, 0, 0), Colour::rgb(0, 255, 0),
                               Colour::rgb(0, 0, 255), Colour::rgb(255, 255, 0)};
     for (int x = 0; x < 4; ++x) {
-        source.SetFillColour(colours[x]);
-        source.SetLineColour(colours[x]);
-        source.DrawRectangle(x, 0, x + 1, 1);
+        source.setFillColour(colours[x]);
+        source.setLineColour(colours[x]);
+        source.drawRectangle(x, 0, x + 1, 1);
     }
     RasterImage dest;
-    dest.CreateImage(PixelFormat::Bgr24, 2, 1);
-    dest.StretchImage({0, 0, 2, 1}, source);
+    dest.create(PixelFormat::Bgr24, 2, 1);
+    dest.stretchImage({0, 0, 2, 1}, source);
     std::set<std::uint32_t> used;
     for (int x = 0; x < 2; ++x) {
         Colour c = dest.pixel(x, 0);
@@ -52,7 +52,7 @@ TEST(StretchImage, ShrinkingColourPicksSourcePixelsWithoutMixing) {
     EXPECT_EQ(used.size(), 2u);
 }
 
-TEST(StretchImage, NearestNeighbourDropsAndRepeatsWholeRowsAndColumns) {
+TEST(stretchImage, NearestNeighbourDropsAndRepeatsWholeRowsAndColumns) {
     struct Case {
         std::int32_t sw, sh, dw, dh;
     };
@@ -60,8 +60,8 @@ TEST(StretchImage, NearestNeighbourDropsAndRepeatsWholeRowsAndColumns) {
         SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh);
         RasterImage source = numbered(c.sw, c.sh);
         RasterImage dest;
-        dest.CreateImage(PixelFormat::Bgr24, c.dw, c.dh);
-        dest.StretchImage({0, 0, c.dw, c.dh}, source);
+        dest.create(PixelFormat::Bgr24, c.dw, c.dh);
+        dest.stretchImage({0, 0, c.dw, c.dh}, source);
         // Every destination pixel is a source pixel, the column depends on x only, the row on y
         // only, and both move forward monotonically.
         std::vector<int> columnOf(c.dw), rowOf(c.dh);
@@ -84,7 +84,7 @@ TEST(StretchImage, NearestNeighbourDropsAndRepeatsWholeRowsAndColumns) {
     }
 }
 
-TEST(StretchImage, OneBitShrinkLetsBlackWin) {
+TEST(stretchImage, OneBitShrinkLetsBlackWin) {
     // A single black column (x = 5) and a single black row (y = 3) in a 16 × 8 image; halving
     // and quartering keep both.
     RasterImage source = oneBit(16, 8, {{5, 0, 6, 8}, {0, 3, 16, 4}});
@@ -92,8 +92,8 @@ TEST(StretchImage, OneBitShrinkLetsBlackWin) {
         SCOPED_TRACE(testing::Message() << dw << "x" << dh);
         for (PixelFormat destFormat : {PixelFormat::Indexed1, PixelFormat::Bgr24}) {
             RasterImage dest;
-            dest.CreateImage(destFormat, dw, dh);
-            dest.StretchImage({0, 0, dw, dh}, source);
+            dest.create(destFormat, dw, dh);
+            dest.stretchImage({0, 0, dw, dh}, source);
             // Exactly one column and one row come out black, all through; the rest is white.
             int blackColumns = 0, blackRows = 0, black = 0;
             for (std::int32_t x = 0; x < dw; ++x) {
@@ -117,35 +117,35 @@ TEST(StretchImage, OneBitShrinkLetsBlackWin) {
     }
 }
 
-TEST(StretchImage, BlackWinsAlsoWhenTheFileListsWhiteFirst) {
+TEST(stretchImage, BlackWinsAlsoWhenTheFileListsWhiteFirst) {
     RasterImage source;
     source.allocate(PixelFormat::Indexed1, 16, 8);
     source.setPalette({kWhite, kBlack});
-    source.SetFillColour(kWhite);
-    source.SetLineColour(kWhite);
-    source.DrawRectangle(0, 0, 16, 8);
-    source.SetFillColour(kBlack);
-    source.SetLineColour(kBlack);
-    source.DrawRectangle(5, 0, 6, 8);  // one black column, stored as index 1
+    source.setFillColour(kWhite);
+    source.setLineColour(kWhite);
+    source.drawRectangle(0, 0, 16, 8);
+    source.setFillColour(kBlack);
+    source.setLineColour(kBlack);
+    source.drawRectangle(5, 0, 6, 8);  // one black column, stored as index 1
     ASSERT_EQ(source.pixelValue(5, 0), 1u);
     for (PixelFormat destFormat : {PixelFormat::Indexed1, PixelFormat::Bgr24}) {
         RasterImage dest;
-        dest.CreateImage(destFormat, 4, 2);
-        dest.StretchImage({0, 0, 4, 2}, source);
+        dest.create(destFormat, 4, 2);
+        dest.stretchImage({0, 0, 4, 2}, source);
         for (std::int32_t x = 0; x < 4; ++x)
             for (std::int32_t y = 0; y < 2; ++y)
                 EXPECT_EQ(dest.pixel(x, y), x == 1 ? kBlack : kWhite) << x << "," << y;
     }
 }
 
-TEST(CopyArea, OneBitColumnsStretchWhileRowsMapOneToOne) {
+TEST(copyArea, OneBitColumnsStretchWhileRowsMapOneToOne) {
     // A grating of 1-pixel bars every 4 pixels, 40 wide, squeezed into 30 columns: no bar may
     // vanish.
     std::vector<Rect> bars;
     for (std::int32_t x = 0; x < 40; x += 4) bars.push_back({x, 0, x + 1, 6});
     RasterImage grating = oneBit(40, 6, bars);
     RasterImage chart = oneBit(100, 20, {});
-    chart.CopyArea({50, 10, 80, 16}, grating, {0, 0, 40, 6});
+    chart.copyArea({50, 10, 80, 16}, grating, {0, 0, 40, 6});
     int blackColumns = 0;
     for (std::int32_t x = 0; x < 100; ++x) {
         bool black = chart.pixel(x, 12) == kBlack;
@@ -161,12 +161,12 @@ TEST(CopyArea, OneBitColumnsStretchWhileRowsMapOneToOne) {
     EXPECT_EQ(blackColumns, 10);
 }
 
-TEST(CopyArea, EqualSizesCopyExactlyAndSkipWhatLiesOutsideTheSource) {
+TEST(copyArea, EqualSizesCopyExactlyAndSkipWhatLiesOutsideTheSource) {
     RasterImage source = numbered(20, 10);
     RasterImage dest;
-    dest.CreateImage(PixelFormat::Bgr24, 30, 30);
+    dest.create(PixelFormat::Bgr24, 30, 30);
     // Source rectangle hangs 5 pixels off the left and 3 off the bottom of the source.
-    dest.CopyArea({10, 10, 25, 18}, source, {-5, 5, 10, 13});
+    dest.copyArea({10, 10, 25, 18}, source, {-5, 5, 10, 13});
     for (std::int32_t y = 10; y < 18; ++y)
         for (std::int32_t x = 10; x < 25; ++x) {
             std::int32_t sx = x - 10 - 5, sy = y - 10 + 5;
@@ -179,32 +179,32 @@ TEST(CopyArea, EqualSizesCopyExactlyAndSkipWhatLiesOutsideTheSource) {
     EXPECT_EQ(dest.pixel(25, 12), kWhite);
 }
 
-TEST(CopyArea, StripsOfEveryWidthAndOffsetMatchAPixelByPixelCopy) {
+TEST(copyArea, StripsOfEveryWidthAndOffsetMatchAPixelByPixelCopy) {
     // Pixel-exact copies in every format, at bit offsets that exercise partial bytes.
     std::mt19937 random(42);
     for (PixelFormat format : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8,
                                PixelFormat::Bgr24, PixelFormat::Bgrx32}) {
         SCOPED_TRACE(bitsPerPixel(format));
         RasterImage source;
-        source.CreateImage(format, 53, 7);
+        source.create(format, 53, 7);
         for (int i = 0; i < 200; ++i) {
             std::int32_t x = static_cast<std::int32_t>(random() % 53), y = static_cast<std::int32_t>(random() % 7);
             Colour c = Colour::rgb(static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
                                    static_cast<std::uint8_t>(random()));
             if (format == PixelFormat::Indexed1) c = (random() & 1) ? kBlack : kWhite;
-            source.SetFillColour(c);
-            source.SetLineColour(c);
-            source.DrawRectangle(x, y, x + 1, y + 1);
+            source.setFillColour(c);
+            source.setLineColour(c);
+            source.drawRectangle(x, y, x + 1, y + 1);
         }
         for (int trial = 0; trial < 60; ++trial) {
             RasterImage dest;
-            dest.CreateImage(format, 61, 9);
-            dest.SetFillColour(kBlack);
-            dest.DrawRectangle(0, 0, 61, 9);
+            dest.create(format, 61, 9);
+            dest.setFillColour(kBlack);
+            dest.drawRectangle(0, 0, 61, 9);
             auto sx = static_cast<std::int32_t>(random() % 53);
             auto w = static_cast<std::int32_t>(1 + random() % 20);
             auto dx = static_cast<std::int32_t>(random() % 61) - 5;
-            dest.CopyArea({dx, 1, dx + w, 8}, source, {sx, 0, sx + w, 7});
+            dest.copyArea({dx, 1, dx + w, 8}, source, {sx, 0, sx + w, 7});
             for (std::int32_t y = 0; y < 9; ++y)
                 for (std::int32_t x = 0; x < 61; ++x) {
                     std::int32_t from = x - dx + sx;
@@ -218,82 +218,82 @@ TEST(CopyArea, StripsOfEveryWidthAndOffsetMatchAPixelByPixelCopy) {
     }
 }
 
-TEST(DrawImageAt, NegativeCoordinatesCropTheSource) {
+TEST(drawImageAt, NegativeCoordinatesCropTheSource) {
     RasterImage source = numbered(12, 12);
     RasterImage dest;
-    dest.CreateImage(PixelFormat::Bgr24, 8, 8);
-    dest.DrawImageAt(-3, -2, source);
+    dest.create(PixelFormat::Bgr24, 8, 8);
+    dest.drawImageAt(-3, -2, source);
     for (std::int32_t y = 0; y < 8; ++y)
         for (std::int32_t x = 0; x < 8; ++x)
             EXPECT_EQ(dest.pixel(x, y), source.pixel(x + 3, y + 2)) << x << "," << y;
-    dest.CreateImage(PixelFormat::Bgr24, 8, 8);
-    dest.DrawImageAt(5, 6, source);
+    dest.create(PixelFormat::Bgr24, 8, 8);
+    dest.drawImageAt(5, 6, source);
     EXPECT_EQ(dest.pixel(4, 7), kWhite);
     EXPECT_EQ(dest.pixel(7, 7), source.pixel(2, 1));
-    dest.DrawImageAt(-20, 0, source);  // wholly outside: nothing happens
+    dest.drawImageAt(-20, 0, source);  // wholly outside: nothing happens
     EXPECT_EQ(dest.pixel(0, 0), kWhite);
 }
 
-TEST(StretchImage, IndexedAndColourSourcesConvertToTheDestinationFormat) {
+TEST(stretchImage, IndexedAndColourSourcesConvertToTheDestinationFormat) {
     RasterImage oneBitSource = oneBit(4, 4, {{0, 0, 2, 4}});
     RasterImage colour;
-    colour.CreateImage(PixelFormat::Bgr24, 4, 4);
-    colour.DrawImageAt(0, 0, oneBitSource);
+    colour.create(PixelFormat::Bgr24, 4, 4);
+    colour.drawImageAt(0, 0, oneBitSource);
     EXPECT_EQ(colour.pixel(1, 1), kBlack);
     EXPECT_EQ(colour.pixel(2, 1), kWhite);
 
     // Colour into 1-bit takes the nearest of black and white.
-    colour.SetFillColour(Colour::rgb(200, 210, 190));
-    colour.SetLineColour(Colour::rgb(40, 20, 60));
-    colour.DrawRectangle(0, 0, 4, 4);
+    colour.setFillColour(Colour::rgb(200, 210, 190));
+    colour.setLineColour(Colour::rgb(40, 20, 60));
+    colour.drawRectangle(0, 0, 4, 4);
     RasterImage mono;
-    mono.CreateImage(PixelFormat::Indexed1, 4, 4);
-    mono.StretchImage({0, 0, 4, 4}, colour);
+    mono.create(PixelFormat::Indexed1, 4, 4);
+    mono.stretchImage({0, 0, 4, 4}, colour);
     EXPECT_EQ(mono.pixel(0, 0), kBlack);
     EXPECT_EQ(mono.pixel(1, 1), kWhite);
 }
 
-TEST(StretchImage, AveragesColourOnlyForDevicesOfEightBitsOrFewer) {
+TEST(stretchImage, AveragesColourOnlyForDevicesOfEightBitsOrFewer) {
     RasterImage source;
-    source.CreateImage(PixelFormat::Bgr24, 4, 2);
-    source.SetFillColour(kBlack);
-    source.SetLineColour(kBlack);
-    source.DrawRectangle(0, 0, 1, 2);  // columns: black, white, white, white
-    source.DrawRectangle(2, 0, 3, 2);  // columns: black, white, black, white
+    source.create(PixelFormat::Bgr24, 4, 2);
+    source.setFillColour(kBlack);
+    source.setLineColour(kBlack);
+    source.drawRectangle(0, 0, 1, 2);  // columns: black, white, white, white
+    source.drawRectangle(2, 0, 3, 2);  // columns: black, white, black, white
     RasterImage dest;
-    dest.CreateImage(PixelFormat::Bgr24, 2, 1);
-    dest.StretchImage({0, 0, 2, 1}, source, 8);
+    dest.create(PixelFormat::Bgr24, 2, 1);
+    dest.stretchImage({0, 0, 2, 1}, source, 8);
     EXPECT_EQ(dest.pixel(0, 0), Colour::rgb(128, 128, 128));  // (0 + 255) / 2, rounded
     EXPECT_EQ(dest.pixel(1, 0), Colour::rgb(128, 128, 128));
-    dest.StretchImage({0, 0, 2, 1}, source, 24);
+    dest.stretchImage({0, 0, 2, 1}, source, 24);
     EXPECT_TRUE(dest.pixel(0, 0) == kBlack || dest.pixel(0, 0) == kWhite);
     EXPECT_TRUE(dest.pixel(1, 0) == kBlack || dest.pixel(1, 0) == kWhite);
     // An 8-bit source is not deeper than such a device: still nearest pixel.
     RasterImage indexed;
-    indexed.CreateImage(PixelFormat::Indexed8, 4, 2);
-    indexed.DrawImageAt(0, 0, source);
-    dest.StretchImage({0, 0, 2, 1}, indexed, 8);
+    indexed.create(PixelFormat::Indexed8, 4, 2);
+    indexed.drawImageAt(0, 0, source);
+    dest.stretchImage({0, 0, 2, 1}, indexed, 8);
     EXPECT_TRUE(dest.pixel(0, 0) == kBlack || dest.pixel(0, 0) == kWhite);
     EXPECT_TRUE(dest.pixel(1, 0) == kBlack || dest.pixel(1, 0) == kWhite);
 }
 
-TEST(StretchImage, EmptySourceOrEmptyRectangleDrawsNothing) {
+TEST(stretchImage, EmptySourceOrEmptyRectangleDrawsNothing) {
     RasterImage empty;
     RasterImage dest;
-    dest.CreateImage(PixelFormat::Bgr24, 5, 5);
-    dest.StretchImage({0, 0, 5, 5}, empty);
+    dest.create(PixelFormat::Bgr24, 5, 5);
+    dest.stretchImage({0, 0, 5, 5}, empty);
     RasterImage black = oneBit(2, 2, {{0, 0, 2, 2}});
-    dest.StretchImage({3, 3, 3, 5}, black);
-    dest.StretchImage({4, 4, 2, 2}, black);
+    dest.stretchImage({3, 3, 3, 5}, black);
+    dest.stretchImage({4, 4, 2, 2}, black);
     for (std::int32_t y = 0; y < 5; ++y)
         for (std::int32_t x = 0; x < 5; ++x) EXPECT_EQ(dest.pixel(x, y), kWhite);
-    dest.StretchImage({-1000000000, -1000000000, 1000000000, 1000000000}, black);
+    dest.stretchImage({-1000000000, -1000000000, 1000000000, 1000000000}, black);
     EXPECT_EQ(dest.pixel(2, 2), kBlack);  // huge rectangles clip without overflow
 }
 
-TEST(CopyArea, CopyingWithinOneImageReadsTheOriginalPixels) {
+TEST(copyArea, CopyingWithinOneImageReadsTheOriginalPixels) {
     RasterImage image = numbered(10, 1);
-    image.CopyArea({1, 0, 10, 1}, image, {0, 0, 9, 1});
+    image.copyArea({1, 0, 10, 1}, image, {0, 0, 9, 1});
     for (std::int32_t x = 1; x < 10; ++x) EXPECT_EQ(image.pixel(x, 0).red, x - 1);
 }
 
@@ -303,13 +303,13 @@ TEST(CopyArea, CopyingWithinOneImageReadsTheOriginalPixels) {
 namespace lenzora::raster {
 namespace {
 
-TEST(CopyAreas, GivesWhatCopyAreaGivesPairByPair) {
+TEST(copyAreas, GivesWhatCopyAreaGivesPairByPair) {
     std::mt19937 random(3);
     for (PixelFormat format : {PixelFormat::Bgr24, PixelFormat::Bgrx32, PixelFormat::Indexed8, PixelFormat::Indexed1}) {
         SCOPED_TRACE(bitsPerPixel(format));
         RasterImage source;
-        source.CreateImage(format, 40, 12);
-        source.DrawImageAt(0, 0, numbered(40, 12));
+        source.create(format, 40, 12);
+        source.drawImageAt(0, 0, numbered(40, 12));
         std::vector<RasterImage::AreaCopy> copies;
         // Strips of one to three pixels at a lens period of 5, some hanging off the edges, and
         // one pair of different sizes.
@@ -319,16 +319,16 @@ TEST(CopyAreas, GivesWhatCopyAreaGivesPairByPair) {
             copies.push_back({{x, -2, x + w, 11}, {from, 0, from + w, 13}});
         }
         RasterImage together, oneByOne;
-        together.CreateImage(format, 44, 10);
-        oneByOne.CreateImage(format, 44, 10);
-        together.CopyAreas(source, copies);
-        for (const auto& c : copies) oneByOne.CopyArea(c.dest, source, c.source);
+        together.create(format, 44, 10);
+        oneByOne.create(format, 44, 10);
+        together.copyAreas(source, copies);
+        for (const auto& c : copies) oneByOne.copyArea(c.dest, source, c.source);
         copies.push_back({{0, 0, 10, 5}, {0, 0, 40, 12}});
         RasterImage mixedTogether, mixedOneByOne;
-        mixedTogether.CopyFrom(together);
-        mixedOneByOne.CopyFrom(oneByOne);
-        mixedTogether.CopyAreas(source, copies);
-        for (const auto& c : copies) mixedOneByOne.CopyArea(c.dest, source, c.source);
+        mixedTogether.copyFrom(together);
+        mixedOneByOne.copyFrom(oneByOne);
+        mixedTogether.copyAreas(source, copies);
+        for (const auto& c : copies) mixedOneByOne.copyArea(c.dest, source, c.source);
         int differences = 0, copied = 0;
         for (std::int32_t y = 0; y < 10; ++y)
             for (std::int32_t x = 0; x < 44; ++x) {

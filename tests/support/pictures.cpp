@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/output_settings.h"
+#include "core/output_settings.h"
 #include "platform/file_io.h"
 #include "raster/jpeg_codec.h"
 
@@ -10,7 +10,7 @@ namespace lenzora::testing {
 
 raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag) {
     raster::RasterImage image;
-    image.CreateImage(raster::PixelFormat::Bgr24, w, h);
+    image.create(raster::PixelFormat::Bgr24, w, h);
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint8_t* row = image.row(y);
         for (std::int32_t x = 0; x < w; ++x) {
@@ -24,10 +24,10 @@ raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag) {
 
 raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour colour) {
     raster::RasterImage image;
-    image.CreateImage(raster::PixelFormat::Bgr24, w, h);
-    image.SetFillColour(colour);
-    image.SetLineColour(colour);
-    image.DrawRectangle(0, 0, w, h);
+    image.create(raster::PixelFormat::Bgr24, w, h);
+    image.setFillColour(colour);
+    image.setLineColour(colour);
+    image.drawRectangle(0, 0, w, h);
     return image;
 }
 
@@ -36,24 +36,24 @@ raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour 
     const raster::RasterImage black = plainImage(1, h, raster::kBlack);
     std::vector<raster::RasterImage::AreaCopy> strips;
     for (std::int32_t x = 0; x < w; x += 2) strips.push_back({{x, 0, x + 1, h}, {0, 0, 1, h}});
-    image.CopyAreas(black, strips);
+    image.copyAreas(black, strips);
     return image;
 }
 
 void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image) {
-    image.SaveBmpFile(path);
+    image.saveBmpFile(path);
 }
 
 void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& image) {
-    writeFileAtomically(path, raster::encodeJpeg(image));
+    platform::writeFileAtomically(path, raster::encodeJpeg(image));
 }
 
 std::string interlaceMismatch(const raster::RasterImage& composite,
                               const std::vector<raster::RasterImage>& strips, int s, int mode,
-                              const ComposeState& st) {
+                              const interlace::ComposeState& st) {
     const int n = static_cast<int>(strips.size());
     const int p = n * s;
-    const bool columns = mode == kModeColumns;
+    const bool columns = mode == core::kModeColumns;
     if (composite.width() != st.W || composite.height() != st.H) return "composite size differs";
     for (std::int32_t y = 0; y < st.H; ++y) {
         for (std::int32_t x = 0; x < st.W; ++x) {

@@ -30,7 +30,7 @@ void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& ima
 // Returns a description of the first pixel that differs, or an empty text.
 std::string interlaceMismatch(const raster::RasterImage& composite,
                               const std::vector<raster::RasterImage>& strips, int s, int mode,
-                              const ComposeState& state);
+                              const interlace::ComposeState& state);
 
 // The columns (rows mode: rows) of the image's first row (column) that are black, as a list.
 std::vector<std::int32_t> blackColumns(const raster::RasterImage& image, std::int32_t row);

@@ -82,7 +82,7 @@ struct Built {
 Built build(const ChartInputs& in) {
     Built b;
     b.geometry = computeChartGeometry(in);
-    BuildPitchChart(b.chart, in.dpi, in.paper.widthCm, in.paper.heightCm, in.pitch, in.increment,
+    buildPitchChart(b.chart, in.dpi, in.paper.widthCm, in.paper.heightCm, in.pitch, in.increment,
                     in.bands);
     return b;
 }
@@ -219,10 +219,10 @@ TEST(PitchChart, RefusedInputsLeaveTheChartAsItWas) {
         EXPECT_EQ(state.resolution, 300);
     }
     EXPECT_THROW((void)generatePitchChart(state, ChartInputs{1200, {21, 29}, 0, 15, 11}, preview),
-                 Error);
+                 platform::Error);
     EXPECT_EQ(state.resolution, 300);
     // Called directly, the drawing refuses them as well, before touching the chart.
-    EXPECT_THROW(BuildPitchChart(state.image, 1200, 11, 14, 400000, 15, 11), Error);
+    EXPECT_THROW(buildPitchChart(state.image, 1200, 11, 14, 400000, 15, 11), platform::Error);
     EXPECT_EQ(state.image.width(), width);
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> labelsOf(const ChartGeometry& g) {
     std::vector<std::string> labels;
-    for (FixedCount v : g.labelValues) labels.push_back(bandLabel(v));
+    for (core::FixedCount v : g.labelValues) labels.push_back(bandLabel(v));
     return labels;
 }
 
@@ -84,7 +84,7 @@ TEST(ChartGeometry, ZeroPitchIsTheDivisionError) {
     try {
         (void)chartRefusal(ChartInputs{1200, {21, 29}, 0, 15, 11});
         FAIL() << "no error";
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_STREQ(e.what(), "Floating point division by zero");
     }
 }
@@ -142,7 +142,7 @@ TEST(ChartFields, IntegersAsTyped) {
         try {
             (void)parseIntegerText(bad);
             ADD_FAILURE() << bad;
-        } catch (const Error& e) {
+        } catch (const platform::Error& e) {
             EXPECT_EQ(e.what(), "'" + std::string(bad) + "' is not a valid integer value");
         }
     }
@@ -169,18 +169,18 @@ TEST(ChartFields, ReadInTheWindowsOrder) {
         {
             try {
                 (void)readChartFields(texts);
-            } catch (const Error& e) {
+            } catch (const platform::Error& e) {
                 EXPECT_STREQ(e.what(), "'x' is not a valid integer value");
                 throw;
             }
         },
-        Error);
+        platform::Error);
     texts.dpi = "600";
     texts.bands = "z";
     try {
         (void)readChartFields(texts);
         FAIL();
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_STREQ(e.what(), "'y' is not a valid floating point value");
     }
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/output_shared.h"
+#include "output/output_choices.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
@@ -15,7 +15,7 @@
 namespace lenzora::testchart {
 namespace {
 
-std::uint32_t u32At(const Bytes& b, std::size_t at) {
+std::uint32_t u32At(const platform::Bytes& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
 }
 
@@ -31,11 +31,11 @@ TEST(SaveChart, WritesTheBmpBytesWithTheResolutionStampedUnderAnyName) {
     testing::TempDir dir;
     for (const char* name : {"chart.bmp", "chart.jpg", "chart"}) {
         saveChartBmp(chart.image, dir / name, chart.resolution);
-        const Bytes file = readWholeFile(dir / name);
+        const platform::Bytes file = platform::readWholeFile(dir / name);
         ASSERT_EQ(file.size(), 8345150u) << name;  // 62 + 768 bytes × 10866 rows
         EXPECT_EQ(u32At(file, 38), 47233u);
         EXPECT_EQ(u32At(file, 42), 47233u);
-        Bytes expected = raster::encodeBmp(chart.image);
+        platform::Bytes expected = raster::encodeBmp(chart.image);
         for (std::size_t i = 38; i < 46; ++i) expected[i] = file[i];
         EXPECT_TRUE(file == expected) << name;
         const raster::RasterImage back = raster::decodeBmp(file);
@@ -53,7 +53,7 @@ TEST(SaveChart, AFolderThatIsNotThereIsTheCreateError) {
     try {
         saveChartBmp(chart.image, dir / "missing" / "c.bmp", 300);
         FAIL();
-    } catch (const Error& e) {
+    } catch (const platform::Error& e) {
         EXPECT_EQ(std::string(e.what()),
                   "Cannot create file \"" + (dir / "missing" / "c.bmp").string() +
                       "\". File not found");
@@ -63,11 +63,11 @@ TEST(SaveChart, AFolderThatIsNotThereIsTheCreateError) {
 class PrintChart : public ::testing::Test {
 protected:
     platform::testing::ScriptedServices scripted;
-    OutputShared output;
+    output::OutputChoices output;
 };
 
 TEST_F(PrintChart, NothingBeforeTheFirstChart) {
-    PrintPitchChart(output, ChartState{});
+    printPitchChart(output, ChartState{});
     EXPECT_EQ(scripted.printer->setupsShown, 0);
     EXPECT_EQ(scripted.printer->documentsStarted, 0);
     EXPECT_TRUE(scripted.messages->messages.empty());
@@ -76,7 +76,7 @@ TEST_F(PrintChart, NothingBeforeTheFirstChart) {
 TEST_F(PrintChart, APrinterOfAnotherResolutionPrintsNothing) {
     const ChartState chart = makeChart(ChartInputs{1200, {21, 29}, 400000, 15, 11});
     scripted.printer->defaultDpi = 600;
-    PrintPitchChart(output, chart);
+    printPitchChart(output, chart);
     EXPECT_EQ(scripted.printer->setupsShown, 1);
     EXPECT_EQ(scripted.messages->messages, std::vector<std::string>{kPrinterDpiWrong});
     EXPECT_EQ(scripted.printer->documentsStarted, 0);
@@ -89,7 +89,7 @@ TEST_F(PrintChart, AtTheChartsResolutionItIsCentredOneDotPerPixel) {
     printer.keepPage = true;
     printer.width = 2401;
     printer.height = 3301;
-    PrintPitchChart(output, chart);
+    printPitchChart(output, chart);
     ASSERT_TRUE(scripted.messages->messages.empty());
     ASSERT_EQ(printer.documentsEnded, 1);
     const raster::RasterImage& image = chart.image;

@@ -13,8 +13,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/ui/TForm1.h"
-#include "app/ui/start_up.h"
+#include "app/main_window.h"
+#include "app/start_up.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/qt/qt_printer.h"
@@ -24,18 +24,18 @@
 #include "support/window_test_env.h"
 #include "testchart/build_pitch_chart.h"
 #include "testchart/print_pitch_chart.h"
-#include "testchart/ui/TForm6.h"
+#include "windows/pitch_chart_window.h"
 
 using lenzora::testing::retype;
 
-using lenzora::testchart::ui::TForm6;
+using lenzora::windows::PitchChartWindow;
 namespace fs = std::filesystem;
 namespace raster = lenzora::raster;
 namespace testchart = lenzora::testchart;
 
 namespace {
 
-std::uint32_t u32At(const lenzora::Bytes& b, std::size_t at) {
+std::uint32_t u32At(const lenzora::platform::Bytes& b, std::size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t{b[at + 3]} << 24;
 }
 
@@ -70,15 +70,15 @@ class ChartWindowTest : public QObject {
 
 private:
     std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
-    std::unique_ptr<lenzora::OutputShared> output_;
+    std::unique_ptr<lenzora::output::OutputChoices> output_;
     std::unique_ptr<testchart::ChartState> chart_;
-    lenzora::FixedCount mainPitch_ = 422750;
+    lenzora::core::FixedCount mainPitch_ = 422750;
 
     std::vector<std::string>& messages() { return env_->scripted.messages->messages; }
     std::vector<std::string>& errors() { return env_->scripted.messages->errors; }
 
-    std::unique_ptr<TForm6> window() {
-        return std::make_unique<TForm6>(nullptr, *output_, *chart_, [this] { return mainPitch_; });
+    std::unique_ptr<PitchChartWindow> window() {
+        return std::make_unique<PitchChartWindow>(nullptr, *output_, *chart_, [this] { return mainPitch_; });
     }
 
     template <class T>
@@ -100,7 +100,7 @@ private:
 private slots:
     void init() {
         env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
-        output_ = std::make_unique<lenzora::OutputShared>();
+        output_ = std::make_unique<lenzora::output::OutputChoices>();
         chart_ = std::make_unique<testchart::ChartState>();
     }
     void cleanup() {
@@ -206,15 +206,15 @@ private slots:
         // The reference strip shows the unchanged period and bar width.
         const testchart::ChartGeometry g = testchart::computeChartGeometry(
             {dpi.toInt(), testchart::paperForEntry(paper == "A3" ? 1 : 0),
-             lenzora::toFixed(pitch.toDouble()), 15, bands.toInt()});
+             lenzora::core::toFixed(pitch.toDouble()), 15, bands.toInt()});
         const auto [period, bar] = periodAndBar(chart_->image, 10, g.referenceLeft);
         QTEST(period, "period");
         QTEST(bar, "bar");
         // And the whole chart is the one those inputs give.
         raster::RasterImage expected;
-        testchart::BuildPitchChart(expected, g.dpi, testchart::paperForEntry(paper == "A3" ? 1 : 0).widthCm,
+        testchart::buildPitchChart(expected, g.dpi, testchart::paperForEntry(paper == "A3" ? 1 : 0).widthCm,
                                    testchart::paperForEntry(paper == "A3" ? 1 : 0).heightCm,
-                                   lenzora::toFixed(pitch.toDouble()), 15, bands.toInt());
+                                   lenzora::core::toFixed(pitch.toDouble()), 15, bands.toInt());
         QVERIFY(sameImage(chart_->image, expected));
         // Image1 shows the preview stretched into the panel, aspect kept, centred.
         auto* image1 = control<QLabel>(*f, "Image1");
@@ -252,7 +252,7 @@ private slots:
         click(*f, "Button5");
         const raster::RasterImage before = [&] {
             raster::RasterImage copy;
-            copy.CopyFrom(chart_->image);
+            copy.copyFrom(chart_->image);
             return copy;
         }();
         const struct {
@@ -347,7 +347,7 @@ private slots:
         QVERIFY(!fs::exists(name));
         click(*f, "Button5");
         click(*f, "Button1");
-        const lenzora::Bytes file = lenzora::readWholeFile(name);
+        const lenzora::platform::Bytes file = lenzora::platform::readWholeFile(name);
         QCOMPARE(file.size(), std::size_t{8345150});
         QCOMPARE(file[0], std::uint8_t('B'));
         QCOMPARE(u32At(file, 38), 47233u);
@@ -487,8 +487,8 @@ private slots:
     }
 
     void startUpMakesOneHiddenChartWindow() {
-        std::unique_ptr<lenzora::ui::TForm1> form = lenzora::ui::startProgram();
-        const QList<TForm6*> windows = form->findChildren<TForm6*>();
+        std::unique_ptr<lenzora::app::MainWindow> form = lenzora::app::startProgram();
+        const QList<PitchChartWindow*> windows = form->findChildren<PitchChartWindow*>();
         QCOMPARE(windows.size(), 1);
         QVERIFY(!windows.front()->isVisible());
         QCOMPARE(form->currentChartWindow(), windows.front());
@@ -496,10 +496,10 @@ private slots:
     }
 
     void measureNowOpensAFreshWindowWithTheMainWindowsPitch() {
-        lenzora::ui::TForm1 form;
+        lenzora::app::MainWindow form;
         auto* measure = control<QPushButton>(form, "Button22");
         QTest::mouseClick(measure, Qt::LeftButton);
-        TForm6* first = form.currentChartWindow();
+        PitchChartWindow* first = form.currentChartWindow();
         QVERIFY(first != nullptr);
         QVERIFY(first->isVisible());
         QCOMPARE(first->parent(), &form);
@@ -511,9 +511,9 @@ private slots:
         pitchBox->selectAll();
         QTest::keyClicks(pitchBox, QStringLiteral("21.25"));
         QTest::mouseClick(measure, Qt::LeftButton);
-        TForm6* second = form.currentChartWindow();
+        PitchChartWindow* second = form.currentChartWindow();
         QVERIFY(second != first);
-        QCOMPARE(form.findChildren<TForm6*>().size(), 2);
+        QCOMPARE(form.findChildren<PitchChartWindow*>().size(), 2);
         QCOMPARE(control<QLineEdit>(*second, "Edit1")->text(), QStringLiteral("21.25"));
         QCOMPARE(control<QLineEdit>(*first, "Edit1")->text(), QStringLiteral("42.275"));
         // Both windows work on the one chart.
@@ -523,7 +523,7 @@ private slots:
         const fs::path name = env_->root.path() / "from-second.bmp";
         env_->scripted.savePicture->answers = {name.string()};
         QTest::mouseClick(control<QPushButton>(*second, "Button1"), Qt::LeftButton);
-        QCOMPARE(raster::decodeBmp(lenzora::readWholeFile(name)).width(), form.chart().image.width());
+        QCOMPARE(raster::decodeBmp(lenzora::platform::readWholeFile(name)).width(), form.chart().image.width());
         QVERIFY(errors().empty());
     }
 };

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <memory>
 
-#include "app/ui/TForm1.h"
-#include "app/working_files.h"
+#include "app/main_window.h"
+#include "core/working_files.h"
 #include "platform/drive_paths.h"
 #include "platform/testing/scripted_services.h"
 #include "support/pictures.h"
@@ -23,7 +23,7 @@
 
 using lenzora::testing::typeOver;
 
-using lenzora::ui::TForm1;
+using lenzora::app::MainWindow;
 namespace fs = std::filesystem;
 namespace raster = lenzora::raster;
 
@@ -52,7 +52,7 @@ private:
     }
 
     // Chooses `path` in the dialog that the slot's button opens.
-    void loadSlot(TForm1& form, int slot, const fs::path& path) {
+    void loadSlot(MainWindow& form, int slot, const fs::path& path) {
         env_->scripted.openPicture->answers.push_back(path.string());
         QTest::mouseClick(control<QPushButton>(form, kSlotButtons[slot - 1]), Qt::LeftButton);
     }
@@ -61,7 +61,7 @@ private:
         lenzora::testing::writeBmp(path, lenzora::testing::patternImage(w, h, tag));
         return path;
     }
-    static void compose(TForm1& form) {
+    static void compose(MainWindow& form) {
         QTest::mouseClick(control<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
     }
     fs::path working(const char* name) const { return env_->root.path() / "c" / "lz3d" / name; }
@@ -75,7 +75,7 @@ private slots:
     }
 
     void theWorkedExampleThroughTheWindow() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("21.25"));
         loadSlot(form, 1, frameFile("a.bmp", 1600, 1200, 1));
@@ -134,7 +134,7 @@ private slots:
     }
 
     void missingFramesAreNamed() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         compose(form);
         QCOMPARE(messages(), std::vector<std::string>{"Photo1 not select！"});
@@ -157,7 +157,7 @@ private slots:
     }
 
     void slotNineAsksTwice() {
-        TForm1 form;
+        MainWindow form;
         for (int slot : {1, 2, 3, 4, 5, 6, 7, 8, 10}) {
             loadSlot(form, slot, frameFile("f.bmp", 20, 20, slot));
         }
@@ -167,7 +167,7 @@ private slots:
     }
 
     void loadingFramesThroughTheDialog() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         fs::path jpeg = env_->root.path() / "photo.JPG";
         lenzora::testing::writeJpeg(jpeg, lenzora::testing::patternImage(120, 90, 7));
@@ -197,7 +197,7 @@ private slots:
     }
 
     void anUnreadableFrameRaisesNothing() {
-        TForm1 form;
+        MainWindow form;
         std::ofstream(env_->root.path() / "bad.bmp") << "BM damaged";
         loadSlot(form, 4, env_->root.path() / "bad.bmp");
         QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
@@ -207,7 +207,7 @@ private slots:
     }
 
     void composingADamagedFrameKeepsTheOldComposite() {
-        TForm1 form;
+        MainWindow form;
         loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
         loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
         compose(form);
@@ -231,7 +231,7 @@ private slots:
     void outputSizesThatCannotBeMadeAreRefusedFirst() {
         QFETCH(QString, width);
         QFETCH(QString, message);
-        TForm1 form;
+        MainWindow form;
         form.show();
         control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
         typeOver(control<QLineEdit>(form, "Edit2"), width);
@@ -246,7 +246,7 @@ private slots:
     }
 
     void rowsModeReachesTheEndOfTheBar() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QTest::mouseClick(control<QRadioButton>(form, "RadioButton2"), Qt::LeftButton, {},
                           QPoint(8, 10));
@@ -272,7 +272,7 @@ private slots:
     void everyPixelFromItsFrame() {
         for (int rows = 0; rows < 2; ++rows) {
             for (int n = 2; n <= 16; ++n) {
-                TForm1 form;
+                MainWindow form;
                 auto* mode = control<QRadioButton>(form, rows ? "RadioButton2" : "RadioButton1");
                 mode->setChecked(true);
                 control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
@@ -289,7 +289,7 @@ private slots:
                 for (int q = 1; q <= n; ++q) {
                     char name[16];
                     std::snprintf(name, sizeof name, "x%02d.bmp", q);
-                    strips[static_cast<std::size_t>(q - 1)].LoadBmpFile(working(name));
+                    strips[static_cast<std::size_t>(q - 1)].loadBmpFile(working(name));
                 }
                 // Frame q shows in the q-th strip of the first lens.
                 const int s = form.settings().stripWidth;
@@ -310,7 +310,7 @@ private slots:
 
     void closingRemovesTheWorkingFilesOfAllSlots() {
         {
-            TForm1 form;
+            MainWindow form;
             form.show();
             fs::path jpeg = env_->root.path() / "p.jpg";
             lenzora::testing::writeJpeg(jpeg, lenzora::testing::patternImage(30, 20, 1));

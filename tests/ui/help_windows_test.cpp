@@ -10,19 +10,19 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/ui/TForm1.h"
-#include "app/ui/start_up.h"
-#include "help/TForm3.h"
-#include "help/TForm5.h"
+#include "app/main_window.h"
+#include "app/start_up.h"
+#include "windows/help_window.h"
+#include "windows/about_window.h"
 #include "platform/drive_paths.h"
 #include "platform/testing/scripted_services.h"
 #include "platform/web_page.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
 
-using lenzora::help::TForm3;
-using lenzora::help::TForm5;
-using lenzora::ui::TForm1;
+using lenzora::windows::HelpWindow;
+using lenzora::windows::AboutWindow;
+using lenzora::app::MainWindow;
 
 class HelpWindowsTest : public QObject {
     Q_OBJECT
@@ -37,7 +37,7 @@ private:
     static QPushButton* button(QWidget& form, const char* name) {
         return form.findChild<QPushButton*>(QString::fromLatin1(name));
     }
-    static void clickHotArea(TForm5* about, Qt::MouseButton mouseButton = Qt::LeftButton) {
+    static void clickHotArea(AboutWindow* about, Qt::MouseButton mouseButton = Qt::LeftButton) {
         QWidget* shape = about->findChild<QWidget*>(QStringLiteral("Shape1"));
         QVERIFY(shape);
         QCOMPARE(shape->geometry(), QRect(72, 258, 273, 25));
@@ -53,28 +53,28 @@ private slots:
     }
 
     void helpOpensANewWindowAtEveryClick() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
         QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
-        QList<TForm3*> helps = windowsOf<TForm3>(form);
+        QList<HelpWindow*> helps = windowsOf<HelpWindow>(form);
         QCOMPARE(helps.size(), 2);
-        for (TForm3* help : helps) {
+        for (HelpWindow* help : helps) {
             QVERIFY(help->isVisible());
             QVERIFY(help->isWindow());
             QCOMPARE(help->windowTitle(), QString::fromUtf8("帮助"));
         }
         helps[0]->close();  // closing hides; the window stays with its owner
-        QCOMPARE(windowsOf<TForm3>(form).size(), 2);
+        QCOMPARE(windowsOf<HelpWindow>(form).size(), 2);
         QVERIFY(!helps[0]->isVisible());
         QVERIFY(helps[1]->isVisible());
     }
 
     void helpTextFollowsTheOutlineAndScrollsToItsEnd() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
-        TForm3* help = windowsOf<TForm3>(form).value(0);
+        HelpWindow* help = windowsOf<HelpWindow>(form).value(0);
         QVERIFY(help);
         QVERIFY(QTest::qWaitForWindowExposed(help));
         auto* memo = help->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
@@ -101,10 +101,10 @@ private slots:
     }
 
     void aboutStaysOpenUntilTheUserClosesIt() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
-        TForm5* about = windowsOf<TForm5>(form).value(0);
+        AboutWindow* about = windowsOf<AboutWindow>(form).value(0);
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), QString::fromUtf8("关于"));
         QVERIFY(!(about->windowFlags() & Qt::FramelessWindowHint));
@@ -117,7 +117,7 @@ private slots:
     }
 
     void aboutShowsItsPicture() {
-        TForm5 about;
+        AboutWindow about;
         auto* image = about.findChild<QLabel*>(QStringLiteral("Image1"));
         QVERIFY(image);
         QCOMPARE(about.size(), QSize(353, 289));
@@ -129,17 +129,17 @@ private slots:
     }
 
     void theHotAreaClosesOnlyItsOwnWindowAndOpensThePage() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
         QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
-        QList<TForm5*> abouts = windowsOf<TForm5>(form);
+        QList<AboutWindow*> abouts = windowsOf<AboutWindow>(form);
         QCOMPARE(abouts.size(), 2);
         clickHotArea(abouts[0], Qt::RightButton);  // any mouse button
         QVERIFY(!abouts[0]->isVisible());
         QVERIFY(abouts[1]->isVisible());
         QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
-        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
+        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::platform::kMakerWebAddress));
 
         QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
         QApplication::sendEvent(abouts[1]->findChild<QWidget*>(QStringLiteral("Shape1")),
@@ -154,7 +154,7 @@ private slots:
         QTimer::singleShot(1000, [&] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
                 if (w->objectName() == QLatin1String("Form1")) mainVisibleDuringSplash = w->isVisible();
-                if (auto* splash = qobject_cast<TForm5*>(w)) {
+                if (auto* splash = qobject_cast<AboutWindow*>(w)) {
                     splashVisible = splash->isVisible();
                     QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
                     QVERIFY(splash->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -164,7 +164,7 @@ private slots:
         });
         QElapsedTimer clock;
         clock.start();
-        std::unique_ptr<TForm1> form = lenzora::ui::startProgram();
+        std::unique_ptr<MainWindow> form = lenzora::app::startProgram();
         const qint64 elapsed = clock.elapsed();
         QVERIFY2(elapsed >= 1900, qPrintable(QString::number(elapsed)));
         QVERIFY(splashVisible);
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(form->isVisible());
         QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});  // the click during the wait
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            QVERIFY2(!qobject_cast<TForm5*>(w), "the splash is destroyed");
+            QVERIFY2(!qobject_cast<AboutWindow*>(w), "the splash is destroyed");
         }
     }
 };

@@ -16,7 +16,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/ui/TForm1.h"
+#include "app/main_window.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
@@ -26,7 +26,7 @@
 
 using lenzora::testing::retype;
 
-using lenzora::ui::TForm1;
+using lenzora::app::MainWindow;
 namespace fs = std::filesystem;
 
 namespace {
@@ -35,7 +35,7 @@ const char* const kFirstStartLine =
     "0 0  4.22750000000000E+0001 0 0  2.87000000000000E+0002  2.00000000000000E+0002 0 0\r\n";
 
 std::string fileText(const fs::path& path) {
-    lenzora::Bytes bytes = lenzora::readWholeFile(path);
+    lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(path);
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -79,7 +79,7 @@ private slots:
     }
 
     void firstStartCreatesFolderAndFileAndShowsTheDefaults() {
-        TForm1 form;
+        MainWindow form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Lenzora2.0"));
         QCOMPARE(control<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("42.275"));
         QCOMPARE(label20(form), QStringLiteral("253.65"));
@@ -94,7 +94,7 @@ private slots:
     }
 
     void controlsStandWhereTheLayoutPutsThem() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         for (const char* name : {"Button4", "Button14", "CheckBox1"}) {
@@ -130,7 +130,7 @@ private slots:
     void closingUnchangedLeavesTheFirstStartLineAndRemovesWorkingFiles() {
         fs::path folder = env_->root.path() / "c" / "lz3d";
         {
-            TForm1 form;
+            MainWindow form;
             form.show();
             for (const char* name : {"t01.bmp", "t13.bmp", "x16.bmp", "x02.bmp"}) {
                 std::ofstream(folder / name) << "x";
@@ -149,7 +149,7 @@ private slots:
 
     void aChangedPitchIsStoredAndShownAtTheNextStart() {
         {
-            TForm1 form;
+            MainWindow form;
             form.show();
             retypePitch(form, QStringLiteral("21.25"));
             QCOMPARE(label20(form), QStringLiteral("255"));
@@ -159,13 +159,13 @@ private slots:
                  std::string("0 0  2.12500000000000E+0001 0 0  2.87000000000000E+0002  "
                              "2.00000000000000E+0002 0 0\r\n"));
         env_->scripted.messages->clear();
-        TForm1 again;
+        MainWindow again;
         QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("21.25"));
         QCOMPARE(label20(again), QStringLiteral("255"));
     }
 
     void typingThePitchRecomputesAtEveryKeystroke() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QLineEdit* pitch = control<QComboBox>(form, "ComboBox1")->lineEdit();
         pitch->setFocus();
@@ -198,7 +198,7 @@ private slots:
         QFETCH(QString, width);
         QFETCH(QString, label);
         QFETCH(int, pixelWidth);
-        TForm1 form;
+        MainWindow form;
         form.show();
         retypePitch(form, pitch);
         retype(control<QLineEdit>(form, "Edit2"), width);
@@ -208,7 +208,7 @@ private slots:
 
     void thePitchBoxTruncatesWhereTheWidthBoxRounds() {
         writeSettings("0 0 21.25 0 0 100 200 0 0");
-        TForm1 form;
+        MainWindow form;
         form.show();
         QCOMPARE(form.settings().pixelWidth, 1003);
         retypePitch(form, QStringLiteral("21.25"));
@@ -218,7 +218,7 @@ private slots:
     }
 
     void theHeightBoxCapsOnTheHeight() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         retypePitch(form, QStringLiteral("21.25"));
         retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("700"));
@@ -228,12 +228,12 @@ private slots:
     }
 
     void unitSwitchToInchesAndBack() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         chooseUnit(form, 1);
         QCOMPARE(edit2(form), QStringLiteral("11.299"));
         QCOMPARE(edit3(form), QStringLiteral("7.8731"));
-        QCOMPARE(form.settings().savedHeight, lenzora::FixedCount{78739});
+        QCOMPARE(form.settings().savedHeight, lenzora::core::FixedCount{78739});
         chooseUnit(form, 0);
         QCOMPARE(edit2(form), QStringLiteral("286.9955"));
         QCOMPARE(edit3(form), QStringLiteral("199.9756"));
@@ -242,7 +242,7 @@ private slots:
     }
 
     void pixelsUnitRewritesTheOtherBoxAndNeverCaps() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         chooseUnit(form, 2);
         QCOMPARE(edit2(form), QStringLiteral("2866"));
@@ -253,7 +253,7 @@ private slots:
         QCOMPARE(edit3(form), QStringLiteral("1997"));
         retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("1500"));
         QCOMPARE(edit2(form), QStringLiteral("9000"));  // W made whole, rewritten
-        QCOMPARE(form.settings().workingWidth, lenzora::FixedCount{90005000});
+        QCOMPARE(form.settings().workingWidth, lenzora::core::FixedCount{90005000});
     }
 
     void notANumberChangesNothing_data() {
@@ -264,9 +264,9 @@ private slots:
     }
     void notANumberChangesNothing() {
         QFETCH(QString, box);
-        TForm1 form;
+        MainWindow form;
         form.show();
-        const lenzora::OutputSettings before = form.settings();
+        const lenzora::core::OutputSettings before = form.settings();
         QLineEdit* edit = box == "ComboBox1"
                               ? control<QComboBox>(form, "ComboBox1")->lineEdit()
                               : control<QLineEdit>(form, box.toLatin1().constData());
@@ -283,23 +283,23 @@ private slots:
     }
 
     void aPitchOfZeroIsIgnoredButStored() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         retypePitch(form, QStringLiteral("0"));
         // Only the emptied box on the way complained.
         QCOMPARE(errors(), std::vector<std::string>{"'' is not a valid floating point value."});
         QCOMPARE(label20(form), QStringLiteral("253.65"));
-        QCOMPARE(form.settings().pitch, lenzora::FixedCount{422750});
+        QCOMPARE(form.settings().pitch, lenzora::core::FixedCount{422750});
         QVERIFY(form.close());
         QVERIFY(fileText(settingsPath()).find(" 0.00000000000000E+0000") != std::string::npos);
-        TForm1 again;  // a stored pitch of 0 restarts with the defaults
+        MainWindow again;  // a stored pitch of 0 restarts with the defaults
         QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("42.275"));
         QCOMPARE(label20(again), QStringLiteral("253.65"));
     }
 
     void closingWithABadPitchKeepsTheWindowAndTheFile() {
         writeSettings("0 0 21.25 0 0 287 200 0 0");
-        TForm1 form;
+        MainWindow form;
         form.show();
         fs::path folder = settingsPath().parent_path();
         std::ofstream(folder / "x01.bmp") << "x";
@@ -317,7 +317,7 @@ private slots:
     }
 
     void aFailedStoreIsReportedAndTheProgramStillEnds() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         fs::remove_all(settingsPath().parent_path());
         QVERIFY(form.close());
@@ -336,7 +336,7 @@ private slots:
         QFETCH(QString, content);
         QFETCH(QString, error);
         writeSettings(content.toStdString());
-        TForm1 form;
+        MainWindow form;
         if (error.isEmpty()) {
             QVERIFY(errors().empty());
         } else {
@@ -346,13 +346,13 @@ private slots:
         QCOMPARE(label20(form), QStringLiteral("253.65"));
         QCOMPARE(edit2(form), QStringLiteral("287"));
         QVERIFY(control<QRadioButton>(form, "RadioButton1")->isChecked());
-        QCOMPARE(form.settings().resolution, lenzora::FixedCount{2536500});
+        QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{2536500});
     }
 
     void storedModeAndUnitAreRestored() {
         writeSettings("4 5 21.25 6 7 11.299 7.8739 1 -2\r\n");
         {
-            TForm1 form;
+            MainWindow form;
             QVERIFY(control<QRadioButton>(form, "RadioButton2")->isChecked());
             QCOMPARE(form.settings().mode, 1);
             QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentText(), QStringLiteral("Inch"));
@@ -369,7 +369,7 @@ private slots:
 
     void anUnlistedUnitSelectsNothingAndKeepsThePixelSize() {
         writeSettings("0 0 42.275 0 0 287 200 9 0");
-        TForm1 form;
+        MainWindow form;
         QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentIndex(), -1);
         QCOMPARE(form.settings().pixelWidth, 0);
         QCOMPARE(label20(form), QStringLiteral("253.65"));
@@ -378,7 +378,7 @@ private slots:
     }
 
     void theModeButtonsSetTheMode() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         auto* rows = control<QRadioButton>(form, "RadioButton2");
         QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(8, rows->height() / 2));
@@ -389,7 +389,7 @@ private slots:
     }
 
     void frameLoadingRecomputesTheResolution() {
-        TForm1 form;
+        MainWindow form;
         form.FrameLoaded(3);
         QCOMPARE(form.settings().frameCount, 3);
         QCOMPARE(label20(form), QStringLiteral("253.65"));
@@ -402,7 +402,7 @@ private slots:
     }
 
     void enterComposesUnlessAnotherButtonHasTheFocus() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QSignalSpy compose(control<QPushButton>(form, "BitBtn1"), &QPushButton::clicked);
@@ -423,19 +423,19 @@ private slots:
     }
 
     void theLinkLabelOpensTheWebPage() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QTest::mouseClick(control<QLabel>(form, "Label3"), Qt::LeftButton);
         QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
         QCOMPARE(env_->scripted.shell->opened[0].first,
                  std::string("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));
-        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::kMakerWebAddress));
+        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::platform::kMakerWebAddress));
         QCOMPARE(control<QLabel>(form, "Label3")->text(),
-                 QString::fromLatin1(lenzora::kMakerWebAddress));
+                 QString::fromLatin1(lenzora::platform::kMakerWebAddress));
     }
 
     void exitAcceleratorCloses() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTest::keyClick(&form, Qt::Key_E, Qt::AltModifier);

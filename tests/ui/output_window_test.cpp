@@ -9,8 +9,8 @@
 #include <fstream>
 #include <memory>
 
-#include "app/ui/TForm1.h"
-#include "output/ui/TForm4.h"
+#include "app/main_window.h"
+#include "windows/print_preview_window.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
@@ -20,8 +20,8 @@
 
 using lenzora::testing::typeOver;
 
-using lenzora::output::TForm4;
-using lenzora::ui::TForm1;
+using lenzora::windows::PrintPreviewWindow;
+using lenzora::app::MainWindow;
 namespace fs = std::filesystem;
 namespace raster = lenzora::raster;
 
@@ -41,7 +41,7 @@ private:
     fs::path file(const char* name) const { return env_->root.path() / name; }
 
     // Composes two frames to `width` x `height` pixels at 300 dpi (pitch 75, strip width 2).
-    void composeAt300(TForm1& form, const char* width, const char* height) {
+    void composeAt300(MainWindow& form, const char* width, const char* height) {
         typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("75"));
         control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
         typeOver(control<QLineEdit>(form, "Edit2"), QString::fromLatin1(width));
@@ -54,14 +54,14 @@ private:
         }
         click(form, "BitBtn1");
         QCOMPARE(env_->scripted.messages->messages.back(), std::string("Merge OK！"));
-        QCOMPARE(form.settings().resolution, lenzora::FixedCount{3000000});
+        QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{3000000});
     }
-    static std::int32_t int32At(const lenzora::Bytes& bytes, std::size_t at) {
+    static std::int32_t int32At(const lenzora::platform::Bytes& bytes, std::size_t at) {
         return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
                                          static_cast<std::uint32_t>(bytes[at + 3]) << 24);
     }
-    static QList<TForm4*> previews(TForm1& form) {
-        return form.findChildren<TForm4*>(QString(), Qt::FindDirectChildrenOnly);
+    static QList<PrintPreviewWindow*> previews(MainWindow& form) {
+        return form.findChildren<PrintPreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
     }
 
 private slots:
@@ -73,7 +73,7 @@ private slots:
     }
 
     void savingStampsTheResolutionAndRemembersTheName() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         composeAt300(form, "200", "100");
         auto& dialog = *env_->scripted.savePicture;
@@ -87,14 +87,14 @@ private slots:
                                                             file("card.JPG").string(),
                                                             file("card.jpg").string()}));
         for (const char* name : {"card.bmp", "card.JPG"}) {
-            lenzora::Bytes bytes = lenzora::readWholeFile(file(name));
+            lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(file(name));
             QCOMPARE(bytes[0], std::uint8_t('B'));
             QCOMPARE(int32At(bytes, 18), 200);
             QCOMPARE(int32At(bytes, 22), 100);
             QCOMPARE(int32At(bytes, 38), 11808);
             QCOMPARE(int32At(bytes, 42), 11808);
         }
-        lenzora::Bytes jpeg = lenzora::readWholeFile(file("card.jpg"));
+        lenzora::platform::Bytes jpeg = lenzora::platform::readWholeFile(file("card.jpg"));
         QCOMPARE(jpeg[0], std::uint8_t(0xFF));
         QCOMPARE(jpeg[1], std::uint8_t(0xD8));
         QVERIFY(env_->scripted.messages->errors.empty());
@@ -104,11 +104,11 @@ private slots:
         dialog.answers = {file("band.bmp").string()};
         click(form, "Button4");
         const int period = form.settings().lensPeriod();
-        QCOMPARE(int32At(lenzora::readWholeFile(file("band.bmp")), 18), 200 + 4 * period);
+        QCOMPARE(int32At(lenzora::platform::readWholeFile(file("band.bmp")), 18), 200 + 4 * period);
     }
 
     void aFailedSaveKeepsTheOldFile() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         composeAt300(form, "60", "40");
         std::ofstream(file("old.bmp")) << "earlier";
@@ -117,12 +117,12 @@ private slots:
         QCOMPARE(env_->scripted.messages->errors.size(), std::size_t{1});
         QVERIFY(env_->scripted.messages->errors[0].rfind("Cannot create file", 0) == 0);
         QCOMPARE(form.composite().width(), 60);
-        lenzora::Bytes old = lenzora::readWholeFile(file("old.bmp"));
+        lenzora::platform::Bytes old = lenzora::platform::readWholeFile(file("old.bmp"));
         QCOMPARE(std::string(old.begin(), old.end()), std::string("earlier"));
     }
 
     void previewAndPrintOfTheWorkedExample() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         composeAt300(form, "2000", "1500");
         auto& printer = *env_->scripted.printer;
@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(printer.defaultsSelected, 1);
         QCOMPARE(printer.setupsShown, 1);
         QCOMPARE(previews(form).size(), 1);
-        TForm4* preview = previews(form)[0];
+        PrintPreviewWindow* preview = previews(form)[0];
         QVERIFY(preview->isVisible());
         QCOMPARE(preview->windowTitle(), QString::fromUtf8("打印预览"));
         QVERIFY(preview->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -159,11 +159,11 @@ private slots:
     }
 
     void anOversizeCompositeWarnsButStillPrints() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         composeAt300(form, "3000", "2000");  // 10 inches wide on a 7.93-inch area
         click(form, "Button14");
-        TForm4* preview = previews(form).value(0);
+        PrintPreviewWindow* preview = previews(form).value(0);
         QVERIFY(preview);
         QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QStringLiteral("Print size over!"));
         click(*preview, "Button1");
@@ -171,24 +171,24 @@ private slots:
     }
 
     void cancelPrintsNothingAndEveryCommandStartsFromTheDefaultPrinter() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         composeAt300(form, "600", "300");
         auto& printer = *env_->scripted.printer;
         printer.setupChoiceDpi = 1200;  // the user picks another printer in the set-up
         click(form, "Button14");
-        QCOMPARE(form.outputShared().printerDpiX(), 1200);
+        QCOMPARE(form.outputChoices().printerDpiX(), 1200);
         click(*previews(form)[0], "Button2");
         QCOMPARE(printer.documentsStarted, 0);
         printer.setupChoiceDpi = 0;  // cancelled this time: the default printer again
         click(form, "Button14");
         QCOMPARE(printer.defaultsSelected, 2);
-        QCOMPARE(form.outputShared().printerDpiX(), 600);
+        QCOMPARE(form.outputChoices().printerDpiX(), 600);
         QCOMPARE(previews(form).size(), 2);
     }
 
     void noPrinterOrAFailingOneIsReported() {
-        TForm1 form;
+        MainWindow form;
         form.show();
         composeAt300(form, "600", "300");
         auto& printer = *env_->scripted.printer;
@@ -201,7 +201,7 @@ private slots:
         printer.installed = true;
         printer.failToStart = true;
         click(form, "Button14");
-        TForm4* preview = previews(form).value(0);
+        PrintPreviewWindow* preview = previews(form).value(0);
         QVERIFY(preview);
         click(*preview, "Button1");
         QCOMPARE(env_->scripted.messages->errors.back(), std::string("Printing failed."));

@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "output/output_shared.h"
+#include "output/output_choices.h"
 #include "output/print_composite.h"
 #include "platform/qt/qt_printer.h"
 #include "platform/services.h"
@@ -35,12 +35,12 @@ private slots:
         const raster::RasterImage composite =
             lenzora::testing::stripedImage(240, 120, raster::Colour::rgb(128, 128, 128));
 
-        lenzora::OutputShared shared;
+        lenzora::output::OutputChoices shared;
         shared.printerSetup();
         QCOMPARE(shared.printerDpiX(), 600);
         const int pageWidth = lenzora::platform::services().printer->printableWidth();
         const int pageHeight = lenzora::platform::services().printer->printableHeight();
-        lenzora::PrintComposite(composite, 1000000, shared.printerDpiX(), shared.printerDpiY());
+        lenzora::output::printComposite(composite, 1000000, shared.printerDpiX(), shared.printerDpiY());
 
         const QString prefix = QString::fromStdString((dir / "page").string());
         QCOMPARE(QProcess::execute(QStringLiteral("pdftoppm"),

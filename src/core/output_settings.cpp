@@ -1,0 +1,167 @@
+#include "core/output_settings.h"
+
+#include "platform/error.h"
+
+namespace lenzora::core {
+namespace {
+
+enum class Dimension { Width, Height };
+
+struct Trigger {
+    Rounding rounding;
+    bool heightFirst;  // pixel order: H then W
+    bool capped;
+    Dimension cappedDimension;
+};
+
+constexpr Trigger kStartUp{Rounding::Truncate, false, true, Dimension::Width};
+constexpr Trigger kPitchBox{Rounding::Truncate, false, true, Dimension::Width};
+constexpr Trigger kWidthBox{Rounding::Nearest, true, true, Dimension::Width};
+constexpr Trigger kHeightBox{Rounding::Nearest, true, true, Dimension::Height};
+constexpr Trigger kFrameLoaded{Rounding::Truncate, false, false, Dimension::Width};
+
+void computePixelSize(OutputSettings& o, const Trigger& t) {
+    auto width = [&] {
+        o.pixelWidth =
+            pixelDimension(o.workingWidth, o.resolution, o.sizeUnit, o.pixelWidth, t.rounding);
+    };
+    auto height = [&] {
+        o.pixelHeight =
+            pixelDimension(o.workingHeight, o.resolution, o.sizeUnit, o.pixelHeight, t.rounding);
+    };
+    if (t.heightFirst) {
+        height();
+        width();
+    } else {
+        width();
+        height();
+    }
+}
+
+void applyWidthCap(OutputSettings& o, const Trigger& t) {
+    auto capped = [&] {
+        return t.cappedDimension == Dimension::Width ? o.pixelWidth : o.pixelHeight;
+    };
+    while (capped() > kWidthCap && o.stripWidth > 1 && o.sizeUnit != kUnitPixels) {
+        auto halved = static_cast<std::int32_t>(nearest(o.stripWidth / 2.0L));
+        Resolution r = resolutionFor(o.frameCount, o.pitch, halved);
+        o.stripWidth = r.stripWidth;
+        o.resolution = r.resolution;
+        computePixelSize(o, t);
+    }
+}
+
+// Everything a trigger does after its first step.
+void recompute(OutputSettings& o, const Trigger& t) {
+    Resolution r = resolutionRule(o.frameCount, o.pitch);
+    o.stripWidth = r.stripWidth;
+    o.resolution = r.resolution;
+    computePixelSize(o, t);
+    if (t.capped) applyWidthCap(o, t);
+}
+
+}  // namespace
+
+Resolution resolutionFor(std::int32_t frameCount, FixedCount pitch, std::int32_t stripWidth) {
+    FixedCount count = 0;
+    if (__builtin_mul_overflow(static_cast<FixedCount>(frameCount), pitch, &count) ||
+        __builtin_mul_overflow(count, static_cast<FixedCount>(stripWidth), &count)) {
+        throw platform::Error("Integer overflow");
+    }
+    return {stripWidth, count};
+}
+
+Resolution resolutionRule(std::int32_t frameCount, FixedCount pitch) {
+    std::int32_t s = 1;
+    // A pitch of zero or below never gets here from the controls; it keeps s at 1
+    // rather than dividing by zero.
+    if (pitch > 0 && frameCount > 0) {
+        long double exact = (250.0L / frameCount) / static_cast<long double>(pitch) * kFixedScale;
+        s = toPixelCount(exact, Rounding::Nearest);
+        if (s < 1) s = 1;
+    }
+    return resolutionFor(frameCount, pitch, s);
+}
+
+std::int32_t pixelDimension(FixedCount size, FixedCount resolution, std::int32_t unit,
+                            std::int32_t current, Rounding rounding) {
+    const long double v = static_cast<long double>(size);
+    const long double r = static_cast<long double>(resolution);
+    switch (unit) {
+        case kUnitMillimetres:
+            return toPixelCount(v / 254000.0L * r / 10000.0L, rounding);
+        case kUnitInches:
+            return toPixelCount(v * r / 100000000.0L, rounding);
+        case kUnitPixels:
+            return toPixelCount(v / 10000.0L, rounding);
+        default:
+            return current;
+    }
+}
+
+void recomputeAtStartUp(OutputSettings& settings) { recompute(settings, kStartUp); }
+
+bool changePitch(OutputSettings& settings, FixedCount pitch) {
+    if (pitch <= 0) return false;
+    OutputSettings next = settings;
+    next.pitch = pitch;
+    recompute(next, kPitchBox);
+    settings = next;
+    return true;
+}
+
+std::optional<std::int32_t> typeWidth(OutputSettings& settings, FixedCount size) {
+    OutputSettings next = settings;
+    next.savedWidth = next.workingWidth = size;
+    recompute(next, kWidthBox);
+    settings = next;
+    if (settings.sizeUnit == kUnitPixels) return settings.pixelHeight;
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> typeHeight(OutputSettings& settings, FixedCount size) {
+    OutputSettings next = settings;
+    next.savedHeight = next.workingHeight = size;
+    recompute(next, kHeightBox);
+    settings = next;
+    if (settings.sizeUnit == kUnitPixels) return settings.pixelWidth;
+    return std::nullopt;
+}
+
+void changeUnit(OutputSettings& settings, std::int32_t index) {
+    OutputSettings next = settings;
+    next.sizeUnit = index;
+    const long double W = settings.pixelWidth;
+    const long double H = settings.pixelHeight;
+    const long double R = static_cast<long double>(settings.resolution);
+    const long double w0 = static_cast<long double>(settings.workingWidth);
+    const long double savedW = static_cast<long double>(settings.savedWidth);
+    const long double savedH = static_cast<long double>(settings.savedHeight);
+    const bool convertible = w0 != 0 && R != 0;
+    if (convertible && (index == kUnitMillimetres || index == kUnitInches)) {
+        const long double k = index == kUnitMillimetres ? 25.4L : 1.0L;
+        // Left to right on the counts, as the sizes have always been converted.
+        next.savedWidth = countFromScaled(W * k / R * savedW / w0 * 100000000.0L);
+        next.savedHeight = countFromScaled(W * k / R * savedH / w0 * 100000000.0L);
+        next.workingWidth = countFromScaled(W * k / R * 100000000.0L);
+        next.workingHeight = countFromScaled(H * k / R * 100000000.0L);
+    } else if (convertible && index == kUnitPixels) {
+        next.savedWidth = countFromScaled(nearest(W * savedW / w0) * kFixedScale);
+        next.savedHeight = countFromScaled(nearest(W * savedH / w0) * kFixedScale);
+        next.workingWidth = countFromScaled(W * kFixedScale);
+        next.workingHeight = countFromScaled(H * kFixedScale);
+    }
+    settings = next;
+}
+
+void raiseFrameCount(OutputSettings& settings, std::int32_t slot) {
+    if (settings.frameCount < slot) settings.frameCount = slot;
+}
+
+void recalcResolution(OutputSettings& settings) {
+    OutputSettings next = settings;
+    recompute(next, kFrameLoaded);
+    settings = next;
+}
+
+}  // namespace lenzora::core
