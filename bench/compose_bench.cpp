@@ -21,12 +21,10 @@
 #include <string>
 #include <vector>
 
+#include "compose/compose_session.h"
 #include "core/output_settings.h"
 #include "core/working_files.h"
-#include "frames/load_frame.h"
 #include "interlace/compose_state.h"
-#include "interlace/interlace_frames.h"
-#include "interlace/output_size.h"
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
@@ -143,41 +141,33 @@ int main(int argc, char** argv) {
     lenzora::core::OutputSettings settings;
     lenzora::core::recomputeAtStartUp(settings);
     std::vector<std::uint64_t> written;
-    lenzora::frames::FrameSlots slots;
+    lenzora::compose::ComposeSession session(settings);
 
     Clock::time_point start = Clock::now();
     Clock::time_point phase = start;
     for (int q = 1; q <= frames; ++q) {
-        lenzora::raster::RasterImage thumbnail;
-        lenzora::frames::loadFrameFile(slots[q], jpegs[static_cast<std::size_t>(q - 1)], q, thumbnail);
+        session.loadFrame(q, jpegs[static_cast<std::size_t>(q - 1)]);
+        session.countFrame(q);
         written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::core::workingCopyPath(q))));
-        if (q >= 3) {
-            lenzora::core::raiseFrameCount(settings, q);
-            lenzora::core::recalcResolution(settings);
-        }
     }
     const double loading = seconds(phase);
 
-    lenzora::interlace::composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit,
-                               "287", "200", settings.resolution);
-    lenzora::interlace::ComposeState state;
-    state.W = settings.pixelWidth;
-    state.H = settings.pixelHeight;
+    session.setOutputSize("287", "200");
     lenzora::interlace::NoProgress none;
     phase = Clock::now();
-    lenzora::interlace::prepareFrames(slots, frames, settings.mode, state, none);
+    session.prepareStrips(none);
     const double preparing = seconds(phase);
     for (int q = 1; q <= frames; ++q) {
         written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::core::stripFilePath(q))));
     }
 
     phase = Clock::now();
-    lenzora::raster::RasterImage composite;
-    lenzora::interlace::interlaceStrips(frames, settings.stripWidth, settings.mode, state, none, composite);
+    session.interlaceStrips(none);
+    const lenzora::raster::RasterImage& composite = session.composite();
     const double interlacing = seconds(phase);
 
     phase = Clock::now();
-    lenzora::raster::RasterImage preview = lenzora::interlace::makePreview(composite, 3.5L);
+    lenzora::raster::RasterImage preview = session.composePreview();
     const double previewing = seconds(phase);
 
     phase = Clock::now();
@@ -198,7 +188,7 @@ int main(int argc, char** argv) {
     for (std::uint64_t b : written) bytes += b;
 
     std::printf("%d frames of 4000 x 3000 -> %d x %d at %s dpi (strip width %d)\n", frames,
-                state.W, state.H, lenzora::core::formatFixed(settings.resolution).c_str(),
+                composite.width(), composite.height(), lenzora::core::formatFixed(settings.resolution).c_str(),
                 settings.stripWidth);
     std::printf("  decoding and working copies %8.2f s\n", loading);
     std::printf("  preparing strips            %8.2f s\n", preparing);

@@ -174,7 +174,7 @@ void MainWindow::buildSlotColumn() {
     slotGroup_ = namedChild<QGroupBox>(this, "GroupBox5", QString::fromUtf8("合成图像来源"));
     slotGroup_->setFont(pixelFont("Arial", 19));
     const QFont buttonFont = pixelFont("MS Sans Serif", 13);
-    for (int i = 0; i < core::kSlotCount; ++i) {
+    for (int i = 0; i < core::kMaxFrames; ++i) {
         const SlotPlace& place = kSlotPlaces[i];
         QWidget* buttonParent = place.buttonOnWindow ? static_cast<QWidget*>(this) : slotGroup_;
         QPushButton* button = namedChild<QPushButton>(buttonParent, place.button,
@@ -277,7 +277,7 @@ void MainWindow::placeControls() {
     Image1->setGeometry(0, 0, Panel1->width(), Panel1->height());
     ProgressBar1->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
     // Slots 13 to 16 have their buttons on the window, above the group.
-    for (int i = 12; i < core::kSlotCount; ++i) slotButtons_[i]->raise();
+    for (int i = 12; i < core::kMaxFrames; ++i) slotButtons_[i]->raise();
 }
 
 // Start-up: working folder, settings file, controls. Whatever goes wrong is reported and
@@ -333,7 +333,7 @@ bool MainWindow::FormClose() {
         stored.errorAdjustment = TrackBar1->value();
         // A settings file that cannot be written is reported, but the user can still leave.
         platform::guardHandler([&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
-        composite_ = raster::RasterImage();
+        session_.discardComposite();
         core::removeWorkingFiles();
     });
 }
@@ -391,18 +391,6 @@ void MainWindow::RadioButton2Click() {
 
 void MainWindow::TrackBar1Change() {}
 
-void MainWindow::RecalcResolution() {
-    platform::guardHandler([&] {
-        core::recalcResolution(settings_);
-        showResolution();
-    });
-}
-
-void MainWindow::FrameLoaded(int slot) {
-    core::raiseFrameCount(settings_, slot);
-    RecalcResolution();
-}
-
 // The slot buttons, as their table pairs them with slots.
 void MainWindow::Button1Click() { slotButtonClicked(1); }
 void MainWindow::Button2Click() { slotButtonClicked(2); }
@@ -427,25 +415,19 @@ void MainWindow::Button17Click() { slotButtonClicked(16); }
 void MainWindow::slotButtonClicked(int slot) {
     platform::guardHandler([&] {
         LoadFrame(slot);
-        if (slot >= 3 && !slots_[slot].empty()) {
-            core::raiseFrameCount(settings_, slot);
-            core::recalcResolution(settings_);
-            showResolution();
-        }
+        if (session_.countFrame(slot)) showResolution();
     });
 }
 
 void MainWindow::LoadFrame(int slot) {
     const std::string chosen = platform::services().openPicture->choose();
     if (chosen.empty()) return;
-    raster::RasterImage& surface = thumbnailSurfaces_[static_cast<std::size_t>(slot - 1)];
-    const frames::FrameLoadResult result = frames::loadFrameFile(slots_[slot], chosen, slot, surface);
-    if (result == frames::FrameLoadResult::FormatError) {
+    if (session_.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
         platform::showMessage("File format error!");
         return;
     }
     thumbnails_[static_cast<std::size_t>(slot - 1)]->setPixmap(
-        QPixmap::fromImage(raster::toQImage(surface)));
+        QPixmap::fromImage(raster::toQImage(session_.thumbnail(slot))));
 }
 
 namespace {
@@ -479,20 +461,17 @@ private:
 
 void MainWindow::BitBtn1Click() {
     platform::guardHandler([&] {
-        if (auto missing = interlace::missingFrameMessage(slots_, settings_.frameCount)) {
+        if (auto missing = session_.missingFrame()) {
             platform::showMessage(*missing);
             return;
         }
+        std::optional<std::string> refusal;
         {
             platform::BusyCursor busy;
-            interlace::composeOutputSize(settings_.pixelWidth, settings_.pixelHeight, settings_.sizeUnit,
-                              utf8(Edit2->text()), utf8(Edit3->text()), settings_.resolution);
+            refusal = session_.setOutputSize(utf8(Edit2->text()), utf8(Edit3->text()));
         }
-        composeState_.W = settings_.pixelWidth;
-        composeState_.H = settings_.pixelHeight;
-        if (auto problem = interlace::outputSizeProblem(composeState_.W, composeState_.H,
-                                             settings_.frameCount, settings_.stripWidth)) {
-            platform::showMessage(*problem);
+        if (refusal) {
+            platform::showMessage(*refusal);
             return;
         }
         ProgressReset resetProgress(ProgressBar1);
@@ -500,9 +479,8 @@ void MainWindow::BitBtn1Click() {
             platform::BusyCursor busy;
             ProgressBar1->setRange(0, 200);
             ProgressBarSteps progress(ProgressBar1);
-            interlace::interlaceFrames(slots_, settings_.frameCount, settings_.stripWidth, settings_.mode,
-                            composeState_, progress, composite_);
-            showPreview(interlace::makePreview(composite_, 3.5L));
+            session_.compose(progress);
+            showPreview(session_.composePreview());
         }
         platform::showMessage("Merge OK！");
         Button4->setEnabled(true);
@@ -514,11 +492,9 @@ void MainWindow::BitBtn1Click() {
 
 void MainWindow::CheckBox1Click() {
     platform::guardHandler([&] {
-        if (composite_.empty()) return;
-        interlace::applyCalibrationBand(composite_, CheckBox1->isChecked(), settings_.frameCount,
-                             settings_.stripWidth, settings_.pixelWidth, settings_.pixelHeight,
-                             settings_.mode);
-        showPreview(interlace::makePreview(composite_, 4.0L));
+        if (session_.composite().empty()) return;
+        session_.setCalibrationBand(CheckBox1->isChecked());
+        showPreview(session_.calibrationPreview());
     });
 }
 
@@ -527,7 +503,7 @@ void MainWindow::Button4Click() {
     platform::guardHandler([&] {
         const std::string name = outputChoices_.chooseSaveName();
         if (name.empty()) return;
-        output::saveComposite(composite_, platform::hostPath(name), settings_.resolution);
+        output::saveComposite(session_.composite(), platform::hostPath(name), settings_.resolution);
     });
 }
 
@@ -540,9 +516,9 @@ void MainWindow::Button14Click() {
         const output::PrinterPage page{printer.printableWidth(), printer.printableHeight(),
                                outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
         const output::PrintPreviewLayout layout = output::printPreviewLayout(
-            page, composite_.width(), composite_.height(), settings_.resolution);
+            page, session_.composite().width(), session_.composite().height(), settings_.resolution);
         auto* preview = new windows::PrintPreviewWindow(this, layout, [this] {
-            output::printComposite(composite_, settings_.resolution, outputChoices_.printerDpiX(),
+            output::printComposite(session_.composite(), settings_.resolution, outputChoices_.printerDpiX(),
                            outputChoices_.printerDpiY());
         });
         preview->show();

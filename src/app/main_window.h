@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 
+#include "compose/compose_session.h"
 #include "core/output_settings.h"
 #include "frames/frame_slots.h"
 #include "interlace/compose_state.h"
@@ -40,10 +41,10 @@ public:
     ~MainWindow() override;
 
     const core::OutputSettings& settings() const { return settings_; }
-    const frames::FrameSlots& frameSlots() const { return slots_; }
-    const interlace::ComposeState& composeState() const { return composeState_; }
+    const frames::FrameSlots& frameSlots() const { return session_.frameSlots(); }
+    const interlace::ComposeState& composeState() const { return session_.state(); }
     // The composite; empty before the first compose.
-    const raster::RasterImage& composite() const { return composite_; }
+    const raster::RasterImage& composite() const { return session_.composite(); }
     // The picture of the preview image Image1 (shown fitted to its panel).
     const raster::RasterImage& preview() const { return preview_; }
 
@@ -56,9 +57,6 @@ public:
     windows::PitchChartWindow* currentChartWindow() const;
     // The chart all chart windows share.
     const testchart::ChartState& chart() const { return chart_; }
-
-    // A frame was loaded into slot `slot` (3 ... 16): raises the frame count, recomputes.
-    void FrameLoaded(int slot);
 
     // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
     void LoadFrame(int slot);
@@ -75,7 +73,6 @@ public slots:
     void RadioButton1Click();
     void RadioButton2Click();
     void TrackBar1Change();
-    void RecalcResolution();
     void Button22Click();
 
     // The slot buttons, "图1" ... "图16".
@@ -125,10 +122,7 @@ private:
     void showPreview(raster::RasterImage preview);
 
     core::OutputSettings settings_;
-    frames::FrameSlots slots_;
-    std::array<raster::RasterImage, frames::kFrameSlots> thumbnailSurfaces_;
-    interlace::ComposeState composeState_;
-    raster::RasterImage composite_;
+    compose::ComposeSession session_{settings_};
     raster::RasterImage preview_;
     output::OutputChoices outputChoices_;
     testchart::ChartState chart_;

@@ -10,11 +10,7 @@
 #include "cli/common_options.h"
 #include "cli/json_writer.h"
 #include "cli/terminal_progress.h"
-#include "frames/load_frame.h"
-#include "interlace/calibration_band.h"
-#include "interlace/compose_check.h"
-#include "interlace/interlace_frames.h"
-#include "interlace/output_size.h"
+#include "compose/compose_session.h"
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -86,41 +82,25 @@ int runCompose(const std::vector<std::string>& args) {
     const std::string widthText = core::formatFixed(settings.workingWidth);
     const std::string heightText = core::formatFixed(settings.workingHeight);
 
-    // The frames into slots 1 ... n; slots from 3 on raise the frame count.
-    frames::FrameSlots slots;
+    // The frames into slots 1 ... n, each counted as the window counts a slot's choice.
+    compose::ComposeSession session(settings);
     for (int slot = 1; slot <= static_cast<int>(frames.size()); ++slot) {
-        raster::RasterImage thumbnail;
         const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
-        if (frames::loadFrameFile(slots[slot], chosen, slot, thumbnail) == frames::FrameLoadResult::FormatError) {
+        if (session.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
             throw platform::Error("File format error!");
         }
-        if (slot >= 3) {
-            core::raiseFrameCount(settings, slot);
-            core::recalcResolution(settings);
-        }
+        session.countFrame(slot);
     }
-    if (auto missing = interlace::missingFrameMessage(slots, settings.frameCount)) throw platform::Error(*missing);
-
-    interlace::composeOutputSize(settings.pixelWidth, settings.pixelHeight, settings.sizeUnit, widthText,
-                      heightText, settings.resolution);
-    interlace::ComposeState state;
-    state.W = settings.pixelWidth;
-    state.H = settings.pixelHeight;
-    if (auto problem =
-            interlace::outputSizeProblem(state.W, state.H, settings.frameCount, settings.stripWidth)) {
-        throw platform::Error(*problem);
+    if (auto missing = session.missingFrame()) throw platform::Error(*missing);
+    if (auto refusal = session.setOutputSize(widthText, heightText)) {
+        throw platform::Error(*refusal);
     }
-
-    raster::RasterImage composite;
     {
         TerminalProgress progress;
-        interlace::interlaceFrames(slots, settings.frameCount, settings.stripWidth, settings.mode, state,
-                        progress, composite);
+        session.compose(progress);
     }
-    if (options.has("--calibration")) {
-        interlace::applyCalibrationBand(composite, true, settings.frameCount, settings.stripWidth, state.W,
-                             state.H, settings.mode);
-    }
+    if (options.has("--calibration")) session.setCalibrationBand(true);
+    const raster::RasterImage& composite = session.composite();
     output::saveComposite(composite, fs::absolute(output), settings.resolution);
 
     if (options.has("--json")) {

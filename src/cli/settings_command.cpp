@@ -25,11 +25,8 @@ int runSettings(const std::vector<std::string>& args) {
     core::OutputSettings settings;
     core::applyStoredSettings(stored, settings);
     core::recomputeAtStartUp(settings);
-    // Slots 1 and 2 load without a recomputation; every later slot raises the count.
-    for (int slot = 3; slot <= frames; ++slot) {
-        core::raiseFrameCount(settings, slot);
-        core::recalcResolution(settings);
-    }
+    // Frames loaded into slots 1 ... n, in order.
+    for (int slot = 1; slot <= frames; ++slot) core::frameLoadedInSlot(settings, slot);
 
     if (options.has("--json")) {
         JsonObject json;

@@ -158,6 +158,13 @@ void raiseFrameCount(OutputSettings& settings, std::int32_t slot) {
     if (settings.frameCount < slot) settings.frameCount = slot;
 }
 
+bool frameLoadedInSlot(OutputSettings& settings, std::int32_t slot) {
+    if (slot < 3) return false;
+    raiseFrameCount(settings, slot);
+    recalcResolution(settings);
+    return true;
+}
+
 void recalcResolution(OutputSettings& settings) {
     OutputSettings next = settings;
     recompute(next, kFrameLoaded);

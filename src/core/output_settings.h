@@ -75,6 +75,11 @@ void changeUnit(OutputSettings& settings, std::int32_t index);
 // A frame was loaded into slot `slot` (3 ... 16): the frame count rises to it.
 void raiseFrameCount(OutputSettings& settings, std::int32_t slot);
 
+// A frame now stands in `slot`: a slot from 3 up raises the frame count to its number and the
+// resolution is worked out again; slots 1 and 2 change nothing, as two frames is the least.
+// Returns whether the settings were worked out again.
+bool frameLoadedInSlot(OutputSettings& settings, std::int32_t slot);
+
 // After a frame load: strip width, resolution and pixel size, without the width cap.
 void recalcResolution(OutputSettings& settings);
 

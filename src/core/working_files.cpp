@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/output_settings.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 
@@ -20,7 +21,7 @@ std::string workingCopyPath(int slot) { return slotFile('t', slot); }
 std::string stripFilePath(int slot) { return slotFile('x', slot); }
 
 void removeWorkingFiles() {
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
+    for (int slot = 1; slot <= kMaxFrames; ++slot) {
         platform::removeFileQuietly(platform::hostPath(workingCopyPath(slot)));
         platform::removeFileQuietly(platform::hostPath(stripFilePath(slot)));
     }

@@ -6,8 +6,6 @@
 
 namespace lenzora::core {
 
-inline constexpr int kSlotCount = 16;
-
 std::string workingCopyPath(int slot);  // "c:\lz3d\tNN.bmp"
 std::string stripFilePath(int slot);    // "c:\lz3d\xNN.bmp"
 

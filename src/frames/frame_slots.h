@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/output_settings.h"
+
 namespace lenzora::frames {
 
-inline constexpr int kFrameSlots = 16;
-
 struct FrameSlots {
-    std::array<std::string, kFrameSlots> paths;  // index 0 is slot 1
+    std::array<std::string, core::kMaxFrames> paths;  // index 0 is slot 1
 
     std::string& operator[](int slot) { return paths[static_cast<std::size_t>(slot - 1)]; }
     const std::string& operator[](int slot) const {

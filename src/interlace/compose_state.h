@@ -7,12 +7,12 @@
 namespace lenzora::interlace {
 
 struct ComposeState {
-    std::int32_t W = 0;  // output width in pixels
-    std::int32_t H = 0;  // output height in pixels
-    std::int32_t scaledW = 0;
-    std::int32_t scaledH = 0;
-    std::int32_t stripW = 0;
-    std::int32_t stripH = 0;
+    std::int32_t outputWidth = 0;  // of the composite, in pixels
+    std::int32_t outputHeight = 0;
+    std::int32_t scaledWidth = 0;  // of the last frame prepared, scaled to cover the output
+    std::int32_t scaledHeight = 0;
+    std::int32_t stripImageWidth = 0;  // of the last strip image: the output squeezed n-fold
+    std::int32_t stripImageHeight = 0;
 };
 
 // Advanced by the compose as it goes: ten steps per advance on a 0 ... 200 scale.

@@ -21,14 +21,14 @@ bool fitsABmpFile(std::int64_t width, std::int64_t height) {
 void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p,
                       const ComposeState& st, raster::RasterImage& composite) {
     std::vector<raster::RasterImage::AreaCopy> copies;
-    copies.reserve(static_cast<std::size_t>(st.W / p + 2));
+    copies.reserve(static_cast<std::size_t>(st.outputWidth / p + 2));
     std::int32_t x = (q - 1) * s;
     std::int32_t u = 0;
     do {
-        copies.push_back({{x, 0, x + s, st.scaledH}, {u, 0, u + s, st.scaledH}});
+        copies.push_back({{x, 0, x + s, st.scaledHeight}, {u, 0, u + s, st.scaledHeight}});
         x += p;
         u += s;
-    } while (x <= st.W);
+    } while (x <= st.outputWidth);
     composite.copyAreas(strip, copies);
 }
 
@@ -37,11 +37,11 @@ void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const 
     std::int32_t y = (q - 1) * s;
     std::int32_t v = 0;
     do {
-        composite.copyArea({0, y, st.scaledW, y + s}, strip, {0, v, st.scaledW, v + s});
+        composite.copyArea({0, y, st.scaledWidth, y + s}, strip, {0, v, st.scaledWidth, v + s});
         progress.advance();
         y += p;
         v += s;
-    } while (y <= st.H);
+    } while (y <= st.outputHeight);
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
 
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                    ComposeProgress& progress) {
-    for (int k = 1; k <= frames::kFrameSlots; ++k) {
+    for (int k = 1; k <= core::kMaxFrames; ++k) {
         if (k <= frameCount) prepareFrame(slots[k], core::stripFilePath(k), frameCount, mode, state);
         progress.advance();
     }
@@ -74,7 +74,7 @@ void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, Co
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
                      ComposeProgress& progress, raster::RasterImage& composite) {
     composite = raster::RasterImage();  // the old composite goes before the new one is made
-    composite.create(raster::PixelFormat::Bgr24, state.W, state.H);
+    composite.create(raster::PixelFormat::Bgr24, state.outputWidth, state.outputHeight);
 
     const int s = stripWidth;
     const int p = frameCount * stripWidth;

@@ -41,14 +41,14 @@ std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outp
 // the strip image are ever held.
 void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t W,
                      std::int32_t H, std::int32_t dx, std::int32_t dy, const ComposeState& st) {
-    const std::vector<std::int32_t> cols = composedAxis(st.stripW, W, dx, st.scaledW, frame.width());
-    const std::vector<std::int32_t> rows = composedAxis(st.stripH, H, dy, st.scaledH, frame.height());
-    for (std::int32_t y = 0; y < st.stripH; ++y) {
+    const std::vector<std::int32_t> cols = composedAxis(st.stripImageWidth, W, dx, st.scaledWidth, frame.width());
+    const std::vector<std::int32_t> rows = composedAxis(st.stripImageHeight, H, dy, st.scaledHeight, frame.height());
+    for (std::int32_t y = 0; y < st.stripImageHeight; ++y) {
         const std::int32_t sourceRow = rows[static_cast<std::size_t>(y)];
         if (sourceRow < 0) continue;  // the strip image is white already
         const std::uint8_t* in = frame.row(sourceRow);
         std::uint8_t* out = strip.row(y);
-        for (std::int32_t x = 0; x < st.stripW; ++x) {
+        for (std::int32_t x = 0; x < st.stripImageWidth; ++x) {
             const std::int32_t c = cols[static_cast<std::size_t>(x)];
             if (c >= 0) std::memcpy(out + 3 * x, in + 3 * static_cast<std::size_t>(c), 3);
         }
@@ -60,14 +60,14 @@ void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t 
 void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::int32_t H,
                     std::int32_t dx, std::int32_t dy, const ComposeState& st) {
     RasterImage scaled;
-    scaled.create(PixelFormat::Bgr24, st.scaledW, st.scaledH);
-    scaled.stretchImage({0, 0, st.scaledW, st.scaledH}, frame);
+    scaled.create(PixelFormat::Bgr24, st.scaledWidth, st.scaledHeight);
+    scaled.stretchImage({0, 0, st.scaledWidth, st.scaledHeight}, frame);
     frame = RasterImage();
     RasterImage canvas;
     canvas.create(PixelFormat::Bgr24, W, H);
     canvas.drawImageAt(dx, dy, scaled);
     scaled = RasterImage();
-    strip.stretchImage({0, 0, st.stripW, st.stripH}, canvas);
+    strip.stretchImage({0, 0, st.stripImageWidth, st.stripImageHeight}, canvas);
 }
 
 }  // namespace
@@ -82,23 +82,23 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
 
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
                   int frameCount, int mode, ComposeState& state, PrepareMethod method) {
-    const std::int32_t W = state.W;
-    const std::int32_t H = state.H;
+    const std::int32_t W = state.outputWidth;
+    const std::int32_t H = state.outputHeight;
 
     RasterImage frame;
     frame.loadBmpFile(platform::hostPath(sourcePath));
     const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
-    state.scaledW = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
-    state.scaledH = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
-    state.stripW = mode == core::kModeColumns ? W / frameCount : W;
-    state.stripH = mode == core::kModeColumns ? H : H / frameCount;
+    state.scaledWidth = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
+    state.scaledHeight = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
+    state.stripImageWidth = mode == core::kModeColumns ? W / frameCount : W;
+    state.stripImageHeight = mode == core::kModeColumns ? H : H / frameCount;
     // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
     // rounding of the offset gives.
-    const auto dx = static_cast<std::int32_t>(core::nearest((W - state.scaledW) / 2.0L));
-    const auto dy = static_cast<std::int32_t>(core::nearest((H - state.scaledH) / 2.0L));
+    const auto dx = static_cast<std::int32_t>(core::nearest((W - state.scaledWidth) / 2.0L));
+    const auto dy = static_cast<std::int32_t>(core::nearest((H - state.scaledHeight) / 2.0L));
 
     RasterImage strip;
-    strip.create(PixelFormat::Bgr24, state.stripW, state.stripH);
+    strip.create(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
     if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
         squeezeDirectly(frame, strip, W, H, dx, dy, state);
     } else {

@@ -12,8 +12,8 @@ enum class PrepareMethod { Direct, Steps };
 
 // Prepares one frame for interlacing: reads the BMP file at `sourcePath` (a drive or host
 // path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
-// interlacing axis and writes the strip image to `workingPath`. Sets scaledW, scaledH, stripW
-// and stripH. At most two images of the frame exist at any moment.
+// interlacing axis and writes the strip image to `workingPath`. Sets scaledWidth, scaledHeight,
+// stripImageWidth and stripImageHeight. At most two images of the frame exist at any moment.
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
                   int frameCount, int mode, ComposeState& state,
                   PrepareMethod method = PrepareMethod::Direct);

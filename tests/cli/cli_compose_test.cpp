@@ -79,15 +79,15 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
             }
             const bool columns = std::string(mode) == "columns";
             interlace::ComposeState state;
-            state.W = 101;
-            state.H = 67;
-            state.stripW = strips[0].width();
-            state.stripH = strips[0].height();
+            state.outputWidth = 101;
+            state.outputHeight = 67;
+            state.stripImageWidth = strips[0].width();
+            state.stripImageHeight = strips[0].height();
             // The strip copies use the scaled size of the last frame prepared; its rounded
             // scale may leave the fitted side one pixel short.
             const std::int64_t f = interlace::frameScale(101, 67, 40 + n, 30);
-            state.scaledW = static_cast<std::int32_t>((40 + n) * f / 10000);
-            state.scaledH = static_cast<std::int32_t>(30 * f / 10000);
+            state.scaledWidth = static_cast<std::int32_t>((40 + n) * f / 10000);
+            state.scaledHeight = static_cast<std::int32_t>(30 * f / 10000);
             raster::RasterImage out;
             out.loadBmpFile(dir_ / "out.bmp");
             EXPECT_EQ(testing::interlaceMismatch(out, strips, resolution.stripWidth,

@@ -58,22 +58,22 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
     };
     for (const Case& c : cases) {
         ComposeState state;
-        state.W = 11;
-        state.H = 22;
-        composeOutputSize(state.W, state.H, c.unit, c.width, c.height, c.resolution);
-        EXPECT_EQ(state.W, c.W) << c.width;
-        EXPECT_EQ(state.H, c.H) << c.height;
+        state.outputWidth = 11;
+        state.outputHeight = 22;
+        composeOutputSize(state.outputWidth, state.outputHeight, c.unit, c.width, c.height, c.resolution);
+        EXPECT_EQ(state.outputWidth, c.W) << c.width;
+        EXPECT_EQ(state.outputHeight, c.H) << c.height;
     }
 }
 
 TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
     ComposeState state{11, 22};
-    EXPECT_THROW(composeOutputSize(state.W, state.H, core::kUnitPixels, "100", "x", 2550000), platform::Error);
-    EXPECT_EQ(state.W, 100);
-    EXPECT_EQ(state.H, 22);
-    EXPECT_THROW(composeOutputSize(state.W, state.H, core::kUnitPixels, "", "50", 2550000), platform::Error);
-    EXPECT_EQ(state.W, 100);
-    EXPECT_EQ(state.H, 22);
+    EXPECT_THROW(composeOutputSize(state.outputWidth, state.outputHeight, core::kUnitPixels, "100", "x", 2550000), platform::Error);
+    EXPECT_EQ(state.outputWidth, 100);
+    EXPECT_EQ(state.outputHeight, 22);
+    EXPECT_THROW(composeOutputSize(state.outputWidth, state.outputHeight, core::kUnitPixels, "", "50", 2550000), platform::Error);
+    EXPECT_EQ(state.outputWidth, 100);
+    EXPECT_EQ(state.outputHeight, 22);
 }
 
 TEST(OutputSize, RefusedWhenBelowAPixelPerStripOrTooLargeForABmpFile) {
@@ -136,10 +136,10 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
     raster::RasterImage composite;
     interlaceFrames(slots, 2, 6, core::kModeColumns, state, progress, composite);
 
-    EXPECT_EQ(state.scaledW, 2880);
-    EXPECT_EQ(state.scaledH, 2160);
-    EXPECT_EQ(state.stripW, 1440);
-    EXPECT_EQ(state.stripH, 2007);
+    EXPECT_EQ(state.scaledWidth, 2880);
+    EXPECT_EQ(state.scaledHeight, 2160);
+    EXPECT_EQ(state.stripImageWidth, 1440);
+    EXPECT_EQ(state.stripImageHeight, 2007);
     EXPECT_EQ(progress.count, 16 + 2);
     ASSERT_EQ(composite.width(), 2881);
     ASSERT_EQ(composite.height(), 2007);
@@ -244,7 +244,7 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
         }
         ASSERT_EQ(strips[0].width(), strips[1].width());
         ASSERT_EQ(strips[0].height(), strips[1].height());
-        EXPECT_EQ(states[0].scaledW, states[1].scaledW);
+        EXPECT_EQ(states[0].scaledWidth, states[1].scaledWidth);
         std::int64_t differing = 0;
         for (std::int32_t y = 0; y < strips[0].height(); ++y) {
             differing += std::memcmp(strips[0].row(y), strips[1].row(y),

@@ -54,9 +54,9 @@ std::string interlaceMismatch(const raster::RasterImage& composite,
     const int n = static_cast<int>(strips.size());
     const int p = n * s;
     const bool columns = mode == core::kModeColumns;
-    if (composite.width() != st.W || composite.height() != st.H) return "composite size differs";
-    for (std::int32_t y = 0; y < st.H; ++y) {
-        for (std::int32_t x = 0; x < st.W; ++x) {
+    if (composite.width() != st.outputWidth || composite.height() != st.outputHeight) return "composite size differs";
+    for (std::int32_t y = 0; y < st.outputHeight; ++y) {
+        for (std::int32_t x = 0; x < st.outputWidth; ++x) {
             const std::int32_t along = columns ? x : y;   // across the lenses
             const std::int32_t other = columns ? y : x;   // along the lenses
             const std::int32_t lens = along / p;
@@ -64,8 +64,8 @@ std::string interlaceMismatch(const raster::RasterImage& composite,
             const int q = r / s + 1;
             const std::int32_t j = lens * s + r % s;
             const raster::RasterImage& strip = strips[static_cast<std::size_t>(q - 1)];
-            const std::int32_t stripSize = columns ? st.stripW : st.stripH;
-            const std::int32_t scaledOther = columns ? st.scaledH : st.scaledW;
+            const std::int32_t stripSize = columns ? st.stripImageWidth : st.stripImageHeight;
+            const std::int32_t scaledOther = columns ? st.scaledHeight : st.scaledWidth;
             raster::Colour expected = raster::kWhite;
             if (j < stripSize && other < scaledOther) {
                 expected = columns ? strip.pixel(j, y) : strip.pixel(x, j);

@@ -21,6 +21,7 @@
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
 #include "platform/web_page.h"
+#include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
 
@@ -390,14 +391,22 @@ private slots:
 
     void frameLoadingRecomputesTheResolution() {
         MainWindow form;
-        form.FrameLoaded(3);
+        const fs::path frame = env_->root.path() / "frame.bmp";
+        lenzora::testing::writeBmp(frame, lenzora::testing::patternImage(40, 30, 1));
+        // Slot 3, 4, 3 again and 10, through their buttons and the open dialog.
+        const auto load = [&](const char* button) {
+            env_->scripted.openPicture->answers.push_back(frame.string());
+            QTest::mouseClick(control<QPushButton>(form, button), Qt::LeftButton);
+        };
+        load("Button3");
         QCOMPARE(form.settings().frameCount, 3);
         QCOMPARE(label20(form), QStringLiteral("253.65"));
-        form.FrameLoaded(4);
+        load("Button6");
         QCOMPARE(label20(form), QStringLiteral("169.1"));
-        form.FrameLoaded(3);
+        load("Button3");
         QCOMPARE(form.settings().frameCount, 4);
-        form.FrameLoaded(10);
+        load("Button19");  // slot 10
+        QCOMPARE(form.settings().frameCount, 10);
         QCOMPARE(label20(form), QStringLiteral("422.75"));
     }
 

@@ -1,0 +1,64 @@
+#include "compose/compose_session.h"
+
+#include "interlace/calibration_band.h"
+#include "interlace/compose_check.h"
+#include "interlace/interlace_frames.h"
+#include "interlace/output_size.h"
+
+namespace lenzora::compose {
+
+frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
+    return frames::loadFrameFile(slots_[slot], chosenPath, slot,
+                                 thumbnails_[static_cast<std::size_t>(slot - 1)]);
+}
+
+bool ComposeSession::countFrame(int slot) {
+    return !slots_[slot].empty() && core::frameLoadedInSlot(settings_, slot);
+}
+
+std::optional<std::string> ComposeSession::missingFrame() const {
+    return interlace::missingFrameMessage(slots_, settings_.frameCount);
+}
+
+std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthText,
+                                                         std::string_view heightText) {
+    interlace::composeOutputSize(settings_.pixelWidth, settings_.pixelHeight, settings_.sizeUnit,
+                                 widthText, heightText, settings_.resolution);
+    state_.outputWidth = settings_.pixelWidth;
+    state_.outputHeight = settings_.pixelHeight;
+    return interlace::outputSizeProblem(state_.outputWidth, state_.outputHeight,
+                                        settings_.frameCount, settings_.stripWidth);
+}
+
+void ComposeSession::compose(interlace::ComposeProgress& progress) {
+    prepareStrips(progress);
+    interlaceStrips(progress);
+}
+
+void ComposeSession::prepareStrips(interlace::ComposeProgress& progress) {
+    interlace::prepareFrames(slots_, settings_.frameCount, settings_.mode, state_, progress);
+}
+
+void ComposeSession::interlaceStrips(interlace::ComposeProgress& progress) {
+    interlace::interlaceStrips(settings_.frameCount, settings_.stripWidth, settings_.mode, state_,
+                               progress, composite_);
+}
+
+// The band follows the settings as they are now: the pixel size of the boxes, not the one
+// the composite was made at.
+void ComposeSession::setCalibrationBand(bool ticked) {
+    if (composite_.empty()) return;
+    interlace::applyCalibrationBand(composite_, ticked, settings_.frameCount,
+                                    settings_.stripWidth, settings_.pixelWidth,
+                                    settings_.pixelHeight, settings_.mode);
+}
+
+raster::RasterImage ComposeSession::composePreview() const {
+    return interlace::makePreview(composite_, 3.5L);
+}
+
+raster::RasterImage ComposeSession::calibrationPreview() const {
+    return interlace::makePreview(composite_, 4.0L);
+}
+
+}  // namespace lenzora::compose

@@ -1,0 +1,80 @@
+#pragma once
+// One compose from frame slots to composite: the frames the window's slots or the batch tool's
+// file names fill, the frame count they raise, the output size and its refusal, strip
+// preparation, interlacing, the calibration band and the preview. The main window, the batch
+// tool and the compose benchmark all run their compose through this class.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/output_settings.h"
+#include "frames/frame_slots.h"
+#include "frames/load_frame.h"
+#include "interlace/compose_state.h"
+#include "raster/raster_image.h"
+
+namespace lenzora::compose {
+
+class ComposeSession {
+public:
+    // The settings stay the caller's: boxes and handlers change them between composes, and
+    // loading a frame raises their frame count.
+    explicit ComposeSession(core::OutputSettings& settings) : settings_(settings) {}
+
+    // Fills `slot` (1 ... 16) with the picture file `chosenPath`: the slot names the file, or
+    // the working copy of a JPEG; the thumbnail shows the whole frame. A file of an
+    // unaccepted kind empties the slot ("File format error!" is the caller's to show); a file
+    // that cannot be read throws its error.
+    frames::FrameLoadResult loadFrame(int slot, const std::string& chosenPath);
+
+    // The frame-count rule once a slot's choice is over (loaded or cancelled): a slot from 3 up
+    // that holds a frame raises the count and the resolution is worked out again. Returns
+    // whether the settings changed.
+    bool countFrame(int slot);
+
+    // Why a compose cannot start: the first slot within the frame count that is empty.
+    std::optional<std::string> missingFrame() const;
+
+    // Sets the output size from the texts of the width and height boxes (a text that is no
+    // number throws the conversion error) and returns the message refusing it, if any.
+    std::optional<std::string> setOutputSize(std::string_view widthText,
+                                             std::string_view heightText);
+
+    // Prepares the strip files of the frames, then interlaces them into a new composite.
+    // Progress advances ten steps on a 0 ... 200 scale per slot and per strip.
+    void compose(interlace::ComposeProgress& progress);
+    // The two halves of compose(), for callers that time them apart.
+    void prepareStrips(interlace::ComposeProgress& progress);
+    void interlaceStrips(interlace::ComposeProgress& progress);
+
+    // Adds (ticked) or removes the calibration band on the composite; nothing before a compose.
+    void setCalibrationBand(bool ticked);
+
+    // The reduced copy the main window shows: a fresh composite at 1 / 3.5 of its size; with
+    // the calibration band changed, at 1 / 4.
+    raster::RasterImage composePreview() const;
+    raster::RasterImage calibrationPreview() const;
+
+    // Frees the composite (the program is closing).
+    void discardComposite() { composite_ = raster::RasterImage(); }
+
+    const core::OutputSettings& settings() const { return settings_; }
+    const frames::FrameSlots& frameSlots() const { return slots_; }
+    const raster::RasterImage& thumbnail(int slot) const {
+        return thumbnails_[static_cast<std::size_t>(slot - 1)];
+    }
+    const interlace::ComposeState& state() const { return state_; }
+    // Empty before the first compose.
+    const raster::RasterImage& composite() const { return composite_; }
+
+private:
+    core::OutputSettings& settings_;
+    frames::FrameSlots slots_;
+    std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;
+    interlace::ComposeState state_;
+    raster::RasterImage composite_;
+};
+
+}  // namespace lenzora::compose
