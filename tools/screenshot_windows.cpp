@@ -70,22 +70,22 @@ int main(int argc, char** argv) {
     {
         lenzora::app::MainWindow form;
         form.show();
-        const char* buttons[] = {"Button1", "Button2", "Button3", "Button6"};
+        const char* buttons[] = {"slotButton1", "slotButton2", "slotButton3", "slotButton4"};
         for (int i = 0; i < 4; ++i) {
             scripted.openPicture->answers.push_back(
                 (samples / ("scene-" + std::to_string(i + 1) + ".jpg")).string());
             form.findChild<QPushButton*>(QString::fromLatin1(buttons[i]))->click();
         }
-        form.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+        form.findChild<QPushButton*>(QStringLiteral("composeButton"))->click();
         ok &= save(&form, out / "main-window.png");
 
-        form.findChild<QPushButton*>(QStringLiteral("Button5"))->click();
+        form.findChild<QPushButton*>(QStringLiteral("helpButton"))->click();
         ok &= save(newest<lenzora::windows::HelpWindow>(form), out / "help-window.png");
-        form.findChild<QPushButton*>(QStringLiteral("Button9"))->click();
+        form.findChild<QPushButton*>(QStringLiteral("aboutButton"))->click();
         ok &= save(newest<lenzora::windows::AboutWindow>(form), out / "about-window.png");
-        form.findChild<QPushButton*>(QStringLiteral("Button14"))->click();
+        form.findChild<QPushButton*>(QStringLiteral("printButton"))->click();
         ok &= save(newest<lenzora::windows::PrintPreviewWindow>(form), out / "print-preview.png");
-        form.findChild<QPushButton*>(QStringLiteral("Button22"))->click();
+        form.findChild<QPushButton*>(QStringLiteral("measurePitchButton"))->click();
         auto* chart = newest<lenzora::windows::PitchChartWindow>(form);
         chart->findChild<QPushButton*>(QStringLiteral("Button5"))->click();
         ok &= save(chart, out / "chart-window.png");

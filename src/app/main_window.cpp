@@ -60,13 +60,16 @@ QFont pixelFont(const char* family, int pixels) {
     return font;
 }
 
+// "slotButton1" ... "slotButton16", "thumbnail1" ...
+std::string slotControlName(const char* stem, int slot) { return stem + std::to_string(slot); }
+
 QString text(const std::string& s) { return QString::fromStdString(s); }
 std::string utf8(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Lenzora2.0"));
     setFont(pixelFont("MS Serif", 16));
 
@@ -86,171 +89,167 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     setFixedSize(client);
     placeControls();
 
-    FormCreate();
+    loadSettings();
 }
 
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildSettingsBand() {
-    settingsBand_ = namedChild<QGroupBox>(this, "GroupBox1", QString::fromUtf8("系统设定"));
+    settingsGroup_ = namedChild<QGroupBox>(this, "settingsGroup", QString::fromUtf8("系统设定"));
 
     pitchGroup_ =
-        namedChild<QGroupBox>(settingsBand_, "GroupBox2", QString::fromUtf8("光栅片线距"));
+        namedChild<QGroupBox>(settingsGroup_, "pitchGroup", QString::fromUtf8("光栅片线距"));
     pitchGroup_->setGeometry(8, 24, 200, 129);
-    Button22 = namedChild<QPushButton>(pitchGroup_, "Button22", QString::fromUtf8("现在测量"));
-    Button22->setGeometry(16, 22, 110, 30);
-    ComboBox1 = namedChild<QComboBox>(pitchGroup_, "ComboBox1");
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->addItems({"42.275", "21.25", "75.15", "61.53"});
-    ComboBox1->setEditText(QStringLiteral("21.25"));
-    ComboBox1->setGeometry(16, 58, 120, 28);
-    auto* dpi = namedChild<QLabel>(pitchGroup_, "Label19", QStringLiteral("DPI:"));
+    measurePitchButton_ = namedChild<QPushButton>(pitchGroup_, "measurePitchButton", QString::fromUtf8("现在测量"));
+    measurePitchButton_->setGeometry(16, 22, 110, 30);
+    pitchBox_ = namedChild<QComboBox>(pitchGroup_, "pitchBox");
+    pitchBox_->setEditable(true);
+    pitchBox_->setInsertPolicy(QComboBox::NoInsert);
+    pitchBox_->addItems({"42.275", "21.25", "75.15", "61.53"});
+    pitchBox_->setEditText(QStringLiteral("21.25"));
+    pitchBox_->setGeometry(16, 58, 120, 28);
+    auto* dpi = namedChild<QLabel>(pitchGroup_, "dpiCaption", QStringLiteral("DPI:"));
     dpi->setGeometry(16, 94, 40, 24);
-    Label20 = namedChild<QLabel>(pitchGroup_, "Label20", QStringLiteral("422.75"));
-    Label20->setGeometry(60, 94, 130, 24);
+    resolutionLabel_ = namedChild<QLabel>(pitchGroup_, "resolutionLabel", QStringLiteral("422.75"));
+    resolutionLabel_->setGeometry(60, 94, 130, 24);
 
-    modeGroup_ = namedChild<QGroupBox>(settingsBand_, "GroupBox3", QString::fromUtf8("合成方式"));
+    modeGroup_ = namedChild<QGroupBox>(settingsGroup_, "modeGroup", QString::fromUtf8("合成方式"));
     modeGroup_->setGeometry(216, 24, 200, 129);
-    RadioButton1 =
-        namedChild<QRadioButton>(modeGroup_, "RadioButton1", QString::fromUtf8("立体图或左右变"));
-    RadioButton1->setGeometry(16, 34, 176, 28);
-    RadioButton1->setChecked(true);
-    RadioButton2 =
-        namedChild<QRadioButton>(modeGroup_, "RadioButton2", QString::fromUtf8("上下变图"));
-    RadioButton2->setGeometry(16, 74, 176, 28);
+    columnsModeButton_ =
+        namedChild<QRadioButton>(modeGroup_, "columnsModeButton", QString::fromUtf8("立体图或左右变"));
+    columnsModeButton_->setGeometry(16, 34, 176, 28);
+    columnsModeButton_->setChecked(true);
+    rowsModeButton_ =
+        namedChild<QRadioButton>(modeGroup_, "rowsModeButton", QString::fromUtf8("上下变图"));
+    rowsModeButton_->setGeometry(16, 74, 176, 28);
 
-    sizeGroup_ = namedChild<QGroupBox>(settingsBand_, "GroupBox4", QString::fromUtf8("输出尺寸"));
+    sizeGroup_ = namedChild<QGroupBox>(settingsGroup_, "sizeGroup", QString::fromUtf8("输出尺寸"));
     sizeGroup_->setGeometry(424, 24, 200, 129);
-    auto* widthLabel = namedChild<QLabel>(sizeGroup_, "Label1", QString::fromUtf8("宽："));
+    auto* widthLabel = namedChild<QLabel>(sizeGroup_, "widthCaption", QString::fromUtf8("宽："));
     widthLabel->setGeometry(10, 26, 36, 24);
-    Edit2 = namedChild<QLineEdit>(sizeGroup_, "Edit2", QStringLiteral("287"));
-    Edit2->setGeometry(46, 24, 70, 26);
-    auto* heightLabel = namedChild<QLabel>(sizeGroup_, "Label2", QString::fromUtf8("高："));
+    widthEdit_ = namedChild<QLineEdit>(sizeGroup_, "widthEdit", QStringLiteral("287"));
+    widthEdit_->setGeometry(46, 24, 70, 26);
+    auto* heightLabel = namedChild<QLabel>(sizeGroup_, "heightCaption", QString::fromUtf8("高："));
     heightLabel->setGeometry(10, 58, 36, 24);
-    Edit3 = namedChild<QLineEdit>(sizeGroup_, "Edit3", QStringLiteral("200"));
-    Edit3->setGeometry(46, 56, 70, 26);
-    ComboBox3 = namedChild<QComboBox>(sizeGroup_, "ComboBox3");
-    ComboBox3->addItems(
+    heightEdit_ = namedChild<QLineEdit>(sizeGroup_, "heightEdit", QStringLiteral("200"));
+    heightEdit_->setGeometry(46, 56, 70, 26);
+    unitBox_ = namedChild<QComboBox>(sizeGroup_, "unitBox");
+    unitBox_->addItems(
         {QString::fromUtf8("毫米"), QStringLiteral("Inch"), QStringLiteral("Pixels")});
-    ComboBox3->setCurrentIndex(0);
-    ComboBox3->setGeometry(122, 40, 72, 28);
-    auto* metre = namedChild<QLabel>(sizeGroup_, "Label4", QString::fromUtf8("1米 = 1000 毫米"));
+    unitBox_->setCurrentIndex(0);
+    unitBox_->setGeometry(122, 40, 72, 28);
+    auto* metre = namedChild<QLabel>(sizeGroup_, "metreNote", QString::fromUtf8("1米 = 1000 毫米"));
     metre->setGeometry(10, 94, 184, 24);
 
     // The output error group is never shown; its slider only travels through the settings file.
-    GroupBox6 = namedChild<QGroupBox>(settingsBand_, "GroupBox6", QString::fromUtf8("输出误差"));
-    GroupBox6->setGeometry(632, 24, 200, 129);
-    TrackBar1 = namedChild<QSlider>(GroupBox6, "TrackBar1", Qt::Horizontal);
-    TrackBar1->setRange(-4, 4);
-    TrackBar1->setSingleStep(2);
-    TrackBar1->setPageStep(1);
-    TrackBar1->setValue(0);
-    TrackBar1->setGeometry(10, 24, 180, 28);
+    adjustmentGroup_ = namedChild<QGroupBox>(settingsGroup_, "adjustmentGroup", QString::fromUtf8("输出误差"));
+    adjustmentGroup_->setGeometry(632, 24, 200, 129);
+    adjustmentSlider_ = namedChild<QSlider>(adjustmentGroup_, "adjustmentSlider", Qt::Horizontal);
+    adjustmentSlider_->setRange(-4, 4);
+    adjustmentSlider_->setSingleStep(2);
+    adjustmentSlider_->setPageStep(1);
+    adjustmentSlider_->setValue(0);
+    adjustmentSlider_->setGeometry(10, 24, 180, 28);
     const char* scale[] = {"-4", "-2", "0", "2", "4"};
     for (int i = 0; i < 5; ++i) {
-        auto* mark = namedChild<QLabel>(GroupBox6, "", QString::fromLatin1(scale[i]));
+        auto* mark = namedChild<QLabel>(adjustmentGroup_, "", QString::fromLatin1(scale[i]));
         mark->setGeometry(10 + i * 42, 54, 30, 20);
     }
-    auto* hint = namedChild<QLabel>(GroupBox6, "Label5", QString::fromUtf8("参考测试图调整"));
+    auto* hint = namedChild<QLabel>(adjustmentGroup_, "adjustmentHint", QString::fromUtf8("参考测试图调整"));
     hint->setGeometry(10, 90, 180, 24);
-    GroupBox6->hide();
+    adjustmentGroup_->hide();
 
-    connect(ComboBox1, &QComboBox::editTextChanged, this, &MainWindow::ComboBox1Change);
-    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &MainWindow::ComboBox3Change);
-    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) RadioButton1Click();
-    });
-    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) RadioButton2Click();
-    });
-    connect(TrackBar1, &QSlider::valueChanged, this, &MainWindow::TrackBar1Change);
-    connect(Button22, &QPushButton::clicked, this, &MainWindow::Button22Click);
-    Edit2->installEventFilter(this);
-    Edit3->installEventFilter(this);
+    connect(pitchBox_, &QComboBox::editTextChanged, this, &MainWindow::onPitchEdited);
+    connect(unitBox_, &QComboBox::currentIndexChanged, this, &MainWindow::onUnitChanged);
+    for (QRadioButton* button : {columnsModeButton_, rowsModeButton_}) {
+        connect(button, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) onModeChosen();
+        });
+    }
+    connect(measurePitchButton_, &QPushButton::clicked, this, &MainWindow::openPitchChart);
+    widthEdit_->installEventFilter(this);
+    heightEdit_->installEventFilter(this);
 }
 
 void MainWindow::buildSlotColumn() {
-    slotGroup_ = namedChild<QGroupBox>(this, "GroupBox5", QString::fromUtf8("合成图像来源"));
+    slotGroup_ = namedChild<QGroupBox>(this, "slotGroup", QString::fromUtf8("合成图像来源"));
     slotGroup_->setFont(pixelFont("Arial", 19));
     const QFont buttonFont = pixelFont("MS Sans Serif", 13);
     for (int i = 0; i < core::kMaxFrames; ++i) {
         const SlotPlace& place = kSlotPlaces[i];
         QWidget* buttonParent = place.buttonOnWindow ? static_cast<QWidget*>(this) : slotGroup_;
-        QPushButton* button = namedChild<QPushButton>(buttonParent, place.button,
+        QPushButton* button = namedChild<QPushButton>(buttonParent, slotControlName("slotButton", i + 1).c_str(),
                                                       QString::fromUtf8("图%1").arg(i + 1));
         button->setFont(buttonFont);
         button->setGeometry(place.buttonX, place.buttonY, kSlotButtonWidth, kSlotButtonHeight);
         slotButtons_[i] = button;
-        connect(button, &QPushButton::clicked, this, [this, i] { slotButtonClicked(i + 1); });
+        connect(button, &QPushButton::clicked, this, [this, i] { chooseFrame(i + 1); });
 
-        QLabel* thumbnail = namedChild<QLabel>(slotGroup_, place.thumbnail);
+        QLabel* thumbnail = namedChild<QLabel>(slotGroup_, slotControlName("thumbnail", i + 1).c_str());
         thumbnail->setGeometry(place.thumbX, place.thumbY, frames::kThumbnailWidth, frames::kThumbnailHeight);
         thumbnail->setAlignment(Qt::AlignCenter);
         thumbnails_[i] = thumbnail;
     }
 
-    Label3 =
-        namedChild<ClickableLabel>(slotGroup_, "Label3", QString::fromLatin1(platform::kMakerWebAddress));
+    webAddressLabel_ =
+        namedChild<ClickableLabel>(slotGroup_, "webAddressLabel", QString::fromLatin1(platform::kMakerWebAddress));
     QFont link = pixelFont("Arial", 19);
     link.setUnderline(true);
-    Label3->setFont(link);
-    Label3->setStyleSheet(QStringLiteral("color: blue;"));
-    Label3->setCursor(Qt::PointingHandCursor);
-    Label3->setGeometry(8, 440, 281, 28);
-    connect(Label3, &ClickableLabel::clicked, this, &MainWindow::Label3Click);
+    webAddressLabel_->setFont(link);
+    webAddressLabel_->setStyleSheet(QStringLiteral("color: blue;"));
+    webAddressLabel_->setCursor(Qt::PointingHandCursor);
+    webAddressLabel_->setGeometry(8, 440, 281, 28);
+    connect(webAddressLabel_, &ClickableLabel::clicked, this, &MainWindow::openWebAddress);
 }
 
 void MainWindow::buildPreview() {
-    Panel1 = namedChild<QWidget>(this, "Panel1");
-    Panel1->setAutoFillBackground(true);
-    QPalette teal = Panel1->palette();
+    previewPanel_ = namedChild<QWidget>(this, "previewPanel");
+    previewPanel_->setAutoFillBackground(true);
+    QPalette teal = previewPanel_->palette();
     teal.setColor(QPalette::Window, QColor(0, 128, 128));
-    Panel1->setPalette(teal);
-    Image1 = namedChild<QLabel>(Panel1, "Image1");
-    Image1->setAlignment(Qt::AlignCenter);
-    Image2 = namedChild<QLabel>(Panel1, "Image2");
-    Image2->hide();
+    previewPanel_->setPalette(teal);
+    previewImage_ = namedChild<QLabel>(previewPanel_, "previewImage");
+    previewImage_->setAlignment(Qt::AlignCenter);
 
-    ProgressBar1 = namedChild<QProgressBar>(this, "ProgressBar1");
-    ProgressBar1->setRange(0, 200);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
+    progressBar_ = namedChild<QProgressBar>(this, "progressBar");
+    progressBar_->setRange(0, 200);
+    progressBar_->setValue(0);
+    progressBar_->setTextVisible(false);
 }
 
 void MainWindow::buildOutputColumn() {
-    outputGroup_ = namedChild<QGroupBox>(this, "GroupBox7", QString::fromUtf8("合成输出"));
-    CheckBox1 = namedChild<QCheckBox>(outputGroup_, "CheckBox1", QString::fromUtf8("校准线"));
-    BitBtn1 = namedChild<QPushButton>(outputGroup_, "BitBtn1", QString::fromUtf8("合成(&M)"));
-    Button4 = namedChild<QPushButton>(outputGroup_, "Button4", QString::fromUtf8("存盘(&S)"));
-    Button14 = namedChild<QPushButton>(outputGroup_, "Button14", QString::fromUtf8("打印(&P)"));
-    Button5 = namedChild<QPushButton>(outputGroup_, "Button5", QString::fromUtf8("帮助(&H)"));
-    Button9 = namedChild<QPushButton>(outputGroup_, "Button9", QString::fromUtf8("关于(&A)"));
-    Button12 = namedChild<QPushButton>(outputGroup_, "Button12", QString::fromUtf8("退出(&E)"));
+    outputGroup_ = namedChild<QGroupBox>(this, "outputGroup", QString::fromUtf8("合成输出"));
+    calibrationBox_ = namedChild<QCheckBox>(outputGroup_, "calibrationBox", QString::fromUtf8("校准线"));
+    composeButton_ = namedChild<QPushButton>(outputGroup_, "composeButton", QString::fromUtf8("合成(&M)"));
+    saveButton_ = namedChild<QPushButton>(outputGroup_, "saveButton", QString::fromUtf8("存盘(&S)"));
+    printButton_ = namedChild<QPushButton>(outputGroup_, "printButton", QString::fromUtf8("打印(&P)"));
+    helpButton_ = namedChild<QPushButton>(outputGroup_, "helpButton", QString::fromUtf8("帮助(&H)"));
+    aboutButton_ = namedChild<QPushButton>(outputGroup_, "aboutButton", QString::fromUtf8("关于(&A)"));
+    exitButton_ = namedChild<QPushButton>(outputGroup_, "exitButton", QString::fromUtf8("退出(&E)"));
 
-    CheckBox1->setGeometry(20, 36, 100, 28);
-    QPushButton* column[] = {BitBtn1, Button4, Button14, Button5, Button9, Button12};
+    calibrationBox_->setGeometry(20, 36, 100, 28);
+    QPushButton* column[] = {composeButton_, saveButton_, printButton_, helpButton_, aboutButton_, exitButton_};
     int y = 84;
     for (QPushButton* button : column) {
         button->setGeometry(16, y, 108, 36);
         y += 56;
     }
     // Saving, printing and calibration lines wait for the first composite.
-    CheckBox1->setEnabled(false);
-    Button4->setEnabled(false);
-    Button14->setEnabled(false);
+    calibrationBox_->setEnabled(false);
+    saveButton_->setEnabled(false);
+    printButton_->setEnabled(false);
 
-    connect(Button5, &QPushButton::clicked, this, &MainWindow::Button5Click);
-    connect(Button9, &QPushButton::clicked, this, &MainWindow::Button9Click);
-    connect(Button12, &QPushButton::clicked, this, &MainWindow::Button12Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &MainWindow::BitBtn1Click);
-    connect(CheckBox1, &QCheckBox::toggled, this, &MainWindow::CheckBox1Click);
-    connect(Button4, &QPushButton::clicked, this, &MainWindow::Button4Click);
-    connect(Button14, &QPushButton::clicked, this, &MainWindow::Button14Click);
+    connect(helpButton_, &QPushButton::clicked, this, &MainWindow::showHelp);
+    connect(aboutButton_, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(composeButton_, &QPushButton::clicked, this, &MainWindow::compose);
+    connect(calibrationBox_, &QCheckBox::toggled, this, &MainWindow::onCalibrationToggled);
+    connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveComposite);
+    connect(printButton_, &QPushButton::clicked, this, &MainWindow::printComposite);
 }
 
 void MainWindow::buildStatusBar() {
-    auto* bar = namedChild<ClickableStatusBar>(this, "StatusBar1");
+    auto* bar = namedChild<ClickableStatusBar>(this, "statusBar");
     const char* panels[] = {"欢迎使用本软件", platform::kMakerHelpLine, platform::kMakerWebAddress};
     const int widths[] = {200, 300, 50};
     for (int i = 0; i < 3; ++i) {
@@ -259,30 +258,29 @@ void MainWindow::buildStatusBar() {
         panel->setFixedWidth(widths[i]);
         bar->addWidget(panel);
     }
-    connect(bar, &ClickableStatusBar::clicked, this, &MainWindow::Label3Click);
+    connect(bar, &ClickableStatusBar::clicked, this, &MainWindow::openWebAddress);
     bar->hide();
-    StatusBar1 = bar;
 }
 
 void MainWindow::placeControls() {
     const int w = width();
     const int h = height();
-    settingsBand_->setGeometry(0, 0, w, kSettingsBandHeight);
+    settingsGroup_->setGeometry(0, 0, w, kSettingsBandHeight);
     const int columnsHeight = h - kSettingsBandHeight - kProgressHeight;
     slotGroup_->setGeometry(0, kSettingsBandHeight, kSlotColumnWidth, columnsHeight);
     outputGroup_->setGeometry(w - kOutputColumnWidth, kSettingsBandHeight, kOutputColumnWidth,
                               columnsHeight);
-    Panel1->setGeometry(kSlotColumnWidth, kSettingsBandHeight,
+    previewPanel_->setGeometry(kSlotColumnWidth, kSettingsBandHeight,
                         w - kSlotColumnWidth - kOutputColumnWidth, columnsHeight);
-    Image1->setGeometry(0, 0, Panel1->width(), Panel1->height());
-    ProgressBar1->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
+    previewImage_->setGeometry(0, 0, previewPanel_->width(), previewPanel_->height());
+    progressBar_->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
     // Slots 13 to 16 have their buttons on the window, above the group.
     for (int i = 12; i < core::kMaxFrames; ++i) slotButtons_[i]->raise();
 }
 
 // Start-up: working folder, settings file, controls. Whatever goes wrong is reported and
 // the program starts with the defaults of a missing settings file, shown in the window.
-void MainWindow::FormCreate() {
+void MainWindow::loadSettings() {
     core::RestoredSettings restored;
     platform::guardHandler([&] {
         platform::prepareDrive(core::kWorkingFolder);
@@ -297,40 +295,40 @@ void MainWindow::FormCreate() {
 
 void MainWindow::applySettingsToControls() {
     if (settings_.mode == core::kModeColumns) {
-        RadioButton1->setChecked(true);
+        columnsModeButton_->setChecked(true);
     } else {
-        RadioButton2->setChecked(true);  // its click handler sets the mode to 1
+        rowsModeButton_->setChecked(true);  // its click handler sets the mode to 1
     }
     {
-        QSignalBlocker block(ComboBox1);
-        ComboBox1->setEditText(text(core::formatFixed(settings_.pitch)));
+        QSignalBlocker block(pitchBox_);
+        pitchBox_->setEditText(text(core::formatFixed(settings_.pitch)));
     }
     settings_.workingWidth = settings_.savedWidth;
     settings_.workingHeight = settings_.savedHeight;
-    Edit2->setText(text(core::formatFixed(settings_.workingWidth)));
-    Edit3->setText(text(core::formatFixed(settings_.workingHeight)));
+    widthEdit_->setText(text(core::formatFixed(settings_.workingWidth)));
+    heightEdit_->setText(text(core::formatFixed(settings_.workingHeight)));
     {
-        QSignalBlocker block(ComboBox3);
-        const bool listed = settings_.sizeUnit >= 0 && settings_.sizeUnit < ComboBox3->count();
-        ComboBox3->setCurrentIndex(listed ? settings_.sizeUnit : -1);
+        QSignalBlocker block(unitBox_);
+        const bool listed = settings_.sizeUnit >= 0 && settings_.sizeUnit < unitBox_->count();
+        unitBox_->setCurrentIndex(listed ? settings_.sizeUnit : -1);
     }
     {
-        QSignalBlocker block(TrackBar1);
-        TrackBar1->setValue(settings_.errorAdjustment);
+        QSignalBlocker block(adjustmentSlider_);
+        adjustmentSlider_->setValue(settings_.errorAdjustment);
     }
     core::recomputeAtStartUp(settings_);
     showResolution();
 }
 
-void MainWindow::showResolution() { Label20->setText(text(core::formatFixed(settings_.resolution))); }
+void MainWindow::showResolution() { resolutionLabel_->setText(text(core::formatFixed(settings_.resolution))); }
 
-bool MainWindow::FormClose() {
+bool MainWindow::storeSettingsAndCleanUp() {
     return platform::guardHandler([&] {
         core::StoredSettings stored = core::storedFrom(settings_);
-        stored.mode = RadioButton1->isChecked() ? core::kModeColumns : core::kModeRows;
-        stored.pitch = core::parseFixedText(utf8(ComboBox1->currentText()));
-        stored.sizeUnit = ComboBox3->currentIndex();
-        stored.errorAdjustment = TrackBar1->value();
+        stored.mode = columnsModeButton_->isChecked() ? core::kModeColumns : core::kModeRows;
+        stored.pitch = core::parseFixedText(utf8(pitchBox_->currentText()));
+        stored.sizeUnit = unitBox_->currentIndex();
+        stored.errorAdjustment = adjustmentSlider_->value();
         // A settings file that cannot be written is reported, but the user can still leave.
         platform::guardHandler([&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
         session_.discardComposite();
@@ -339,87 +337,63 @@ bool MainWindow::FormClose() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (FormClose()) {
+    if (storeSettingsAndCleanUp()) {
         event->accept();
     } else {
         event->ignore();
     }
 }
 
-void MainWindow::ComboBox1Change() {
+void MainWindow::onPitchEdited() {
     platform::guardHandler([&] {
-        core::FixedCount pitch = core::parseFixedText(utf8(ComboBox1->currentText()));
+        core::FixedCount pitch = core::parseFixedText(utf8(pitchBox_->currentText()));
         if (core::changePitch(settings_, pitch)) showResolution();
     });
 }
 
-void MainWindow::Edit2KeyUp() {
+void MainWindow::onWidthEdited() {
     platform::guardHandler([&] {
-        core::FixedCount width = core::parseFixedText(utf8(Edit2->text()));
+        core::FixedCount width = core::parseFixedText(utf8(widthEdit_->text()));
         if (std::optional<std::int32_t> height = core::typeWidth(settings_, width)) {
-            Edit3->setText(text(core::formatGeneral(*height)));
+            heightEdit_->setText(text(core::formatGeneral(*height)));
         }
         showResolution();
     });
 }
 
-void MainWindow::Edit3KeyUp() {
+void MainWindow::onHeightEdited() {
     platform::guardHandler([&] {
-        core::FixedCount height = core::parseFixedText(utf8(Edit3->text()));
+        core::FixedCount height = core::parseFixedText(utf8(heightEdit_->text()));
         if (std::optional<std::int32_t> width = core::typeHeight(settings_, height)) {
-            Edit2->setText(text(core::formatGeneral(*width)));
+            widthEdit_->setText(text(core::formatGeneral(*width)));
         }
         showResolution();
     });
 }
 
-void MainWindow::ComboBox3Change() {
+void MainWindow::onUnitChanged() {
     platform::guardHandler([&] {
-        core::changeUnit(settings_, ComboBox3->currentIndex());
-        Edit2->setText(text(core::formatFixed(settings_.workingWidth)));
-        Edit3->setText(text(core::formatFixed(settings_.workingHeight)));
+        core::changeUnit(settings_, unitBox_->currentIndex());
+        widthEdit_->setText(text(core::formatFixed(settings_.workingWidth)));
+        heightEdit_->setText(text(core::formatFixed(settings_.workingHeight)));
     });
 }
 
-void MainWindow::RadioButton1Click() {
-    settings_.mode = RadioButton1->isChecked() ? core::kModeColumns : core::kModeRows;
+void MainWindow::onModeChosen() {
+    settings_.mode = columnsModeButton_->isChecked() ? core::kModeColumns : core::kModeRows;
 }
-
-void MainWindow::RadioButton2Click() {
-    settings_.mode = RadioButton1->isChecked() ? core::kModeColumns : core::kModeRows;
-}
-
-void MainWindow::TrackBar1Change() {}
-
-// The slot buttons, as their table pairs them with slots.
-void MainWindow::Button1Click() { slotButtonClicked(1); }
-void MainWindow::Button2Click() { slotButtonClicked(2); }
-void MainWindow::Button3Click() { slotButtonClicked(3); }
-void MainWindow::Button6Click() { slotButtonClicked(4); }
-void MainWindow::Button7Click() { slotButtonClicked(5); }
-void MainWindow::Button8Click() { slotButtonClicked(6); }
-void MainWindow::Button10Click() { slotButtonClicked(7); }
-void MainWindow::Button11Click() { slotButtonClicked(8); }
-void MainWindow::Button18Click() { slotButtonClicked(9); }
-void MainWindow::Button19Click() { slotButtonClicked(10); }
-void MainWindow::Button20Click() { slotButtonClicked(11); }
-void MainWindow::Button21Click() { slotButtonClicked(12); }
-void MainWindow::Button13Click() { slotButtonClicked(13); }
-void MainWindow::Button15Click() { slotButtonClicked(14); }
-void MainWindow::Button16Click() { slotButtonClicked(15); }
-void MainWindow::Button17Click() { slotButtonClicked(16); }
 
 // Slots 3 to 16 raise the frame count to their number once they hold a frame, and the
 // resolution is recomputed even when the dialog was cancelled. A frame that cannot be read
 // ends the handler before that.
-void MainWindow::slotButtonClicked(int slot) {
+void MainWindow::chooseFrame(int slot) {
     platform::guardHandler([&] {
-        LoadFrame(slot);
+        loadFrameFromDialog(slot);
         if (session_.countFrame(slot)) showResolution();
     });
 }
 
-void MainWindow::LoadFrame(int slot) {
+void MainWindow::loadFrameFromDialog(int slot) {
     const std::string chosen = platform::services().openPicture->choose();
     if (chosen.empty()) return;
     if (session_.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
@@ -459,7 +433,7 @@ private:
 
 }  // namespace
 
-void MainWindow::BitBtn1Click() {
+void MainWindow::compose() {
     platform::guardHandler([&] {
         if (auto missing = session_.missingFrame()) {
             platform::showMessage(*missing);
@@ -468,38 +442,38 @@ void MainWindow::BitBtn1Click() {
         std::optional<std::string> refusal;
         {
             platform::BusyCursor busy;
-            refusal = session_.setOutputSize(utf8(Edit2->text()), utf8(Edit3->text()));
+            refusal = session_.setOutputSize(utf8(widthEdit_->text()), utf8(heightEdit_->text()));
         }
         if (refusal) {
             platform::showMessage(*refusal);
             return;
         }
-        ProgressReset resetProgress(ProgressBar1);
+        ProgressReset resetProgress(progressBar_);
         {
             platform::BusyCursor busy;
-            ProgressBar1->setRange(0, 200);
-            ProgressBarSteps progress(ProgressBar1);
+            progressBar_->setRange(0, 200);
+            ProgressBarSteps progress(progressBar_);
             session_.compose(progress);
             showPreview(session_.composePreview());
         }
         platform::showMessage("Merge OK！");
-        Button4->setEnabled(true);
-        Button14->setEnabled(true);
-        CheckBox1->setEnabled(true);
-        CheckBox1->setChecked(false);  // runs its click handling when it was ticked
+        saveButton_->setEnabled(true);
+        printButton_->setEnabled(true);
+        calibrationBox_->setEnabled(true);
+        calibrationBox_->setChecked(false);  // runs its click handling when it was ticked
     });
 }
 
-void MainWindow::CheckBox1Click() {
+void MainWindow::onCalibrationToggled() {
     platform::guardHandler([&] {
         if (session_.composite().empty()) return;
-        session_.setCalibrationBand(CheckBox1->isChecked());
+        session_.setCalibrationBand(calibrationBox_->isChecked());
         showPreview(session_.calibrationPreview());
     });
 }
 
 // Saves the composite under the name chosen in the shared save dialog.
-void MainWindow::Button4Click() {
+void MainWindow::saveComposite() {
     platform::guardHandler([&] {
         const std::string name = outputChoices_.chooseSaveName();
         if (name.empty()) return;
@@ -509,7 +483,7 @@ void MainWindow::Button4Click() {
 
 // The printer set-up, then a fresh preview; its print button prints the composite as it is
 // then, with the resolution read now.
-void MainWindow::Button14Click() {
+void MainWindow::printComposite() {
     platform::guardHandler([&] {
         outputChoices_.printerSetup();
         platform::Printer& printer = *platform::services().printer;
@@ -525,7 +499,7 @@ void MainWindow::Button14Click() {
     });
 }
 
-// Image1 shows the preview proportionally, centred in the panel, shrunk when it is larger.
+// previewImage_ shows the preview proportionally, centred in the panel, shrunk when it is larger.
 void MainWindow::showPreview(raster::RasterImage preview) {
     preview_ = std::move(preview);
     const raster::RasterImage& picture = preview_;
@@ -533,33 +507,31 @@ void MainWindow::showPreview(raster::RasterImage preview) {
     flags.proportional = true;
     flags.centre = true;
     const raster::Rect place =
-        raster::fitToArea(picture.width(), picture.height(), Image1->width(), Image1->height(),
+        raster::fitToArea(picture.width(), picture.height(), previewImage_->width(), previewImage_->height(),
                           flags);
     const auto w = static_cast<std::int32_t>(place.width());
     const auto h = static_cast<std::int32_t>(place.height());
     if (w == picture.width() && h == picture.height()) {
-        Image1->setPixmap(QPixmap::fromImage(raster::toQImage(picture)));
+        previewImage_->setPixmap(QPixmap::fromImage(raster::toQImage(picture)));
         return;
     }
     raster::RasterImage shown;
     shown.create(raster::PixelFormat::Bgr24, w, h);
     shown.stretchImage({0, 0, w, h}, picture);
-    Image1->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
+    previewImage_->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
 }
 
 // Every click opens a new window, owned by this one and kept until the program ends.
-void MainWindow::Button5Click() {
+void MainWindow::showHelp() {
     auto* window = new windows::HelpWindow(this);
     window->show();
 }
 
-void MainWindow::Button9Click() {
+void MainWindow::showAbout() {
     auto* window = new windows::AboutWindow(this);
     window->useDialogBorder();
     window->show();
 }
-
-void MainWindow::Button12Click() { close(); }
 
 windows::PitchChartWindow* MainWindow::createChartWindow() {
     auto* window = new windows::PitchChartWindow(this, outputChoices_, chart_,
@@ -571,15 +543,13 @@ windows::PitchChartWindow* MainWindow::createChartWindow() {
 windows::PitchChartWindow* MainWindow::currentChartWindow() const { return currentChartWindow_; }
 
 // "现在测量": a fresh chart window each time, expecting the sheet's current pitch.
-void MainWindow::Button22Click() {
+void MainWindow::openPitchChart() {
     windows::PitchChartWindow* window = createChartWindow();
     window->show();
     window->setExpectedPitch(settings_.pitch);
 }
 
-void MainWindow::Label3Click() { platform::openMakerWebPage(); }
-
-void MainWindow::StatusBar1MouseMove() {}
+void MainWindow::openWebAddress() { platform::openMakerWebPage(); }
 
 // Enter composes unless another button has the focus, as a default button does.
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -588,7 +558,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         if (focused && focused->isEnabled()) {
             focused->click();
         } else {
-            BitBtn1->click();
+            composeButton_->click();
         }
         event->accept();
         return;
@@ -599,8 +569,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease &&
         !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-        if (watched == Edit2) Edit2KeyUp();
-        if (watched == Edit3) Edit3KeyUp();
+        if (watched == widthEdit_) onWidthEdited();
+        if (watched == heightEdit_) onHeightEdited();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -23,7 +23,6 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSlider;
-class QStatusBar;
 
 namespace lenzora::windows {
 class PitchChartWindow;
@@ -36,7 +35,7 @@ class ClickableLabel;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // Builds the controls as laid out, then runs FormCreate.
+    // Builds the controls as laid out, then runs loadSettings.
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -45,7 +44,7 @@ public:
     const interlace::ComposeState& composeState() const { return session_.state(); }
     // The composite; empty before the first compose.
     const raster::RasterImage& composite() const { return session_.composite(); }
-    // The picture of the preview image Image1 (shown fitted to its panel).
+    // The picture of the preview image previewImage_ (shown fitted to its panel).
     const raster::RasterImage& preview() const { return preview_; }
 
     // The save dialog and printer resolution, shared with the chart windows.
@@ -58,56 +57,27 @@ public:
     // The chart all chart windows share.
     const testchart::ChartState& chart() const { return chart_; }
 
-    // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
-    void LoadFrame(int slot);
-
-public slots:
-    void FormCreate();
-    // Returns whether the window may close.
-    bool FormClose();
-
-    void ComboBox1Change();
-    void Edit2KeyUp();
-    void Edit3KeyUp();
-    void ComboBox3Change();
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void TrackBar1Change();
-    void Button22Click();
-
-    // The slot buttons, "图1" ... "图16".
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button6Click();
-    void Button7Click();
-    void Button8Click();
-    void Button10Click();
-    void Button11Click();
-    void Button18Click();
-    void Button19Click();
-    void Button20Click();
-    void Button21Click();
-    void Button13Click();
-    void Button15Click();
-    void Button16Click();
-    void Button17Click();
-
-    void BitBtn1Click();
-    void CheckBox1Click();
-    void Button4Click();
-    void Button14Click();
-
-    void Button5Click();
-    void Button9Click();
-    void Button12Click();
-    void Label3Click();
-    void StatusBar1MouseMove();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void onPitchEdited();
+    void onWidthEdited();
+    void onHeightEdited();
+    void onUnitChanged();
+    void onModeChosen();
+    void openPitchChart();
+    // A slot button: the open-picture dialog, then the frame-count rule.
+    void chooseFrame(int slot);
+    void compose();
+    void onCalibrationToggled();
+    void saveComposite();
+    void printComposite();
+    void showHelp();
+    void showAbout();
+    void openWebAddress();
 
 private:
     void buildSettingsBand();
@@ -116,9 +86,14 @@ private:
     void buildOutputColumn();
     void buildStatusBar();
     void placeControls();
+    // Start-up: working folder, settings file, controls.
+    void loadSettings();
     void applySettingsToControls();
+    // Stores the settings and deletes the working files; returns whether the window may close.
+    bool storeSettingsAndCleanUp();
     void showResolution();
-    void slotButtonClicked(int slot);
+    // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
+    void loadFrameFromDialog(int slot);
     void showPreview(raster::RasterImage preview);
 
     core::OutputSettings settings_;
@@ -129,44 +104,42 @@ private:
     QPointer<windows::PitchChartWindow> currentChartWindow_;
 
     // Settings band.
-    QGroupBox* settingsBand_ = nullptr;
+    QGroupBox* settingsGroup_ = nullptr;
     QGroupBox* pitchGroup_ = nullptr;
     QGroupBox* modeGroup_ = nullptr;
     QGroupBox* sizeGroup_ = nullptr;
-    QGroupBox* GroupBox6 = nullptr;
-    QPushButton* Button22 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QLabel* Label20 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QComboBox* ComboBox3 = nullptr;
-    QSlider* TrackBar1 = nullptr;
+    QGroupBox* adjustmentGroup_ = nullptr;
+    QPushButton* measurePitchButton_ = nullptr;
+    QComboBox* pitchBox_ = nullptr;
+    QLabel* resolutionLabel_ = nullptr;
+    QRadioButton* columnsModeButton_ = nullptr;
+    QRadioButton* rowsModeButton_ = nullptr;
+    QLineEdit* widthEdit_ = nullptr;
+    QLineEdit* heightEdit_ = nullptr;
+    QComboBox* unitBox_ = nullptr;
+    QSlider* adjustmentSlider_ = nullptr;
 
     // Frame slots.
     QGroupBox* slotGroup_ = nullptr;
-    std::array<QPushButton*, 16> slotButtons_{};
-    std::array<QLabel*, 16> thumbnails_{};
-    ClickableLabel* Label3 = nullptr;
+    std::array<QPushButton*, core::kMaxFrames> slotButtons_{};
+    std::array<QLabel*, core::kMaxFrames> thumbnails_{};
+    ClickableLabel* webAddressLabel_ = nullptr;
 
     // Preview and progress.
-    QWidget* Panel1 = nullptr;
-    QLabel* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+    QWidget* previewPanel_ = nullptr;
+    QLabel* previewImage_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
 
     // Output column.
     QGroupBox* outputGroup_ = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* Button4 = nullptr;
-    QPushButton* Button14 = nullptr;
-    QPushButton* Button5 = nullptr;
-    QPushButton* Button9 = nullptr;
-    QPushButton* Button12 = nullptr;
+    QCheckBox* calibrationBox_ = nullptr;
+    QPushButton* composeButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* printButton_ = nullptr;
+    QPushButton* helpButton_ = nullptr;
+    QPushButton* aboutButton_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
 
-    QStatusBar* StatusBar1 = nullptr;
 };
 
 }  // namespace lenzora::app

@@ -497,7 +497,7 @@ private slots:
 
     void measureNowOpensAFreshWindowWithTheMainWindowsPitch() {
         lenzora::app::MainWindow form;
-        auto* measure = control<QPushButton>(form, "Button22");
+        auto* measure = control<QPushButton>(form, "measurePitchButton");
         QTest::mouseClick(measure, Qt::LeftButton);
         PitchChartWindow* first = form.currentChartWindow();
         QVERIFY(first != nullptr);
@@ -506,7 +506,7 @@ private slots:
         QCOMPARE(control<QLineEdit>(*first, "Edit1")->text(), QStringLiteral("42.275"));
         // Every press another window; the pitch as it is then (typed over the selection, so
         // the box never holds a text that is no number).
-        QLineEdit* pitchBox = control<QComboBox>(form, "ComboBox1")->lineEdit();
+        QLineEdit* pitchBox = control<QComboBox>(form, "pitchBox")->lineEdit();
         pitchBox->setFocus();
         pitchBox->selectAll();
         QTest::keyClicks(pitchBox, QStringLiteral("21.25"));

@@ -30,10 +30,10 @@ namespace raster = lenzora::raster;
 namespace {
 
 // The slot buttons in slot order.
-const char* const kSlotButtons[16] = {"Button1",  "Button2",  "Button3",  "Button6",
-                                      "Button7",  "Button8",  "Button10", "Button11",
-                                      "Button18", "Button19", "Button20", "Button21",
-                                      "Button13", "Button15", "Button16", "Button17"};
+const char* const kSlotButtons[16] = {"slotButton1",  "slotButton2",  "slotButton3",  "slotButton4",
+                                      "slotButton5",  "slotButton6",  "slotButton7", "slotButton8",
+                                      "slotButton9", "slotButton10", "slotButton11", "slotButton12",
+                                      "slotButton13", "slotButton14", "slotButton15", "slotButton16"};
 
 }  // namespace
 
@@ -62,7 +62,7 @@ private:
         return path;
     }
     static void compose(MainWindow& form) {
-        QTest::mouseClick(control<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(form, "composeButton"), Qt::LeftButton);
     }
     fs::path working(const char* name) const { return env_->root.path() / "c" / "lz3d" / name; }
 
@@ -77,13 +77,13 @@ private slots:
     void theWorkedExampleThroughTheWindow() {
         MainWindow form;
         form.show();
-        typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("21.25"));
+        typeOver(control<QComboBox>(form, "pitchBox")->lineEdit(), QStringLiteral("21.25"));
         loadSlot(form, 1, frameFile("a.bmp", 1600, 1200, 1));
         loadSlot(form, 2, frameFile("b.bmp", 1600, 1200, 2));
         QVERIFY(errors().empty());
-        QVERIFY(!control<QLabel>(form, "Image3")->pixmap().isNull());
+        QVERIFY(!control<QLabel>(form, "thumbnail1")->pixmap().isNull());
 
-        QSignalSpy progress(control<QProgressBar>(form, "ProgressBar1"),
+        QSignalSpy progress(control<QProgressBar>(form, "progressBar"),
                             &QProgressBar::valueChanged);
         compose(form);
         QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(composite.pixel(2880, 900), raster::kWhite);
         QCOMPARE(form.preview().width(), 823);
         QCOMPARE(form.preview().height(), 573);
-        QVERIFY(!control<QLabel>(form, "Image1")->pixmap().isNull());
+        QVERIFY(!control<QLabel>(form, "previewImage")->pixmap().isNull());
 
         // The bar moves in steps of ten to 160 + 10 n, then goes back to 0.
         QList<int> values;
@@ -107,11 +107,11 @@ private slots:
         QCOMPARE(env_->scripted.cursor->depth, 0);
         QVERIFY(env_->scripted.cursor->timesBusy >= 1);
 
-        for (const char* name : {"Button4", "Button14", "CheckBox1"}) {
+        for (const char* name : {"saveButton", "printButton", "calibrationBox"}) {
             QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
         }
 
-        auto* calibration = control<QCheckBox>(form, "CheckBox1");
+        auto* calibration = control<QCheckBox>(form, "calibrationBox");
         QTest::mouseClick(calibration, Qt::LeftButton, {}, QPoint(8, calibration->height() / 2));
         QVERIFY(calibration->isChecked());
         QCOMPARE(form.composite().width(), 2929);
@@ -145,7 +145,7 @@ private slots:
         messages().clear();
         compose(form);
         QCOMPARE(messages(), std::vector<std::string>{"Photo3 not select！"});
-        QVERIFY(!control<QWidget>(form, "Button4")->isEnabled());
+        QVERIFY(!control<QWidget>(form, "saveButton")->isEnabled());
         QVERIFY(!fs::exists(working("x01.bmp")));
         QCOMPARE(env_->scripted.cursor->timesBusy, 0);
         loadSlot(form, 3, frameFile("c.bmp", 40, 30, 3));
@@ -183,17 +183,17 @@ private slots:
 
         // Refused extensions empty the slot; the thumbnail stays.
         fs::copy_file(bmp, env_->root.path() / "frame.BMP");
-        const QPixmap before = control<QLabel>(form, "Image4")->pixmap();
+        const QPixmap before = control<QLabel>(form, "thumbnail2")->pixmap();
         loadSlot(form, 2, env_->root.path() / "frame.BMP");
         QCOMPARE(messages(), std::vector<std::string>{"File format error!"});
         QCOMPARE(form.frameSlots()[2], std::string());
-        QCOMPARE(control<QLabel>(form, "Image4")->pixmap().toImage(), before.toImage());
+        QCOMPARE(control<QLabel>(form, "thumbnail2")->pixmap().toImage(), before.toImage());
 
         // Cancelling keeps the slot and still recomputes the resolution.
-        typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("42.275"));
-        QTest::mouseClick(control<QPushButton>(form, "Button10"), Qt::LeftButton);  // slot 7
+        typeOver(control<QComboBox>(form, "pitchBox")->lineEdit(), QStringLiteral("42.275"));
+        QTest::mouseClick(control<QPushButton>(form, "slotButton7"), Qt::LeftButton);  // slot 7
         QCOMPARE(form.frameSlots()[7], std::string("c:\\lz3d\\t07.bmp"));
-        QCOMPARE(control<QLabel>(form, "Label20")->text(), QStringLiteral("295.925"));
+        QCOMPARE(control<QLabel>(form, "resolutionLabel")->text(), QStringLiteral("295.925"));
     }
 
     void anUnreadableFrameRaisesNothing() {
@@ -203,7 +203,7 @@ private slots:
         QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
         QCOMPARE(form.settings().frameCount, 2);
         QCOMPARE(form.frameSlots()[4], (env_->root.path() / "bad.bmp").string());
-        QVERIFY(control<QLabel>(form, "Image6")->pixmap().isNull());
+        QVERIFY(control<QLabel>(form, "thumbnail4")->pixmap().isNull());
     }
 
     void composingADamagedFrameKeepsTheOldComposite() {
@@ -217,7 +217,7 @@ private slots:
         compose(form);
         QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
         QCOMPARE(form.composite().width(), width);
-        QCOMPARE(control<QProgressBar>(form, "ProgressBar1")->value(), 0);
+        QCOMPARE(control<QProgressBar>(form, "progressBar")->value(), 0);
         QCOMPARE(env_->scripted.cursor->depth, 0);
     }
 
@@ -233,9 +233,9 @@ private slots:
         QFETCH(QString, message);
         MainWindow form;
         form.show();
-        control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
-        typeOver(control<QLineEdit>(form, "Edit2"), width);
-        typeOver(control<QLineEdit>(form, "Edit3"), QStringLiteral("40000"));
+        control<QComboBox>(form, "unitBox")->setCurrentIndex(2);  // pixels
+        typeOver(control<QLineEdit>(form, "widthEdit"), width);
+        typeOver(control<QLineEdit>(form, "heightEdit"), QStringLiteral("40000"));
         loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
         loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
         compose(form);
@@ -248,14 +248,14 @@ private slots:
     void rowsModeReachesTheEndOfTheBar() {
         MainWindow form;
         form.show();
-        QTest::mouseClick(control<QRadioButton>(form, "RadioButton2"), Qt::LeftButton, {},
+        QTest::mouseClick(control<QRadioButton>(form, "rowsModeButton"), Qt::LeftButton, {},
                           QPoint(8, 10));
-        control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
-        typeOver(control<QLineEdit>(form, "Edit2"), QStringLiteral("60"));
-        typeOver(control<QLineEdit>(form, "Edit3"), QStringLiteral("40"));
+        control<QComboBox>(form, "unitBox")->setCurrentIndex(2);
+        typeOver(control<QLineEdit>(form, "widthEdit"), QStringLiteral("60"));
+        typeOver(control<QLineEdit>(form, "heightEdit"), QStringLiteral("40"));
         loadSlot(form, 1, frameFile("a.bmp", 60, 40, 1));
         loadSlot(form, 2, frameFile("b.bmp", 60, 40, 2));
-        QSignalSpy progress(control<QProgressBar>(form, "ProgressBar1"),
+        QSignalSpy progress(control<QProgressBar>(form, "progressBar"),
                             &QProgressBar::valueChanged);
         compose(form);
         QList<int> values;
@@ -273,11 +273,11 @@ private slots:
         for (int rows = 0; rows < 2; ++rows) {
             for (int n = 2; n <= 16; ++n) {
                 MainWindow form;
-                auto* mode = control<QRadioButton>(form, rows ? "RadioButton2" : "RadioButton1");
+                auto* mode = control<QRadioButton>(form, rows ? "rowsModeButton" : "columnsModeButton");
                 mode->setChecked(true);
-                control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);  // pixels
-                typeOver(control<QLineEdit>(form, "Edit2"), QString::number(90 + n));
-                typeOver(control<QLineEdit>(form, "Edit3"), QString::number(70 - n));
+                control<QComboBox>(form, "unitBox")->setCurrentIndex(2);  // pixels
+                typeOver(control<QLineEdit>(form, "widthEdit"), QString::number(90 + n));
+                typeOver(control<QLineEdit>(form, "heightEdit"), QString::number(70 - n));
                 for (int slot = 1; slot <= n; ++slot) {
                     const std::string name = "f" + std::to_string(slot) + ".bmp";
                     loadSlot(form, slot, frameFile(name.c_str(), 50 + n + slot, 40, slot));

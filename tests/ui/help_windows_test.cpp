@@ -55,8 +55,8 @@ private slots:
     void helpOpensANewWindowAtEveryClick() {
         MainWindow form;
         form.show();
-        QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
-        QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "helpButton"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "helpButton"), Qt::LeftButton);
         QList<HelpWindow*> helps = windowsOf<HelpWindow>(form);
         QCOMPARE(helps.size(), 2);
         for (HelpWindow* help : helps) {
@@ -73,7 +73,7 @@ private slots:
     void helpTextFollowsTheOutlineAndScrollsToItsEnd() {
         MainWindow form;
         form.show();
-        QTest::mouseClick(button(form, "Button5"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "helpButton"), Qt::LeftButton);
         HelpWindow* help = windowsOf<HelpWindow>(form).value(0);
         QVERIFY(help);
         QVERIFY(QTest::qWaitForWindowExposed(help));
@@ -103,7 +103,7 @@ private slots:
     void aboutStaysOpenUntilTheUserClosesIt() {
         MainWindow form;
         form.show();
-        QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "aboutButton"), Qt::LeftButton);
         AboutWindow* about = windowsOf<AboutWindow>(form).value(0);
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), QString::fromUtf8("关于"));
@@ -131,8 +131,8 @@ private slots:
     void theHotAreaClosesOnlyItsOwnWindowAndOpensThePage() {
         MainWindow form;
         form.show();
-        QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
-        QTest::mouseClick(button(form, "Button9"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "aboutButton"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "aboutButton"), Qt::LeftButton);
         QList<AboutWindow*> abouts = windowsOf<AboutWindow>(form);
         QCOMPARE(abouts.size(), 2);
         clickHotArea(abouts[0], Qt::RightButton);  // any mouse button
@@ -153,7 +153,7 @@ private slots:
         bool splashVisible = false;
         QTimer::singleShot(1000, [&] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (w->objectName() == QLatin1String("Form1")) mainVisibleDuringSplash = w->isVisible();
+                if (w->objectName() == QLatin1String("mainWindow")) mainVisibleDuringSplash = w->isVisible();
                 if (auto* splash = qobject_cast<AboutWindow*>(w)) {
                     splashVisible = splash->isVisible();
                     QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);

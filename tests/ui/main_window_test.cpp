@@ -59,16 +59,16 @@ private:
     static T* control(QWidget& window, const char* name) {
         return lenzora::testing::findControl<T>(window, name);
     }
-    static QString label20(QWidget& f) { return control<QLabel>(f, "Label20")->text(); }
-    static QString edit2(QWidget& f) { return control<QLineEdit>(f, "Edit2")->text(); }
-    static QString edit3(QWidget& f) { return control<QLineEdit>(f, "Edit3")->text(); }
+    static QString resolutionText(QWidget& f) { return control<QLabel>(f, "resolutionLabel")->text(); }
+    static QString widthText(QWidget& f) { return control<QLineEdit>(f, "widthEdit")->text(); }
+    static QString heightText(QWidget& f) { return control<QLineEdit>(f, "heightEdit")->text(); }
 
     // Replaces a box's text the way a user does: select all, delete, type.
     static void retypePitch(QWidget& f, const QString& text) {
-        retype(control<QComboBox>(f, "ComboBox1")->lineEdit(), text);
+        retype(control<QComboBox>(f, "pitchBox")->lineEdit(), text);
     }
     static void chooseUnit(QWidget& f, int index) {
-        control<QComboBox>(f, "ComboBox3")->setCurrentIndex(index);
+        control<QComboBox>(f, "unitBox")->setCurrentIndex(index);
     }
 
 private slots:
@@ -82,12 +82,12 @@ private slots:
     void firstStartCreatesFolderAndFileAndShowsTheDefaults() {
         MainWindow form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Lenzora2.0"));
-        QCOMPARE(control<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("42.275"));
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
-        QCOMPARE(edit2(form), QStringLiteral("287"));
-        QCOMPARE(edit3(form), QStringLiteral("200"));
-        QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentText(), QString::fromUtf8("毫米"));
-        QVERIFY(control<QRadioButton>(form, "RadioButton1")->isChecked());
+        QCOMPARE(control<QComboBox>(form, "pitchBox")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
+        QCOMPARE(widthText(form), QStringLiteral("287"));
+        QCOMPARE(heightText(form), QStringLiteral("200"));
+        QCOMPARE(control<QComboBox>(form, "unitBox")->currentText(), QString::fromUtf8("毫米"));
+        QVERIFY(control<QRadioButton>(form, "columnsModeButton")->isChecked());
         QCOMPARE(form.settings().pixelWidth, 2866);
         QCOMPARE(form.settings().pixelHeight, 1997);
         QCOMPARE(fileText(settingsPath()), std::string(kFirstStartLine));
@@ -98,33 +98,32 @@ private slots:
         MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        for (const char* name : {"Button4", "Button14", "CheckBox1"}) {
+        for (const char* name : {"saveButton", "printButton", "calibrationBox"}) {
             QVERIFY2(!control<QWidget>(form, name)->isEnabled(), name);
         }
-        for (const char* name : {"BitBtn1", "Button5", "Button9", "Button12", "Button22", "Edit2",
-                                 "ComboBox1", "ComboBox3", "Button1", "Button17"}) {
+        for (const char* name : {"composeButton", "helpButton", "aboutButton", "exitButton", "measurePitchButton", "widthEdit",
+                                 "pitchBox", "unitBox", "slotButton1", "slotButton16"}) {
             QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
         }
-        QVERIFY(!control<QGroupBox>(form, "GroupBox6")->isVisible());
-        QVERIFY(!control<QStatusBar>(form, "StatusBar1")->isVisible());
-        QVERIFY(!control<QLabel>(form, "Image2")->isVisible());
-        QVERIFY(control<QLabel>(form, "Image1")->isVisible());
+        QVERIFY(!control<QGroupBox>(form, "adjustmentGroup")->isVisible());
+        QVERIFY(!control<QStatusBar>(form, "statusBar")->isVisible());
+        QVERIFY(control<QLabel>(form, "previewImage")->isVisible());
 
-        auto* group = control<QGroupBox>(form, "GroupBox5");
+        auto* group = control<QGroupBox>(form, "slotGroup");
         QCOMPARE(group->geometry().topLeft(), QPoint(0, 169));
         QCOMPARE(group->width(), 297);
-        QCOMPARE(control<QPushButton>(form, "Button1")->geometry(), QRect(16, 32, 50, 25));
-        QCOMPARE(control<QPushButton>(form, "Button21")->parentWidget(), group);
-        QCOMPARE(control<QPushButton>(form, "Button13")->geometry(), QRect(16, 502, 50, 25));
-        QCOMPARE(control<QPushButton>(form, "Button13")->parentWidget(), &form);
-        QCOMPARE(control<QPushButton>(form, "Button17")->text(), QString::fromUtf8("图16"));
-        QCOMPARE(control<QLabel>(form, "Image15")->geometry(), QRect(224, 367, 65, 57));
-        QCOMPARE(control<QLabel>(form, "Image3")->geometry(), QRect(8, 59, 65, 57));
-        QCOMPARE(control<QGroupBox>(form, "GroupBox1")->height(), 169);
-        QCOMPARE(control<QGroupBox>(form, "GroupBox1")->width(), form.width());
-        QCOMPARE(control<QProgressBar>(form, "ProgressBar1")->maximum(), 200);
-        QCOMPARE(control<QSlider>(form, "TrackBar1")->minimum(), -4);
-        QCOMPARE(control<QSlider>(form, "TrackBar1")->maximum(), 4);
+        QCOMPARE(control<QPushButton>(form, "slotButton1")->geometry(), QRect(16, 32, 50, 25));
+        QCOMPARE(control<QPushButton>(form, "slotButton12")->parentWidget(), group);
+        QCOMPARE(control<QPushButton>(form, "slotButton13")->geometry(), QRect(16, 502, 50, 25));
+        QCOMPARE(control<QPushButton>(form, "slotButton13")->parentWidget(), &form);
+        QCOMPARE(control<QPushButton>(form, "slotButton16")->text(), QString::fromUtf8("图16"));
+        QCOMPARE(control<QLabel>(form, "thumbnail16")->geometry(), QRect(224, 367, 65, 57));
+        QCOMPARE(control<QLabel>(form, "thumbnail1")->geometry(), QRect(8, 59, 65, 57));
+        QCOMPARE(control<QGroupBox>(form, "settingsGroup")->height(), 169);
+        QCOMPARE(control<QGroupBox>(form, "settingsGroup")->width(), form.width());
+        QCOMPARE(control<QProgressBar>(form, "progressBar")->maximum(), 200);
+        QCOMPARE(control<QSlider>(form, "adjustmentSlider")->minimum(), -4);
+        QCOMPARE(control<QSlider>(form, "adjustmentSlider")->maximum(), 4);
         QVERIFY(form.width() >= 1016 && form.height() >= 713);
     }
 
@@ -137,7 +136,7 @@ private slots:
                 std::ofstream(folder / name) << "x";
             }
             std::ofstream(folder / "keep.bmp") << "x";
-            QTest::mouseClick(control<QPushButton>(form, "Button12"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(form, "exitButton"), Qt::LeftButton);
             QVERIFY(!form.isVisible());
         }
         QCOMPARE(fileText(settingsPath()), std::string(kFirstStartLine));
@@ -153,7 +152,7 @@ private slots:
             MainWindow form;
             form.show();
             retypePitch(form, QStringLiteral("21.25"));
-            QCOMPARE(label20(form), QStringLiteral("255"));
+            QCOMPARE(resolutionText(form), QStringLiteral("255"));
             QVERIFY(form.close());
         }
         QCOMPARE(fileText(settingsPath()),
@@ -161,24 +160,24 @@ private slots:
                              "2.00000000000000E+0002 0 0\r\n"));
         env_->scripted.messages->clear();
         MainWindow again;
-        QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("21.25"));
-        QCOMPARE(label20(again), QStringLiteral("255"));
+        QCOMPARE(control<QComboBox>(again, "pitchBox")->currentText(), QStringLiteral("21.25"));
+        QCOMPARE(resolutionText(again), QStringLiteral("255"));
     }
 
     void typingThePitchRecomputesAtEveryKeystroke() {
         MainWindow form;
         form.show();
-        QLineEdit* pitch = control<QComboBox>(form, "ComboBox1")->lineEdit();
+        QLineEdit* pitch = control<QComboBox>(form, "pitchBox")->lineEdit();
         pitch->setFocus();
         pitch->selectAll();
         QTest::keyClick(pitch, Qt::Key_Delete);
         QCOMPARE(errors(), std::vector<std::string>{"'' is not a valid floating point value."});
         QTest::keyClick(pitch, '4');
-        QCOMPARE(label20(form), QStringLiteral("248"));  // 2 x 4 x 31
+        QCOMPARE(resolutionText(form), QStringLiteral("248"));  // 2 x 4 x 31
         QTest::keyClick(pitch, '2');
-        QCOMPARE(label20(form), QStringLiteral("252"));  // 2 x 42 x 3
+        QCOMPARE(resolutionText(form), QStringLiteral("252"));  // 2 x 42 x 3
         QTest::keyClicks(pitch, QStringLiteral(".275"));
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
         QCOMPARE(errors().size(), std::size_t{1});
     }
 
@@ -202,8 +201,8 @@ private slots:
         MainWindow form;
         form.show();
         retypePitch(form, pitch);
-        retype(control<QLineEdit>(form, "Edit2"), width);
-        QCOMPARE(label20(form), label);
+        retype(control<QLineEdit>(form, "widthEdit"), width);
+        QCOMPARE(resolutionText(form), label);
         QCOMPARE(form.settings().pixelWidth, pixelWidth);
     }
 
@@ -214,7 +213,7 @@ private slots:
         QCOMPARE(form.settings().pixelWidth, 1003);
         retypePitch(form, QStringLiteral("21.25"));
         QCOMPARE(form.settings().pixelWidth, 1003);
-        QTest::keyClick(control<QLineEdit>(form, "Edit2"), Qt::Key_End);
+        QTest::keyClick(control<QLineEdit>(form, "widthEdit"), Qt::Key_End);
         QCOMPARE(form.settings().pixelWidth, 1004);  // any key release recomputes
     }
 
@@ -222,22 +221,22 @@ private slots:
         MainWindow form;
         form.show();
         retypePitch(form, QStringLiteral("21.25"));
-        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("700"));
-        QCOMPARE(label20(form), QStringLiteral("127.5"));
+        retype(control<QLineEdit>(form, "heightEdit"), QStringLiteral("700"));
+        QCOMPARE(resolutionText(form), QStringLiteral("127.5"));
         QCOMPARE(form.settings().pixelHeight, 3514);
-        QCOMPARE(edit2(form), QStringLiteral("287"));
+        QCOMPARE(widthText(form), QStringLiteral("287"));
     }
 
     void unitSwitchToInchesAndBack() {
         MainWindow form;
         form.show();
         chooseUnit(form, 1);
-        QCOMPARE(edit2(form), QStringLiteral("11.299"));
-        QCOMPARE(edit3(form), QStringLiteral("7.8731"));
+        QCOMPARE(widthText(form), QStringLiteral("11.299"));
+        QCOMPARE(heightText(form), QStringLiteral("7.8731"));
         QCOMPARE(form.settings().savedHeight, lenzora::core::FixedCount{78739});
         chooseUnit(form, 0);
-        QCOMPARE(edit2(form), QStringLiteral("286.9955"));
-        QCOMPARE(edit3(form), QStringLiteral("199.9756"));
+        QCOMPARE(widthText(form), QStringLiteral("286.9955"));
+        QCOMPARE(heightText(form), QStringLiteral("199.9756"));
         QVERIFY(form.close());
         QVERIFY(fileText(settingsPath()).find(" 0 0\r\n") != std::string::npos);
     }
@@ -246,30 +245,30 @@ private slots:
         MainWindow form;
         form.show();
         chooseUnit(form, 2);
-        QCOMPARE(edit2(form), QStringLiteral("2866"));
-        QCOMPARE(edit3(form), QStringLiteral("1997"));
-        retype(control<QLineEdit>(form, "Edit2"), QStringLiteral("9000.5"));
+        QCOMPARE(widthText(form), QStringLiteral("2866"));
+        QCOMPARE(heightText(form), QStringLiteral("1997"));
+        retype(control<QLineEdit>(form, "widthEdit"), QStringLiteral("9000.5"));
         QCOMPARE(form.settings().pixelWidth, 9000);
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
-        QCOMPARE(edit3(form), QStringLiteral("1997"));
-        retype(control<QLineEdit>(form, "Edit3"), QStringLiteral("1500"));
-        QCOMPARE(edit2(form), QStringLiteral("9000"));  // W made whole, rewritten
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
+        QCOMPARE(heightText(form), QStringLiteral("1997"));
+        retype(control<QLineEdit>(form, "heightEdit"), QStringLiteral("1500"));
+        QCOMPARE(widthText(form), QStringLiteral("9000"));  // W made whole, rewritten
         QCOMPARE(form.settings().workingWidth, lenzora::core::FixedCount{90005000});
     }
 
     void notANumberChangesNothing_data() {
         QTest::addColumn<QString>("box");
-        QTest::newRow("pitch") << "ComboBox1";
-        QTest::newRow("width") << "Edit2";
-        QTest::newRow("height") << "Edit3";
+        QTest::newRow("pitch") << "pitchBox";
+        QTest::newRow("width") << "widthEdit";
+        QTest::newRow("height") << "heightEdit";
     }
     void notANumberChangesNothing() {
         QFETCH(QString, box);
         MainWindow form;
         form.show();
         const lenzora::core::OutputSettings before = form.settings();
-        QLineEdit* edit = box == "ComboBox1"
-                              ? control<QComboBox>(form, "ComboBox1")->lineEdit()
+        QLineEdit* edit = box == "pitchBox"
+                              ? control<QComboBox>(form, "pitchBox")->lineEdit()
                               : control<QLineEdit>(form, box.toLatin1().constData());
         edit->setFocus();
         edit->selectAll();
@@ -280,7 +279,7 @@ private slots:
         QCOMPARE(form.settings().pixelWidth, before.pixelWidth);
         QCOMPARE(form.settings().pixelHeight, before.pixelHeight);
         QCOMPARE(form.settings().savedWidth, before.savedWidth);
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
     }
 
     void aPitchOfZeroIsIgnoredButStored() {
@@ -289,13 +288,13 @@ private slots:
         retypePitch(form, QStringLiteral("0"));
         // Only the emptied box on the way complained.
         QCOMPARE(errors(), std::vector<std::string>{"'' is not a valid floating point value."});
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
         QCOMPARE(form.settings().pitch, lenzora::core::FixedCount{422750});
         QVERIFY(form.close());
         QVERIFY(fileText(settingsPath()).find(" 0.00000000000000E+0000") != std::string::npos);
         MainWindow again;  // a stored pitch of 0 restarts with the defaults
-        QCOMPARE(control<QComboBox>(again, "ComboBox1")->currentText(), QStringLiteral("42.275"));
-        QCOMPARE(label20(again), QStringLiteral("253.65"));
+        QCOMPARE(control<QComboBox>(again, "pitchBox")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(resolutionText(again), QStringLiteral("253.65"));
     }
 
     void closingWithABadPitchKeepsTheWindowAndTheFile() {
@@ -343,10 +342,10 @@ private slots:
         } else {
             QCOMPARE(errors(), std::vector<std::string>{error.toStdString()});
         }
-        QCOMPARE(control<QComboBox>(form, "ComboBox1")->currentText(), QStringLiteral("42.275"));
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
-        QCOMPARE(edit2(form), QStringLiteral("287"));
-        QVERIFY(control<QRadioButton>(form, "RadioButton1")->isChecked());
+        QCOMPARE(control<QComboBox>(form, "pitchBox")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
+        QCOMPARE(widthText(form), QStringLiteral("287"));
+        QVERIFY(control<QRadioButton>(form, "columnsModeButton")->isChecked());
         QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{2536500});
     }
 
@@ -354,12 +353,12 @@ private slots:
         writeSettings("4 5 21.25 6 7 11.299 7.8739 1 -2\r\n");
         {
             MainWindow form;
-            QVERIFY(control<QRadioButton>(form, "RadioButton2")->isChecked());
+            QVERIFY(control<QRadioButton>(form, "rowsModeButton")->isChecked());
             QCOMPARE(form.settings().mode, 1);
-            QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentText(), QStringLiteral("Inch"));
-            QCOMPARE(edit2(form), QStringLiteral("11.299"));
-            QCOMPARE(edit3(form), QStringLiteral("7.8739"));
-            QCOMPARE(control<QSlider>(form, "TrackBar1")->value(), -2);
+            QCOMPARE(control<QComboBox>(form, "unitBox")->currentText(), QStringLiteral("Inch"));
+            QCOMPARE(widthText(form), QStringLiteral("11.299"));
+            QCOMPARE(heightText(form), QStringLiteral("7.8739"));
+            QCOMPARE(control<QSlider>(form, "adjustmentSlider")->value(), -2);
             QCOMPARE(form.settings().pixelWidth, 2881);  // 11.299 in at 255 dpi
             QVERIFY(form.close());
         }
@@ -371,9 +370,9 @@ private slots:
     void anUnlistedUnitSelectsNothingAndKeepsThePixelSize() {
         writeSettings("0 0 42.275 0 0 287 200 9 0");
         MainWindow form;
-        QCOMPARE(control<QComboBox>(form, "ComboBox3")->currentIndex(), -1);
+        QCOMPARE(control<QComboBox>(form, "unitBox")->currentIndex(), -1);
         QCOMPARE(form.settings().pixelWidth, 0);
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
         QVERIFY(form.close());
         QVERIFY(fileText(settingsPath()).find(" -1 0\r\n") != std::string::npos);
     }
@@ -381,10 +380,10 @@ private slots:
     void theModeButtonsSetTheMode() {
         MainWindow form;
         form.show();
-        auto* rows = control<QRadioButton>(form, "RadioButton2");
+        auto* rows = control<QRadioButton>(form, "rowsModeButton");
         QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(8, rows->height() / 2));
         QCOMPARE(form.settings().mode, 1);
-        auto* columns = control<QRadioButton>(form, "RadioButton1");
+        auto* columns = control<QRadioButton>(form, "columnsModeButton");
         QTest::mouseClick(columns, Qt::LeftButton, {}, QPoint(8, columns->height() / 2));
         QCOMPARE(form.settings().mode, 0);
     }
@@ -398,32 +397,32 @@ private slots:
             env_->scripted.openPicture->answers.push_back(frame.string());
             QTest::mouseClick(control<QPushButton>(form, button), Qt::LeftButton);
         };
-        load("Button3");
+        load("slotButton3");
         QCOMPARE(form.settings().frameCount, 3);
-        QCOMPARE(label20(form), QStringLiteral("253.65"));
-        load("Button6");
-        QCOMPARE(label20(form), QStringLiteral("169.1"));
-        load("Button3");
+        QCOMPARE(resolutionText(form), QStringLiteral("253.65"));
+        load("slotButton4");
+        QCOMPARE(resolutionText(form), QStringLiteral("169.1"));
+        load("slotButton3");
         QCOMPARE(form.settings().frameCount, 4);
-        load("Button19");  // slot 10
+        load("slotButton10");  // slot 10
         QCOMPARE(form.settings().frameCount, 10);
-        QCOMPARE(label20(form), QStringLiteral("422.75"));
+        QCOMPARE(resolutionText(form), QStringLiteral("422.75"));
     }
 
     void enterComposesUnlessAnotherButtonHasTheFocus() {
         MainWindow form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QSignalSpy compose(control<QPushButton>(form, "BitBtn1"), &QPushButton::clicked);
-        auto* edit = control<QLineEdit>(form, "Edit2");
+        QSignalSpy compose(control<QPushButton>(form, "composeButton"), &QPushButton::clicked);
+        auto* edit = control<QLineEdit>(form, "widthEdit");
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(compose.count(), 1);
-        QTest::keyClick(control<QComboBox>(form, "ComboBox1")->lineEdit(), Qt::Key_Enter);
+        QTest::keyClick(control<QComboBox>(form, "pitchBox")->lineEdit(), Qt::Key_Enter);
         QCOMPARE(compose.count(), 2);
-        QCOMPARE(control<QComboBox>(form, "ComboBox1")->count(), 4);  // nothing added to the list
+        QCOMPARE(control<QComboBox>(form, "pitchBox")->count(), 4);  // nothing added to the list
 
-        auto* quit = control<QPushButton>(form, "Button12");
+        auto* quit = control<QPushButton>(form, "exitButton");
         QSignalSpy quitSpy(quit, &QPushButton::clicked);
         quit->setFocus();
         QTest::keyClick(quit, Qt::Key_Return);
@@ -434,12 +433,12 @@ private slots:
     void theLinkLabelOpensTheWebPage() {
         MainWindow form;
         form.show();
-        QTest::mouseClick(control<QLabel>(form, "Label3"), Qt::LeftButton);
+        QTest::mouseClick(control<QLabel>(form, "webAddressLabel"), Qt::LeftButton);
         QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
         QCOMPARE(env_->scripted.shell->opened[0].first,
                  std::string("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));
         QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::platform::kMakerWebAddress));
-        QCOMPARE(control<QLabel>(form, "Label3")->text(),
+        QCOMPARE(control<QLabel>(form, "webAddressLabel")->text(),
                  QString::fromLatin1(lenzora::platform::kMakerWebAddress));
     }
 

@@ -42,17 +42,17 @@ private:
 
     // Composes two frames to `width` x `height` pixels at 300 dpi (pitch 75, strip width 2).
     void composeAt300(MainWindow& form, const char* width, const char* height) {
-        typeOver(control<QComboBox>(form, "ComboBox1")->lineEdit(), QStringLiteral("75"));
-        control<QComboBox>(form, "ComboBox3")->setCurrentIndex(2);
-        typeOver(control<QLineEdit>(form, "Edit2"), QString::fromLatin1(width));
-        typeOver(control<QLineEdit>(form, "Edit3"), QString::fromLatin1(height));
+        typeOver(control<QComboBox>(form, "pitchBox")->lineEdit(), QStringLiteral("75"));
+        control<QComboBox>(form, "unitBox")->setCurrentIndex(2);
+        typeOver(control<QLineEdit>(form, "widthEdit"), QString::fromLatin1(width));
+        typeOver(control<QLineEdit>(form, "heightEdit"), QString::fromLatin1(height));
         for (int slot : {1, 2}) {
             fs::path frame = file(slot == 1 ? "a.bmp" : "b.bmp");
             lenzora::testing::writeBmp(frame, lenzora::testing::patternImage(64, 48, slot));
             env_->scripted.openPicture->answers.push_back(frame.string());
-            click(form, slot == 1 ? "Button1" : "Button2");
+            click(form, slot == 1 ? "slotButton1" : "slotButton2");
         }
-        click(form, "BitBtn1");
+        click(form, "composeButton");
         QCOMPARE(env_->scripted.messages->messages.back(), std::string("Merge OK！"));
         QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{3000000});
     }
@@ -79,10 +79,10 @@ private slots:
         auto& dialog = *env_->scripted.savePicture;
         dialog.answers = {file("card.bmp").string(), file("card.JPG").string(),
                           file("card.jpg").string()};
-        click(form, "Button4");
-        click(form, "Button4");
-        click(form, "Button4");
-        click(form, "Button4");  // cancelled: nothing written
+        click(form, "saveButton");
+        click(form, "saveButton");
+        click(form, "saveButton");
+        click(form, "saveButton");  // cancelled: nothing written
         QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("card.bmp").string(),
                                                             file("card.JPG").string(),
                                                             file("card.jpg").string()}));
@@ -100,9 +100,9 @@ private slots:
         QVERIFY(env_->scripted.messages->errors.empty());
 
         // With the calibration lines the band is saved too.
-        control<QWidget>(form, "CheckBox1")->setProperty("checked", true);
+        control<QWidget>(form, "calibrationBox")->setProperty("checked", true);
         dialog.answers = {file("band.bmp").string()};
-        click(form, "Button4");
+        click(form, "saveButton");
         const int period = form.settings().lensPeriod();
         QCOMPARE(int32At(lenzora::platform::readWholeFile(file("band.bmp")), 18), 200 + 4 * period);
     }
@@ -113,7 +113,7 @@ private slots:
         composeAt300(form, "60", "40");
         std::ofstream(file("old.bmp")) << "earlier";
         env_->scripted.savePicture->answers = {(file("missing") / "card.bmp").string()};
-        click(form, "Button4");
+        click(form, "saveButton");
         QCOMPARE(env_->scripted.messages->errors.size(), std::size_t{1});
         QVERIFY(env_->scripted.messages->errors[0].rfind("Cannot create file", 0) == 0);
         QCOMPARE(form.composite().width(), 60);
@@ -126,7 +126,7 @@ private slots:
         form.show();
         composeAt300(form, "2000", "1500");
         auto& printer = *env_->scripted.printer;
-        click(form, "Button14");
+        click(form, "printButton");
         QCOMPARE(printer.defaultsSelected, 1);
         QCOMPARE(printer.setupsShown, 1);
         QCOMPARE(previews(form).size(), 1);
@@ -162,7 +162,7 @@ private slots:
         MainWindow form;
         form.show();
         composeAt300(form, "3000", "2000");  // 10 inches wide on a 7.93-inch area
-        click(form, "Button14");
+        click(form, "printButton");
         PrintPreviewWindow* preview = previews(form).value(0);
         QVERIFY(preview);
         QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QStringLiteral("Print size over!"));
@@ -176,12 +176,12 @@ private slots:
         composeAt300(form, "600", "300");
         auto& printer = *env_->scripted.printer;
         printer.setupChoiceDpi = 1200;  // the user picks another printer in the set-up
-        click(form, "Button14");
+        click(form, "printButton");
         QCOMPARE(form.outputChoices().printerDpiX(), 1200);
         click(*previews(form)[0], "Button2");
         QCOMPARE(printer.documentsStarted, 0);
         printer.setupChoiceDpi = 0;  // cancelled this time: the default printer again
-        click(form, "Button14");
+        click(form, "printButton");
         QCOMPARE(printer.defaultsSelected, 2);
         QCOMPARE(form.outputChoices().printerDpiX(), 600);
         QCOMPARE(previews(form).size(), 2);
@@ -193,14 +193,14 @@ private slots:
         composeAt300(form, "600", "300");
         auto& printer = *env_->scripted.printer;
         printer.installed = false;
-        click(form, "Button14");
+        click(form, "printButton");
         QCOMPARE(env_->scripted.messages->errors,
                  std::vector<std::string>{"There is no default printer currently selected."});
         QCOMPARE(previews(form).size(), 0);
 
         printer.installed = true;
         printer.failToStart = true;
-        click(form, "Button14");
+        click(form, "printButton");
         PrintPreviewWindow* preview = previews(form).value(0);
         QVERIFY(preview);
         click(*preview, "Button1");

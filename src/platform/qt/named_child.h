@@ -1,6 +1,6 @@
 #pragma once
 // Controls are made as children of their window, which owns and deletes them, and carry the
-// names the program's handlers and tests know them by ("Edit2", "Button22").
+// names tests and screenshots find them by ("widthEdit", "composeButton").
 
 #include <QString>
 #include <QWidget>
