@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Renders the about window's picture: a lenticular sheet over an interlaced picture,
-with the program's name and, over the window's hot area, the maker's web address.
+with the program's name and, under the window's web address area, the maker's web address.
 
 Run with Debian's python3 (python3-pil, fonts-dejavu-core, fonts-wqy-zenhei):
     /usr/bin/python3 scripts/make-about-picture.py src/windows/resources/about.jpg
@@ -11,7 +11,7 @@ import sys
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 W, H = 353, 289
-HOT = (72, 258, 72 + 273, 258 + 25)  # the hot area that opens the web page
+HOT = (72, 258, 72 + 273, 258 + 25)  # the window's web address area, which opens the web page
 ADDRESS = "https://lenzora.example/"
 
 

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
         ok &= save(newest<lenzora::windows::PrintPreviewWindow>(form), out / "print-preview.png");
         form.findChild<QPushButton*>(QStringLiteral("measurePitchButton"))->click();
         auto* chart = newest<lenzora::windows::PitchChartWindow>(form);
-        chart->findChild<QPushButton*>(QStringLiteral("Button5"))->click();
+        chart->findChild<QPushButton*>(QStringLiteral("generateButton"))->click();
         ok &= save(chart, out / "chart-window.png");
     }
     fs::remove_all(work);

@@ -2,20 +2,21 @@
 
 #include <QCoreApplication>
 
-#include "windows/about_window.h"
-
 namespace lenzora::app {
 
-std::unique_ptr<MainWindow> startProgram() {
+std::unique_ptr<MainWindow> startProgram(std::chrono::milliseconds splashDuration) {
     auto form = std::make_unique<MainWindow>();
     form->createChartWindow();  // the chart window, hidden until asked for
 
-    // The splash: shown at once, events processed (its hot area works) until its timer
-    // has fired once, then destroyed before the main window appears.
-    auto splash = std::make_unique<windows::AboutWindow>();
+    // The splash: shown at once, events processed (its web address area works) until its
+    // duration is over, then destroyed before the main window appears.
+    auto splash = std::make_unique<windows::AboutWindow>(nullptr, splashDuration);
+    bool over = false;
+    QObject::connect(splash.get(), &windows::AboutWindow::splashOver, splash.get(),
+                     [&over] { over = true; });
     splash->show();
     splash->repaint();
-    while (!splash->timerHasFired()) {
+    while (!over) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     splash->hide();

@@ -11,24 +11,24 @@
 
 namespace lenzora::windows {
 
-// An invisible rectangle that reports presses of any mouse button and context-menu requests.
-class HotArea : public QWidget {
+// An invisible rectangle over a link drawn in a picture: a press of any mouse button or a
+// context-menu request (the menu key too) activates it.
+class LinkArea : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
 
 signals:
-    void pressed();
-    void contextRequested();
+    void activated();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();
-        emit pressed();
+        emit activated();
     }
     void contextMenuEvent(QContextMenuEvent* event) override {
         event->accept();
-        emit contextRequested();
+        emit activated();
     }
 };
 
@@ -37,31 +37,33 @@ constexpr int kPictureWidth = 353;
 constexpr int kPictureHeight = 289;
 }  // namespace
 
-AboutWindow::AboutWindow(QWidget* owner) : QWidget(owner) {
-    setObjectName(QStringLiteral("Form5"));
+AboutWindow::AboutWindow(QWidget* owner, std::chrono::milliseconds splashDuration)
+    : QWidget(owner) {
+    setObjectName(QStringLiteral("aboutWindow"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setWindowTitle(QString::fromUtf8("关于"));
     move(328, 240);
     setFixedSize(kPictureWidth, kPictureHeight);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 0, kPictureWidth, kPictureHeight);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(QPixmap::fromImage(aboutPicture()));
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("picture"));
+    picture_->setGeometry(0, 0, kPictureWidth, kPictureHeight);
+    picture_->setAlignment(Qt::AlignCenter);
+    picture_->setPixmap(QPixmap::fromImage(aboutPicture()));
 
-    Shape1 = new HotArea(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(72, 258, 273, 25);
-    Shape1->setContextMenuPolicy(Qt::DefaultContextMenu);
-    connect(Shape1, &HotArea::pressed, this, &AboutWindow::Shape1MouseDown);
-    connect(Shape1, &HotArea::contextRequested, this, &AboutWindow::Shape1ContextPopup);
+    // Over the web address printed along the picture's bottom edge.
+    webAddressArea_ = new LinkArea(this);
+    webAddressArea_->setObjectName(QStringLiteral("webAddressArea"));
+    webAddressArea_->setGeometry(72, 258, 273, 25);
+    webAddressArea_->setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(webAddressArea_, &LinkArea::activated, this, &AboutWindow::openWebAddress);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(2000);
-    connect(Timer1, &QTimer::timeout, this, &AboutWindow::Timer1Timer);
-    Timer1->start();
+    splashTimer_ = new QTimer(this);
+    splashTimer_->setObjectName(QStringLiteral("splashTimer"));
+    splashTimer_->setSingleShot(true);
+    splashTimer_->setInterval(splashDuration);
+    connect(splashTimer_, &QTimer::timeout, this, &AboutWindow::splashOver);
+    splashTimer_->start();
 }
 
 void AboutWindow::useDialogBorder() {
@@ -69,18 +71,11 @@ void AboutWindow::useDialogBorder() {
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 }
 
-void AboutWindow::Timer1Timer() {
-    Timer1->stop();
-    timerFired_ = true;
-    emit timerFired();
-}
-
-void AboutWindow::Shape1MouseDown() {
+// Hides only this window, then asks for the maker's page.
+void AboutWindow::openWebAddress() {
     hide();
     platform::openMakerWebPage();
 }
-
-void AboutWindow::Shape1ContextPopup() { Shape1MouseDown(); }
 
 }  // namespace lenzora::windows
 

@@ -1,40 +1,43 @@
 #pragma once
-// The about window, also the start-up splash: a picture with an invisible hot area over
-// the maker's web address, and a timer that fires once, 2000 ms after creation.
+// The about window, also the start-up splash: a picture with an invisible area over the
+// maker's web address, and a timer that fires once, the splash duration after creation.
 
 #include <QWidget>
+#include <chrono>
 
 class QLabel;
 class QTimer;
 
 namespace lenzora::windows {
 
-class HotArea;
+class LinkArea;
 
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
-    // The splash keeps the window's own borderless, always-on-top style.
-    explicit AboutWindow(QWidget* owner = nullptr);
+    // How long the start-up shows the splash before the main window appears.
+    static constexpr std::chrono::milliseconds kSplashDuration{2000};
+
+    // Borderless and always on top, as the splash shows it. `splashDuration` is when
+    // splashOver() comes.
+    explicit AboutWindow(QWidget* owner = nullptr,
+                         std::chrono::milliseconds splashDuration = kSplashDuration);
 
     // As opened by "关于(&A)": a single fixed border with only the close icon.
     void useDialogBorder();
 
-    bool timerHasFired() const { return timerFired_; }
-
-public slots:
-    void Timer1Timer();
-    void Shape1MouseDown();
-    void Shape1ContextPopup();
-
 signals:
-    void timerFired();
+    // Once, the splash duration after creation; the start-up then ends the splash. The window
+    // itself stays open.
+    void splashOver();
+
+private slots:
+    void openWebAddress();
 
 private:
-    QLabel* Image1 = nullptr;
-    HotArea* Shape1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    bool timerFired_ = false;
+    QLabel* picture_ = nullptr;
+    LinkArea* webAddressArea_ = nullptr;
+    QTimer* splashTimer_ = nullptr;
 };
 
 }  // namespace lenzora::windows

@@ -7,7 +7,7 @@
 namespace lenzora::windows {
 
 HelpWindow::HelpWindow(QWidget* owner) : QScrollArea(owner) {
-    setObjectName(QStringLiteral("Form3"));
+    setObjectName(QStringLiteral("helpWindow"));
     setWindowFlag(Qt::Window);
     setWindowTitle(QString::fromUtf8("帮助"));
     setBackgroundRole(QPalette::Button);
@@ -15,20 +15,20 @@ HelpWindow::HelpWindow(QWidget* owner) : QScrollArea(owner) {
     resize(598, 700);
 
     // The box is taller than the window; the window scrolls, the box has no bars of its own.
-    Memo1 = new QPlainTextEdit;  // owned by the scroll area once set as its widget
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setFixedSize(569, 1200);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    helpText_ = new QPlainTextEdit;  // owned by the scroll area once set as its widget
+    helpText_->setObjectName(QStringLiteral("helpText"));
+    helpText_->setFixedSize(569, 1200);
+    helpText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    helpText_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    helpText_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QFont kai(QString::fromUtf8("楷体_GB2312"));
     kai.setPixelSize(16);
-    Memo1->setFont(kai);
-    QPalette silver = Memo1->palette();
+    helpText_->setFont(kai);
+    QPalette silver = helpText_->palette();
     silver.setColor(QPalette::Base, QColor(192, 192, 192));
-    Memo1->setPalette(silver);
-    Memo1->setPlainText(QString::fromUtf8(helpText()));
-    setWidget(Memo1);
+    helpText_->setPalette(silver);
+    helpText_->setPlainText(QString::fromUtf8(helpText()));
+    setWidget(helpText_);
     setWidgetResizable(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }

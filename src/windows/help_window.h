@@ -13,7 +13,7 @@ public:
     explicit HelpWindow(QWidget* owner = nullptr);
 
 private:
-    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* helpText_ = nullptr;
 };
 
 }  // namespace lenzora::windows

@@ -16,7 +16,7 @@
 #include "testchart/generate_chart.h"
 #include "testchart/print_pitch_chart.h"
 #include "testchart/save_chart.h"
-#include "windows/up_down.h"
+#include "windows/step_arrows.h"
 #include "platform/qt/named_child.h"
 
 namespace lenzora::windows {
@@ -26,7 +26,7 @@ constexpr int kLabelLeft = 48;
 constexpr int kFieldLeft = 112;
 constexpr int kFieldHeight = 21;
 constexpr int kButtonLeft = 104;
-constexpr int kUpDownLimit = 100;
+constexpr int kArrowLimit = 100;
 
 using platform::namedChild;
 
@@ -40,7 +40,7 @@ void addLabel(QWidget* parent, const char* name, const char* text, int top) {
 PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output, testchart::ChartState& chart,
                std::function<core::FixedCount()> currentPitch)
     : QWidget(owner), output_(output), chart_(chart), currentPitch_(std::move(currentPitch)) {
-    setObjectName(QStringLiteral("Form6"));
+    setObjectName(QStringLiteral("pitchChartWindow"));
     setWindowFlag(Qt::Window);
     setWindowTitle(QString::fromUtf8("测量光栅线距"));
     resize(694, 578);
@@ -48,86 +48,86 @@ PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output
 }
 
 void PitchChartWindow::buildControls() {
-    addLabel(this, "Label1", "纸张:", 50);
-    ComboBox1 = namedChild<QComboBox>(this, "ComboBox1");
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    addLabel(this, "paperLabel", "纸张:", 50);
+    paperBox_ = namedChild<QComboBox>(this, "paperBox");
+    paperBox_->setEditable(true);
+    paperBox_->setInsertPolicy(QComboBox::NoInsert);
     for (std::string_view entry : testchart::kPaperEntries)
-        ComboBox1->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
-    ComboBox1->setCurrentIndex(0);
-    ComboBox1->setGeometry(kFieldLeft, 50, 105, kFieldHeight);
+        paperBox_->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+    paperBox_->setCurrentIndex(0);
+    paperBox_->setGeometry(kFieldLeft, 50, 105, kFieldHeight);
 
-    addLabel(this, "Label2", "DPI:", 84);
-    ComboBox2 = namedChild<QComboBox>(this, "ComboBox2");
-    ComboBox2->setEditable(true);
-    ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+    addLabel(this, "dpiLabel", "DPI:", 84);
+    dpiBox_ = namedChild<QComboBox>(this, "dpiBox");
+    dpiBox_->setEditable(true);
+    dpiBox_->setInsertPolicy(QComboBox::NoInsert);
     for (const char* dpi : {"300", "360", "600", "720", "1200", "1440", "2400", "3600"})
-        ComboBox2->addItem(QString::fromLatin1(dpi));
-    ComboBox2->setCurrentIndex(4);
-    ComboBox2->setGeometry(kFieldLeft, 84, 105, kFieldHeight);
+        dpiBox_->addItem(QString::fromLatin1(dpi));
+    dpiBox_->setCurrentIndex(4);
+    dpiBox_->setGeometry(kFieldLeft, 84, 105, kFieldHeight);
 
     auto edit = [this](const char* name, const char* text, int top) {
         auto* box = namedChild<QLineEdit>(this, name, QString::fromLatin1(text));
         box->setGeometry(kFieldLeft, top, 89, kFieldHeight);
         return box;
     };
-    addLabel(this, "Label3", "预计线数:", 118);
-    Edit1 = edit("Edit1", "40", 118);
-    addLabel(this, "Label4", "栏数:", 152);
-    Edit2 = edit("Edit2", "11", 152);
-    addLabel(this, "Label5", "增幅:", 184);
-    Edit3 = edit("Edit3", "15", 184);
-    UpDown1 = new UpDown(Edit1, 0, kUpDownLimit, this);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown2 = new UpDown(Edit2, 0, kUpDownLimit, this);
-    UpDown2->setObjectName(QStringLiteral("UpDown2"));
-    UpDown3 = new UpDown(Edit3, 0, kUpDownLimit, this);
-    UpDown3->setObjectName(QStringLiteral("UpDown3"));
+    addLabel(this, "expectedPitchLabel", "预计线数:", 118);
+    expectedPitchEdit_ = edit("expectedPitchEdit", "40", 118);
+    addLabel(this, "bandCountLabel", "栏数:", 152);
+    bandCountEdit_ = edit("bandCountEdit", "11", 152);
+    addLabel(this, "incrementLabel", "增幅:", 184);
+    incrementEdit_ = edit("incrementEdit", "15", 184);
+    auto arrows = [this](const char* name, QLineEdit* buddy) {
+        return namedChild<StepArrows>(this, name, buddy, 0, kArrowLimit);
+    };
+    expectedPitchArrows_ = arrows("expectedPitchArrows", expectedPitchEdit_);
+    bandCountArrows_ = arrows("bandCountArrows", bandCountEdit_);
+    incrementArrows_ = arrows("incrementArrows", incrementEdit_);
 
     auto button = [this](const char* name, const char* text, int top) {
         auto* b = namedChild<QPushButton>(this, name, QString::fromUtf8(text));
         b->setGeometry(kButtonLeft, top, 75, 25);
         return b;
     };
-    Button5 = button("Button5", "生成", 280);
-    Button3 = button("Button3", "重设", 322);
-    Button1 = button("Button1", "存盘", 364);
-    Button2 = button("Button2", "打印", 406);
-    Button4 = button("Button4", "关闭", 448);
+    generateButton_ = button("generateButton", "生成", 280);
+    resetButton_ = button("resetButton", "重设", 322);
+    saveButton_ = button("saveButton", "存盘", 364);
+    printButton_ = button("printButton", "打印", 406);
+    closeButton_ = button("closeButton", "关闭", 448);
 
-    Panel2 = namedChild<QFrame>(this, "Panel2");
-    Panel2->setGeometry(240, 16, 409, 505);
-    Panel2->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Panel2->setLineWidth(1);
-    QPalette white = Panel2->palette();
+    previewPanel_ = namedChild<QFrame>(this, "previewPanel");
+    previewPanel_->setGeometry(240, 16, 409, 505);
+    previewPanel_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    previewPanel_->setLineWidth(1);
+    QPalette white = previewPanel_->palette();
     white.setColor(QPalette::Window, Qt::white);
-    Panel2->setPalette(white);
-    Panel2->setAutoFillBackground(true);
-    Image1 = namedChild<QLabel>(Panel2, "Image1");
-    Image1->setGeometry(Panel2->contentsRect());
+    previewPanel_->setPalette(white);
+    previewPanel_->setAutoFillBackground(true);
+    previewImage_ = namedChild<QLabel>(previewPanel_, "previewImage");
+    previewImage_->setGeometry(previewPanel_->contentsRect());
 
-    connect(Button5, &QPushButton::clicked, this, &PitchChartWindow::Button5Click);
-    connect(Button3, &QPushButton::clicked, this, &PitchChartWindow::Button3Click);
-    connect(Button1, &QPushButton::clicked, this, &PitchChartWindow::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &PitchChartWindow::Button2Click);
-    connect(Button4, &QPushButton::clicked, this, &PitchChartWindow::Button4Click);
+    connect(generateButton_, &QPushButton::clicked, this, &PitchChartWindow::generateChart);
+    connect(resetButton_, &QPushButton::clicked, this, &PitchChartWindow::resetFields);
+    connect(saveButton_, &QPushButton::clicked, this, &PitchChartWindow::saveChart);
+    connect(printButton_, &QPushButton::clicked, this, &PitchChartWindow::printChart);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
 }
 
 void PitchChartWindow::setExpectedPitch(core::FixedCount pitch) {
-    const QSignalBlocker quiet(Edit1);
-    Edit1->setText(QString::fromStdString(core::formatFixed(pitch)));
+    const QSignalBlocker quiet(expectedPitchEdit_);
+    expectedPitchEdit_->setText(QString::fromStdString(core::formatFixed(pitch)));
 }
 
-void PitchChartWindow::Button5Click() {
+void PitchChartWindow::generateChart() {
     platform::guardHandler([this] {
         // A typed paper name that is not in the list has no entry and gives the A4 measures.
         testchart::ChartFieldTexts texts;
-        texts.paperEntry = ComboBox1->findText(ComboBox1->currentText(), Qt::MatchExactly);
+        texts.paperEntry = paperBox_->findText(paperBox_->currentText(), Qt::MatchExactly);
         const platform::BusyCursor busy;
-        texts.dpi = ComboBox2->currentText().toStdString();
-        texts.pitch = Edit1->text().toStdString();
-        texts.bands = Edit2->text().toStdString();
-        texts.increment = Edit3->text().toStdString();
+        texts.dpi = dpiBox_->currentText().toStdString();
+        texts.pitch = expectedPitchEdit_->text().toStdString();
+        texts.bands = bandCountEdit_->text().toStdString();
+        texts.increment = incrementEdit_->text().toStdString();
         const testchart::ChartInputs inputs = testchart::readChartFields(texts);
         raster::RasterImage preview;
         if (std::string refusal = testchart::generatePitchChart(chart_, inputs, preview); !refusal.empty()) {
@@ -139,9 +139,9 @@ void PitchChartWindow::Button5Click() {
     });
 }
 
-// Image1 shows the preview stretched to the panel, its aspect ratio kept, centred.
+// The preview image shows the chart stretched to the panel, its aspect ratio kept, centred.
 void PitchChartWindow::showPreview() {
-    const QRect area = Panel2->contentsRect();
+    const QRect area = previewPanel_->contentsRect();
     raster::DisplayFlags flags;
     flags.stretch = true;
     flags.proportional = true;
@@ -153,27 +153,27 @@ void PitchChartWindow::showPreview() {
     raster::RasterImage shown;
     shown.create(raster::PixelFormat::Indexed1, w, h);
     shown.stretchImage({0, 0, w, h}, preview_);
-    Image1->setGeometry(area.left() + place.left, area.top() + place.top, w, h);
-    Image1->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
+    previewImage_->setGeometry(area.left() + place.left, area.top() + place.top, w, h);
+    previewImage_->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
 }
 
-void PitchChartWindow::Button3Click() {
+void PitchChartWindow::resetFields() {
     platform::guardHandler([this] {
-        const QSignalBlocker quietPaper(ComboBox1);
-        const QSignalBlocker quietDpi(ComboBox2);
-        const QSignalBlocker quietBands(Edit2);
-        const QSignalBlocker quietIncrement(Edit3);
-        ComboBox1->setCurrentIndex(0);
-        ComboBox1->setEditText(ComboBox1->itemText(0));
-        ComboBox2->setCurrentIndex(1);
-        ComboBox2->setEditText(ComboBox2->itemText(1));
+        const QSignalBlocker quietPaper(paperBox_);
+        const QSignalBlocker quietDpi(dpiBox_);
+        const QSignalBlocker quietBands(bandCountEdit_);
+        const QSignalBlocker quietIncrement(incrementEdit_);
+        paperBox_->setCurrentIndex(0);
+        paperBox_->setEditText(paperBox_->itemText(0));
+        dpiBox_->setCurrentIndex(1);
+        dpiBox_->setEditText(dpiBox_->itemText(1));
         setExpectedPitch(currentPitch_());
-        Edit2->setText(QStringLiteral("11"));
-        Edit3->setText(QStringLiteral("15"));
+        bandCountEdit_->setText(QStringLiteral("11"));
+        incrementEdit_->setText(QStringLiteral("15"));
     });
 }
 
-void PitchChartWindow::Button1Click() {
+void PitchChartWindow::saveChart() {
     platform::guardHandler([this] {
         if (!chart_.exists()) return;
         const std::string name = output_.chooseSaveName();
@@ -182,10 +182,8 @@ void PitchChartWindow::Button1Click() {
     });
 }
 
-void PitchChartWindow::Button2Click() {
+void PitchChartWindow::printChart() {
     platform::guardHandler([this] { testchart::printPitchChart(output_, chart_); });
 }
-
-void PitchChartWindow::Button4Click() { hide(); }
 
 }  // namespace lenzora::windows

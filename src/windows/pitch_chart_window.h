@@ -18,7 +18,7 @@ class QPushButton;
 
 namespace lenzora::windows {
 
-class UpDown;
+class StepArrows;
 
 class PitchChartWindow : public QWidget {
     Q_OBJECT
@@ -31,15 +31,15 @@ public:
     // Writes a pitch into the expected-pitch box, in the general number form.
     void setExpectedPitch(core::FixedCount pitch);
 
-    // The picture Image1 shows (before it is fitted to the panel); empty before a generation.
+    // The picture the preview image shows (before it is fitted to the panel); empty before a
+    // generation.
     const raster::RasterImage& preview() const { return preview_; }
 
-public slots:
-    void Button5Click();  // 生成
-    void Button3Click();  // 重设
-    void Button1Click();  // 存盘
-    void Button2Click();  // 打印
-    void Button4Click();  // 关闭
+private slots:
+    void generateChart();  // 生成
+    void resetFields();    // 重设
+    void saveChart();      // 存盘
+    void printChart();     // 打印
 
 private:
     void buildControls();
@@ -50,21 +50,21 @@ private:
     std::function<core::FixedCount()> currentPitch_;
     raster::RasterImage preview_;
 
-    QComboBox* ComboBox1 = nullptr;
-    QComboBox* ComboBox2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    UpDown* UpDown1 = nullptr;
-    UpDown* UpDown2 = nullptr;
-    UpDown* UpDown3 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr;
-    QPushButton* Button5 = nullptr;
-    QFrame* Panel2 = nullptr;
-    QLabel* Image1 = nullptr;
+    QComboBox* paperBox_ = nullptr;
+    QComboBox* dpiBox_ = nullptr;
+    QLineEdit* expectedPitchEdit_ = nullptr;
+    QLineEdit* bandCountEdit_ = nullptr;
+    QLineEdit* incrementEdit_ = nullptr;
+    StepArrows* expectedPitchArrows_ = nullptr;
+    StepArrows* bandCountArrows_ = nullptr;
+    StepArrows* incrementArrows_ = nullptr;
+    QPushButton* generateButton_ = nullptr;
+    QPushButton* resetButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* printButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QFrame* previewPanel_ = nullptr;
+    QLabel* previewImage_ = nullptr;
 };
 
 }  // namespace lenzora::windows

@@ -15,19 +15,19 @@ namespace lenzora::windows {
 class PrintPreviewWindow : public QWidget {
     Q_OBJECT
 public:
-    // `print` prints the composite as it is when "打印(&P)" is pressed.
-    PrintPreviewWindow(QWidget* owner, const output::PrintPreviewLayout& layout, std::function<void()> print);
+    // `printComposite` prints the composite as it is when "打印(&P)" is pressed.
+    PrintPreviewWindow(QWidget* owner, const output::PrintPreviewLayout& layout,
+                       std::function<void()> printComposite);
 
-public slots:
-    void Button1Click();
-    void Button2Click();
+private slots:
+    void print();
 
 private:
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    std::function<void()> print_;
+    QLabel* pageImage_ = nullptr;
+    QLabel* warningLabel_ = nullptr;
+    QPushButton* printButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    std::function<void()> printComposite_;
 };
 
 }  // namespace lenzora::windows

@@ -87,11 +87,11 @@ private:
     }
     static void fill(QWidget& f, const char* paper, const char* dpi, const char* pitch,
                      const char* bands, const char* increment) {
-        retype(control<QComboBox>(f, "ComboBox1")->lineEdit(), QString::fromUtf8(paper));
-        retype(control<QComboBox>(f, "ComboBox2")->lineEdit(), QString::fromUtf8(dpi));
-        retype(control<QLineEdit>(f, "Edit1"), QString::fromUtf8(pitch));
-        retype(control<QLineEdit>(f, "Edit2"), QString::fromUtf8(bands));
-        retype(control<QLineEdit>(f, "Edit3"), QString::fromUtf8(increment));
+        retype(control<QComboBox>(f, "paperBox")->lineEdit(), QString::fromUtf8(paper));
+        retype(control<QComboBox>(f, "dpiBox")->lineEdit(), QString::fromUtf8(dpi));
+        retype(control<QLineEdit>(f, "expectedPitchEdit"), QString::fromUtf8(pitch));
+        retype(control<QLineEdit>(f, "bandCountEdit"), QString::fromUtf8(bands));
+        retype(control<QLineEdit>(f, "incrementEdit"), QString::fromUtf8(increment));
     }
     static void click(QWidget& f, const char* button) {
         QTest::mouseClick(control<QPushButton>(f, button), Qt::LeftButton);
@@ -109,59 +109,99 @@ private slots:
         env_.reset();
     }
 
-    void controlsStandWhereTheLayoutPutsThem() {
+    void controlsShowTheirDefaultsInLabelledRowsWithoutOverlap() {
         auto f = window();
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.get()));
         QCOMPARE(f->windowTitle(), QString::fromUtf8("测量光栅线距"));
         QCOMPARE(f->size(), QSize(694, 578));
-        auto* paper = control<QComboBox>(*f, "ComboBox1");
+        auto* paper = control<QComboBox>(*f, "paperBox");
         QVERIFY(paper->isEditable());
         QCOMPARE(paper->count(), 4);
         QCOMPARE(paper->itemText(2), QStringLiteral("8' x 10'"));
         QCOMPARE(paper->itemText(3), QString());
         QCOMPARE(paper->currentText(), QStringLiteral("A4"));
-        QCOMPARE(paper->geometry().topLeft(), QPoint(112, 50));
-        QCOMPARE(paper->width(), 105);
-        auto* dpi = control<QComboBox>(*f, "ComboBox2");
+        auto* dpi = control<QComboBox>(*f, "dpiBox");
         QVERIFY(dpi->isEditable());
         QCOMPARE(dpi->count(), 8);
         QCOMPARE(dpi->itemText(7), QStringLiteral("3600"));
         QCOMPARE(dpi->currentIndex(), 4);
         QCOMPARE(dpi->currentText(), QStringLiteral("1200"));
-        QCOMPARE(dpi->geometry().topLeft(), QPoint(112, 84));
+
+        // Top to bottom, one field a row, its label on its left at the height of the field.
         const struct {
-            const char* name;
+            const char* label;
+            const char* field;
             const char* text;
-            int top;
-        } edits[] = {{"Edit1", "40", 118}, {"Edit2", "11", 152}, {"Edit3", "15", 184}};
-        for (const auto& e : edits) {
-            auto* edit = control<QLineEdit>(*f, e.name);
-            QCOMPARE(edit->text(), QString::fromLatin1(e.text));
-            QCOMPARE(edit->geometry().topLeft(), QPoint(112, e.top));
-            QCOMPARE(edit->width(), 89);
+        } rows[] = {{"纸张:", "paperBox", "A4"},
+                    {"DPI:", "dpiBox", "1200"},
+                    {"预计线数:", "expectedPitchEdit", "40"},
+                    {"栏数:", "bandCountEdit", "11"},
+                    {"增幅:", "incrementEdit", "15"}};
+        int rowsEnd = 0;
+        for (const auto& row : rows) {
+            auto* field = control<QWidget>(*f, row.field);
+            QVERIFY2(field->y() >= rowsEnd, row.field);
+            rowsEnd = field->geometry().bottom() + 1;
+            const QLineEdit* box = qobject_cast<QLineEdit*>(field);
+            if (box == nullptr) box = qobject_cast<QComboBox*>(field)->lineEdit();
+            QCOMPARE(box->text(), QString::fromUtf8(row.text));
+            QLabel* label = nullptr;
+            for (QLabel* l : f->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+                if (l->text() == QString::fromUtf8(row.label)) label = l;
+            QVERIFY2(label, row.label);
+            QVERIFY2(label->geometry().right() < field->x(), row.label);
+            QCOMPARE(label->geometry().center().y(), field->geometry().center().y());
         }
+        // The arrows stand against the right edge of their box, as tall as it.
+        for (const char* name : {"expectedPitch", "bandCount", "increment"}) {
+            const QByteArray edit = QByteArray(name) + "Edit";
+            const QByteArray arrows = QByteArray(name) + "Arrows";
+            const QRect box = control<QLineEdit>(*f, edit.constData())->geometry();
+            const QRect beside = control<QWidget>(*f, arrows.constData())->geometry();
+            QCOMPARE(beside.left(), box.right() + 1);
+            QCOMPARE(beside.top(), box.top());
+            QCOMPARE(beside.height(), box.height());
+        }
+        // The buttons below the fields, one column of equal buttons in this order.
         const struct {
             const char* name;
             const char* caption;
-            int top;
-        } buttons[] = {{"Button5", "生成", 280}, {"Button3", "重设", 322}, {"Button1", "存盘", 364},
-                       {"Button2", "打印", 406}, {"Button4", "关闭", 448}};
+        } buttons[] = {{"generateButton", "生成"},
+                       {"resetButton", "重设"},
+                       {"saveButton", "存盘"},
+                       {"printButton", "打印"},
+                       {"closeButton", "关闭"}};
+        const QRect first = control<QPushButton>(*f, buttons[0].name)->geometry();
+        int columnEnd = rowsEnd;
         for (const auto& b : buttons) {
             auto* button = control<QPushButton>(*f, b.name);
             QCOMPARE(button->text(), QString::fromUtf8(b.caption));
-            QCOMPARE(button->geometry(), QRect(104, b.top, 75, 25));
+            QVERIFY2(button->y() > columnEnd, b.name);
+            QCOMPARE(button->x(), first.x());
+            QCOMPARE(button->size(), first.size());
+            columnEnd = button->geometry().bottom();
         }
-        for (const char* label : {"纸张:", "DPI:", "预计线数:", "栏数:", "增幅:"}) {
-            bool found = false;
-            for (QLabel* l : f->findChildren<QLabel*>())
-                if (l->text() == QString::fromUtf8(label)) found = l->x() == 48;
-            QVERIFY2(found, label);
-        }
-        auto* panel = control<QFrame>(*f, "Panel2");
-        QCOMPARE(panel->geometry(), QRect(240, 16, 409, 505));
+        // The white preview panel right of every field and button, the preview image in it.
+        auto* panel = control<QFrame>(*f, "previewPanel");
         QCOMPARE(panel->palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(control<QLabel>(*f, "Image1")->parentWidget(), panel);
+        QCOMPARE(control<QLabel>(*f, "previewImage")->parentWidget(), panel);
+        // Every control whole inside the window, none covering another.
+        const QList<QWidget*> controls =
+            f->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(controls.size(), 5 * 2 + 3 + 5 + 1);
+        for (QWidget* widget : controls) {
+            const QByteArray name = widget->objectName().toLatin1();
+            QVERIFY2(widget->isVisible(), name.constData());
+            QVERIFY2(f->rect().contains(widget->geometry()), name.constData());
+            if (widget != panel)
+                QVERIFY2(widget->geometry().right() < panel->x(), name.constData());
+            for (QWidget* other : controls) {
+                if (other != widget)
+                    QVERIFY2(!widget->geometry().intersects(other->geometry()),
+                             (name + " covers " + other->objectName().toLatin1()).constData());
+            }
+        }
     }
 
     void workedCasesThroughTheFields_data() {
@@ -193,7 +233,7 @@ private slots:
         f->show();
         fill(*f, paper.toUtf8().constData(), dpi.toUtf8().constData(),
              pitch.toUtf8().constData(), bands.toUtf8().constData(), "15");
-        click(*f, "Button5");
+        click(*f, "generateButton");
         QVERIFY(errors().empty());
         QVERIFY(messages().empty());
         QCOMPARE(chart_->resolution, dpi.toInt());
@@ -216,31 +256,31 @@ private slots:
                                    testchart::paperForEntry(paper == "A3" ? 1 : 0).heightCm,
                                    lenzora::core::toFixed(pitch.toDouble()), 15, bands.toInt());
         QVERIFY(sameImage(chart_->image, expected));
-        // Image1 shows the preview stretched into the panel, aspect kept, centred.
-        auto* image1 = control<QLabel>(*f, "Image1");
-        const QRect area = control<QFrame>(*f, "Panel2")->contentsRect();
-        QCOMPARE(image1->height(), area.height());
-        QVERIFY(qAbs(image1->width() - area.height() * f->preview().width() /
-                                           f->preview().height()) <= 1);
-        QVERIFY(qAbs(image1->x() - area.left() - (area.width() - image1->width()) / 2) <= 1);
-        QCOMPARE(image1->pixmap().size(), image1->size());
+        // The preview image shows the chart stretched into the panel, aspect kept, centred.
+        auto* image = control<QLabel>(*f, "previewImage");
+        const QRect area = control<QFrame>(*f, "previewPanel")->contentsRect();
+        QCOMPARE(image->height(), area.height());
+        QVERIFY(qAbs(image->width() - area.height() * f->preview().width() /
+                                          f->preview().height()) <= 1);
+        QVERIFY(qAbs(image->x() - area.left() - (area.width() - image->width()) / 2) <= 1);
+        QCOMPARE(image->pixmap().size(), image->size());
     }
 
     void badTextsStopTheGenerationInReadingOrder() {
         auto f = window();
-        click(*f, "Button5");
+        click(*f, "generateButton");
         const int width = chart_->image.width();
         fill(*f, "A4", "12x", "4o", "1l", "l5");
-        click(*f, "Button5");
+        click(*f, "generateButton");
         QCOMPARE(errors(), std::vector<std::string>{"'12x' is not a valid integer value."});
         fill(*f, "A4", "300", "4o", "1l", "l5");
-        click(*f, "Button5");
+        click(*f, "generateButton");
         QCOMPARE(errors().back(), std::string("'4o' is not a valid floating point value."));
         fill(*f, "A4", "300", "40", "1l", "l5");
-        click(*f, "Button5");
+        click(*f, "generateButton");
         QCOMPARE(errors().back(), std::string("'1l' is not a valid integer value."));
         fill(*f, "A4", "300", "40", "11", "l5");
-        click(*f, "Button5");
+        click(*f, "generateButton");
         QCOMPARE(errors().back(), std::string("'l5' is not a valid integer value."));
         QCOMPARE(chart_->image.width(), width);
         QCOMPARE(chart_->resolution, 1200);
@@ -249,7 +289,7 @@ private slots:
 
     void refusedInputsKeepTheChartAndSaySo() {
         auto f = window();
-        click(*f, "Button5");
+        click(*f, "generateButton");
         const raster::RasterImage before = [&] {
             raster::RasterImage copy;
             copy.copyFrom(chart_->image);
@@ -273,14 +313,14 @@ private slots:
             messages().clear();
             fill(*f, c.paperIndexText, "1200", c.pitch, c.bands, c.increment);
             if (std::string(c.paperIndexText).empty())
-                control<QComboBox>(*f, "ComboBox1")->setCurrentIndex(3);
-            click(*f, "Button5");
+                control<QComboBox>(*f, "paperBox")->setCurrentIndex(3);
+            click(*f, "generateButton");
             QCOMPARE(messages(), std::vector<std::string>{c.message});
             QVERIFY(sameImage(chart_->image, before));
         }
         // An expected pitch of 0 divides by zero, reported as an error; the chart stays.
         fill(*f, "A4", "1200", "0", "11", "15");
-        click(*f, "Button5");
+        click(*f, "generateButton");
         QCOMPARE(errors(), std::vector<std::string>{"Floating point division by zero."});
         QVERIFY(sameImage(chart_->image, before));
         QCOMPARE(chart_->resolution, 1200);
@@ -290,15 +330,15 @@ private slots:
         auto f = window();
         fill(*f, "A3", "600", "21.25", "9", "7");
         mainPitch_ = 422750;
-        click(*f, "Button3");
-        QCOMPARE(control<QComboBox>(*f, "ComboBox1")->currentText(), QStringLiteral("A4"));
-        QCOMPARE(control<QComboBox>(*f, "ComboBox2")->currentText(), QStringLiteral("360"));
-        QCOMPARE(control<QLineEdit>(*f, "Edit1")->text(), QStringLiteral("42.275"));
-        QCOMPARE(control<QLineEdit>(*f, "Edit2")->text(), QStringLiteral("11"));
-        QCOMPARE(control<QLineEdit>(*f, "Edit3")->text(), QStringLiteral("15"));
+        click(*f, "resetButton");
+        QCOMPARE(control<QComboBox>(*f, "paperBox")->currentText(), QStringLiteral("A4"));
+        QCOMPARE(control<QComboBox>(*f, "dpiBox")->currentText(), QStringLiteral("360"));
+        QCOMPARE(control<QLineEdit>(*f, "expectedPitchEdit")->text(), QStringLiteral("42.275"));
+        QCOMPARE(control<QLineEdit>(*f, "bandCountEdit")->text(), QStringLiteral("11"));
+        QCOMPARE(control<QLineEdit>(*f, "incrementEdit")->text(), QStringLiteral("15"));
         QVERIFY(!chart_->exists());
-        retype(control<QLineEdit>(*f, "Edit1"), QStringLiteral("40"));
-        click(*f, "Button5");
+        retype(control<QLineEdit>(*f, "expectedPitchEdit"), QStringLiteral("40"));
+        click(*f, "generateButton");
         QCOMPARE(chart_->resolution, 360);
         const auto [period, bar] = periodAndBar(chart_->image, 10,
                                                 testchart::computeChartGeometry(
@@ -308,11 +348,12 @@ private slots:
         QCOMPARE(bar, 4);
     }
 
-    void upDownsStepByOneWithinTheirLimitsButTypingIsFree() {
+    void arrowsStepByOneWithinTheirLimitsButTypingIsFree() {
         auto f = window();
-        auto* bands = control<QLineEdit>(*f, "Edit2");
-        auto* up = control<QWidget>(*f, "UpDown2")->findChildren<QToolButton*>().at(0);
-        auto* down = control<QWidget>(*f, "UpDown2")->findChildren<QToolButton*>().at(1);
+        auto* bands = control<QLineEdit>(*f, "bandCountEdit");
+        auto* arrows = control<QWidget>(*f, "bandCountArrows");
+        auto* up = arrows->findChildren<QToolButton*>().at(0);
+        auto* down = arrows->findChildren<QToolButton*>().at(1);
         QTest::mouseClick(up, Qt::LeftButton);
         QCOMPARE(bands->text(), QStringLiteral("12"));
         QTest::mouseClick(down, Qt::LeftButton);
@@ -325,28 +366,29 @@ private slots:
         retype(bands, QStringLiteral("0"));
         QTest::mouseClick(down, Qt::LeftButton);
         QCOMPARE(bands->text(), QStringLiteral("0"));
-        auto* increment = control<QLineEdit>(*f, "Edit3");
-        QTest::mouseClick(control<QWidget>(*f, "UpDown3")->findChildren<QToolButton*>().at(0),
-                          Qt::LeftButton);
+        auto* increment = control<QLineEdit>(*f, "incrementEdit");
+        QTest::mouseClick(
+            control<QWidget>(*f, "incrementArrows")->findChildren<QToolButton*>().at(0),
+            Qt::LeftButton);
         QCOMPARE(increment->text(), QStringLiteral("16"));
         // A box holding no whole number steps from the last position the arrows knew.
-        auto* pitch = control<QLineEdit>(*f, "Edit1");
-        auto* pitchUp = control<QWidget>(*f, "UpDown1")->findChildren<QToolButton*>().at(0);
+        auto* pitch = control<QLineEdit>(*f, "expectedPitchEdit");
+        auto* pitchUp =
+            control<QWidget>(*f, "expectedPitchArrows")->findChildren<QToolButton*>().at(0);
         retype(pitch, QStringLiteral("42.275"));
         QTest::mouseClick(pitchUp, Qt::LeftButton);
         QCOMPARE(pitch->text(), QStringLiteral("41"));
-        QVERIFY(control<QWidget>(*f, "UpDown1")->x() >= 112 + 89 - 1);
     }
 
     void saveWritesStampedBmpUnderAnyNameAndOnlyWithAChart() {
         auto f = window();
         const fs::path name = env_->root.path() / "chart.jpg";
         env_->scripted.savePicture->answers = {name.string()};
-        click(*f, "Button1");
+        click(*f, "saveButton");
         QVERIFY(env_->scripted.savePicture->prefills.empty());  // no chart: no dialog, nothing saved
         QVERIFY(!fs::exists(name));
-        click(*f, "Button5");
-        click(*f, "Button1");
+        click(*f, "generateButton");
+        click(*f, "saveButton");
         const lenzora::platform::Bytes file = lenzora::platform::readWholeFile(name);
         QCOMPARE(file.size(), std::size_t{8345150});
         QCOMPARE(file[0], std::uint8_t('B'));
@@ -357,7 +399,7 @@ private slots:
         QVERIFY(sameImage(back, chart_->image));
         // Cancelled: nothing written, the dialog offered the last name.
         fs::remove(name);
-        click(*f, "Button1");
+        click(*f, "saveButton");
         QCOMPARE(env_->scripted.savePicture->prefills.back(), name.string());
         QVERIFY(!fs::exists(name));
         QVERIFY(errors().empty());
@@ -366,23 +408,23 @@ private slots:
     void printComparesThePrinterWithTheChartsResolution() {
         auto f = window();
         auto& printer = *env_->scripted.printer;
-        click(*f, "Button2");
+        click(*f, "printButton");
         QCOMPARE(printer.setupsShown, 0);  // no chart yet: nothing happens
-        click(*f, "Button5");              // made at 1200
+        click(*f, "generateButton");  // made at 1200
         printer.defaultDpi = 600;
-        click(*f, "Button2");
+        click(*f, "printButton");
         QCOMPARE(messages(), std::vector<std::string>{testchart::kPrinterDpiWrong});
         QCOMPARE(printer.documentsStarted, 0);
         // The DPI box saying 600 afterwards does not make a 1200-dpi chart printable at 600.
-        retype(control<QComboBox>(*f, "ComboBox2")->lineEdit(), QStringLiteral("600"));
-        click(*f, "Button2");
+        retype(control<QComboBox>(*f, "dpiBox")->lineEdit(), QStringLiteral("600"));
+        click(*f, "printButton");
         QCOMPARE(messages().size(), std::size_t{2});
         QCOMPARE(printer.documentsStarted, 0);
         // A 1200-dpi printer prints it whatever the box says.
         printer.defaultDpi = 1200;
         printer.width = 9921;
         printer.height = 14031;
-        click(*f, "Button2");
+        click(*f, "printButton");
         QCOMPARE(messages().size(), std::size_t{2});
         QCOMPARE(printer.documentsStarted, 1);
         QCOMPARE(printer.documentsEnded, 1);
@@ -405,8 +447,8 @@ private slots:
 
         auto f = window();
         fill(*f, "A4", "300", "40", "11", "15");
-        click(*f, "Button5");
-        click(*f, "Button2");
+        click(*f, "generateButton");
+        click(*f, "printButton");
         QVERIFY(errors().empty());
         QVERIFY(messages().empty());
         QVERIFY(fs::exists(pdf));
@@ -474,25 +516,27 @@ private slots:
         {
             auto f = window();
             f->show();
-            click(*f, "Button5");
-            click(*f, "Button4");
+            click(*f, "generateButton");
+            click(*f, "closeButton");
             QVERIFY(!f->isVisible());
         }
         QVERIFY(chart_->exists());
         auto second = window();
         const fs::path name = env_->root.path() / "kept.bmp";
         env_->scripted.savePicture->answers = {name.string()};
-        click(*second, "Button1");
+        click(*second, "saveButton");
         QVERIFY(fs::exists(name));
     }
 
     void startUpMakesOneHiddenChartWindow() {
-        std::unique_ptr<lenzora::app::MainWindow> form = lenzora::app::startProgram();
+        std::unique_ptr<lenzora::app::MainWindow> form =
+            lenzora::app::startProgram(std::chrono::milliseconds(0));
         const QList<PitchChartWindow*> windows = form->findChildren<PitchChartWindow*>();
         QCOMPARE(windows.size(), 1);
         QVERIFY(!windows.front()->isVisible());
         QCOMPARE(form->currentChartWindow(), windows.front());
-        QCOMPARE(control<QLineEdit>(*windows.front(), "Edit1")->text(), QStringLiteral("40"));
+        QCOMPARE(control<QLineEdit>(*windows.front(), "expectedPitchEdit")->text(),
+                 QStringLiteral("40"));
     }
 
     void measureNowOpensAFreshWindowWithTheMainWindowsPitch() {
@@ -503,7 +547,8 @@ private slots:
         QVERIFY(first != nullptr);
         QVERIFY(first->isVisible());
         QCOMPARE(first->parent(), &form);
-        QCOMPARE(control<QLineEdit>(*first, "Edit1")->text(), QStringLiteral("42.275"));
+        QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(),
+                 QStringLiteral("42.275"));
         // Every press another window; the pitch as it is then (typed over the selection, so
         // the box never holds a text that is no number).
         QLineEdit* pitchBox = control<QComboBox>(form, "pitchBox")->lineEdit();
@@ -514,15 +559,17 @@ private slots:
         PitchChartWindow* second = form.currentChartWindow();
         QVERIFY(second != first);
         QCOMPARE(form.findChildren<PitchChartWindow*>().size(), 2);
-        QCOMPARE(control<QLineEdit>(*second, "Edit1")->text(), QStringLiteral("21.25"));
-        QCOMPARE(control<QLineEdit>(*first, "Edit1")->text(), QStringLiteral("42.275"));
+        QCOMPARE(control<QLineEdit>(*second, "expectedPitchEdit")->text(),
+                 QStringLiteral("21.25"));
+        QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(),
+                 QStringLiteral("42.275"));
         // Both windows work on the one chart.
-        retype(control<QComboBox>(*first, "ComboBox2")->lineEdit(), QStringLiteral("300"));
-        QTest::mouseClick(control<QPushButton>(*first, "Button5"), Qt::LeftButton);
+        retype(control<QComboBox>(*first, "dpiBox")->lineEdit(), QStringLiteral("300"));
+        QTest::mouseClick(control<QPushButton>(*first, "generateButton"), Qt::LeftButton);
         QCOMPARE(form.chart().resolution, 300);
         const fs::path name = env_->root.path() / "from-second.bmp";
         env_->scripted.savePicture->answers = {name.string()};
-        QTest::mouseClick(control<QPushButton>(*second, "Button1"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*second, "saveButton"), Qt::LeftButton);
         QCOMPARE(raster::decodeBmp(lenzora::platform::readWholeFile(name)).width(), form.chart().image.width());
         QVERIFY(errors().empty());
     }

@@ -134,16 +134,24 @@ private slots:
         QVERIFY(preview->isVisible());
         QCOMPARE(preview->windowTitle(), QString::fromUtf8("打印预览"));
         QVERIFY(preview->windowFlags() & Qt::WindowStaysOnTopHint);
-        auto* page = control<QLabel>(*preview, "Image1");
+        auto* page = control<QLabel>(*preview, "pageImage");
         QCOMPARE(page->geometry(), QRect(143, 104, 198, 284));
         const QImage drawn = page->pixmap().toImage();
         QCOMPARE(drawn.pixelColor(16, 120), QColor(Qt::black));   // left edge of the box
         QCOMPARE(drawn.pixelColor(15, 120), QColor(Qt::white));
         QCOMPARE(drawn.pixelColor(181, 120), QColor(Qt::black));  // right edge, inside
         QCOMPARE(drawn.pixelColor(99, 142), QColor(Qt::black));   // the diagonals cross
-        QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QString());
+        QCOMPARE(control<QLabel>(*preview, "warningLabel")->text(), QString());
+        // Both buttons whole inside the window, below the page, side by side.
+        const QRect print = control<QPushButton>(*preview, "printButton")->geometry();
+        const QRect cancel = control<QPushButton>(*preview, "cancelButton")->geometry();
+        for (const QRect& button : {print, cancel}) {
+            QVERIFY(preview->rect().contains(button));
+            QVERIFY(button.top() > page->geometry().bottom());
+        }
+        QVERIFY(print.right() < cancel.left());
 
-        click(*preview, "Button1");
+        click(*preview, "printButton");
         QCOMPARE(printer.documentsEnded, 1);
         QVERIFY(!printer.bands.empty());
         int top = INT32_MAX, bottom = 0, left = INT32_MAX, right = 0;
@@ -165,8 +173,9 @@ private slots:
         click(form, "printButton");
         PrintPreviewWindow* preview = previews(form).value(0);
         QVERIFY(preview);
-        QCOMPARE(control<QLabel>(*preview, "Label1")->text(), QStringLiteral("Print size over!"));
-        click(*preview, "Button1");
+        QCOMPARE(control<QLabel>(*preview, "warningLabel")->text(),
+                 QStringLiteral("Print size over!"));
+        click(*preview, "printButton");
         QCOMPARE(env_->scripted.printer->documentsEnded, 1);
     }
 
@@ -178,8 +187,9 @@ private slots:
         printer.setupChoiceDpi = 1200;  // the user picks another printer in the set-up
         click(form, "printButton");
         QCOMPARE(form.outputChoices().printerDpiX(), 1200);
-        click(*previews(form)[0], "Button2");
+        click(*previews(form)[0], "cancelButton");
         QCOMPARE(printer.documentsStarted, 0);
+        QVERIFY(!previews(form)[0]->isVisible());
         printer.setupChoiceDpi = 0;  // cancelled this time: the default printer again
         click(form, "printButton");
         QCOMPARE(printer.defaultsSelected, 2);
@@ -203,7 +213,7 @@ private slots:
         click(form, "printButton");
         PrintPreviewWindow* preview = previews(form).value(0);
         QVERIFY(preview);
-        click(*preview, "Button1");
+        click(*preview, "printButton");
         QCOMPARE(env_->scripted.messages->errors.back(), std::string("Printing failed."));
         QVERIFY(preview->isVisible());
     }

@@ -1,4 +1,4 @@
-#include "windows/up_down.h"
+#include "windows/step_arrows.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -11,27 +11,27 @@ namespace {
 constexpr int kArrowWidth = 16;
 }
 
-UpDown::UpDown(QLineEdit* buddy, int minimum, int maximum, QWidget* parent)
+StepArrows::StepArrows(QLineEdit* buddy, int minimum, int maximum, QWidget* parent)
     : QWidget(parent), buddy_(buddy), minimum_(minimum), maximum_(maximum) {
     const QRect edit = buddy->geometry();
     setGeometry(edit.right() + 1, edit.top(), kArrowWidth, edit.height());
-    up_ = new QToolButton(this);
-    up_->setArrowType(Qt::UpArrow);
-    up_->setAutoRepeat(true);
-    up_->setGeometry(0, 0, kArrowWidth, edit.height() / 2);
-    down_ = new QToolButton(this);
-    down_->setArrowType(Qt::DownArrow);
-    down_->setAutoRepeat(true);
-    down_->setGeometry(0, edit.height() / 2, kArrowWidth, edit.height() - edit.height() / 2);
-    // The position starts at the box's design-time number.
+    auto* up = new QToolButton(this);
+    up->setArrowType(Qt::UpArrow);
+    up->setAutoRepeat(true);
+    up->setGeometry(0, 0, kArrowWidth, edit.height() / 2);
+    auto* down = new QToolButton(this);
+    down->setArrowType(Qt::DownArrow);
+    down->setAutoRepeat(true);
+    down->setGeometry(0, edit.height() / 2, kArrowWidth, edit.height() - edit.height() / 2);
+    // The position starts at the number the box is created with.
     bool ok = false;
     const int initial = buddy->text().trimmed().toInt(&ok);
     if (ok) position_ = std::clamp(initial, minimum_, maximum_);
-    connect(up_, &QToolButton::clicked, this, [this] { stepBy(1); });
-    connect(down_, &QToolButton::clicked, this, [this] { stepBy(-1); });
+    connect(up, &QToolButton::clicked, this, [this] { stepBy(1); });
+    connect(down, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }
 
-void UpDown::stepBy(int steps) {
+void StepArrows::stepBy(int steps) {
     bool ok = false;
     const int typed = buddy_->text().trimmed().toInt(&ok);
     const long long current = ok ? typed : position_;
