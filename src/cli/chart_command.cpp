@@ -1,5 +1,6 @@
 #include "cli/chart_command.h"
 
+#include <QJsonArray>
 #include <cstdio>
 
 #include "cli/cli_options.h"
@@ -18,24 +19,28 @@ void printSummary(const testchart::ChartGeometry& g, const raster::RasterImage& 
     std::vector<std::string> labels;
     for (core::FixedCount value : g.labelValues) labels.push_back(testchart::bandLabel(value));
     if (json) {
-        JsonObject out;
-        out.add("dpi", std::int64_t{g.dpi});
-        out.add("width", std::int64_t{g.chartWidth});
-        out.add("height", std::int64_t{g.chartHeight});
-        out.add("grating_width", std::int64_t{g.gratingWidth});
-        out.add("band_height", std::int64_t{g.bandHeight});
-        out.add("period", std::int64_t{g.period});
-        out.add("bar_width", std::int64_t{g.barWidth});
-        out.add("strip_length", std::int64_t{g.stripLength});
-        out.add("label_column", std::int64_t{g.labelColumn});
-        out.add("font_size", std::int64_t{g.fontSize});
-        out.add("centre_correction", g.centreCorrection);
-        out.add("middle", std::int64_t{g.middle});
-        out.add("band_lengths", g.bandLengths);
-        out.add("labels", labels);
-        out.add("preview_width", std::int64_t{preview.width()});
-        out.add("preview_height", std::int64_t{preview.height()});
-        std::printf("%s\n", out.str().c_str());
+        QJsonArray bandLengths;
+        for (std::int64_t length : g.bandLengths) bandLengths.append(qint64{length});
+        QJsonArray labelTexts;
+        for (const std::string& label : labels) labelTexts.append(QString::fromStdString(label));
+        printJson({
+            {"dpi", g.dpi},
+            {"width", g.chartWidth},
+            {"height", g.chartHeight},
+            {"grating_width", g.gratingWidth},
+            {"band_height", g.bandHeight},
+            {"period", g.period},
+            {"bar_width", g.barWidth},
+            {"strip_length", g.stripLength},
+            {"label_column", g.labelColumn},
+            {"font_size", g.fontSize},
+            {"centre_correction", qint64{g.centreCorrection}},
+            {"middle", g.middle},
+            {"band_lengths", bandLengths},
+            {"labels", labelTexts},
+            {"preview_width", preview.width()},
+            {"preview_height", preview.height()},
+        });
         return;
     }
     std::printf("chart:   %d x %d at %d dpi\n", g.chartWidth, g.chartHeight, g.dpi);
@@ -45,11 +50,30 @@ void printSummary(const testchart::ChartGeometry& g, const raster::RasterImage& 
     std::printf("\n");
 }
 
+const CommandSpec kChart = {
+    "usage: lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
+    "                         [--json] -o OUT",
+    "Makes the pitch test chart as the chart window's \"生成\" then \"存盘\" do with these\n"
+    "field texts, and prints its numbers.",
+    {
+        {"--paper", "TEXT", "Paper as typed into the paper box: A4, A3, 8' x 10' (A4)."},
+        {"--dpi", "N", "Resolution of the chart in dots per inch (1200)."},
+        {"--pitch", "LPI", "Expected pitch of the lens sheet in lines per inch (40)."},
+        {"--bands", "N", "Number of bands (11)."},
+        {"--increment", "N", "Increment between the bands (15)."},
+        {"--json", nullptr, "Prints one JSON object on one line."},
+        {"-o", "OUT", "The chart: a one-bit BMP, whatever the name ends with."},
+    },
+};
+
 }  // namespace
 
 int runChart(const std::vector<std::string>& args) {
-    AcceptedOptions accepted{{"--paper", "--dpi", "--pitch", "--bands", "--increment", "-o"}, {"--json"}};
-    ParsedOptions options(args, accepted);
+    const CommandLine options(kChart, args);
+    if (options.helpAsked()) {
+        std::fputs(options.helpText().c_str(), stdout);
+        return 0;
+    }
     if (!options.positional().empty()) throw UsageError("chart takes no file names");
     const auto out = options.value("-o");
     if (!out || out->empty()) throw UsageError("chart needs -o OUT");

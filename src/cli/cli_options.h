@@ -1,12 +1,11 @@
 #pragma once
-// Command-line parsing for lenzora-cli: "--name value" options, "--flag" switches,
-// "-o OUT", and positional arguments.
+// The arguments of one lenzora-cli subcommand, read by QCommandLineParser.
 
-#include <map>
+#include <QCommandLineParser>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lenzora::cli {
@@ -17,22 +16,44 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct AcceptedOptions {
-    std::set<std::string> valued;    // e.g. "--pitch", "-o"
-    std::set<std::string> switches;  // e.g. "--json"
+// One option as typed ("--pitch", "-o"); a switch has no value name.
+struct OptionSpec {
+    const char* name;
+    const char* valueName;
+    const char* description;
 };
 
-class ParsedOptions {
-public:
-    ParsedOptions(const std::vector<std::string>& args, const AcceptedOptions& accepted);
+// What a subcommand accepts, and what its --help says.
+struct CommandSpec {
+    const char* synopsis;     // the usage line(s), from "lenzora-cli" on
+    const char* description;
+    std::vector<OptionSpec> options;
+    const char* positionalName = nullptr;  // none: the subcommand takes no file names
+    const char* positionalDescription = nullptr;
+};
 
-    std::optional<std::string> value(const std::string& name) const;
-    bool has(const std::string& name) const { return switches_.count(name) > 0; }
+class CommandLine {
+public:
+    // Reads `args` (those after the subcommand's name); bad usage throws UsageError.
+    CommandLine(const CommandSpec& spec, const std::vector<std::string>& args);
+    CommandLine(const CommandLine&) = delete;
+    CommandLine& operator=(const CommandLine&) = delete;
+
+    bool helpAsked() const;
+    std::string helpText() const;
+
+    // Options by the name as typed, "--pitch" or "-o"; values are the argument's bytes.
+    std::optional<std::string> value(std::string_view name) const;
+    bool has(std::string_view name) const;
     const std::vector<std::string>& positional() const { return positional_; }
 
 private:
-    std::map<std::string, std::string> values_;
-    std::set<std::string> switches_;
+    bool takesValue(const QString& name) const;
+    std::string problemText(const QStringList& arguments) const;
+
+    QCommandLineParser parser_;
+    std::string synopsis_;
+    std::vector<OptionSpec> options_;
     std::vector<std::string> positional_;
 };
 

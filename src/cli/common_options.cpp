@@ -3,16 +3,17 @@
 #include <charconv>
 
 #include "cli/cli_options.h"
-#include "cli/json_writer.h"
 
 namespace lenzora::cli {
 
-void addOutputSettings(JsonObject& json, const core::OutputSettings& settings) {
-    json.add("frames", std::int64_t{settings.frameCount});
-    json.add("strip_width", std::int64_t{settings.stripWidth});
-    json.add("resolution", core::formatFixed(settings.resolution));
-    json.add("width_px", std::int64_t{settings.pixelWidth});
-    json.add("height_px", std::int64_t{settings.pixelHeight});
+void addOutputSettings(QJsonObject& json, const core::OutputSettings& settings) {
+    json.insert(QStringLiteral("frames"), settings.frameCount);
+    json.insert(QStringLiteral("strip_width"), settings.stripWidth);
+    // As the label after "DPI:" shows it.
+    json.insert(QStringLiteral("resolution"),
+                QString::fromStdString(core::formatFixed(settings.resolution)));
+    json.insert(QStringLiteral("width_px"), settings.pixelWidth);
+    json.insert(QStringLiteral("height_px"), settings.pixelHeight);
 }
 
 int unitIndex(const std::string& text) {

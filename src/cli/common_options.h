@@ -1,6 +1,7 @@
 #pragma once
 // Option values shared by the subcommands: texts as typed into the program's boxes.
 
+#include <QJsonObject>
 #include <optional>
 #include <string>
 
@@ -21,10 +22,8 @@ core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
                                   const std::optional<std::string>& height,
                                   const std::optional<std::string>& unit);
 
-class JsonObject;
-
 // The members both subcommands report of the output settings: frames, strip_width,
 // resolution, width_px, height_px.
-void addOutputSettings(JsonObject& json, const core::OutputSettings& settings);
+void addOutputSettings(QJsonObject& json, const core::OutputSettings& settings);
 
 }  // namespace lenzora::cli

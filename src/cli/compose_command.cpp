@@ -57,12 +57,35 @@ int modeIndex(const std::string& text) {
     throw UsageError("--mode takes columns or rows");
 }
 
+const CommandSpec kCompose = {
+    "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
+    "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
+    "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
+    "Composes the frames as the program does with these settings, adds the calibration band\n"
+    "when asked, and saves the composite.",
+    {
+        {"--pitch", "LPI", "Pitch of the lens sheet in lines per inch (42.275)."},
+        {"--width", "V", "Output width in the size unit (287)."},
+        {"--height", "V", "Output height in the size unit (200)."},
+        {"--unit", "mm|in|px", "Size unit: millimetres, inches or pixels (mm)."},
+        {"--mode", "columns|rows", "Strips side by side or one above the other (columns)."},
+        {"--calibration", nullptr, "Adds the calibration band."},
+        {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
+        {"--json", nullptr, "Prints one JSON object on one line."},
+        {"-o", "OUT", "The composite: a BMP, or a JPEG for a .jpg name."},
+    },
+    "FRAMES",
+    "2 to 16 frames in their order, JPEG or BMP files.",
+};
+
 }  // namespace
 
 int runCompose(const std::vector<std::string>& args) {
-    AcceptedOptions accepted{{"--pitch", "--width", "--height", "--unit", "--mode", "--work-dir", "-o"},
-                    {"--calibration", "--json"}};
-    ParsedOptions options(args, accepted);
+    const CommandLine options(kCompose, args);
+    if (options.helpAsked()) {
+        std::fputs(options.helpText().c_str(), stdout);
+        return 0;
+    }
     const std::vector<std::string>& frames = options.positional();
     if (!options.value("-o")) throw UsageError("compose needs -o OUT");
     if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(core::kMaxFrames)) {
@@ -104,14 +127,14 @@ int runCompose(const std::vector<std::string>& args) {
     output::saveComposite(composite, fs::absolute(output), settings.resolution);
 
     if (options.has("--json")) {
-        JsonObject json;
+        QJsonObject json;
         addOutputSettings(json, settings);
-        json.add("lens_period", std::int64_t{settings.lensPeriod()});
-        json.add("image_width", std::int64_t{composite.width()});
-        json.add("image_height", std::int64_t{composite.height()});
-        json.add("output", output);
-        json.add("format", output::isJpegName(output) ? "jpeg" : "bmp");
-        std::printf("%s\n", json.str().c_str());
+        json.insert(QStringLiteral("lens_period"), settings.lensPeriod());
+        json.insert(QStringLiteral("image_width"), composite.width());
+        json.insert(QStringLiteral("image_height"), composite.height());
+        json.insert(QStringLiteral("output"), jsonFileName(output));
+        json.insert(QStringLiteral("format"), output::isJpegName(output) ? "jpeg" : "bmp");
+        printJson(json);
     } else {
         std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %d pixels\n",
                     output.c_str(), composite.width(), composite.height(),

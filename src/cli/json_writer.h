@@ -1,27 +1,18 @@
 #pragma once
-// One flat JSON object, written in the order its members were added.
+// The one line of JSON that --json prints.
 
-#include <cstdint>
+#include <QJsonObject>
+#include <QString>
 #include <string>
-#include <vector>
 
 namespace lenzora::cli {
 
-class JsonObject {
-public:
-    void add(const std::string& key, const std::string& value);
-    void add(const std::string& key, const char* value) { add(key, std::string(value)); }
-    void add(const std::string& key, std::int64_t value);
-    void add(const std::string& key, const std::vector<std::int64_t>& values);
-    void add(const std::string& key, const std::vector<std::string>& values);
+// The object compact on one line of standard output.
+void printJson(const QJsonObject& object);
 
-    std::string str() const;
-
-private:
-    void addRaw(const std::string& key, const std::string& json);
-    std::vector<std::pair<std::string, std::string>> members_;
-};
-
-std::string jsonString(const std::string& value);
+// A file name as typed, for a JSON string: its bytes read as UTF-8 by QFile::decodeName,
+// each byte that is no part of a valid sequence becoming U+FFFD, so any name gives valid
+// JSON and a UTF-8 name prints as it was typed.
+QString jsonFileName(const std::string& name);
 
 }  // namespace lenzora::cli

@@ -23,7 +23,8 @@ constexpr const char* kUsage =
     "  lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
     "                    [--json] -o OUT\n"
     "  lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
-    "                       [--unit mm|in|px] [--json]\n";
+    "                       [--unit mm|in|px] [--json]\n"
+    "  lenzora-cli COMMAND --help\n";
 
 int usage(const std::string& problem) {
     if (!problem.empty()) std::fprintf(stderr, "lenzora-cli: %s\n", problem.c_str());

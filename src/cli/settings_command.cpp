@@ -8,10 +8,30 @@
 #include "cli/json_writer.h"
 
 namespace lenzora::cli {
+namespace {
+
+const CommandSpec kSettings = {
+    "usage: lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
+    "                            [--unit mm|in|px] [--json]",
+    "Prints the output settings after start-up with these settings and frames 1 ... N loaded.",
+    {
+        {"--frames", "N", "Frames loaded, 2 to 16 (2 when not given)."},
+        {"--pitch", "LPI", "Pitch of the lens sheet in lines per inch (42.275)."},
+        {"--width", "V", "Output width in the size unit (287)."},
+        {"--height", "V", "Output height in the size unit (200)."},
+        {"--unit", "mm|in|px", "Size unit: millimetres, inches or pixels (mm)."},
+        {"--json", nullptr, "Prints one JSON object on one line."},
+    },
+};
+
+}  // namespace
 
 int runSettings(const std::vector<std::string>& args) {
-    AcceptedOptions accepted{{"--frames", "--pitch", "--width", "--height", "--unit"}, {"--json"}};
-    ParsedOptions options(args, accepted);
+    const CommandLine options(kSettings, args);
+    if (options.helpAsked()) {
+        std::fputs(options.helpText().c_str(), stdout);
+        return 0;
+    }
     if (!options.positional().empty()) {
         throw UsageError("settings takes no file names");
     }
@@ -29,9 +49,9 @@ int runSettings(const std::vector<std::string>& args) {
     for (int slot = 1; slot <= frames; ++slot) core::frameLoadedInSlot(settings, slot);
 
     if (options.has("--json")) {
-        JsonObject json;
+        QJsonObject json;
         addOutputSettings(json, settings);
-        std::printf("%s\n", json.str().c_str());
+        printJson(json);
     } else {
         std::printf("frames:      %d\n", settings.frameCount);
         std::printf("strip width: %d\n", settings.stripWidth);

@@ -4,6 +4,7 @@
 
 #include "platform/file_io.h"
 #include "raster/bmp_codec.h"
+#include "support/json_line.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -62,7 +63,7 @@ TEST(CliChart, WorkedCasesGiveEveryNumber) {
         args.insert(args.end(), {"--json", "-o", (dir / "chart.bmp").string()});
         const testing::ProcessResult r = cli(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, c.json + "\n");
+        EXPECT_EQ(testing::jsonLine(r.out), testing::jsonObject(c.json));
         const platform::Bytes file = platform::readWholeFile(dir / "chart.bmp");
         EXPECT_EQ(file.size(), c.fileSize);
     }
@@ -89,7 +90,9 @@ TEST(CliChart, TypedPaperNamesGiveA4) {
         cli({"--paper", "A4", "--dpi", "300", "--json", "-o", (dir / "b.bmp").string()});
     ASSERT_EQ(typed.exitCode, 0) << typed.err;
     EXPECT_EQ(typed.out, a4.out);
-    EXPECT_NE(typed.out.find("\"width\":1535,\"height\":2717"), std::string::npos) << typed.out;
+    const QJsonObject json = testing::jsonLine(typed.out);
+    EXPECT_EQ(json["width"], QJsonValue(1535));
+    EXPECT_EQ(json["height"], QJsonValue(2717));
 }
 
 TEST(CliChart, ErrorsAndBadUsage) {

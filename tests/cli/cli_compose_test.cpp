@@ -8,6 +8,7 @@
 #include "interlace/compose_state.h"
 #include "interlace/prepare_frame.h"
 #include "platform/file_io.h"
+#include "support/json_line.h"
 #include "support/pictures.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -44,10 +45,17 @@ TEST_F(CliCompose, WorkedExampleAsJson) {
     }
     testing::ProcessResult r = cli(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "{\"frames\":2,\"strip_width\":6,\"resolution\":\"255\",\"width_px\":2881,"
-                     "\"height_px\":2007,\"lens_period\":12,\"image_width\":2881,"
-                     "\"image_height\":2007,\"output\":\"" + (dir_ / "out.bmp").string() +
-                     "\",\"format\":\"bmp\"}\n");
+    const QJsonObject expected = {{"frames", 2},
+                                  {"strip_width", 6},
+                                  {"resolution", "255"},
+                                  {"width_px", 2881},
+                                  {"height_px", 2007},
+                                  {"lens_period", 12},
+                                  {"image_width", 2881},
+                                  {"image_height", 2007},
+                                  {"output", QString::fromStdString((dir_ / "out.bmp").string())},
+                                  {"format", "bmp"}};
+    EXPECT_EQ(testing::jsonLine(r.out), expected);
     raster::RasterImage out;
     out.loadBmpFile(dir_ / "out.bmp");
     EXPECT_EQ(out.pixel(0, 500).green & 0x0F, 1);
@@ -106,10 +114,12 @@ TEST_F(CliCompose, TheSampleFrames) {
          (samples / "scene-2.jpg").string(), (samples / "scene-3.jpg").string(),
          (samples / "scene-4.jpg").string()});
     ASSERT_EQ(scene.exitCode, 0) << scene.err;
-    EXPECT_NE(scene.out.find("\"frames\":4,\"strip_width\":1,\"resolution\":\"169.1\","
-                             "\"width_px\":1910,\"height_px\":1331,\"lens_period\":4"),
-              std::string::npos)
-        << scene.out;
+    const QJsonObject json = testing::jsonLine(scene.out);
+    const std::pair<const char*, QJsonValue> expected[] = {
+        {"frames", 4},        {"strip_width", 1},   {"resolution", "169.1"},
+        {"width_px", 1910},   {"height_px", 1331},  {"lens_period", 4},
+    };
+    for (const auto& [key, value] : expected) EXPECT_EQ(json[key], value) << key;
     raster::RasterImage copy;
     copy.loadBmpFile(dir_ / "work" / "t03.bmp");
     EXPECT_EQ(copy.width(), 480);
@@ -120,7 +130,7 @@ TEST_F(CliCompose, TheSampleFrames) {
         cli({"compose", "--mode", "rows", "--json", "-o", (dir_ / "flip.jpg").string(),
              (samples / "flip-1.jpg").string(), (samples / "flip-2.jpg").string()});
     ASSERT_EQ(flip.exitCode, 0) << flip.err;
-    EXPECT_NE(flip.out.find("\"format\":\"jpeg\""), std::string::npos);
+    EXPECT_EQ(testing::jsonLine(flip.out)["format"], QJsonValue("jpeg"));
 }
 
 TEST_F(CliCompose, ProgressOnATerminalOnly) {
@@ -146,8 +156,10 @@ TEST_F(CliCompose, CalibrationAndJpeg) {
     for (const std::string& f : frames(2, 300, 200)) args.push_back(f);
     testing::ProcessResult r = cli(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\"image_width\":2890,\"image_height\":1997"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"format\":\"jpeg\""), std::string::npos);
+    const QJsonObject json = testing::jsonLine(r.out);
+    EXPECT_EQ(json["image_width"], QJsonValue(2890));
+    EXPECT_EQ(json["image_height"], QJsonValue(1997));
+    EXPECT_EQ(json["format"], QJsonValue("jpeg"));
     platform::Bytes bytes = platform::readWholeFile(dir_ / "card.jpg");
     ASSERT_GT(bytes.size(), 2u);
     EXPECT_EQ(bytes[0], 0xFF);

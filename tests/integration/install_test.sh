@@ -14,6 +14,6 @@ done
 grep -q '^Exec=lenzora$' "$prefix/share/applications/lenzora.desktop"
 grep -q '^Icon=lenzora$' "$prefix/share/applications/lenzora.desktop"
 out=$("$prefix/bin/lenzora-cli" settings --json)
-[[ $out == '{"frames":2,"strip_width":3,"resolution":"253.65","width_px":2866,"height_px":1997}' ]] ||
+[[ $out == '{"frames":2,"height_px":1997,"resolution":"253.65","strip_width":3,"width_px":2866}' ]] ||
   { echo "installed batch tool said: $out"; exit 1; }
 echo "installed and runs"

@@ -1,0 +1,175 @@
+// lenzora-cli's command line, run as a process: bad usage, --help, "--", and names that
+// reach the files and the JSON line whatever their encoding.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include "support/json_line.h"
+#include "support/pictures.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace lenzora {
+namespace {
+
+namespace fs = std::filesystem;
+
+testing::ProcessResult cli(const std::vector<std::string>& args) {
+    return testing::runProcess(LENZORA_CLI, args);
+}
+
+std::string firstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+TEST(CliUsage, BadUsageExitsWithTwo) {
+    std::vector<std::string> seventeen = {"compose", "-o", "out.bmp"};
+    for (int i = 0; i < 17; ++i) seventeen.push_back("f.bmp");
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;  // the first line of standard error
+    } cases[] = {
+        // No command, or one the tool does not know.
+        {{}, "usage:"},
+        {{"print"}, "lenzora-cli: unknown command print"},
+        // Options the subcommand does not know, after one dash or two, or a switch given a value.
+        {{"settings", "--colour"}, "lenzora-cli: unknown option --colour"},
+        {{"compose", "-x", "-o", "out.bmp", "a.bmp", "b.bmp"}, "lenzora-cli: unknown option -x"},
+        {{"chart", "-colour=red", "-o", "c.bmp"}, "lenzora-cli: unknown option -colour=red"},
+        {{"settings", "--frames", "3", "--json=yes"}, "lenzora-cli: unknown option --json=yes"},
+        {{"settings", "--calibration"}, "lenzora-cli: unknown option --calibration"},
+        // An option missing its value.
+        {{"settings", "--pitch"}, "lenzora-cli: option --pitch needs a value"},
+        {{"compose", "a.bmp", "b.bmp", "-o"}, "lenzora-cli: option -o needs a value"},
+        {{"chart", "--json", "--dpi"}, "lenzora-cli: option --dpi needs a value"},
+        // No output named.
+        {{"compose", "a.bmp", "b.bmp"}, "lenzora-cli: compose needs -o OUT"},
+        {{"chart", "--json"}, "lenzora-cli: chart needs -o OUT"},
+        {{"chart", "-o", ""}, "lenzora-cli: chart needs -o OUT"},
+        // Too few or too many frames, or file names where none are taken.
+        {{"compose", "-o", "out.bmp", "a.bmp"}, "lenzora-cli: compose takes 2 to 16 frames"},
+        {seventeen, "lenzora-cli: compose takes 2 to 16 frames"},
+        {{"settings", "frame.jpg"}, "lenzora-cli: settings takes no file names"},
+        {{"settings", "--", "--pitch"}, "lenzora-cli: settings takes no file names"},
+        {{"chart", "-o", "c.bmp", "extra.bmp"}, "lenzora-cli: chart takes no file names"},
+        // Values outside what the option takes.
+        {{"settings", "--frames", "17"}, "lenzora-cli: --frames takes a whole number from 2 to 16"},
+        {{"settings", "--unit", "cm"}, "lenzora-cli: --unit takes mm, in or px"},
+        {{"compose", "--mode", "diagonal", "-o", "out.bmp", "a.bmp", "b.bmp"},
+         "lenzora-cli: --mode takes columns or rows"},
+        {{"compose", "--pitch=0", "-o", "out.bmp", "a.bmp", "b.bmp"},
+         "lenzora-cli: --pitch must be above 0"},
+    };
+    for (const Case& c : cases) {
+        const testing::ProcessResult r = cli(c.args);
+        EXPECT_EQ(r.exitCode, 2) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(firstLine(r.err), c.message) << ::testing::PrintToString(c.args);
+        EXPECT_NE(r.err.find("usage:\n  lenzora-cli compose"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(CliUsage, HelpExitsWithZero) {
+    testing::TempDir dir;
+    const std::string out = (dir / "out.bmp").string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string firstLine;
+        std::vector<std::string> mentions;  // what the help lists
+    } cases[] = {
+        {{"--help"}, "usage:", {"lenzora-cli compose", "lenzora-cli chart", "lenzora-cli settings"}},
+        {{"-h"}, "usage:", {"lenzora-cli COMMAND --help"}},
+        {{"compose", "--help"},
+         "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",
+         {"--pitch <LPI>", "--width <V>", "--height <V>", "--unit <mm|in|px>",
+          "--mode <columns|rows>", "--calibration", "--work-dir <DIR>", "--json", "-o <OUT>",
+          "-h, --help", "FRAMES"}},
+        // Help comes before every check of the other arguments, and nothing is written.
+        {{"compose", "--pitch", "abc", "-o", out, "-h"},
+         "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",
+         {"-o <OUT>"}},
+        {{"chart", "-o", out, "--help"},
+         "usage: lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] "
+         "[--increment N]",
+         {"--paper <TEXT>", "--dpi <N>", "--pitch <LPI>", "--bands <N>", "--increment <N>",
+          "--json", "-o <OUT>", "-h, --help"}},
+        {{"settings", "-h"},
+         "usage: lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]",
+         {"--frames <N>", "--pitch <LPI>", "--width <V>", "--height <V>", "--unit <mm|in|px>",
+          "--json", "-h, --help"}},
+    };
+    for (const Case& c : cases) {
+        const testing::ProcessResult r = cli(c.args);
+        EXPECT_EQ(r.exitCode, 0) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.err, "") << ::testing::PrintToString(c.args);
+        EXPECT_EQ(firstLine(r.out), c.firstLine) << r.out;
+        for (const std::string& mention : c.mentions) {
+            EXPECT_NE(r.out.find(mention), std::string::npos) << mention << " in\n" << r.out;
+        }
+        EXPECT_FALSE(fs::exists(out)) << ::testing::PrintToString(c.args);
+    }
+}
+
+// The test's working folder for a while, so that names can start with a dash.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : before_(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~InFolder() { fs::current_path(before_); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    fs::path before_;
+};
+
+TEST(CliUsage, DoubleDashEndsTheOptions) {
+    testing::TempDir dir;
+    testing::writeBmp(dir / "-a.bmp", testing::patternImage(40, 30, 1));
+    testing::writeBmp(dir / "--mode=rows.bmp", testing::patternImage(40, 30, 2));
+    InFolder in(dir.path());
+    const testing::ProcessResult options =
+        cli({"compose", "-o", "out.bmp", "--mode=rows.bmp", "-a.bmp"});
+    EXPECT_EQ(options.exitCode, 2);
+    EXPECT_EQ(firstLine(options.err), "lenzora-cli: unknown option -a.bmp");
+
+    const testing::ProcessResult names =
+        cli({"compose", "-o", "out.bmp", "--", "--mode=rows.bmp", "-a.bmp"});
+    ASSERT_EQ(names.exitCode, 0) << names.err;
+    EXPECT_EQ(names.out.rfind("out.bmp: ", 0), 0u) << names.out;
+    EXPECT_TRUE(fs::exists(dir / "out.bmp"));
+}
+
+TEST(CliUsage, NamesReachTheFilesByteForByteAndTheJsonLineDecoded) {
+    struct Case {
+        std::string name;  // bytes of the output's file name
+        QString shown;     // "output" in the JSON line
+    } cases[] = {
+        // Bytes that are no UTF-8 show as U+FFFD, each one.
+        {"out-\xff.bmp", QString::fromUtf8("out-\xEF\xBF\xBD.bmp")},
+        {"\xe9t\xe9.bmp", QString::fromUtf8("\xEF\xBF\xBDt\xEF\xBF\xBD.bmp")},
+        {"\xe5\x90\x88\xe6\x88\x90.bmp", QString::fromUtf8("\xe5\x90\x88\xe6\x88\x90.bmp")},
+        {"quote\" back\\ tab\t.bmp", QString::fromUtf8("quote\" back\\ tab\t.bmp")},
+    };
+    testing::TempDir dir;
+    // Frames under names that are no UTF-8 either.
+    const std::string first = (dir / "frame-\xe9.bmp").string();
+    const std::string second = (dir / "frame-\xfe\xff.bmp").string();
+    testing::writeBmp(first, testing::patternImage(40, 30, 1));
+    testing::writeBmp(second, testing::patternImage(40, 30, 2));
+    for (const Case& c : cases) {
+        const std::string out = (dir / c.name).string();
+        const testing::ProcessResult r = cli({"compose", "--json", "-o", out, first, second});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(fs::exists(out)) << c.name;
+        const QJsonObject json = testing::jsonLine(r.out);
+        EXPECT_EQ(json["output"], QJsonValue(QString::fromStdString(dir.path().string()) + u'/' +
+                                             c.shown));
+        EXPECT_EQ(json["frames"], QJsonValue(2));
+    }
+}
+
+}  // namespace
+}  // namespace lenzora
