@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # compiler and build
   g++ cmake ninja-build ccache pkg-config
+  # formatting and static checks that the tests run
+  clang-format clang-tidy
   # toolkit: Widgets, PrintSupport, Test, offscreen and xcb platform plugins
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev libgl-dev
   # JPEG through the libjpeg 62 API

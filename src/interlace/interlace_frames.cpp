@@ -21,7 +21,7 @@ bool fitsABmpFile(std::int64_t width, std::int64_t height) {
 void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p,
                       const ComposeState& st, raster::RasterImage& composite) {
     std::vector<raster::RasterImage::AreaCopy> copies;
-    copies.reserve(static_cast<std::size_t>(st.outputWidth / p + 2));
+    copies.reserve(static_cast<std::size_t>(st.outputWidth / p) + 2);
     std::int32_t x = (q - 1) * s;
     std::int32_t u = 0;
     do {

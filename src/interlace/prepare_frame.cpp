@@ -50,7 +50,7 @@ void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t 
         std::uint8_t* out = strip.row(y);
         for (std::int32_t x = 0; x < st.stripImageWidth; ++x) {
             const std::int32_t c = cols[static_cast<std::size_t>(x)];
-            if (c >= 0) std::memcpy(out + 3 * x, in + 3 * static_cast<std::size_t>(c), 3);
+            if (c >= 0) std::memcpy(out + 3 * static_cast<std::size_t>(x), in + 3 * static_cast<std::size_t>(c), 3);
         }
     }
 }

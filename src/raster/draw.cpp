@@ -150,9 +150,9 @@ void RasterImage::drawText(std::int32_t x, std::int32_t y, std::string_view text
             mask.coverage.data() + static_cast<std::size_t>(py - y) * mask.width + (x0 - x);
         for (std::int32_t i = 0; i < n; ++i) {
             unsigned a = coverage[i];
-            bgr[3 * i] = blend(fillColour_.blue, fontColour_.blue, a);
-            bgr[3 * i + 1] = blend(fillColour_.green, fontColour_.green, a);
-            bgr[3 * i + 2] = blend(fillColour_.red, fontColour_.red, a);
+            bgr[3 * static_cast<std::size_t>(i)] = blend(fillColour_.blue, fontColour_.blue, a);
+            bgr[3 * static_cast<std::size_t>(i) + 1] = blend(fillColour_.green, fontColour_.green, a);
+            bgr[3 * static_cast<std::size_t>(i) + 2] = blend(fillColour_.red, fontColour_.red, a);
         }
         writer.write(row(static_cast<std::int32_t>(py)), static_cast<std::int32_t>(x0), bgr.data(),
                      n);

@@ -193,9 +193,9 @@ void copyPixels(std::uint8_t* dst, std::int32_t dx, const std::uint8_t* src, std
 void gatherBgr(PixelFormat format, const PaletteTable& table, const std::uint8_t* row,
                const std::int32_t* columns, std::int32_t count, std::uint8_t* bgr) {
     auto put = [&](std::int32_t i, const Colour& c) {
-        bgr[3 * i] = c.blue;
-        bgr[3 * i + 1] = c.green;
-        bgr[3 * i + 2] = c.red;
+        bgr[3 * static_cast<std::size_t>(i)] = c.blue;
+        bgr[3 * static_cast<std::size_t>(i) + 1] = c.green;
+        bgr[3 * static_cast<std::size_t>(i) + 2] = c.red;
     };
     switch (format) {
         case PixelFormat::Indexed1:
@@ -216,17 +216,17 @@ void gatherBgr(PixelFormat format, const PaletteTable& table, const std::uint8_t
         case PixelFormat::Bgr24:
             for (std::int32_t i = 0; i < count; ++i) {
                 const std::uint8_t* p = row + 3 * static_cast<std::size_t>(columns[i]);
-                bgr[3 * i] = p[0];
-                bgr[3 * i + 1] = p[1];
-                bgr[3 * i + 2] = p[2];
+                bgr[3 * static_cast<std::size_t>(i)] = p[0];
+                bgr[3 * static_cast<std::size_t>(i) + 1] = p[1];
+                bgr[3 * static_cast<std::size_t>(i) + 2] = p[2];
             }
             return;
         case PixelFormat::Bgrx32:
             for (std::int32_t i = 0; i < count; ++i) {
                 const std::uint8_t* p = row + 4 * static_cast<std::size_t>(columns[i]);
-                bgr[3 * i] = p[0];
-                bgr[3 * i + 1] = p[1];
-                bgr[3 * i + 2] = p[2];
+                bgr[3 * static_cast<std::size_t>(i)] = p[0];
+                bgr[3 * static_cast<std::size_t>(i) + 1] = p[1];
+                bgr[3 * static_cast<std::size_t>(i) + 2] = p[2];
             }
             return;
     }
@@ -259,8 +259,8 @@ std::uint32_t BgrWriter::indexFor(std::uint32_t packed) {
 void BgrWriter::write(std::uint8_t* row, std::int32_t x, const std::uint8_t* bgr,
                       std::int32_t count) {
     auto packedAt = [&](std::int32_t i) {
-        return std::uint32_t{bgr[3 * i]} | std::uint32_t{bgr[3 * i + 1]} << 8 |
-               std::uint32_t{bgr[3 * i + 2]} << 16;
+        return std::uint32_t{bgr[3 * static_cast<std::size_t>(i)]} | std::uint32_t{bgr[3 * static_cast<std::size_t>(i) + 1]} << 8 |
+               std::uint32_t{bgr[3 * static_cast<std::size_t>(i) + 2]} << 16;
     };
     switch (format_) {
         case PixelFormat::Bgr24:
@@ -269,10 +269,10 @@ void BgrWriter::write(std::uint8_t* row, std::int32_t x, const std::uint8_t* bgr
         case PixelFormat::Bgrx32: {
             std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
             for (std::int32_t i = 0; i < count; ++i) {
-                p[4 * i] = bgr[3 * i];
-                p[4 * i + 1] = bgr[3 * i + 1];
-                p[4 * i + 2] = bgr[3 * i + 2];
-                p[4 * i + 3] = 0;
+                p[4 * static_cast<std::size_t>(i)] = bgr[3 * static_cast<std::size_t>(i)];
+                p[4 * static_cast<std::size_t>(i) + 1] = bgr[3 * static_cast<std::size_t>(i) + 1];
+                p[4 * static_cast<std::size_t>(i) + 2] = bgr[3 * static_cast<std::size_t>(i) + 2];
+                p[4 * static_cast<std::size_t>(i) + 3] = 0;
             }
             return;
         }

@@ -42,7 +42,7 @@ AxisMap mapAxis(std::int64_t d0, std::int64_t dn, std::int64_t s0, std::int64_t 
     for (std::int64_t d = dBegin; d < dEnd; ++d) {
         std::int64_t lo;
         std::int64_t hi;
-        std::int64_t centre = s0 + static_cast<std::int64_t>((Wide(2 * d + 1) * sn) / (2 * dn));
+        std::int64_t centre = s0 + static_cast<std::int64_t>((Wide{2} * d + 1) * sn / (Wide{2} * dn));
         if (sampling == Sampling::Nearest) {
             lo = centre;
             hi = centre + 1;
@@ -126,7 +126,7 @@ public:
             std::int32_t first = cols.lo.front() / 8;
             std::int32_t last = (cols.hi.back() - 1) / 8;
             mergeFirstByte_ = first;
-            merged_.resize(static_cast<std::size_t>(last - first + 1));
+            merged_.resize(static_cast<std::size_t>(last - first) + 1);
             // Black is the darker of the two entries: index 0 in the usual palette, index 1
             // in a file that lists white first. Bits are flipped so that the dark one is 0.
             auto brightness = [](Colour c) { return c.red * 299 + c.green * 587 + c.blue * 114; };
@@ -190,7 +190,7 @@ private:
                 case PixelFormat::Bgrx32: {
                     std::uint8_t* o = out + 4 * static_cast<std::size_t>(cols_.first);
                     for (std::int32_t i = 0; i < n; ++i)
-                        std::memcpy(o + 4 * i, in + 4 * static_cast<std::size_t>(map[i]), 4);
+                        std::memcpy(o + 4 * static_cast<std::size_t>(i), in + 4 * static_cast<std::size_t>(map[i]), 4);
                     return;
                 }
                 case PixelFormat::Indexed8:
@@ -236,9 +236,9 @@ private:
         for (std::int32_t i = 0; i < n; ++i) {
             bool light = allOnes(merged_.data(), cols_.lo[i] - base, cols_.hi[i] - base);
             const Colour& c = table_[light ? 1 - darkIndex_ : darkIndex_];
-            bgr_[3 * i] = c.blue;
-            bgr_[3 * i + 1] = c.green;
-            bgr_[3 * i + 2] = c.red;
+            bgr_[3 * static_cast<std::size_t>(i)] = c.blue;
+            bgr_[3 * static_cast<std::size_t>(i) + 1] = c.green;
+            bgr_[3 * static_cast<std::size_t>(i) + 2] = c.red;
         }
         writer_.write(out, cols_.first, bgr_.data(), n);
     }

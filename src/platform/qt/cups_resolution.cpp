@@ -1,5 +1,6 @@
 #include "platform/qt/cups_resolution.h"
 
+#include <cmath>
 #include <cups/cups.h>
 
 #include <cstdlib>
@@ -23,7 +24,7 @@ int cupsQueueResolution(const QString& queue) {
                 int yres = 0;
                 ipp_res_t units = IPP_RES_PER_INCH;
                 const int xres = ippGetResolution(attr, 0, &yres, &units);
-                dpi = units == IPP_RES_PER_CM ? static_cast<int>(xres * 2.54 + 0.5) : xres;
+                dpi = units == IPP_RES_PER_CM ? static_cast<int>(std::lround(xres * 2.54)) : xres;
             }
             cupsFreeDestInfo(info);
         }

@@ -77,8 +77,8 @@ void QtPrinter::endDocument() {
     if (!ended) throw Error("Printing failed: the document cannot be ended");
 }
 
-PdfFilePrinter::PdfFilePrinter(QString path, int dpi, QPageSize pageSize)
-    : path_(std::move(path)), dpi_(dpi), pageSize_(std::move(pageSize)) {}
+PdfFilePrinter::PdfFilePrinter(QString path, int dpi, const QPageSize& pageSize)
+    : path_(std::move(path)), dpi_(dpi), pageSize_(pageSize) {}
 
 std::unique_ptr<QPrinter> PdfFilePrinter::makeDefaultPrinter() {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

@@ -42,7 +42,7 @@ private:
 // Prints into a PDF file: a page of `pageSize` at `dpi` dots per inch, no set-up dialog.
 class PdfFilePrinter : public QtPrinter {
 public:
-    PdfFilePrinter(QString path, int dpi, QPageSize pageSize);
+    PdfFilePrinter(QString path, int dpi, const QPageSize& pageSize);
     bool showSetupDialog() override { return false; }
 
 protected:
