@@ -28,6 +28,7 @@
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
+#include "platform/save_file.h"
 #include "raster/jpeg_codec.h"
 
 namespace fs = std::filesystem;
@@ -132,7 +133,7 @@ int main(int argc, char** argv) {
     for (int q = 1; q <= frames; ++q) {
         const fs::path path = dir / ("frame" + std::to_string(q) + ".jpg");
         if (!fs::exists(path)) {
-            lenzora::platform::writeFileAtomically(path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
+            lenzora::platform::saveWholeFile(path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
         }
         jpegs.push_back(path.string());
     }

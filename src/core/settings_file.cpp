@@ -5,6 +5,7 @@
 
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/save_file.h"
 
 namespace lenzora::core {
 namespace {
@@ -96,7 +97,7 @@ std::optional<StoredSettings> readSettingsFile(const std::filesystem::path& path
 }
 
 void writeSettingsFile(const std::filesystem::path& path, const StoredSettings& settings) {
-    platform::writeFileAtomically(path, formatSettings(settings));
+    platform::saveWholeFile(path, formatSettings(settings));
 }
 
 RestoredSettings restoreSettings(const std::filesystem::path& path) {

@@ -41,7 +41,7 @@ std::string formatSettings(const StoredSettings& settings);
 // nullopt when the file does not exist; I/O failures raise the I/O error texts.
 std::optional<StoredSettings> readSettingsFile(const std::filesystem::path& path);
 
-// Replaces the file whole, under a temporary name first so a failure leaves the old one.
+// Replaces the file whole through platform::SaveFile, so a failure leaves the old one.
 void writeSettingsFile(const std::filesystem::path& path, const StoredSettings& settings);
 
 // Start-up: reads the file, or writes it with the defaults when it is missing. A file

@@ -2,8 +2,6 @@
 
 #include <numeric>
 
-#include "platform/error.h"
-
 namespace lenzora::output {
 namespace {
 
@@ -37,7 +35,9 @@ std::pair<std::uint32_t, std::uint32_t> exactRational(core::FixedCount count) {
     return {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
 }
 
-platform::Bytes exifSegment(core::FixedCount resolution) {
+}  // namespace
+
+platform::Bytes exifResolution(core::FixedCount resolution) {
     // TIFF structure: header, IFD0 with three entries, then the two rationals.
     constexpr std::uint32_t kIfdOffset = 8;
     constexpr std::uint32_t kEntries = 3;
@@ -67,33 +67,10 @@ platform::Bytes exifSegment(core::FixedCount resolution) {
         put32(tiff, den);
     }
 
-    platform::Bytes segment;
-    const std::size_t length = 2 + 6 + tiff.size();
-    putBytes(segment, "\xFF\xE1", 2);  // APP1, then its big-endian length
-    segment.push_back(static_cast<std::uint8_t>(length >> 8));
-    segment.push_back(static_cast<std::uint8_t>(length));
-    putBytes(segment, "Exif\0\0", 6);
-    segment.insert(segment.end(), tiff.begin(), tiff.end());
-    return segment;
-}
-
-}  // namespace
-
-platform::Bytes withExifResolution(const platform::Bytes& jpeg, core::FixedCount resolution) {
-    if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) throw platform::Error("JPEG error #0");
-    std::size_t insertAt = 2;
-    // 2: APP0 marker; 4: its big-endian length, counting itself.
-    if (jpeg[2] == 0xFF && jpeg[3] == 0xE0 && jpeg.size() >= 6) {
-        insertAt = 4 + (static_cast<std::size_t>(jpeg[4]) << 8 | jpeg[5]);
-        if (insertAt > jpeg.size()) throw platform::Error("JPEG error #0");
-    }
-    const platform::Bytes segment = exifSegment(resolution);
-    platform::Bytes out;
-    out.reserve(jpeg.size() + segment.size());
-    out.insert(out.end(), jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(insertAt));
-    out.insert(out.end(), segment.begin(), segment.end());
-    out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(insertAt), jpeg.end());
-    return out;
+    platform::Bytes body;
+    putBytes(body, "Exif\0\0", 6);
+    body.insert(body.end(), tiff.begin(), tiff.end());
+    return body;
 }
 
 }  // namespace lenzora::output

@@ -7,8 +7,8 @@
 
 namespace lenzora::output {
 
-// The JPEG stream with an APP1 Exif segment inserted after its JFIF header (or after the
-// start-of-image marker when there is none).
-platform::Bytes withExifResolution(const platform::Bytes& jpeg, core::FixedCount resolution);
+// The body of the APP1 segment the JPEG encoder writes after the JFIF header: "Exif\0\0" and
+// a little-endian TIFF structure whose first IFD holds the three fields.
+platform::Bytes exifResolution(core::FixedCount resolution);
 
 }  // namespace lenzora::output

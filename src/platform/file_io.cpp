@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 
 #include "platform/io_error.h"
@@ -33,18 +32,6 @@ public:
 private:
     int fd_;
 };
-
-void writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throwIoError(errno);
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
 
 }  // namespace
 
@@ -81,46 +68,6 @@ Bytes readWholeFile(const std::filesystem::path& path) {
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     return bytes;
-}
-
-AtomicFileWriter::AtomicFileWriter(const std::filesystem::path& target)
-    : target_(target), temp_(target.string() + ".XXXXXX") {
-    fd_ = ::mkstemp(temp_.data());
-    if (fd_ < 0) throwIoError(errno);
-    // mkstemp makes the file private; give it the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
-}
-
-AtomicFileWriter::~AtomicFileWriter() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
-}
-
-void AtomicFileWriter::write(const void* data, std::size_t size) {
-    writeAll(fd_, static_cast<const char*>(data), size);
-}
-
-void AtomicFileWriter::commit(const std::function<void(const std::filesystem::path&)>& finish) {
-    if (::fsync(fd_) != 0) throwIoError(errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throwIoError(errno);
-    if (finish) finish(temp_);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) throwIoError(errno);
-    committed_ = true;
-}
-
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    AtomicFileWriter file(path);
-    file.write(bytes.data(), bytes.size());
-    file.commit();
-}
-
-void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {
-    writeFileAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 MappedFile::MappedFile(const std::filesystem::path& path) {

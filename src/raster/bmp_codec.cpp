@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/save_file.h"
 #include "raster/pixel_rows.h"
 
 namespace lenzora::raster {
@@ -318,7 +319,8 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file) {
 }
 
 void writeBmp(const RasterImage& image,
-              const std::function<void(const std::uint8_t*, std::size_t)>& sink) {
+              const std::function<void(const std::uint8_t*, std::size_t)>& sink,
+              std::int32_t pixelsPerMetre) {
     int bits = bitsPerPixel(image.format());
     std::uint64_t entries = isIndexed(image.format()) ? image.palette().size() : 0;
     std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
@@ -344,8 +346,8 @@ void writeBmp(const RasterImage& image,
     putU16(out, static_cast<std::uint32_t>(bits));
     putU32(out, kBiRgb);
     putU32(out, static_cast<std::uint32_t>(imageSize));
-    putU32(out, 0);  // horizontal pixels per metre
-    putU32(out, 0);  // vertical pixels per metre
+    putU32(out, static_cast<std::uint32_t>(pixelsPerMetre));  // horizontal pixels per metre
+    putU32(out, static_cast<std::uint32_t>(pixelsPerMetre));  // vertical pixels per metre
     putU32(out, static_cast<std::uint32_t>(entries));  // colours used
     putU32(out, 0);                                    // colours important
     for (std::uint64_t i = 0; i < entries; ++i) {
@@ -379,14 +381,14 @@ void writeBmp(const RasterImage& image,
     }
 }
 
-platform::Bytes encodeBmp(const RasterImage& image) {
+platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre) {
     platform::Bytes out;
     const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
     out.reserve(static_cast<std::size_t>(stride * std::uint64_t(std::max(image.height(), 0))) +
                 kFileHeaderSize + kInfoHeaderSize + 4 * image.palette().size());
     writeBmp(image, [&out](const std::uint8_t* data, std::size_t size) {
         out.insert(out.end(), data, data + size);
-    });
+    }, pixelsPerMetre);
     return out;
 }
 
@@ -407,17 +409,17 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
 }
 
 void RasterImage::saveBmpFile(const std::filesystem::path& path) const {
-    raster::saveBmpFile(*this, path, nullptr);
+    raster::saveBmpFile(*this, path);
 }
 
 void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
-                 const std::function<void(const std::filesystem::path&)>& finish) {
+                 std::int32_t pixelsPerMetre) {
     try {
-        platform::AtomicFileWriter file(path);
+        platform::SaveFile file(path);
         writeBmp(image, [&file](const std::uint8_t* data, std::size_t size) {
             file.write(data, size);
-        });
-        file.commit(finish);
+        }, pixelsPerMetre);
+        file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
     }

@@ -20,16 +20,18 @@ inline constexpr const char* kBitmapNotValid = "Bitmap image is not valid";
 // describe.
 RasterImage decodeBmp(std::span<const std::uint8_t> file);
 
-// 16- and 32-bit files are held as 32-bit blue, green, red, unused.
-platform::Bytes encodeBmp(const RasterImage& image);
+// 16- and 32-bit files are held as 32-bit blue, green, red, unused. `pixelsPerMetre` goes into
+// both resolution fields of the header (0: the file carries no resolution).
+platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre = 0);
 
 // The same bytes handed to `sink` a block at a time, so no copy of the whole file is made.
 void writeBmp(const RasterImage& image,
-              const std::function<void(const std::uint8_t*, std::size_t)>& sink);
+              const std::function<void(const std::uint8_t*, std::size_t)>& sink,
+              std::int32_t pixelsPerMetre = 0);
 
-// Writes the file under a temporary name, runs `finish` on it (stamping fields, say) and
-// renames it over `path`; a failure leaves an earlier file of that name as it was.
+// Writes the file through platform::SaveFile: a failure leaves an earlier file of that name as
+// it was, and is reported as "Cannot create file "<path>". <reason>".
 void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
-                 const std::function<void(const std::filesystem::path&)>& finish);
+                 std::int32_t pixelsPerMetre = 0);
 
 }  // namespace lenzora::raster

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <csetjmp>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,10 +35,12 @@ constexpr int kQuantisedColours = 236;
 
 // The library reports errors by calling error_exit, which must not return. It jumps back to
 // the guarded call, which turns the message number into an Error once the library's frames
-// are gone.
+// are gone. An exception from the output sink takes the same way out: it cannot pass through
+// the library's C frames, so it is kept here and thrown again by the guarded call.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    std::exception_ptr sinkFailure;
 };
 
 void onErrorExit(j_common_ptr cinfo) {
@@ -73,7 +76,10 @@ void installErrorManager(ErrorManager& errors) {
 // small frame leaves the callers' variables out of its reach.
 template <class Calls>
 void guarded(ErrorManager& errors, Calls&& calls) {
-    if (setjmp(errors.jump) != 0) throwJpegError(errors.pub.msg_code);
+    if (setjmp(errors.jump) != 0) {
+        if (errors.sinkFailure) std::rethrow_exception(errors.sinkFailure);
+        throwJpegError(errors.pub.msg_code);
+    }
     calls();
 }
 
@@ -218,32 +224,46 @@ RasterImage loadJpegFile(const std::filesystem::path& path) {
 
 namespace {
 
-// Collects the encoder's output in a growing byte buffer.
-struct BufferDestination {
+// Hands the encoder's output to the sink a chunk at a time.
+struct SinkDestination {
     jpeg_destination_mgr pub;
-    platform::Bytes* out;
+    const ByteSink* sink;
     std::vector<std::uint8_t> chunk;
 };
 
+void resetChunk(SinkDestination& dest) {
+    dest.pub.next_output_byte = dest.chunk.data();
+    dest.pub.free_in_buffer = dest.chunk.size();
+}
+
+// Runs the sink on the first `count` bytes of the chunk; if it throws, the exception is kept
+// and the library is left by the error jump.
+void deliver(j_compress_ptr cinfo, std::size_t count) {
+    auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    try {
+        (*dest->sink)(dest->chunk.data(), count);
+    } catch (...) {
+        errors->sinkFailure = std::current_exception();
+    }
+    if (errors->sinkFailure) std::longjmp(errors->jump, 1);
+}
+
 void onInitDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
-    dest->pub.next_output_byte = dest->chunk.data();
-    dest->pub.free_in_buffer = dest->chunk.size();
+    resetChunk(*reinterpret_cast<SinkDestination*>(cinfo->dest));
 }
 
 boolean onEmptyBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
-    dest->out->insert(dest->out->end(), dest->chunk.begin(), dest->chunk.end());
-    dest->pub.next_output_byte = dest->chunk.data();
-    dest->pub.free_in_buffer = dest->chunk.size();
+    auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
+    deliver(cinfo, dest->chunk.size());
+    resetChunk(*dest);
     return TRUE;
 }
 
 void onTermDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<BufferDestination*>(cinfo->dest);
+    auto* dest = reinterpret_cast<SinkDestination*>(cinfo->dest);
     std::size_t used = dest->chunk.size() - dest->pub.free_in_buffer;
-    dest->out->insert(dest->out->end(), dest->chunk.begin(),
-                      dest->chunk.begin() + static_cast<std::ptrdiff_t>(used));
+    if (used > 0) deliver(cinfo, used);
 }
 
 class Compressor {
@@ -269,13 +289,12 @@ private:
 
 }  // namespace
 
-platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options) {
-    platform::Bytes out;
+void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteSink& sink) {
     Compressor c;
     jpeg_compress_struct& cinfo = c.cinfo_;
     ErrorManager& errors = c.errors_;
-    BufferDestination dest{};
-    dest.out = &out;
+    SinkDestination dest{};
+    dest.sink = &sink;
     dest.chunk.resize(1 << 16);
     dest.pub.init_destination = onInitDestination;
     dest.pub.empty_output_buffer = onEmptyBuffer;
@@ -301,7 +320,14 @@ platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options)
         cinfo.X_density = dpi;
         cinfo.Y_density = dpi;
     }
-    guarded(errors, [&] { jpeg_start_compress(&cinfo, TRUE); });
+    guarded(errors, [&] {
+        jpeg_start_compress(&cinfo, TRUE);
+        // Markers written now follow the JFIF header the start wrote.
+        if (!options.exif.empty()) {
+            jpeg_write_marker(&cinfo, JPEG_APP0 + 1, options.exif.data(),
+                              static_cast<unsigned int>(options.exif.size()));
+        }
+    });
 
     // Other formats go through one row of blue, green, red.
     bool direct = image.format() == PixelFormat::Bgr24;
@@ -325,6 +351,13 @@ platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options)
         guarded(errors, [&] { jpeg_write_scanlines(&cinfo, &row, 1); });
     }
     guarded(errors, [&] { jpeg_finish_compress(&cinfo); });
+}
+
+platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options) {
+    platform::Bytes out;
+    writeJpeg(image, options, [&out](const std::uint8_t* data, std::size_t size) {
+        out.insert(out.end(), data, data + size);
+    });
     return out;
 }
 

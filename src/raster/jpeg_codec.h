@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 
 #include "platform/file_io.h"
@@ -24,9 +25,19 @@ RasterImage loadJpegFile(const std::filesystem::path& path);
 struct JpegOptions {
     int quality = 90;
     int dotsPerInch = 0;  // 0: the encoder's default density fields
+    // The body of an APP1 segment ("Exif\0\0" and a TIFF structure) written right after the
+    // JFIF header; empty: none. At most 65533 bytes.
+    platform::Bytes exif;
 };
 
-// Baseline, three components, no chroma subsampling.
+// Takes the encoded bytes a block at a time.
+using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
+
+// Baseline, three components, no chroma subsampling. An exception thrown by the sink ends the
+// encoding and reaches the caller as it was thrown.
+void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteSink& sink);
+
+// The same bytes in memory.
 platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options = {});
 
 }  // namespace lenzora::raster

@@ -1,5 +1,5 @@
 #pragma once
-// Writing the chart as a 1-bit BMP file with its resolution stamped.
+// Writing the chart as a 1-bit BMP file carrying its resolution.
 
 #include <filesystem>
 
@@ -8,9 +8,9 @@
 namespace lenzora::testchart {
 
 // Writes the same bytes saveBmpFile gives, streamed a block of rows at a time so a chart of
-// hundreds of megabytes never exists twice in memory, then stamps `dpi` into both
-// resolution fields. Any extension gives BMP data. The file is written under a temporary
-// name in its folder and renamed, so a failure leaves whatever was there before.
+// hundreds of megabytes never exists twice in memory, with `dpi` in both resolution fields
+// of the header. Any extension gives BMP data. The file is written through
+// platform::SaveFile, so a failure leaves whatever was there before.
 void saveChartBmp(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
 
 }  // namespace lenzora::testchart

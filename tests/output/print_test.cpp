@@ -128,7 +128,8 @@ TEST(JpegOutput, BaselineFullChromaWithDensityAndExifResolution) {
     raster::RasterImage composite = testing::patternImage(64, 32, 1);
     raster::JpegOptions options;
     options.dotsPerInch = 254;
-    const platform::Bytes jpeg = withExifResolution(raster::encodeJpeg(composite, options), 2536500);
+    options.exif = exifResolution(2536500);
+    const platform::Bytes jpeg = raster::encodeJpeg(composite, options);
     auto parts = segments(jpeg);
     ASSERT_GE(parts.size(), 3u);
     EXPECT_EQ(parts[0].first, 0xE0);  // JFIF first

@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "platform/handler_guard.h"
 #include "platform/io_error.h"
+#include "platform/save_file.h"
 #include "platform/services.h"
 #include "platform/testing/scripted_services.h"
 #include "support/temp_dir.h"
@@ -75,17 +76,6 @@ TEST(Services, ScopedStandInsArePutBackAfterwards) {
     EXPECT_EQ(platform::services().messages, before);
 }
 
-TEST(AtomicWrite, ReplacesWholeAndLeavesNoTemporaryFile) {
-    lenzora::testing::TempDir dir;
-    writeFileAtomically(dir / "a.txt", std::string_view("first, longer content"));
-    writeFileAtomically(dir / "a.txt", std::string_view("second"));
-    Bytes bytes = readWholeFile(dir / "a.txt");
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "second");
-    int files = 0;
-    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 1);
-}
-
 TEST(FileIo, MissingFilesAndFolders) {
     lenzora::testing::TempDir dir;
     try {
@@ -107,14 +97,14 @@ TEST(FileIo, MissingFilesAndFolders) {
 
 TEST(MappedFile, ReadsTheBytesOrReportsTheFile) {
     lenzora::testing::TempDir dir;
-    writeFileAtomically(dir / "a.bin", std::string_view("BM\0bytes", 8));
+    saveWholeFile(dir / "a.bin", std::string_view("BM\0bytes", 8));
     {
         MappedFile file(dir / "a.bin");
         ASSERT_EQ(file.size(), 8u);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data()), 8),
                   std::string("BM\0bytes", 8));
     }
-    writeFileAtomically(dir / "empty.bin", std::string_view());
+    saveWholeFile(dir / "empty.bin", std::string_view());
     EXPECT_EQ(MappedFile(dir / "empty.bin").size(), 0u);
     try {
         MappedFile missing(dir / "none.bin");

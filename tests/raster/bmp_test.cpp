@@ -366,6 +366,36 @@ TEST(BmpWrite, OneBitImageHasItsPaletteRowsBottomUpAndZeroPadding) {
     EXPECT_EQ(platform::Bytes(b.begin() + 62, b.end()), (platform::Bytes{0x7F, 0xC0, 0, 0, 0xFF, 0xC0, 0, 0}));
 }
 
+TEST(BmpWrite, TheResolutionGoesIntoBothFieldsAndNowhereElse) {
+    struct Case {
+        PixelFormat format;
+        std::int32_t pixelsPerMetre;
+    } cases[] = {{PixelFormat::Bgr24, 9984},           {PixelFormat::Bgr24, 47233},
+                 {PixelFormat::Indexed1, 47233},       {PixelFormat::Indexed8, 1},
+                 {PixelFormat::Bgrx32, 0x7FFFFFFF},    {PixelFormat::Indexed4, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pixelsPerMetre);
+        RasterImage image;
+        image.create(c.format, 9, 4);
+        image.setFillColour(kBlack);
+        image.drawRectangle(2, 1, 7, 3);
+        const platform::Bytes bare = encodeBmp(image);
+        const platform::Bytes stamped = encodeBmp(image, c.pixelsPerMetre);
+        ASSERT_EQ(stamped.size(), bare.size());
+        EXPECT_EQ(u32At(stamped, 38), static_cast<std::uint32_t>(c.pixelsPerMetre));
+        EXPECT_EQ(u32At(stamped, 42), static_cast<std::uint32_t>(c.pixelsPerMetre));
+        for (std::size_t i = 0; i < bare.size(); ++i) {
+            if (i >= 38 && i < 46) continue;
+            ASSERT_EQ(stamped[i], bare[i]) << "byte " << i;
+        }
+        platform::Bytes streamed;
+        writeBmp(image, [&](const std::uint8_t* data, std::size_t size) {
+            streamed.insert(streamed.end(), data, data + size);
+        }, c.pixelsPerMetre);
+        EXPECT_TRUE(streamed == stamped);
+    }
+}
+
 TEST(BmpWrite, EveryFormatSurvivesARoundTrip) {
     std::vector<RasterImage> images;
     RasterImage colour;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
 
@@ -164,6 +165,68 @@ TEST(Jpeg, EncodingAnEmptyImageIsAJpegError) {
     } catch (const platform::Error& e) {
         EXPECT_TRUE(std::regex_match(e.what(), std::regex("JPEG error #[0-9]+"))) << e.what();
     }
+}
+
+TEST(Jpeg, TheExifBodyIsAnApp1SegmentRightAfterTheJfifHeader) {
+    const RasterImage card = testCard();
+    const platform::Bytes plain = encodeJpeg(card, {.quality = 90, .dotsPerInch = 300});
+    ASSERT_GE(plain.size(), 20u);
+    ASSERT_EQ(plain[2], 0xFF);
+    ASSERT_EQ(plain[3], 0xE0);
+    const std::size_t afterJfif = 4 + (std::size_t{plain[4]} << 8 | plain[5]);
+    ASSERT_EQ(afterJfif, 20u);
+    for (std::size_t bodySize : {std::size_t{1}, std::size_t{78}, std::size_t{65533}}) {
+        SCOPED_TRACE(bodySize);
+        platform::Bytes body(bodySize);
+        for (std::size_t i = 0; i < bodySize; ++i) body[i] = static_cast<std::uint8_t>(i * 7);
+        const platform::Bytes withExif =
+            encodeJpeg(card, {.quality = 90, .dotsPerInch = 300, .exif = body});
+        // The stream without it, with the segment put in after the JFIF header.
+        platform::Bytes expected(plain.begin(), plain.begin() + afterJfif);
+        const std::size_t length = bodySize + 2;
+        expected.insert(expected.end(), {0xFF, 0xE1, static_cast<std::uint8_t>(length >> 8),
+                                         static_cast<std::uint8_t>(length)});
+        expected.insert(expected.end(), body.begin(), body.end());
+        expected.insert(expected.end(), plain.begin() + afterJfif, plain.end());
+        EXPECT_TRUE(withExif == expected);
+    }
+}
+
+TEST(Jpeg, AnExceptionFromTheSinkReachesTheCallerAsThrown) {
+    struct Stop {
+        int call;
+    };
+    // Noise does not compress: several blocks of output.
+    RasterImage noise;
+    noise.create(PixelFormat::Bgr24, 512, 512);
+    std::uint32_t seed = 12345;
+    for (std::int32_t y = 0; y < 512; ++y) {
+        for (std::int32_t x = 0; x < 3 * 512; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            noise.row(y)[x] = static_cast<std::uint8_t>(seed >> 24);
+        }
+    }
+    const platform::Bytes whole = encodeJpeg(noise);
+    int blocks = 0;
+    writeJpeg(noise, {}, [&](const std::uint8_t*, std::size_t) { ++blocks; });
+    ASSERT_GE(blocks, 3);
+    for (int failAt : {1, 2, blocks}) {
+        SCOPED_TRACE(failAt);
+        int calls = 0;
+        platform::Bytes received;
+        try {
+            writeJpeg(noise, {}, [&](const std::uint8_t* data, std::size_t size) {
+                if (++calls == failAt) throw Stop{calls};
+                received.insert(received.end(), data, data + size);
+            });
+            ADD_FAILURE() << "the sink's exception was lost";
+        } catch (const Stop& stop) {
+            EXPECT_EQ(stop.call, failAt);
+        }
+        EXPECT_EQ(calls, failAt) << "nothing more is written after the exception";
+        EXPECT_TRUE(std::equal(received.begin(), received.end(), whole.begin()));
+    }
+    EXPECT_TRUE(encodeJpeg(noise) == whole);
 }
 
 TEST(Jpeg, MissingFileGivesTheOpenError) {

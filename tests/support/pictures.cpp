@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "core/output_settings.h"
-#include "platform/file_io.h"
+#include "platform/save_file.h"
 #include "raster/jpeg_codec.h"
 
 namespace lenzora::testing {
@@ -45,7 +45,7 @@ void writeBmp(const std::filesystem::path& path, const raster::RasterImage& imag
 }
 
 void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& image) {
-    platform::writeFileAtomically(path, raster::encodeJpeg(image));
+    platform::saveWholeFile(path, raster::encodeJpeg(image));
 }
 
 std::string interlaceMismatch(const raster::RasterImage& composite,

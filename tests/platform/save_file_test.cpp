@@ -1,0 +1,203 @@
+// Files replaced whole through QSaveFile: permissions, symbolic links, failures part-way.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "platform/save_file.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
+
+namespace lenzora::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using lenzora::testing::FileSizeLimit;
+using lenzora::testing::TempDir;
+
+std::string text(const fs::path& path) {
+    const Bytes bytes = readWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void put(const fs::path& path, std::string_view content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::ptrdiff_t entries(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+}
+
+mode_t permissionBits(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// The process's umask for the length of a test.
+class UmaskFor {
+public:
+    explicit UmaskFor(mode_t mask) : old_(::umask(mask)) {}
+    ~UmaskFor() { ::umask(old_); }
+
+private:
+    mode_t old_;
+};
+
+TEST(SaveFile, ReplacesWholeAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    saveWholeFile(dir / "a.txt", std::string_view("first, longer content"));
+    saveWholeFile(dir / "a.txt", std::string_view("second"));
+    EXPECT_EQ(text(dir / "a.txt"), "second");
+    EXPECT_EQ(entries(dir.path()), 1);
+}
+
+TEST(SaveFile, AReplacedFileKeepsItsPermissionBits) {
+    for (mode_t mode : {0600, 0640, 0644, 0660, 0664, 0666, 0700, 0755, 0604}) {
+        TempDir dir;
+        put(dir / "a.bmp", "earlier");
+        ASSERT_EQ(::chmod((dir / "a.bmp").c_str(), mode), 0);
+        saveWholeFile(dir / "a.bmp", std::string_view("replaced"));
+        EXPECT_EQ(text(dir / "a.bmp"), "replaced");
+        EXPECT_EQ(permissionBits(dir / "a.bmp"), mode) << std::oct << mode;
+        EXPECT_EQ(entries(dir.path()), 1);
+    }
+}
+
+TEST(SaveFile, ANewFileGetsTheUsualPermissionsLessTheUmask) {
+    for (mode_t mask : {0022, 0027, 0077, 0002, 0000}) {
+        TempDir dir;
+        UmaskFor umask(mask);
+        saveWholeFile(dir / "new.bmp", std::string_view("new"));
+        EXPECT_EQ(permissionBits(dir / "new.bmp"), 0666 & ~mask) << std::oct << mask;
+    }
+}
+
+TEST(SaveFile, ThroughASymbolicLinkTheTargetIsReplacedAndTheLinkStays) {
+    struct Case {
+        const char* what;
+        const char* target;  // where the file is, in the test folder
+        bool absolute;       // the link holds the whole path, not one relative to its folder
+        bool chained;        // the link points to a second link, which points to the file
+        bool targetExists;
+    } cases[] = {
+        {"beside the link", "target.bmp", false, false, true},
+        {"in another folder, by its whole path", "other/target.bmp", true, false, true},
+        {"in another folder, relative", "other/target.bmp", false, false, true},
+        {"through a second link", "other/target.bmp", false, true, true},
+        {"dangling: the target is made", "other/target.bmp", false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        fs::create_directory(dir / "other");
+        const fs::path target = dir / c.target;
+        if (c.targetExists) {
+            put(target, "earlier content");
+            ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+        }
+        const fs::path linkText = c.absolute ? target : fs::path(c.target);
+        if (c.chained) {
+            fs::create_symlink(target, dir / "second");
+            fs::create_symlink("second", dir / "link.bmp");
+        } else {
+            fs::create_symlink(linkText, dir / "link.bmp");
+        }
+        const std::ptrdiff_t before = entries(dir.path()) + entries(dir / "other");
+
+        saveWholeFile(dir / "link.bmp", std::string_view("saved"));
+
+        EXPECT_TRUE(fs::is_symlink(dir / "link.bmp"));
+        EXPECT_EQ(fs::read_symlink(dir / "link.bmp"), c.chained ? fs::path("second") : linkText);
+        EXPECT_EQ(text(target), "saved");
+        if (c.targetExists) {
+            EXPECT_EQ(permissionBits(target), 0640u);
+        }
+        EXPECT_EQ(entries(dir.path()) + entries(dir / "other"), before + (c.targetExists ? 0 : 1))
+            << "no temporary file is left behind";
+    }
+}
+
+TEST(SaveFile, AnAbandonedOrFailedSaveLeavesTheOldFileWhole) {
+    struct Interrupted : std::runtime_error {
+        Interrupted() : std::runtime_error("interrupted") {}
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> save;
+    } cases[] = {
+        {"thrown before any byte",
+         [](const fs::path& path) {
+             SaveFile file(path);
+             throw Interrupted();
+         }},
+        {"thrown part-way",
+         [](const fs::path& path) {
+             SaveFile file(path);
+             file.write("new content", 11);
+             throw Interrupted();
+         }},
+        {"never committed",
+         [](const fs::path& path) {
+             SaveFile file(path);
+             file.write("new content, never committed", 28);
+         }},
+        {"the disk fills part-way",
+         [](const fs::path& path) {
+             const std::string big(1 << 20, 'x');
+             FileSizeLimit limit(64 << 10);
+             try {
+                 saveWholeFile(path, big);
+                 ADD_FAILURE() << "wrote past the file size limit";
+             } catch (const Error& e) {
+                 EXPECT_STREQ(e.what(), "Disk full");
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        put(dir / "card.bmp", "earlier content");
+        try {
+            c.save(dir / "card.bmp");
+        } catch (const Interrupted&) {
+        }
+        EXPECT_EQ(text(dir / "card.bmp"), "earlier content");
+        EXPECT_EQ(entries(dir.path()), 1) << "no temporary file is left behind";
+    }
+}
+
+TEST(SaveFile, FailuresInTheProgramsWords) {
+    TempDir dir;
+    put(dir / "plain", "a file");
+    fs::create_directory(dir / "folder");
+    struct Case {
+        fs::path path;
+        const char* text;
+    } cases[] = {
+        {dir / "missing" / "a.bmp", "File not found"},
+        {dir / "plain" / "a.bmp", "File not found"},  // a file where a folder should be
+        {dir / "folder", "File access denied"},       // a folder where the file should be
+        {fs::path(), "File not found"},
+    };
+    for (const Case& c : cases) {
+        try {
+            saveWholeFile(c.path, std::string_view("content"));
+            ADD_FAILURE() << "saved " << c.path;
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), c.text) << c.path;
+        }
+    }
+    EXPECT_EQ(text(dir / "plain"), "a file");
+    EXPECT_TRUE(fs::is_empty(dir / "folder"));
+    EXPECT_EQ(entries(dir.path()), 2);
+}
+
+}  // namespace
+}  // namespace lenzora::platform
