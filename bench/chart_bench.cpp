@@ -95,7 +95,8 @@ void Floor_WriteFileBytes(benchmark::State& state) {
         for (std::int32_t y = 0; y < chart.height();) {
             // The same 4 MB blocks the save writes.
             const std::int32_t rows = std::min<std::int32_t>(
-                chart.height() - y, static_cast<std::int32_t>((std::size_t{4} << 20) / chart.stride()));
+                chart.height() - y,
+                static_cast<std::int32_t>((std::size_t{4} << 20) / chart.stride()));
             if (::write(fd, chart.row(y), chart.stride() * static_cast<std::size_t>(rows)) < 0)
                 std::abort();
             y += rows;

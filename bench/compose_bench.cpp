@@ -7,8 +7,6 @@
 // 2 frames: the same frames at the defaults (2 frames, 287 x 200 mm, 42.275 lpi).
 
 #include <fcntl.h>
-#include <cstdio>
-#include <jpeglib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +18,9 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+
+// After <cstdio>: the library's header uses FILE without including it.
+#include <jpeglib.h>
 
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
@@ -68,8 +69,8 @@ void decodeOnly(const lenzora::platform::Bytes& file) {
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(cinfo.output_width) *
                                      cinfo.output_height * 3);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() + static_cast<std::size_t>(cinfo.output_scanline) *
-                                           cinfo.output_width * 3;
+        JSAMPROW row = pixels.data() +
+                       static_cast<std::size_t>(cinfo.output_scanline) * cinfo.output_width * 3;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -133,7 +134,8 @@ int main(int argc, char** argv) {
     for (int q = 1; q <= frames; ++q) {
         const fs::path path = dir / ("frame" + std::to_string(q) + ".jpg");
         if (!fs::exists(path)) {
-            lenzora::platform::saveWholeFile(path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
+            lenzora::platform::saveWholeFile(
+                path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
         }
         jpegs.push_back(path.string());
     }
@@ -149,7 +151,8 @@ int main(int argc, char** argv) {
     for (int q = 1; q <= frames; ++q) {
         session.loadFrame(q, jpegs[static_cast<std::size_t>(q - 1)]);
         session.countFrame(q);
-        written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::core::workingCopyPath(q))));
+        written.push_back(
+            fs::file_size(lenzora::platform::hostPath(lenzora::core::workingCopyPath(q))));
     }
     const double loading = seconds(phase);
 
@@ -159,7 +162,8 @@ int main(int argc, char** argv) {
     session.prepareStrips(none);
     const double preparing = seconds(phase);
     for (int q = 1; q <= frames; ++q) {
-        written.push_back(fs::file_size(lenzora::platform::hostPath(lenzora::core::stripFilePath(q))));
+        written.push_back(
+            fs::file_size(lenzora::platform::hostPath(lenzora::core::stripFilePath(q))));
     }
 
     phase = Clock::now();
@@ -189,8 +193,8 @@ int main(int argc, char** argv) {
     for (std::uint64_t b : written) bytes += b;
 
     std::printf("%d frames of 4000 x 3000 -> %d x %d at %s dpi (strip width %d)\n", frames,
-                composite.width(), composite.height(), lenzora::core::formatFixed(settings.resolution).c_str(),
-                settings.stripWidth);
+                composite.width(), composite.height(),
+                lenzora::core::formatFixed(settings.resolution).c_str(), settings.stripWidth);
     std::printf("  decoding and working copies %8.2f s\n", loading);
     std::printf("  preparing strips            %8.2f s\n", preparing);
     std::printf("  interlacing                 %8.2f s\n", interlacing);

@@ -32,7 +32,8 @@ RasterImage picture(std::int32_t w, std::int32_t h) {
             unsigned noise = random() & 15;
             row[3 * x] = static_cast<std::uint8_t>((x * 255 / w + noise) & 255);
             row[3 * x + 1] = static_cast<std::uint8_t>((y * 255 / h + noise) & 255);
-            row[3 * x + 2] = static_cast<std::uint8_t>(((x + y) * 127 / (w + h) + 64 + noise) & 255);
+            row[3 * x + 2] =
+                static_cast<std::uint8_t>(((x + y) * 127 / (w + h) + 64 + noise) & 255);
         }
     }
     return image;
@@ -50,7 +51,8 @@ void setBytes(benchmark::State& state, std::size_t bytes) {
 // --- stretching --------------------------------------------------------------------------------
 
 void StretchImage_6000x4000(benchmark::State& state) {
-    auto w = static_cast<std::int32_t>(state.range(0)), h = static_cast<std::int32_t>(state.range(1));
+    auto w = static_cast<std::int32_t>(state.range(0)),
+         h = static_cast<std::int32_t>(state.range(1));
     RasterImage dest;
     dest.create(PixelFormat::Bgr24, w, h);
     for (auto _ : state) {
@@ -59,12 +61,16 @@ void StretchImage_6000x4000(benchmark::State& state) {
     }
     setBytes(state, dest.stride() * static_cast<std::size_t>(h));
 }
-BENCHMARK(StretchImage_6000x4000)->Args({3000, 4000})->Args({600, 400})->Unit(benchmark::kMillisecond);
+BENCHMARK(StretchImage_6000x4000)
+    ->Args({3000, 4000})
+    ->Args({600, 400})
+    ->Unit(benchmark::kMillisecond);
 
 // Floor: copying the destination's bytes.
 void Memcpy_StretchDestination(benchmark::State& state) {
-    std::size_t bytes = RasterImage::strideFor(PixelFormat::Bgr24, static_cast<std::int32_t>(state.range(0))) *
-                        static_cast<std::size_t>(state.range(1));
+    std::size_t bytes =
+        RasterImage::strideFor(PixelFormat::Bgr24, static_cast<std::int32_t>(state.range(0))) *
+        static_cast<std::size_t>(state.range(1));
     std::vector<std::uint8_t> from(bytes, 1), to(bytes);
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), bytes);
@@ -72,7 +78,10 @@ void Memcpy_StretchDestination(benchmark::State& state) {
     }
     setBytes(state, bytes);
 }
-BENCHMARK(Memcpy_StretchDestination)->Args({3000, 4000})->Args({600, 400})->Unit(benchmark::kMillisecond);
+BENCHMARK(Memcpy_StretchDestination)
+    ->Args({3000, 4000})
+    ->Args({600, 400})
+    ->Unit(benchmark::kMillisecond);
 
 // --- strips ------------------------------------------------------------------------------------
 
@@ -86,7 +95,8 @@ void CopyArea_OnePixelStrips(benchmark::State& state) {
     composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
         for (std::int32_t x = 0; x < kCompositeWidth; ++x)
-            composite.copyArea({x, 0, x + 1, kCompositeHeight}, source, {x, 0, x + 1, kCompositeHeight});
+            composite.copyArea({x, 0, x + 1, kCompositeHeight}, source,
+                               {x, 0, x + 1, kCompositeHeight});
         benchmark::ClobberMemory();
     }
     setBytes(state, composite.stride() * kCompositeHeight);
@@ -100,7 +110,8 @@ void CopyArea_FourPixelStrips(benchmark::State& state) {
     composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
         for (std::int32_t x = 0; x < kCompositeWidth; x += 4)
-            composite.copyArea({x, 0, x + 4, kCompositeHeight}, source, {x, 0, x + 4, kCompositeHeight});
+            composite.copyArea({x, 0, x + 4, kCompositeHeight}, source,
+                               {x, 0, x + 4, kCompositeHeight});
         benchmark::ClobberMemory();
     }
     setBytes(state, composite.stride() * kCompositeHeight);
@@ -137,7 +148,8 @@ void DrawImageAt_WholeComposite(benchmark::State& state) {
 BENCHMARK(DrawImageAt_WholeComposite)->Unit(benchmark::kMillisecond);
 
 void Memcpy_Composite(benchmark::State& state) {
-    std::size_t bytes = RasterImage::strideFor(PixelFormat::Bgr24, kCompositeWidth) * kCompositeHeight;
+    std::size_t bytes =
+        RasterImage::strideFor(PixelFormat::Bgr24, kCompositeWidth) * kCompositeHeight;
     std::vector<std::uint8_t> from(bytes, 1), to(bytes);
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), bytes);
@@ -263,8 +275,11 @@ void LibjpegDecode_12MP(benchmark::State& state) {
         JSAMPROW rows[16];
         while (cinfo.output_scanline < cinfo.output_height) {
             for (JDIMENSION i = 0; i < 16; ++i)
-                rows[i] = pixels.data() + stride * std::min(cinfo.output_scanline + i, cinfo.output_height - 1);
-            jpeg_read_scanlines(&cinfo, rows, std::min<JDIMENSION>(16, cinfo.output_height - cinfo.output_scanline));
+                rows[i] = pixels.data() +
+                          stride * std::min(cinfo.output_scanline + i, cinfo.output_height - 1);
+            jpeg_read_scanlines(
+                &cinfo, rows,
+                std::min<JDIMENSION>(16, cinfo.output_height - cinfo.output_scanline));
         }
         jpeg_finish_decompress(&cinfo);
         jpeg_destroy_decompress(&cinfo);

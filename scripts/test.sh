@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless: first the computation
-# tests under AddressSanitizer + UndefinedBehaviorSanitizer, then the whole suite.
+# Installs what is missing, checks the formatting, builds with warnings as errors and runs
+# every test headless: first the computation tests under AddressSanitizer +
+# UndefinedBehaviorSanitizer, then the whole suite; last, clang-tidy over the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,12 +14,24 @@ if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
 fi
 jobs=$(nproc)
 
+echo "== formatting"
+find src tests bench fuzz tools \( -name '*.h' -o -name '*.cpp' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
+
 echo "== core tests under ASan + UBSan"
-cmake --preset asan-ubsan >/dev/null
+cmake --preset asan-ubsan -DLENZORA_WERROR=ON >/dev/null
 cmake --build --preset asan-ubsan -j "$jobs"
 ctest --preset asan-ubsan -L core -j "$jobs" --timeout 600 | tail -n 15
 
 echo "== all tests"
-cmake --preset dev >/dev/null
+cmake --preset dev -DLENZORA_WERROR=ON >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs" --timeout 900
+
+echo "== clang-tidy"
+# Only the findings are shown; the tool's counts of suppressed warnings are not.
+if ! run-clang-tidy -quiet -p build/dev -j "$jobs" "$PWD/src/" >build/clang-tidy.log 2>&1; then
+  grep -E 'error:|warning:' build/clang-tidy.log | grep -v 'warnings generated' || tail -n 30 build/clang-tidy.log
+  exit 1
+fi
+echo "clang-tidy: no findings"

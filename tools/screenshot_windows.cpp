@@ -11,13 +11,13 @@
 #include <filesystem>
 
 #include "app/main_window.h"
-#include "windows/help_window.h"
-#include "windows/about_window.h"
-#include "windows/print_preview_window.h"
 #include "platform/drive_paths.h"
-#include "windows/pitch_chart_window.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/testing/scripted_services.h"
+#include "windows/about_window.h"
+#include "windows/help_window.h"
+#include "windows/pitch_chart_window.h"
+#include "windows/print_preview_window.h"
 
 namespace fs = std::filesystem;
 

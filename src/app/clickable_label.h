@@ -9,13 +9,13 @@ namespace lenzora::app {
 
 class ClickableLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     using QLabel::QLabel;
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
             emit clicked();
@@ -26,13 +26,13 @@ protected:
 
 class ClickableStatusBar : public QStatusBar {
     Q_OBJECT
-public:
+  public:
     using QStatusBar::QStatusBar;
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton) emit clicked();
         QStatusBar::mouseReleaseEvent(event);

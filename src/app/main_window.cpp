@@ -16,7 +16,10 @@
 #include <QSlider>
 #include <QStatusBar>
 
+#include "app/clickable_label.h"
+#include "app/slot_layout.h"
 #include "core/settings_file.h"
+#include "core/working_files.h"
 #include "frames/load_frame.h"
 #include "interlace/calibration_band.h"
 #include "interlace/compose_check.h"
@@ -25,22 +28,19 @@
 #include "output/print_composite.h"
 #include "output/print_layout.h"
 #include "output/save_composite.h"
-#include "windows/print_preview_window.h"
-#include "raster/fit.h"
-#include "raster/qimage_conversion.h"
-#include "app/clickable_label.h"
-#include "app/slot_layout.h"
-#include "core/working_files.h"
-#include "windows/help_window.h"
-#include "windows/about_window.h"
-#include "windows/pitch_chart_window.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/handler_guard.h"
+#include "platform/qt/named_child.h"
 #include "platform/services.h"
 #include "platform/web_page.h"
-#include "platform/qt/named_child.h"
+#include "raster/fit.h"
+#include "raster/qimage_conversion.h"
+#include "windows/about_window.h"
+#include "windows/help_window.h"
+#include "windows/pitch_chart_window.h"
+#include "windows/print_preview_window.h"
 
 namespace lenzora::app {
 namespace {
@@ -100,7 +100,8 @@ void MainWindow::buildSettingsBand() {
     pitchGroup_ =
         namedChild<QGroupBox>(settingsGroup_, "pitchGroup", QString::fromUtf8("光栅片线距"));
     pitchGroup_->setGeometry(8, 24, 200, 129);
-    measurePitchButton_ = namedChild<QPushButton>(pitchGroup_, "measurePitchButton", QString::fromUtf8("现在测量"));
+    measurePitchButton_ =
+        namedChild<QPushButton>(pitchGroup_, "measurePitchButton", QString::fromUtf8("现在测量"));
     measurePitchButton_->setGeometry(16, 22, 110, 30);
     pitchBox_ = namedChild<QComboBox>(pitchGroup_, "pitchBox");
     pitchBox_->setEditable(true);
@@ -115,8 +116,8 @@ void MainWindow::buildSettingsBand() {
 
     modeGroup_ = namedChild<QGroupBox>(settingsGroup_, "modeGroup", QString::fromUtf8("合成方式"));
     modeGroup_->setGeometry(216, 24, 200, 129);
-    columnsModeButton_ =
-        namedChild<QRadioButton>(modeGroup_, "columnsModeButton", QString::fromUtf8("立体图或左右变"));
+    columnsModeButton_ = namedChild<QRadioButton>(modeGroup_, "columnsModeButton",
+                                                  QString::fromUtf8("立体图或左右变"));
     columnsModeButton_->setGeometry(16, 34, 176, 28);
     columnsModeButton_->setChecked(true);
     rowsModeButton_ =
@@ -142,7 +143,8 @@ void MainWindow::buildSettingsBand() {
     metre->setGeometry(10, 94, 184, 24);
 
     // The output error group is never shown; its slider only travels through the settings file.
-    adjustmentGroup_ = namedChild<QGroupBox>(settingsGroup_, "adjustmentGroup", QString::fromUtf8("输出误差"));
+    adjustmentGroup_ =
+        namedChild<QGroupBox>(settingsGroup_, "adjustmentGroup", QString::fromUtf8("输出误差"));
     adjustmentGroup_->setGeometry(632, 24, 200, 129);
     adjustmentSlider_ = namedChild<QSlider>(adjustmentGroup_, "adjustmentSlider", Qt::Horizontal);
     adjustmentSlider_->setRange(-4, 4);
@@ -155,7 +157,8 @@ void MainWindow::buildSettingsBand() {
         auto* mark = namedChild<QLabel>(adjustmentGroup_, "", QString::fromLatin1(scale[i]));
         mark->setGeometry(10 + i * 42, 54, 30, 20);
     }
-    auto* hint = namedChild<QLabel>(adjustmentGroup_, "adjustmentHint", QString::fromUtf8("参考测试图调整"));
+    auto* hint =
+        namedChild<QLabel>(adjustmentGroup_, "adjustmentHint", QString::fromUtf8("参考测试图调整"));
     hint->setGeometry(10, 90, 180, 24);
     adjustmentGroup_->hide();
 
@@ -178,21 +181,24 @@ void MainWindow::buildSlotColumn() {
     for (int i = 0; i < core::kMaxFrames; ++i) {
         const SlotPlace& place = kSlotPlaces[i];
         QWidget* buttonParent = place.buttonOnWindow ? static_cast<QWidget*>(this) : slotGroup_;
-        QPushButton* button = namedChild<QPushButton>(buttonParent, slotControlName("slotButton", i + 1).c_str(),
-                                                      QString::fromUtf8("图%1").arg(i + 1));
+        QPushButton* button =
+            namedChild<QPushButton>(buttonParent, slotControlName("slotButton", i + 1).c_str(),
+                                    QString::fromUtf8("图%1").arg(i + 1));
         button->setFont(buttonFont);
         button->setGeometry(place.buttonX, place.buttonY, kSlotButtonWidth, kSlotButtonHeight);
         slotButtons_[i] = button;
         connect(button, &QPushButton::clicked, this, [this, i] { chooseFrame(i + 1); });
 
-        QLabel* thumbnail = namedChild<QLabel>(slotGroup_, slotControlName("thumbnail", i + 1).c_str());
-        thumbnail->setGeometry(place.thumbX, place.thumbY, frames::kThumbnailWidth, frames::kThumbnailHeight);
+        QLabel* thumbnail =
+            namedChild<QLabel>(slotGroup_, slotControlName("thumbnail", i + 1).c_str());
+        thumbnail->setGeometry(place.thumbX, place.thumbY, frames::kThumbnailWidth,
+                               frames::kThumbnailHeight);
         thumbnail->setAlignment(Qt::AlignCenter);
         thumbnails_[i] = thumbnail;
     }
 
-    webAddressLabel_ =
-        namedChild<ClickableLabel>(slotGroup_, "webAddressLabel", QString::fromLatin1(platform::kMakerWebAddress));
+    webAddressLabel_ = namedChild<ClickableLabel>(slotGroup_, "webAddressLabel",
+                                                  QString::fromLatin1(platform::kMakerWebAddress));
     QFont link = pixelFont("Arial", 19);
     link.setUnderline(true);
     webAddressLabel_->setFont(link);
@@ -219,16 +225,24 @@ void MainWindow::buildPreview() {
 
 void MainWindow::buildOutputColumn() {
     outputGroup_ = namedChild<QGroupBox>(this, "outputGroup", QString::fromUtf8("合成输出"));
-    calibrationBox_ = namedChild<QCheckBox>(outputGroup_, "calibrationBox", QString::fromUtf8("校准线"));
-    composeButton_ = namedChild<QPushButton>(outputGroup_, "composeButton", QString::fromUtf8("合成(&M)"));
-    saveButton_ = namedChild<QPushButton>(outputGroup_, "saveButton", QString::fromUtf8("存盘(&S)"));
-    printButton_ = namedChild<QPushButton>(outputGroup_, "printButton", QString::fromUtf8("打印(&P)"));
-    helpButton_ = namedChild<QPushButton>(outputGroup_, "helpButton", QString::fromUtf8("帮助(&H)"));
-    aboutButton_ = namedChild<QPushButton>(outputGroup_, "aboutButton", QString::fromUtf8("关于(&A)"));
-    exitButton_ = namedChild<QPushButton>(outputGroup_, "exitButton", QString::fromUtf8("退出(&E)"));
+    calibrationBox_ =
+        namedChild<QCheckBox>(outputGroup_, "calibrationBox", QString::fromUtf8("校准线"));
+    composeButton_ =
+        namedChild<QPushButton>(outputGroup_, "composeButton", QString::fromUtf8("合成(&M)"));
+    saveButton_ =
+        namedChild<QPushButton>(outputGroup_, "saveButton", QString::fromUtf8("存盘(&S)"));
+    printButton_ =
+        namedChild<QPushButton>(outputGroup_, "printButton", QString::fromUtf8("打印(&P)"));
+    helpButton_ =
+        namedChild<QPushButton>(outputGroup_, "helpButton", QString::fromUtf8("帮助(&H)"));
+    aboutButton_ =
+        namedChild<QPushButton>(outputGroup_, "aboutButton", QString::fromUtf8("关于(&A)"));
+    exitButton_ =
+        namedChild<QPushButton>(outputGroup_, "exitButton", QString::fromUtf8("退出(&E)"));
 
     calibrationBox_->setGeometry(20, 36, 100, 28);
-    QPushButton* column[] = {composeButton_, saveButton_, printButton_, helpButton_, aboutButton_, exitButton_};
+    QPushButton* column[] = {composeButton_, saveButton_,  printButton_,
+                             helpButton_,    aboutButton_, exitButton_};
     int y = 84;
     for (QPushButton* button : column) {
         button->setGeometry(16, y, 108, 36);
@@ -271,7 +285,7 @@ void MainWindow::placeControls() {
     outputGroup_->setGeometry(w - kOutputColumnWidth, kSettingsBandHeight, kOutputColumnWidth,
                               columnsHeight);
     previewPanel_->setGeometry(kSlotColumnWidth, kSettingsBandHeight,
-                        w - kSlotColumnWidth - kOutputColumnWidth, columnsHeight);
+                               w - kSlotColumnWidth - kOutputColumnWidth, columnsHeight);
     previewImage_->setGeometry(0, 0, previewPanel_->width(), previewPanel_->height());
     progressBar_->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
     // Slots 13 to 16 have their buttons on the window, above the group.
@@ -320,7 +334,9 @@ void MainWindow::applySettingsToControls() {
     showResolution();
 }
 
-void MainWindow::showResolution() { resolutionLabel_->setText(text(core::formatFixed(settings_.resolution))); }
+void MainWindow::showResolution() {
+    resolutionLabel_->setText(text(core::formatFixed(settings_.resolution)));
+}
 
 bool MainWindow::storeSettingsAndCleanUp() {
     return platform::guardHandler([&] {
@@ -330,7 +346,8 @@ bool MainWindow::storeSettingsAndCleanUp() {
         stored.sizeUnit = unitBox_->currentIndex();
         stored.errorAdjustment = adjustmentSlider_->value();
         // A settings file that cannot be written is reported, but the user can still leave.
-        platform::guardHandler([&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
+        platform::guardHandler(
+            [&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
         session_.discardComposite();
         core::removeWorkingFiles();
     });
@@ -408,26 +425,26 @@ namespace {
 
 // Steps of ten on the 0 ... 200 bar, repainted at once so it moves while the compose runs.
 class ProgressBarSteps : public interlace::ComposeProgress {
-public:
+  public:
     explicit ProgressBarSteps(QProgressBar* bar) : bar_(bar) {}
     void advance() override {
         bar_->setValue(std::min(bar_->maximum(), bar_->value() + 10));
         bar_->repaint();
     }
 
-private:
+  private:
     QProgressBar* bar_;
 };
 
 // Puts the bar back to 0 however the compose ends.
 class ProgressReset {
-public:
+  public:
     explicit ProgressReset(QProgressBar* bar) : bar_(bar) {}
     ~ProgressReset() { bar_->setValue(0); }
     ProgressReset(const ProgressReset&) = delete;
     ProgressReset& operator=(const ProgressReset&) = delete;
 
-private:
+  private:
     QProgressBar* bar_;
 };
 
@@ -488,12 +505,13 @@ void MainWindow::printComposite() {
         outputChoices_.printerSetup();
         platform::Printer& printer = *platform::services().printer;
         const output::PrinterPage page{printer.printableWidth(), printer.printableHeight(),
-                               outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
-        const output::PrintPreviewLayout layout = output::printPreviewLayout(
-            page, session_.composite().width(), session_.composite().height(), settings_.resolution);
+                                       outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
+        const output::PrintPreviewLayout layout =
+            output::printPreviewLayout(page, session_.composite().width(),
+                                       session_.composite().height(), settings_.resolution);
         auto* preview = new windows::PrintPreviewWindow(this, layout, [this] {
-            output::printComposite(session_.composite(), settings_.resolution, outputChoices_.printerDpiX(),
-                           outputChoices_.printerDpiY());
+            output::printComposite(session_.composite(), settings_.resolution,
+                                   outputChoices_.printerDpiX(), outputChoices_.printerDpiY());
         });
         preview->show();
     });
@@ -506,9 +524,8 @@ void MainWindow::showPreview(raster::RasterImage preview) {
     raster::DisplayFlags flags;
     flags.proportional = true;
     flags.centre = true;
-    const raster::Rect place =
-        raster::fitToArea(picture.width(), picture.height(), previewImage_->width(), previewImage_->height(),
-                          flags);
+    const raster::Rect place = raster::fitToArea(
+        picture.width(), picture.height(), previewImage_->width(), previewImage_->height(), flags);
     const auto w = static_cast<std::int32_t>(place.width());
     const auto h = static_cast<std::int32_t>(place.height());
     if (w == picture.width() && h == picture.height()) {
@@ -535,7 +552,7 @@ void MainWindow::showAbout() {
 
 windows::PitchChartWindow* MainWindow::createChartWindow() {
     auto* window = new windows::PitchChartWindow(this, outputChoices_, chart_,
-                                             [this] { return settings_.pitch; });
+                                                 [this] { return settings_.pitch; });
     currentChartWindow_ = window;
     return window;
 }
@@ -567,8 +584,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease &&
-        !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+    if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
         if (watched == widthEdit_) onWidthEdited();
         if (watched == heightEdit_) onHeightEdited();
     }

@@ -34,7 +34,7 @@ class ClickableLabel;
 
 class MainWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Builds the controls as laid out, then runs loadSettings.
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -57,12 +57,12 @@ public:
     // The chart all chart windows share.
     const testchart::ChartState& chart() const { return chart_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private slots:
+  private slots:
     void onPitchEdited();
     void onWidthEdited();
     void onHeightEdited();
@@ -79,7 +79,7 @@ private slots:
     void showAbout();
     void openWebAddress();
 
-private:
+  private:
     void buildSettingsBand();
     void buildSlotColumn();
     void buildPreview();
@@ -139,7 +139,6 @@ private:
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
-
 };
 
 }  // namespace lenzora::app

@@ -79,7 +79,8 @@ int runChart(const std::vector<std::string>& args) {
     if (!out || out->empty()) throw UsageError("chart needs -o OUT");
 
     testchart::ChartFieldTexts texts;
-    if (auto paper = options.value("--paper")) texts.paperEntry = testchart::paperEntryForText(*paper);
+    if (auto paper = options.value("--paper"))
+        texts.paperEntry = testchart::paperEntryForText(*paper);
     if (auto dpi = options.value("--dpi")) texts.dpi = *dpi;
     if (auto pitch = options.value("--pitch")) texts.pitch = *pitch;
     if (auto bands = options.value("--bands")) texts.bands = *bands;

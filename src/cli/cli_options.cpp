@@ -12,9 +12,7 @@ QString carried(std::string_view bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string bytesOf(const QString& carriedText) {
-    return carriedText.toLatin1().toStdString();
-}
+std::string bytesOf(const QString& carriedText) { return carriedText.toLatin1().toStdString(); }
 
 bool looksLikeOption(const QString& argument) {
     return argument.size() > 1 && argument.startsWith(u'-');
@@ -58,9 +56,7 @@ CommandLine::CommandLine(const CommandSpec& spec, const std::vector<std::string>
     for (const QString& name : parser_.positionalArguments()) positional_.push_back(bytesOf(name));
 }
 
-bool CommandLine::helpAsked() const {
-    return parser_.isSet(QStringLiteral("help"));
-}
+bool CommandLine::helpAsked() const { return parser_.isSet(QStringLiteral("help")); }
 
 std::string CommandLine::helpText() const {
     // The parser's first line names the program through the application object, which the

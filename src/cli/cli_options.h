@@ -12,7 +12,7 @@ namespace lenzora::cli {
 
 // Bad usage: the tool prints the message and its usage text and exits with status 2.
 class UsageError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -25,7 +25,7 @@ struct OptionSpec {
 
 // What a subcommand accepts, and what its --help says.
 struct CommandSpec {
-    const char* synopsis;     // the usage line(s), from "lenzora-cli" on
+    const char* synopsis;  // the usage line(s), from "lenzora-cli" on
     const char* description;
     std::vector<OptionSpec> options;
     const char* positionalName = nullptr;  // none: the subcommand takes no file names
@@ -33,7 +33,7 @@ struct CommandSpec {
 };
 
 class CommandLine {
-public:
+  public:
     // Reads `args` (those after the subcommand's name); bad usage throws UsageError.
     CommandLine(const CommandSpec& spec, const std::vector<std::string>& args);
     CommandLine(const CommandLine&) = delete;
@@ -47,7 +47,7 @@ public:
     bool has(std::string_view name) const;
     const std::vector<std::string>& positional() const { return positional_; }
 
-private:
+  private:
     bool takesValue(const QString& name) const;
     std::string problemText(const QStringList& arguments) const;
 

@@ -26,8 +26,7 @@ int unitIndex(const std::string& text) {
 int boundedInteger(const std::string& name, const std::string& text, int low, int high) {
     int value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high) {
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
         throw UsageError(name + " takes a whole number from " + std::to_string(low) + " to " +
                          std::to_string(high));
     }
@@ -35,9 +34,9 @@ int boundedInteger(const std::string& name, const std::string& text, int low, in
 }
 
 core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
-                                  const std::optional<std::string>& width,
-                                  const std::optional<std::string>& height,
-                                  const std::optional<std::string>& unit) {
+                                        const std::optional<std::string>& width,
+                                        const std::optional<std::string>& height,
+                                        const std::optional<std::string>& unit) {
     core::StoredSettings stored;
     if (pitch) {
         stored.pitch = core::parseFixedText(*pitch);

@@ -18,9 +18,9 @@ int boundedInteger(const std::string& name, const std::string& text, int low, in
 // The settings a start-up would read from a file holding these values; the pitch must be
 // above zero (bad usage otherwise), a text that is no number raises the conversion error.
 core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,
-                                  const std::optional<std::string>& width,
-                                  const std::optional<std::string>& height,
-                                  const std::optional<std::string>& unit);
+                                        const std::optional<std::string>& width,
+                                        const std::optional<std::string>& height,
+                                        const std::optional<std::string>& unit);
 
 // The members both subcommands report of the output settings: frames, strip_width,
 // resolution, width_px, height_px.

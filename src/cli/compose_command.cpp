@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/output_settings.h"
-#include "core/settings_file.h"
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
 #include "cli/json_writer.h"
 #include "cli/terminal_progress.h"
 #include "compose/compose_session.h"
+#include "core/output_settings.h"
+#include "core/settings_file.h"
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 // The work folder: the one asked for, or a fresh temporary one removed at the end.
 class WorkFolder {
-public:
+  public:
     explicit WorkFolder(const std::optional<std::string>& asked) {
         if (asked) {
             path_ = fs::absolute(*asked);
@@ -30,7 +30,8 @@ public:
             fs::create_directories(path_, ignored);
         } else {
             std::string pattern = (fs::temp_directory_path() / "lenzora-XXXXXX").string();
-            if (::mkdtemp(pattern.data()) == nullptr) throw platform::Error("Cannot create a work folder");
+            if (::mkdtemp(pattern.data()) == nullptr)
+                throw platform::Error("Cannot create a work folder");
             path_ = pattern;
             temporary_ = true;
         }
@@ -46,7 +47,7 @@ public:
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
-private:
+  private:
     fs::path path_;
     bool temporary_ = false;
 };
@@ -91,8 +92,9 @@ int runCompose(const std::vector<std::string>& args) {
     if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(core::kMaxFrames)) {
         throw UsageError("compose takes 2 to 16 frames");
     }
-    core::StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
-                                               options.value("--height"), options.value("--unit"));
+    core::StoredSettings stored =
+        storedSettingsFrom(options.value("--pitch"), options.value("--width"),
+                           options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
     const std::string output = *options.value("-o");
 

@@ -37,7 +37,8 @@ int usage(const std::string& problem) {
 // The toolkit's own notices (drawing the chart's labels starts it) are no business of the
 // batch tool's users; its errors reach them as the program's texts.
 void quietToolkit(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) std::fprintf(stderr, "lenzora-cli: %s\n", message.toLocal8Bit().constData());
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "lenzora-cli: %s\n", message.toLocal8Bit().constData());
 }
 
 int main(int argc, char** argv) {

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "core/output_settings.h"
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
 #include "cli/json_writer.h"
+#include "core/output_settings.h"
 
 namespace lenzora::cli {
 namespace {
@@ -39,8 +39,9 @@ int runSettings(const std::vector<std::string>& args) {
     if (auto text = options.value("--frames")) {
         frames = boundedInteger("--frames", *text, core::kMinFrames, core::kMaxFrames);
     }
-    core::StoredSettings stored = storedSettingsFrom(options.value("--pitch"), options.value("--width"),
-                                               options.value("--height"), options.value("--unit"));
+    core::StoredSettings stored =
+        storedSettingsFrom(options.value("--pitch"), options.value("--width"),
+                           options.value("--height"), options.value("--unit"));
 
     core::OutputSettings settings;
     core::applyStoredSettings(stored, settings);

@@ -6,7 +6,7 @@
 namespace lenzora::cli {
 
 class TerminalProgress : public interlace::ComposeProgress {
-public:
+  public:
     TerminalProgress();
     ~TerminalProgress() override;
     TerminalProgress(const TerminalProgress&) = delete;
@@ -15,7 +15,7 @@ public:
     // Ten steps of 0 ... 200, held at 200, as the window's bar.
     void advance() override;
 
-private:
+  private:
     void draw() const;
     bool enabled_;
     int position_ = 0;

@@ -48,9 +48,8 @@ void ComposeSession::interlaceStrips(interlace::ComposeProgress& progress) {
 // the composite was made at.
 void ComposeSession::setCalibrationBand(bool ticked) {
     if (composite_.empty()) return;
-    interlace::applyCalibrationBand(composite_, ticked, settings_.frameCount,
-                                    settings_.stripWidth, settings_.pixelWidth,
-                                    settings_.pixelHeight, settings_.mode);
+    interlace::applyCalibrationBand(composite_, ticked, settings_.frameCount, settings_.stripWidth,
+                                    settings_.pixelWidth, settings_.pixelHeight, settings_.mode);
 }
 
 raster::RasterImage ComposeSession::composePreview() const {

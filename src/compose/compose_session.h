@@ -18,7 +18,7 @@
 namespace lenzora::compose {
 
 class ComposeSession {
-public:
+  public:
     // The settings stay the caller's: boxes and handlers change them between composes, and
     // loading a frame raises their frame count.
     explicit ComposeSession(core::OutputSettings& settings) : settings_(settings) {}
@@ -69,7 +69,7 @@ public:
     // Empty before the first compose.
     const raster::RasterImage& composite() const { return composite_; }
 
-private:
+  private:
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;
     std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;

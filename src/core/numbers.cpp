@@ -39,7 +39,8 @@ FixedCount countFromScaled(long double scaled) {
     long double rounded = nearest(scaled);
     // 2^63 is exact in long double; anything at or beyond it does not fit.
     constexpr long double limit = 9223372036854775808.0L;
-    if (!(rounded < limit && rounded >= -limit)) throw platform::Error("Invalid floating point operation");
+    if (!(rounded < limit && rounded >= -limit))
+        throw platform::Error("Invalid floating point operation");
     return static_cast<FixedCount>(rounded);
 }
 
@@ -125,7 +126,8 @@ long double parseFloatText(std::string_view text) {
     while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
     while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
     std::optional<long double> value = parseDecimal(trimmed);
-    if (!value) throw platform::Error("'" + std::string(text) + "' is not a valid floating point value");
+    if (!value)
+        throw platform::Error("'" + std::string(text) + "' is not a valid floating point value");
     return *value;
 }
 

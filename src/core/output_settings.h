@@ -26,8 +26,8 @@ inline constexpr std::int32_t kWidthCap = 6000;
 struct OutputSettings {
     FixedCount pitch = 422750;  // lines per inch of the sheet
     std::int32_t frameCount = kMinFrames;
-    std::int32_t stripWidth = 1;   // pixels per frame per lens
-    FixedCount resolution = 0;     // dots per inch: frameCount * pitch * stripWidth exactly
+    std::int32_t stripWidth = 1;  // pixels per frame per lens
+    FixedCount resolution = 0;    // dots per inch: frameCount * pitch * stripWidth exactly
     std::int32_t sizeUnit = kUnitMillimetres;  // anything but 0, 1, 2 means no unit
     FixedCount workingWidth = 2870000;
     FixedCount workingHeight = 2000000;

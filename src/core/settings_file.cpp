@@ -19,7 +19,7 @@ constexpr std::size_t kRealTokenLimit = 64;
 // and including blank, take characters up to the next one or up to the token limit, where
 // the token is cut and the rest is left for the next number.
 class TokenReader {
-public:
+  public:
     explicit TokenReader(std::string_view text) : text_(text) {}
 
     std::optional<std::string_view> next(std::size_t limit) {
@@ -58,7 +58,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
@@ -85,8 +85,7 @@ std::string formatSettings(const StoredSettings& s) {
     auto real = [](FixedCount v) { return formatSettingsReal(fromFixed(v)); };
     return integer(s.reserved1) + " " + integer(s.mode) + " " + real(s.pitch) + " " +
            integer(s.reserved2) + " " + integer(s.reserved3) + " " + real(s.width) + " " +
-           real(s.height) + " " + integer(s.sizeUnit) + " " + integer(s.errorAdjustment) +
-           "\r\n";
+           real(s.height) + " " + integer(s.sizeUnit) + " " + integer(s.errorAdjustment) + "\r\n";
 }
 
 std::optional<StoredSettings> readSettingsFile(const std::filesystem::path& path) {

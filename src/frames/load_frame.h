@@ -18,7 +18,7 @@ enum class FrameLoadResult { Loaded, FormatError };
 // then names; the whole frame is squeezed into the 65 x 57 thumbnail (made white the first
 // time). An unaccepted extension empties the slot and leaves thumbnail and working copy.
 // A file that cannot be read throws its error with the slot naming the chosen file.
-FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath,
-                              int slot, raster::RasterImage& thumbnail);
+FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
+                              raster::RasterImage& thumbnail);
 
 }  // namespace lenzora::frames

@@ -17,13 +17,13 @@ struct ComposeState {
 
 // Advanced by the compose as it goes: ten steps per advance on a 0 ... 200 scale.
 class ComposeProgress {
-public:
+  public:
     virtual ~ComposeProgress() = default;
     virtual void advance() = 0;
 };
 
 class NoProgress : public ComposeProgress {
-public:
+  public:
     void advance() override {}
 };
 

@@ -18,8 +18,8 @@ bool fitsABmpFile(std::int64_t width, std::int64_t height) {
 
 // One strip copy per lens; the copies of a frame never overlap, so they go together, row by
 // row, instead of one narrow column after the other.
-void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p,
-                      const ComposeState& st, raster::RasterImage& composite) {
+void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
+                      raster::RasterImage& composite) {
     std::vector<raster::RasterImage::AreaCopy> copies;
     copies.reserve(static_cast<std::size_t>(st.outputWidth / p) + 2);
     std::int32_t x = (q - 1) * s;
@@ -66,7 +66,8 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                    ComposeProgress& progress) {
     for (int k = 1; k <= core::kMaxFrames; ++k) {
-        if (k <= frameCount) prepareFrame(slots[k], core::stripFilePath(k), frameCount, mode, state);
+        if (k <= frameCount)
+            prepareFrame(slots[k], core::stripFilePath(k), frameCount, mode, state);
         progress.advance();
     }
 }

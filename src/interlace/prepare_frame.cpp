@@ -39,10 +39,12 @@ std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outp
 
 // The three steps as one pass over the strip image, for 24-bit frames: only the frame and
 // the strip image are ever held.
-void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t W,
-                     std::int32_t H, std::int32_t dx, std::int32_t dy, const ComposeState& st) {
-    const std::vector<std::int32_t> cols = composedAxis(st.stripImageWidth, W, dx, st.scaledWidth, frame.width());
-    const std::vector<std::int32_t> rows = composedAxis(st.stripImageHeight, H, dy, st.scaledHeight, frame.height());
+void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t W, std::int32_t H,
+                     std::int32_t dx, std::int32_t dy, const ComposeState& st) {
+    const std::vector<std::int32_t> cols =
+        composedAxis(st.stripImageWidth, W, dx, st.scaledWidth, frame.width());
+    const std::vector<std::int32_t> rows =
+        composedAxis(st.stripImageHeight, H, dy, st.scaledHeight, frame.height());
     for (std::int32_t y = 0; y < st.stripImageHeight; ++y) {
         const std::int32_t sourceRow = rows[static_cast<std::size_t>(y)];
         if (sourceRow < 0) continue;  // the strip image is white already
@@ -50,7 +52,9 @@ void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t 
         std::uint8_t* out = strip.row(y);
         for (std::int32_t x = 0; x < st.stripImageWidth; ++x) {
             const std::int32_t c = cols[static_cast<std::size_t>(x)];
-            if (c >= 0) std::memcpy(out + 3 * static_cast<std::size_t>(x), in + 3 * static_cast<std::size_t>(c), 3);
+            if (c >= 0)
+                std::memcpy(out + 3 * static_cast<std::size_t>(x),
+                            in + 3 * static_cast<std::size_t>(c), 3);
         }
     }
 }
@@ -80,8 +84,8 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
     return core::countFromScaled(scale * core::kFixedScale);
 }
 
-void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
-                  int frameCount, int mode, ComposeState& state, PrepareMethod method) {
+void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
+                  int mode, ComposeState& state, PrepareMethod method) {
     const std::int32_t W = state.outputWidth;
     const std::int32_t H = state.outputHeight;
 

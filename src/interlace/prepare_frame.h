@@ -14,9 +14,8 @@ enum class PrepareMethod { Direct, Steps };
 // path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
 // interlacing axis and writes the strip image to `workingPath`. Sets scaledWidth, scaledHeight,
 // stripImageWidth and stripImageHeight. At most two images of the frame exist at any moment.
-void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
-                  int frameCount, int mode, ComposeState& state,
-                  PrepareMethod method = PrepareMethod::Direct);
+void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
+                  int mode, ComposeState& state, PrepareMethod method = PrepareMethod::Direct);
 
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.

@@ -59,9 +59,9 @@ platform::Bytes exifResolution(core::FixedCount resolution) {
     put16(tiff, 0x0128);  // ResolutionUnit
     put16(tiff, 3);       // SHORT
     put32(tiff, 1);
-    put16(tiff, 2);       // inches
+    put16(tiff, 2);  // inches
     put16(tiff, 0);
-    put32(tiff, 0);       // no next IFD
+    put32(tiff, 0);  // no next IFD
     for (int i = 0; i < 2; ++i) {
         put32(tiff, num);
         put32(tiff, den);

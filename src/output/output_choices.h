@@ -7,7 +7,7 @@
 namespace lenzora::output {
 
 class OutputChoices {
-public:
+  public:
     // Shows the save dialog with the last name chosen in it; empty when cancelled.
     std::string chooseSaveName();
     const std::string& lastSaveName() const { return lastSaveName_; }
@@ -21,7 +21,7 @@ public:
     int printerDpiX() const { return printerDpiX_; }
     int printerDpiY() const { return printerDpiY_; }
 
-private:
+  private:
     std::string lastSaveName_;
     int printerDpiX_ = 0;
     int printerDpiY_ = 0;

@@ -14,8 +14,8 @@ void printStretched(platform::Printer& printer, const raster::RasterImage& image
     if (right <= left || bottom <= top) return;
 
     const bool oneBit = image.format() == raster::PixelFormat::Indexed1;
-    const raster::PixelFormat format = oneBit ? raster::PixelFormat::Indexed1
-                                              : raster::PixelFormat::Bgr24;
+    const raster::PixelFormat format =
+        oneBit ? raster::PixelFormat::Indexed1 : raster::PixelFormat::Bgr24;
     const auto width = static_cast<std::int32_t>(right - left);
     const std::size_t stride = raster::RasterImage::strideFor(format, width);
     const auto bandRows = static_cast<std::int32_t>(
@@ -26,8 +26,7 @@ void printStretched(platform::Printer& printer, const raster::RasterImage& image
         const auto rows = static_cast<std::int32_t>(std::min<std::int64_t>(bandRows, bottom - y0));
         band.create(format, width, rows);
         // The whole target, shifted so that this band's rows land in the band image.
-        const raster::Rect shifted{static_cast<std::int32_t>(target.left - left),
-                                   target.top - y0,
+        const raster::Rect shifted{static_cast<std::int32_t>(target.left - left), target.top - y0,
                                    static_cast<std::int32_t>(target.right - left),
                                    target.bottom - y0};
         band.stretchImage(shifted, image, printer.bitsPerPixel());

@@ -10,7 +10,8 @@ std::int32_t truncInt(long double x) { return core::toPixelCount(x, core::Roundi
 
 // Inches of `pixels` at a resolution held in ten-thousandths.
 long double inches(std::int32_t pixels, core::FixedCount resolution) {
-    return static_cast<long double>(pixels) / static_cast<long double>(resolution) * core::kFixedScale;
+    return static_cast<long double>(pixels) / static_cast<long double>(resolution) *
+           core::kFixedScale;
 }
 
 }  // namespace

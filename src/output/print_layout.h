@@ -17,20 +17,20 @@ inline constexpr std::int32_t kPreviewWindowHeight = 492;
 inline constexpr long double kPreviewPixelsPerInch = 25.0L;
 
 struct PrinterPage {
-    std::int32_t width = 0;   // printable area in device pixels
+    std::int32_t width = 0;  // printable area in device pixels
     std::int32_t height = 0;
     int dpiX = 0;
     int dpiY = 0;
 };
 
 struct PrintPreviewLayout {
-    std::int32_t pageWidth = 0;   // the page image
+    std::int32_t pageWidth = 0;  // the page image
     std::int32_t pageHeight = 0;
-    std::int32_t pageLeft = 0;    // its place in the window
+    std::int32_t pageLeft = 0;  // its place in the window
     std::int32_t pageTop = 0;
-    raster::Rect box;             // the composite's place on the page image
+    raster::Rect box;                        // the composite's place on the page image
     std::array<raster::Point, 4> diagonals;  // the polyline: both diagonals and the bottom edge
-    bool sizeOver = false;        // more than an inch wider or taller than the printable area
+    bool sizeOver = false;  // more than an inch wider or taller than the printable area
 };
 
 PrintPreviewLayout printPreviewLayout(const PrinterPage& page, std::int32_t imageWidth,

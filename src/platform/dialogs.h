@@ -9,7 +9,7 @@ namespace lenzora::platform {
 // The open-picture dialog of the main window: filter "All (*.jpg;*.bmp)", "JPEG Image File
 // (*.jpg)", "Bitmaps (*.bmp)", default extension jpg, a preview of the selected picture.
 class OpenPictureDialog {
-public:
+  public:
     virtual ~OpenPictureDialog() = default;
     // The chosen file's full host path; empty when the user cancelled.
     virtual std::string choose() = 0;
@@ -22,7 +22,7 @@ namespace lenzora::platform {
 // The save-picture dialog: filter "Bitmaps (*.bmp)", default extension bmp, no question
 // before replacing a file. `prefilled` is the name shown when it opens.
 class SavePictureDialog {
-public:
+  public:
     virtual ~SavePictureDialog() = default;
     // The chosen name; empty when the user cancelled.
     virtual std::string choose(const std::string& prefilled) = 0;

@@ -8,7 +8,7 @@
 namespace lenzora::platform {
 
 class Error : public std::runtime_error {
-public:
+  public:
     explicit Error(const std::string& userText) : std::runtime_error(userText) {}
 };
 

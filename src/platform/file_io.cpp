@@ -15,7 +15,7 @@ namespace {
 
 // Closes the descriptor on every path out of a function.
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -29,7 +29,7 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -77,8 +77,8 @@ MappedFile::MappedFile(const std::filesystem::path& path) {
     if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
     if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
     if (st.st_size <= 0) return;  // an empty file maps to nothing
-    void* address = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
-                           fd.get(), 0);
+    void* address =
+        ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd.get(), 0);
     if (address == MAP_FAILED) throwIoError(errno);
     data_ = static_cast<const std::uint8_t*>(address);
     size_ = static_cast<std::size_t>(st.st_size);

@@ -21,7 +21,7 @@ Bytes readWholeFile(const std::filesystem::path& path);
 // A file's bytes mapped into memory for reading: a large picture is read straight from the
 // file cache instead of being copied into a buffer first.
 class MappedFile {
-public:
+  public:
     explicit MappedFile(const std::filesystem::path& path);
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
@@ -30,7 +30,7 @@ public:
     const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
 
-private:
+  private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
     bool mapped_ = false;

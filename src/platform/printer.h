@@ -18,7 +18,7 @@ struct PixelBand {
 };
 
 class Printer {
-public:
+  public:
     virtual ~Printer() = default;
 
     // Makes the system's default printer current with its driver's defaults. Raises
@@ -27,11 +27,11 @@ public:
     // The set-up dialog on the current printer; a confirmed choice becomes current.
     virtual bool showSetupDialog() = 0;
 
-    virtual int horizontalDpi() const = 0;    // LOGPIXELSX
-    virtual int verticalDpi() const = 0;      // LOGPIXELSY
+    virtual int horizontalDpi() const = 0;             // LOGPIXELSX
+    virtual int verticalDpi() const = 0;               // LOGPIXELSY
     virtual std::int32_t printableWidth() const = 0;   // HORZRES
     virtual std::int32_t printableHeight() const = 0;  // VERTRES
-    virtual int bitsPerPixel() const = 0;     // bits per pixel times planes
+    virtual int bitsPerPixel() const = 0;              // bits per pixel times planes
 
     virtual void startDocument() = 0;
     // Puts the pixels on the page with their top-left corner at device pixel (left, top),

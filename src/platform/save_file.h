@@ -20,7 +20,7 @@ namespace lenzora::platform {
 // place instead (nothing then keeps the old content if the save fails). Failures raise the
 // I/O error texts ("File not found", "File access denied", "Disk full", "I/O error N").
 class SaveFile {
-public:
+  public:
     explicit SaveFile(const std::filesystem::path& path);
     // Without commit() the temporary file is removed and the target left as it was.
     ~SaveFile();
@@ -31,7 +31,7 @@ public:
     // Flushes the file to disk and puts it in place of the target.
     void commit();
 
-private:
+  private:
     std::unique_ptr<QSaveFile> file_;
 };
 

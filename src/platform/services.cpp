@@ -8,7 +8,7 @@ namespace lenzora::platform {
 namespace {
 
 class StderrMessages : public MessageBoxes {
-public:
+  public:
     void showMessage(const std::string& text) override {
         std::fprintf(stderr, "%s\n", text.c_str());
     }
@@ -18,29 +18,29 @@ public:
 };
 
 class NoShell : public Shell {
-public:
+  public:
     void openWebPage(const std::string&, const std::string&) override {}
 };
 
 class NoCursor : public Cursor {
-public:
+  public:
     void setBusy(bool) override {}
 };
 
 // Without a window nothing can be chosen: every dialog is cancelled.
 class NoOpenPicture : public OpenPictureDialog {
-public:
+  public:
     std::string choose() override { return {}; }
 };
 
 class NoSavePicture : public SavePictureDialog {
-public:
+  public:
     std::string choose(const std::string&) override { return {}; }
 };
 
 // A system without printers.
 class NoPrinter : public Printer {
-public:
+  public:
     void selectDefault() override { throw Error(kNoDefaultPrinter); }
     bool showSetupDialog() override { return false; }
     int horizontalDpi() const override { return 0; }

@@ -11,7 +11,7 @@
 namespace lenzora::platform {
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Modal box with an OK button and a blank caption.
     virtual void showMessage(const std::string& text) = 0;
@@ -20,14 +20,14 @@ public:
 };
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // "Run the browser with this address": the result is not looked at.
     virtual void openWebPage(const std::string& browser, const std::string& address) = 0;
 };
 
 class Cursor {
-public:
+  public:
     virtual ~Cursor() = default;
     virtual void setBusy(bool busy) = 0;
 };
@@ -46,13 +46,13 @@ Services& services();
 
 // Installs a set of services for the lifetime of this object, then puts back the old ones.
 class ScopedServices {
-public:
+  public:
     explicit ScopedServices(Services replacement);
     ~ScopedServices();
     ScopedServices(const ScopedServices&) = delete;
     ScopedServices& operator=(const ScopedServices&) = delete;
 
-private:
+  private:
     Services previous_;
 };
 
@@ -72,7 +72,7 @@ void showErrorReport(const std::string& errorText);
 
 // The busy (hourglass) cursor for the lifetime of this object.
 class BusyCursor {
-public:
+  public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;

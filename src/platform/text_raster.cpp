@@ -43,8 +43,7 @@ TextMask rasteriseText(std::string_view text, const std::string& family, double 
     QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     if (string.isEmpty()) return mask;
 
-    QFont font = family.empty() ? QGuiApplication::font()
-                                : QFont(QString::fromStdString(family));
+    QFont font = family.empty() ? QGuiApplication::font() : QFont(QString::fromStdString(family));
     // Points to pixels as the display does it, rounded to whole pixels.
     int pixels = static_cast<int>(std::lround(std::abs(points) * logicalDotsPerInch() / 72.0));
     font.setPixelSize(std::max(pixels, 1));

@@ -11,8 +11,8 @@ namespace lenzora::platform {
 
 struct TextMask {
     std::int32_t width = 0;
-    std::int32_t height = 0;               // the font's line height
-    std::vector<std::uint8_t> coverage;    // row by row; 0 untouched, 255 fully covered
+    std::int32_t height = 0;             // the font's line height
+    std::vector<std::uint8_t> coverage;  // row by row; 0 untouched, 255 fully covered
 };
 
 // Renders UTF-8 text in `family` (empty: the toolkit's default face) at `points` points,

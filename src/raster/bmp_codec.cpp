@@ -31,7 +31,7 @@ constexpr std::uint64_t kRleBytesPerInputByte = 1024;
 [[noreturn]] void notValid() { throw platform::Error(kBitmapNotValid); }
 
 class Reader {
-public:
+  public:
     explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint64_t size() const { return bytes_.size(); }
     const std::uint8_t* at(std::uint64_t offset) const { return bytes_.data() + offset; }
@@ -49,7 +49,7 @@ public:
     }
     std::int32_t i32(std::uint64_t offset) const { return static_cast<std::int32_t>(u32(offset)); }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 
@@ -121,8 +121,8 @@ Layout readLayout(const Reader& in) {
     layout.height = static_cast<std::int32_t>(height);
 
     int bits = layout.bits;
-    bool depthOk = bits == 1 || bits == 4 || bits == 8 || bits == 24 ||
-                   (!core && (bits == 16 || bits == 32));
+    bool depthOk =
+        bits == 1 || bits == 4 || bits == 8 || bits == 24 || (!core && (bits == 16 || bits == 32));
     if (!depthOk) notValid();
 
     std::uint64_t paletteOffset = kFileHeaderSize + headerSize;
@@ -178,11 +178,16 @@ Layout readLayout(const Reader& in) {
 
 PixelFormat formatFor(int bits) {
     switch (bits) {
-        case 1: return PixelFormat::Indexed1;
-        case 4: return PixelFormat::Indexed4;
-        case 8: return PixelFormat::Indexed8;
-        case 24: return PixelFormat::Bgr24;
-        default: return PixelFormat::Bgrx32;
+        case 1:
+            return PixelFormat::Indexed1;
+        case 4:
+            return PixelFormat::Indexed4;
+        case 8:
+            return PixelFormat::Indexed8;
+        case 24:
+            return PixelFormat::Bgr24;
+        default:
+            return PixelFormat::Bgrx32;
     }
 }
 
@@ -211,7 +216,8 @@ void readUncompressed(const Reader& in, const Layout& layout, RasterImage& image
         for (std::int32_t x = 0; x < layout.width; ++x) {
             std::uint32_t v;
             if (layout.bits == 16) {
-                v = std::uint32_t{src[2 * x]} | std::uint32_t{src[2 * x + 1]} << 8;
+                const std::uint8_t* p = src + 2 * std::size_t(x);
+                v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8;
             } else {
                 const std::uint8_t* p = src + 4 * std::size_t(x);
                 v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
@@ -233,8 +239,9 @@ void readUncompressed(const Reader& in, const Layout& layout, RasterImage& image
 void readRunLength(const Reader& in, const Layout& layout, RasterImage& image) {
     bool four = layout.bits == 4;
     std::uint64_t available = in.size() - layout.dataOffset;
-    std::uint64_t total = std::uint64_t(RasterImage::strideFor(formatFor(layout.bits), layout.width)) *
-                          std::uint64_t(layout.height);
+    std::uint64_t total =
+        std::uint64_t(RasterImage::strideFor(formatFor(layout.bits), layout.width)) *
+        std::uint64_t(layout.height);
     if (total > kRleFreeBytes && total / kRleBytesPerInputByte > available) notValid();
 
     image.allocate(formatFor(layout.bits), layout.width, layout.height);
@@ -342,14 +349,14 @@ void writeBmp(const RasterImage& image,
     putU32(out, kInfoHeaderSize);
     putU32(out, static_cast<std::uint32_t>(image.width()));
     putU32(out, static_cast<std::uint32_t>(image.height()));  // positive: bottom-up
-    putU16(out, 1);                                            // planes
+    putU16(out, 1);                                           // planes
     putU16(out, static_cast<std::uint32_t>(bits));
     putU32(out, kBiRgb);
     putU32(out, static_cast<std::uint32_t>(imageSize));
     putU32(out, static_cast<std::uint32_t>(pixelsPerMetre));  // horizontal pixels per metre
     putU32(out, static_cast<std::uint32_t>(pixelsPerMetre));  // vertical pixels per metre
-    putU32(out, static_cast<std::uint32_t>(entries));  // colours used
-    putU32(out, 0);                                    // colours important
+    putU32(out, static_cast<std::uint32_t>(entries));         // colours used
+    putU32(out, 0);                                           // colours important
     for (std::uint64_t i = 0; i < entries; ++i) {
         const Colour& c = image.palette()[i];
         out.push_back(c.blue);
@@ -386,9 +393,12 @@ platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre)
     const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
     out.reserve(static_cast<std::size_t>(stride * std::uint64_t(std::max(image.height(), 0))) +
                 kFileHeaderSize + kInfoHeaderSize + 4 * image.palette().size());
-    writeBmp(image, [&out](const std::uint8_t* data, std::size_t size) {
-        out.insert(out.end(), data, data + size);
-    }, pixelsPerMetre);
+    writeBmp(
+        image,
+        [&out](const std::uint8_t* data, std::size_t size) {
+            out.insert(out.end(), data, data + size);
+        },
+        pixelsPerMetre);
     return out;
 }
 
@@ -416,9 +426,9 @@ void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
                  std::int32_t pixelsPerMetre) {
     try {
         platform::SaveFile file(path);
-        writeBmp(image, [&file](const std::uint8_t* data, std::size_t size) {
-            file.write(data, size);
-        }, pixelsPerMetre);
+        writeBmp(
+            image, [&file](const std::uint8_t* data, std::size_t size) { file.write(data, size); },
+            pixelsPerMetre);
         file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());

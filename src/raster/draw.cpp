@@ -29,10 +29,10 @@ void RasterImage::drawRectangle(std::int32_t left, std::int32_t top, std::int32_
     };
     std::int64_t l = left, t = top, r = right, b = bottom;
     fill(l + 1, t + 1, r - 1, b - 1, fillColour_);
-    fill(l, t, r, t + 1, lineColour_);      // top edge
-    fill(l, b - 1, r, b, lineColour_);      // bottom edge
-    fill(l, t, l + 1, b, lineColour_);      // left edge
-    fill(r - 1, t, r, b, lineColour_);      // right edge
+    fill(l, t, r, t + 1, lineColour_);  // top edge
+    fill(l, b - 1, r, b, lineColour_);  // bottom edge
+    fill(l, t, l + 1, b, lineColour_);  // left edge
+    fill(r - 1, t, r, b, lineColour_);  // right edge
 }
 
 void RasterImage::drawPolyline(const std::vector<Point>& points) {
@@ -151,7 +151,8 @@ void RasterImage::drawText(std::int32_t x, std::int32_t y, std::string_view text
         for (std::int32_t i = 0; i < n; ++i) {
             unsigned a = coverage[i];
             bgr[3 * static_cast<std::size_t>(i)] = blend(fillColour_.blue, fontColour_.blue, a);
-            bgr[3 * static_cast<std::size_t>(i) + 1] = blend(fillColour_.green, fontColour_.green, a);
+            bgr[3 * static_cast<std::size_t>(i) + 1] =
+                blend(fillColour_.green, fontColour_.green, a);
             bgr[3 * static_cast<std::size_t>(i) + 2] = blend(fillColour_.red, fontColour_.red, a);
         }
         writer.write(row(static_cast<std::int32_t>(py)), static_cast<std::int32_t>(x0), bgr.data(),

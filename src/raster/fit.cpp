@@ -9,8 +9,10 @@ namespace {
 // Drops the fraction; values beyond 32 bits saturate.
 std::int32_t truncate(double x) {
     double t = std::trunc(x);
-    if (!(t > std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
-    if (t >= std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (!(t > std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    if (t >= std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(t);
 }
 

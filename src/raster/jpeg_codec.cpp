@@ -1,9 +1,9 @@
 #include "raster/jpeg_codec.h"
 
 // jpeglib.h needs size_t and FILE declared first.
+#include <csetjmp>
 #include <cstddef>
 #include <cstdio>
-#include <csetjmp>
 #include <exception>
 #include <optional>
 #include <string>
@@ -84,7 +84,7 @@ void guarded(ErrorManager& errors, Calls&& calls) {
 }
 
 class Decompressor {
-public:
+  public:
     Decompressor() {
         installErrorManager(errors_);
         cinfo_.err = &errors_.pub;
@@ -101,13 +101,13 @@ public:
     ErrorManager errors_{};
     jpeg_progress_mgr progress_{};
 
-private:
+  private:
     bool created_ = false;
 };
 
 // CMYK rows (Adobe files store the inks inverted) to blue, green, red.
 void cmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::uint32_t count, bool inverted) {
-    for (std::uint32_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         unsigned c = cmyk[4 * i], m = cmyk[4 * i + 1], y = cmyk[4 * i + 2], k = cmyk[4 * i + 3];
         if (!inverted) {
             c = 255 - c;
@@ -181,8 +181,8 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
     for (;;) {
         JDIMENSION first = cinfo.output_scanline;
         if (first >= cinfo.output_height) break;
-        JDIMENSION want = std::min<JDIMENSION>(static_cast<JDIMENSION>(rows.size()),
-                                               cinfo.output_height - first);
+        JDIMENSION want =
+            std::min<JDIMENSION>(static_cast<JDIMENSION>(rows.size()), cinfo.output_height - first);
         for (JDIMENSION i = 0; i < want; ++i)
             rows[i] = cmyk ? cmykRows.data() + std::size_t(i) * 4 * cinfo.output_width
                            : image.row(static_cast<std::int32_t>(first + i));
@@ -202,8 +202,8 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
                 std::uint8_t level = cinfo.colormap[0][i];
                 palette.push_back(Colour{level, level, level});
             } else {
-                palette.push_back(Colour::rgb(cinfo.colormap[0][i], cinfo.colormap[1][i],
-                                              cinfo.colormap[2][i]));
+                palette.push_back(
+                    Colour::rgb(cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i]));
             }
         }
         image.setPalette(std::move(palette));
@@ -267,7 +267,7 @@ void onTermDestination(j_compress_ptr cinfo) {
 }
 
 class Compressor {
-public:
+  public:
     Compressor() {
         installErrorManager(errors_);
         cinfo_.err = &errors_.pub;
@@ -283,7 +283,7 @@ public:
     jpeg_compress_struct cinfo_{};
     ErrorManager errors_{};
 
-private:
+  private:
     bool created_ = false;
 };
 

@@ -11,7 +11,9 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Below this, ordinary allocation; above, whole huge pages.
 constexpr std::size_t kHugeThreshold = std::size_t{8} << 20;
 
-std::size_t roundedToHugePages(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
+std::size_t roundedToHugePages(std::size_t bytes) {
+    return (bytes + kHugePage - 1) & ~(kHugePage - 1);
+}
 }  // namespace
 
 void* allocatePixels(std::size_t bytes) {

@@ -183,7 +183,8 @@ void copyPixels(std::uint8_t* dst, std::int32_t dx, const std::uint8_t* src, std
     if (bits >= 8) {
         std::size_t bytes = static_cast<std::size_t>(bits / 8);
         std::memcpy(dst + bytes * static_cast<std::size_t>(dx),
-                    src + bytes * static_cast<std::size_t>(sx), bytes * static_cast<std::size_t>(count));
+                    src + bytes * static_cast<std::size_t>(sx),
+                    bytes * static_cast<std::size_t>(count));
     } else {
         copyBits(dst, std::int64_t{dx} * bits, src, std::int64_t{sx} * bits,
                  std::int64_t{count} * bits);
@@ -259,12 +260,14 @@ std::uint32_t BgrWriter::indexFor(std::uint32_t packed) {
 void BgrWriter::write(std::uint8_t* row, std::int32_t x, const std::uint8_t* bgr,
                       std::int32_t count) {
     auto packedAt = [&](std::int32_t i) {
-        return std::uint32_t{bgr[3 * static_cast<std::size_t>(i)]} | std::uint32_t{bgr[3 * static_cast<std::size_t>(i) + 1]} << 8 |
+        return std::uint32_t{bgr[3 * static_cast<std::size_t>(i)]} |
+               std::uint32_t{bgr[3 * static_cast<std::size_t>(i) + 1]} << 8 |
                std::uint32_t{bgr[3 * static_cast<std::size_t>(i) + 2]} << 16;
     };
     switch (format_) {
         case PixelFormat::Bgr24:
-            std::memcpy(row + 3 * static_cast<std::size_t>(x), bgr, 3 * static_cast<std::size_t>(count));
+            std::memcpy(row + 3 * static_cast<std::size_t>(x), bgr,
+                        3 * static_cast<std::size_t>(count));
             return;
         case PixelFormat::Bgrx32: {
             std::uint8_t* p = row + 4 * static_cast<std::size_t>(x);
@@ -285,7 +288,8 @@ void BgrWriter::write(std::uint8_t* row, std::int32_t x, const std::uint8_t* bgr
                 std::int32_t px = x + i;
                 unsigned shift = (px & 1) ? 0 : 4;
                 std::uint8_t& b = row[px >> 1];
-                b = static_cast<std::uint8_t>((b & ~(15u << shift)) | (indexFor(packedAt(i)) << shift));
+                b = static_cast<std::uint8_t>((b & ~(15u << shift)) |
+                                              (indexFor(packedAt(i)) << shift));
             }
             return;
         case PixelFormat::Indexed1:

@@ -45,11 +45,11 @@ void gatherBgr(PixelFormat format, const PaletteTable& table, const std::uint8_t
 // Writes blue-green-red triplets into a row of any format; indexed formats take the nearest
 // palette entry (remembered per colour, so a row of few colours costs few searches).
 class BgrWriter {
-public:
+  public:
     BgrWriter(PixelFormat format, const std::vector<Colour>& palette);
     void write(std::uint8_t* row, std::int32_t x, const std::uint8_t* bgr, std::int32_t count);
 
-private:
+  private:
     std::uint32_t indexFor(std::uint32_t packed);
 
     PixelFormat format_;

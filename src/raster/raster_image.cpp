@@ -10,11 +10,16 @@ namespace lenzora::raster {
 
 int bitsPerPixel(PixelFormat format) {
     switch (format) {
-        case PixelFormat::Indexed1: return 1;
-        case PixelFormat::Indexed4: return 4;
-        case PixelFormat::Indexed8: return 8;
-        case PixelFormat::Bgr24: return 24;
-        case PixelFormat::Bgrx32: return 32;
+        case PixelFormat::Indexed1:
+            return 1;
+        case PixelFormat::Indexed4:
+            return 4;
+        case PixelFormat::Indexed8:
+            return 8;
+        case PixelFormat::Bgr24:
+            return 24;
+        case PixelFormat::Bgrx32:
+            return 32;
     }
     return 24;
 }

@@ -95,7 +95,7 @@ struct Rect {
 inline constexpr int kDisplayBitsPerPixel = 32;
 
 class RasterImage {
-public:
+  public:
     RasterImage() = default;
 
     // --- the image itself ------------------------------------------------------------------
@@ -180,7 +180,9 @@ public:
     // --- pixels, for codecs and checks -----------------------------------------------------
 
     std::size_t stride() const { return stride_; }
-    std::uint8_t* row(std::int32_t y) { return pixels_.data() + static_cast<std::size_t>(y) * stride_; }
+    std::uint8_t* row(std::int32_t y) {
+        return pixels_.data() + static_cast<std::size_t>(y) * stride_;
+    }
     const std::uint8_t* row(std::int32_t y) const {
         return pixels_.data() + static_cast<std::size_t>(y) * stride_;
     }
@@ -199,7 +201,7 @@ public:
     // Bytes a row of `width` pixels of `format` takes, padded to four bytes.
     static std::size_t strideFor(PixelFormat format, std::int32_t width);
 
-private:
+  private:
     // Fills pixels [x0, x1) of rows [y0, y1) (already clipped) with the value closest to colour.
     void fillArea(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                   Colour colour);

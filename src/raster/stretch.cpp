@@ -42,7 +42,8 @@ AxisMap mapAxis(std::int64_t d0, std::int64_t dn, std::int64_t s0, std::int64_t 
     for (std::int64_t d = dBegin; d < dEnd; ++d) {
         std::int64_t lo;
         std::int64_t hi;
-        std::int64_t centre = s0 + static_cast<std::int64_t>((Wide{2} * d + 1) * sn / (Wide{2} * dn));
+        std::int64_t centre =
+            s0 + static_cast<std::int64_t>((Wide{2} * d + 1) * sn / (Wide{2} * dn));
         if (sampling == Sampling::Nearest) {
             lo = centre;
             hi = centre + 1;
@@ -111,7 +112,7 @@ bool samePixels(const RasterImage& dest, const RasterImage& source) {
 }
 
 class Copier {
-public:
+  public:
     Copier(RasterImage& dest, const RasterImage& source, Sampling sampling, const AxisMap& cols)
         : dest_(dest),
           source_(source),
@@ -143,9 +144,15 @@ public:
     // Draws destination row y from source rows [lo, hi).
     void drawRow(std::int32_t y, std::int32_t lo, std::int32_t hi) {
         switch (sampling_) {
-            case Sampling::Nearest: nearestRow(y, lo); break;
-            case Sampling::BlackWins: blackWinsRow(y, lo, hi); break;
-            case Sampling::Average: averageRow(y, lo, hi); break;
+            case Sampling::Nearest:
+                nearestRow(y, lo);
+                break;
+            case Sampling::BlackWins:
+                blackWinsRow(y, lo, hi);
+                break;
+            case Sampling::Average:
+                averageRow(y, lo, hi);
+                break;
         }
     }
 
@@ -155,7 +162,7 @@ public:
                            dest_.format());
     }
 
-private:
+  private:
     void nearestRow(std::int32_t y, std::int32_t sy) {
         const std::uint8_t* in = source_.row(sy);
         std::uint8_t* out = dest_.row(y);
@@ -190,7 +197,8 @@ private:
                 case PixelFormat::Bgrx32: {
                     std::uint8_t* o = out + 4 * static_cast<std::size_t>(cols_.first);
                     for (std::int32_t i = 0; i < n; ++i)
-                        std::memcpy(o + 4 * static_cast<std::size_t>(i), in + 4 * static_cast<std::size_t>(map[i]), 4);
+                        std::memcpy(o + 4 * static_cast<std::size_t>(i),
+                                    in + 4 * static_cast<std::size_t>(map[i]), 4);
                     return;
                 }
                 case PixelFormat::Indexed8:
@@ -218,7 +226,8 @@ private:
             }
         }
         if (darkIndex_ == 1)
-            for (std::size_t i = 0; i < bytes; ++i) merged_[i] = static_cast<std::uint8_t>(~merged_[i]);
+            for (std::size_t i = 0; i < bytes; ++i)
+                merged_[i] = static_cast<std::uint8_t>(~merged_[i]);
         std::int32_t base = mergeFirstByte_ * 8;
         std::int32_t n = cols_.size();
         std::uint8_t* out = dest_.row(y);
@@ -228,8 +237,8 @@ private:
                 bool one = light != (darkIndex_ == 1);
                 std::int32_t x = cols_.first + i;
                 auto bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
-                out[x >> 3] = static_cast<std::uint8_t>(one ? (out[x >> 3] | bit)
-                                                            : (out[x >> 3] & ~bit));
+                out[x >> 3] =
+                    static_cast<std::uint8_t>(one ? (out[x >> 3] | bit) : (out[x >> 3] & ~bit));
             }
             return;
         }
@@ -283,9 +292,9 @@ private:
 };
 
 // Destination rectangle (dx, dy, dw, dh) from source rectangle (sx, sy, sw, sh).
-void copyRect(RasterImage& dest, std::int64_t dx, std::int64_t dy, std::int64_t dw,
-              std::int64_t dh, const RasterImage& source, std::int64_t sx, std::int64_t sy,
-              std::int64_t sw, std::int64_t sh, int deviceBitsPerPixel) {
+void copyRect(RasterImage& dest, std::int64_t dx, std::int64_t dy, std::int64_t dw, std::int64_t dh,
+              const RasterImage& source, std::int64_t sx, std::int64_t sy, std::int64_t sw,
+              std::int64_t sh, int deviceBitsPerPixel) {
     if (dest.empty() || source.empty() || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
     if (&dest == &source) {
         RasterImage copy;
@@ -296,9 +305,11 @@ void copyRect(RasterImage& dest, std::int64_t dx, std::int64_t dy, std::int64_t 
     if (dw == sw && dh == sh && samePixels(dest, source)) {
         // Pixel for pixel: clip once, then copy row spans.
         std::int64_t x0 = std::max({std::int64_t{0}, -dx, -sx});
-        std::int64_t x1 = std::min({dw, std::int64_t{dest.width()} - dx, std::int64_t{source.width()} - sx});
+        std::int64_t x1 =
+            std::min({dw, std::int64_t{dest.width()} - dx, std::int64_t{source.width()} - sx});
         std::int64_t y0 = std::max({std::int64_t{0}, -dy, -sy});
-        std::int64_t y1 = std::min({dh, std::int64_t{dest.height()} - dy, std::int64_t{source.height()} - sy});
+        std::int64_t y1 =
+            std::min({dh, std::int64_t{dest.height()} - dy, std::int64_t{source.height()} - sy});
         if (x1 <= x0 || y1 <= y0) return;
         auto n = static_cast<std::int32_t>(x1 - x0);
         auto toX = static_cast<std::int32_t>(dx + x0);
@@ -345,8 +356,8 @@ void RasterImage::drawImageAt(std::int32_t x, std::int32_t y, const RasterImage&
 
 void RasterImage::stretchImage(const Rect& destRect, const RasterImage& source,
                                int deviceBitsPerPixel) {
-    copyRect(*this, destRect.left, destRect.top, destRect.width(), destRect.height(), source, 0,
-             0, source.width(), source.height(), deviceBitsPerPixel);
+    copyRect(*this, destRect.left, destRect.top, destRect.width(), destRect.height(), source, 0, 0,
+             source.width(), source.height(), deviceBitsPerPixel);
 }
 
 }  // namespace lenzora::raster
@@ -375,8 +386,8 @@ inline void copySmall(std::uint8_t* d, const std::uint8_t* s, std::size_t n) {
 void RasterImage::copyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies) {
     bool together = &source != this && samePixels(*this, source) && bitsPerPixel(format_) >= 8;
     for (const AreaCopy& c : copies)
-        together = together && c.dest.width() == c.source.width() &&
-                   c.dest.height() == c.source.height();
+        together =
+            together && c.dest.width() == c.source.width() && c.dest.height() == c.source.height();
     if (!together) {
         for (const AreaCopy& c : copies) copyArea(c.dest, source, c.source);
         return;
@@ -386,9 +397,11 @@ void RasterImage::copyAreas(const RasterImage& source, const std::vector<AreaCop
     for (const AreaCopy& c : copies) {
         std::int64_t dx = c.dest.left, dy = c.dest.top, sx = c.source.left, sy = c.source.top;
         std::int64_t x0 = std::max({std::int64_t{0}, -dx, -sx});
-        std::int64_t x1 = std::min({c.dest.width(), std::int64_t{width_} - dx, std::int64_t{source.width()} - sx});
+        std::int64_t x1 = std::min(
+            {c.dest.width(), std::int64_t{width_} - dx, std::int64_t{source.width()} - sx});
         std::int64_t y0 = std::max({std::int64_t{0}, -dy, -sy});
-        std::int64_t y1 = std::min({c.dest.height(), std::int64_t{height_} - dy, std::int64_t{source.height()} - sy});
+        std::int64_t y1 = std::min(
+            {c.dest.height(), std::int64_t{height_} - dy, std::int64_t{source.height()} - sy});
         if (x1 <= x0 || y1 <= y0) continue;
         Span span{static_cast<std::int32_t>(dx + x0), static_cast<std::int32_t>(sx + x0),
                   static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(dy + y0),
@@ -402,9 +415,10 @@ void RasterImage::copyAreas(const RasterImage& source, const std::vector<AreaCop
         std::uint8_t* out = row(y);
         for (const Span& s : spans) {
             if (y < s.destTop || y >= s.destBottom) continue;
-            copySmall(out + bytesPerPixel * static_cast<std::size_t>(s.destX),
-                      source.row(y + s.rowOffset) + bytesPerPixel * static_cast<std::size_t>(s.sourceX),
-                      bytesPerPixel * static_cast<std::size_t>(s.count));
+            copySmall(
+                out + bytesPerPixel * static_cast<std::size_t>(s.destX),
+                source.row(y + s.rowOffset) + bytesPerPixel * static_cast<std::size_t>(s.sourceX),
+                bytesPerPixel * static_cast<std::size_t>(s.count));
         }
     }
 }

@@ -8,8 +8,8 @@
 namespace lenzora::testchart {
 namespace {
 
-using raster::Rect;
 using raster::RasterImage;
+using raster::Rect;
 
 // Repeats columns [x0, x1) of row `from` in rows (from, to) of the image.
 void repeatRowSpan(RasterImage& image, std::int32_t from, std::int32_t to, std::int32_t x0,
@@ -41,7 +41,8 @@ RasterImage makeReferenceGrating(const ChartGeometry& g) {
 void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
                      core::FixedCount pitch, int increment, int bands) {
     const ChartInputs inputs{dpi, {paperWidthCm, paperHeightCm}, pitch, increment, bands};
-    if (std::string refusal = chartRefusal(inputs); !refusal.empty()) throw platform::Error(refusal);
+    if (std::string refusal = chartRefusal(inputs); !refusal.empty())
+        throw platform::Error(refusal);
     const ChartGeometry g = computeChartGeometry(inputs);
 
     RasterImage grating = makeReferenceGrating(g);
@@ -67,11 +68,12 @@ void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
         const auto length = static_cast<std::int32_t>(g.bandLengths[i]);
         const std::int32_t rows = hb - 40;
         if (rows > 0) {
-            chart.copyArea(Rect{g.labelColumn, y0, g.labelColumn + g.stripLength, y0 + 1},
-                           grating, Rect{0, 0, length, 1});
-            repeatRowSpan(chart, y0, static_cast<std::int32_t>(std::min<std::int64_t>(
-                                         top + rows, chart.height())),
-                          g.labelColumn, right);
+            chart.copyArea(Rect{g.labelColumn, y0, g.labelColumn + g.stripLength, y0 + 1}, grating,
+                           Rect{0, 0, length, 1});
+            repeatRowSpan(
+                chart, y0,
+                static_cast<std::int32_t>(std::min<std::int64_t>(top + rows, chart.height())),
+                g.labelColumn, right);
         }
 
         // A black line two rows thick under the label column and the band's start.
@@ -85,9 +87,9 @@ void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
 RasterImage makeChartPreview(const RasterImage& chart, int dpi) {
     RasterImage preview;
     const auto width = core::toPixelCount(static_cast<long double>(chart.width()) / dpi * 100,
-                                    core::Rounding::Truncate);
+                                          core::Rounding::Truncate);
     const auto height = core::toPixelCount(static_cast<long double>(chart.height()) / dpi * 100,
-                                     core::Rounding::Truncate);
+                                           core::Rounding::Truncate);
     preview.create(raster::PixelFormat::Indexed1, width, height);
     preview.stretchImage(Rect{0, 0, width, height}, chart);
     return preview;

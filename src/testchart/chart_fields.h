@@ -9,7 +9,7 @@
 namespace lenzora::testchart {
 
 struct ChartFieldTexts {
-    int paperEntry = 0;         // entry index of the paper list; -1 for a typed name
+    int paperEntry = 0;  // entry index of the paper list; -1 for a typed name
     std::string dpi = "1200";
     std::string pitch = "40";
     std::string bands = "11";

@@ -10,8 +10,8 @@ constexpr long double kCmPerInch = 2.54L;
 std::int32_t nearestPixels(long double x) { return core::toPixelCount(x, core::Rounding::Nearest); }
 
 std::int32_t bandHeightFor(const ChartInputs& in) {
-    return nearestPixels((static_cast<long double>(in.paper.heightCm) - 6) / in.bands /
-                         kCmPerInch * in.dpi);
+    return nearestPixels((static_cast<long double>(in.paper.heightCm) - 6) / in.bands / kCmPerInch *
+                         in.dpi);
 }
 
 }  // namespace
@@ -40,8 +40,8 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
     g.labelOffsetY = nearestPixels(static_cast<long double>(g.bandHeight) / 2 -
                                    static_cast<long double>(g.fontSize) / 2 - 26);
     const long double s = g.stripLength;
-    g.centreCorrection = core::countFromScaled(
-        (s * 10000 - (wc - 12) / kCmPerInch * p * g.period) / in.increment / 10000);
+    g.centreCorrection = core::countFromScaled((s * 10000 - (wc - 12) / kCmPerInch * p * g.period) /
+                                               in.increment / 10000);
     g.middle = nearestPixels(bands / 2);
 
     const long double perPeriod = g.period != 0 ? dpi / g.period : 0;
@@ -50,7 +50,8 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
             g.stripLength + (i - g.middle - g.centreCorrection) * std::int64_t{in.increment};
         g.bandLengths.push_back(length);
         g.labelValues.push_back(
-            s != 0 ? core::countFromScaled(static_cast<long double>(length) * perPeriod / s * 10000) : 0);
+            s != 0 ? core::countFromScaled(static_cast<long double>(length) * perPeriod / s * 10000)
+                   : 0);
     }
 
     g.referenceSource = nearestPixels(dpi / 4);
@@ -58,10 +59,10 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
     g.referenceLeft = nearestPixels(static_cast<long double>(right) + core::nearest(dpi / 8));
     g.referenceRight = nearestPixels(static_cast<long double>(right) + core::nearest(3 * dpi / 8));
 
-    g.previewWidth =
-        core::toPixelCount(static_cast<long double>(g.chartWidth) / dpi * 100, core::Rounding::Truncate);
-    g.previewHeight =
-        core::toPixelCount(static_cast<long double>(g.chartHeight) / dpi * 100, core::Rounding::Truncate);
+    g.previewWidth = core::toPixelCount(static_cast<long double>(g.chartWidth) / dpi * 100,
+                                        core::Rounding::Truncate);
+    g.previewHeight = core::toPixelCount(static_cast<long double>(g.chartHeight) / dpi * 100,
+                                         core::Rounding::Truncate);
     return g;
 }
 

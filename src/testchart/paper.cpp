@@ -4,10 +4,14 @@ namespace lenzora::testchart {
 
 PaperSize paperForEntry(int entry) {
     switch (entry) {
-        case 1: return {29, 42};
-        case 2: return {23, 25};
-        case 3: return {11, 14};
-        default: return {21, 29};
+        case 1:
+            return {29, 42};
+        case 2:
+            return {23, 25};
+        case 3:
+            return {11, 14};
+        default:
+            return {21, 29};
     }
 }
 

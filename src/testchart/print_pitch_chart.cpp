@@ -31,8 +31,8 @@ void printPitchChart(output::OutputChoices& output, const ChartState& chart) {
     platform::Printer& printer = *platform::services().printer;
     printer.startDocument();
     output::printStretched(printer, chart.image,
-                   centredChartRect(chart.image.width(), chart.image.height(),
-                                    printer.printableWidth(), printer.printableHeight()));
+                           centredChartRect(chart.image.width(), chart.image.height(),
+                                            printer.printableWidth(), printer.printableHeight()));
     printer.endDocument();
 }
 

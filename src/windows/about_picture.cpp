@@ -13,8 +13,8 @@ QImage aboutPicture() {
     if (!resource.open(QIODevice::ReadOnly)) return QImage();
     const QByteArray data = resource.readAll();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
-    raster::RasterImage picture =
-        raster::decodeJpeg(std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(data.size())));
+    raster::RasterImage picture = raster::decodeJpeg(
+        std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(data.size())));
     return raster::toQImage(picture);
 }
 

@@ -5,9 +5,9 @@
 #include <QMouseEvent>
 #include <QTimer>
 
-#include "windows/about_picture.h"
 #include "platform/services.h"
 #include "platform/web_page.h"
+#include "windows/about_picture.h"
 
 namespace lenzora::windows {
 
@@ -15,13 +15,13 @@ namespace lenzora::windows {
 // context-menu request (the menu key too) activates it.
 class LinkArea : public QWidget {
     Q_OBJECT
-public:
+  public:
     using QWidget::QWidget;
 
-signals:
+  signals:
     void activated();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();
         emit activated();

@@ -14,7 +14,7 @@ class LinkArea;
 
 class AboutWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // How long the start-up shows the splash before the main window appears.
     static constexpr std::chrono::milliseconds kSplashDuration{2000};
 
@@ -26,15 +26,15 @@ public:
     // As opened by "关于(&A)": a single fixed border with only the close icon.
     void useDialogBorder();
 
-signals:
+  signals:
     // Once, the splash duration after creation; the start-up then ends the splash. The window
     // itself stays open.
     void splashOver();
 
-private slots:
+  private slots:
     void openWebAddress();
 
-private:
+  private:
     QLabel* picture_ = nullptr;
     LinkArea* webAddressArea_ = nullptr;
     QTimer* splashTimer_ = nullptr;

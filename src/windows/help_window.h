@@ -9,10 +9,10 @@ namespace lenzora::windows {
 
 class HelpWindow : public QScrollArea {
     Q_OBJECT
-public:
+  public:
     explicit HelpWindow(QWidget* owner = nullptr);
 
-private:
+  private:
     QPlainTextEdit* helpText_ = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 
 #include "platform/handler_guard.h"
+#include "platform/qt/named_child.h"
 #include "platform/services.h"
 #include "raster/fit.h"
 #include "raster/qimage_conversion.h"
@@ -17,7 +18,6 @@
 #include "testchart/print_pitch_chart.h"
 #include "testchart/save_chart.h"
 #include "windows/step_arrows.h"
-#include "platform/qt/named_child.h"
 
 namespace lenzora::windows {
 namespace {
@@ -37,8 +37,9 @@ void addLabel(QWidget* parent, const char* name, const char* text, int top) {
 
 }  // namespace
 
-PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output, testchart::ChartState& chart,
-               std::function<core::FixedCount()> currentPitch)
+PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output,
+                                   testchart::ChartState& chart,
+                                   std::function<core::FixedCount()> currentPitch)
     : QWidget(owner), output_(output), chart_(chart), currentPitch_(std::move(currentPitch)) {
     setObjectName(QStringLiteral("pitchChartWindow"));
     setWindowFlag(Qt::Window);
@@ -130,7 +131,8 @@ void PitchChartWindow::generateChart() {
         texts.increment = incrementEdit_->text().toStdString();
         const testchart::ChartInputs inputs = testchart::readChartFields(texts);
         raster::RasterImage preview;
-        if (std::string refusal = testchart::generatePitchChart(chart_, inputs, preview); !refusal.empty()) {
+        if (std::string refusal = testchart::generatePitchChart(chart_, inputs, preview);
+            !refusal.empty()) {
             platform::showMessage(refusal);
             return;
         }

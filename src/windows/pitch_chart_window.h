@@ -22,11 +22,11 @@ class StepArrows;
 
 class PitchChartWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `chart` is the chart every chart window shares; `currentPitch` gives the main window's
     // pitch for the reset.
     PitchChartWindow(QWidget* owner, output::OutputChoices& output, testchart::ChartState& chart,
-           std::function<core::FixedCount()> currentPitch);
+                     std::function<core::FixedCount()> currentPitch);
 
     // Writes a pitch into the expected-pitch box, in the general number form.
     void setExpectedPitch(core::FixedCount pitch);
@@ -35,13 +35,13 @@ public:
     // generation.
     const raster::RasterImage& preview() const { return preview_; }
 
-private slots:
+  private slots:
     void generateChart();  // 生成
     void resetFields();    // 重设
     void saveChart();      // 存盘
     void printChart();     // 打印
 
-private:
+  private:
     void buildControls();
     void showPreview();
 

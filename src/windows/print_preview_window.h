@@ -14,15 +14,15 @@ namespace lenzora::windows {
 
 class PrintPreviewWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `printComposite` prints the composite as it is when "打印(&P)" is pressed.
     PrintPreviewWindow(QWidget* owner, const output::PrintPreviewLayout& layout,
                        std::function<void()> printComposite);
 
-private slots:
+  private slots:
     void print();
 
-private:
+  private:
     QLabel* pageImage_ = nullptr;
     QLabel* warningLabel_ = nullptr;
     QPushButton* printButton_ = nullptr;

@@ -10,7 +10,7 @@ namespace lenzora::windows {
 
 class StepArrows : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Placed against the right edge of `buddy`, as tall as it.
     StepArrows(QLineEdit* buddy, int minimum, int maximum, QWidget* parent);
 
@@ -18,7 +18,7 @@ public:
     // none), moved by `steps` and held within the limits, written back.
     void stepBy(int steps);
 
-private:
+  private:
     QLineEdit* buddy_;
     int minimum_;
     int maximum_;

@@ -103,8 +103,11 @@ TEST(CliChart, ErrorsAndBadUsage) {
         int exitCode;
         std::string err;  // the tool's line of standard error
     } cases[] = {
-        {{"--pitch", "abc", "-o", out}, 1, "lenzora-cli: 'abc' is not a valid floating point value"},
-        {{"--dpi", "12x", "--pitch", "abc", "-o", out}, 1,
+        {{"--pitch", "abc", "-o", out},
+         1,
+         "lenzora-cli: 'abc' is not a valid floating point value"},
+        {{"--dpi", "12x", "--pitch", "abc", "-o", out},
+         1,
          "lenzora-cli: '12x' is not a valid integer value"},
         {{"--bands", "0", "-o", out}, 1, "lenzora-cli: 栏数不对!"},
         {{"--increment", "0", "-o", out}, 1, "lenzora-cli: 增幅不对!"},
@@ -112,7 +115,8 @@ TEST(CliChart, ErrorsAndBadUsage) {
         {{"--pitch", "2400", "-o", out}, 1, "lenzora-cli: 预计线数不对!"},
         {{"--increment", "900", "-o", out}, 1, "lenzora-cli: 栏长超出光栅!"},
         {{"--pitch", "0", "-o", out}, 1, "lenzora-cli: Floating point division by zero"},
-        {{"-o", (dir / "missing" / "c.bmp").string()}, 1,
+        {{"-o", (dir / "missing" / "c.bmp").string()},
+         1,
          "lenzora-cli: Cannot create file \"" + (dir / "missing" / "c.bmp").string() +
              "\". File not found"},
         {{"--json"}, 2, "lenzora-cli: chart needs -o OUT"},

@@ -23,7 +23,7 @@ testing::ProcessResult cli(const std::vector<std::string>& args) {
 }
 
 class CliCompose : public ::testing::Test {
-protected:
+  protected:
     std::vector<std::string> frames(int n, std::int32_t w, std::int32_t h) {
         std::vector<std::string> paths;
         for (int q = 1; q <= n; ++q) {
@@ -37,8 +37,8 @@ protected:
 };
 
 TEST_F(CliCompose, WorkedExampleAsJson) {
-    std::vector<std::string> args = {"compose", "--pitch", "21.25", "--json", "-o",
-                                     (dir_ / "out.bmp").string()};
+    std::vector<std::string> args = {"compose", "--pitch", "21.25",
+                                     "--json",  "-o",      (dir_ / "out.bmp").string()};
     for (const char* name : {"a.bmp", "b.bmp"}) {
         testing::writeBmp(dir_ / name, testing::patternImage(1600, 1200, name[0] == 'a' ? 1 : 2));
         args.push_back((dir_ / name).string());
@@ -69,9 +69,19 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
     for (const char* mode : {"columns", "rows"}) {
         for (int n = 2; n <= 16; ++n) {
             fs::path work = dir_ / ("work-" + std::string(mode) + std::to_string(n));
-            std::vector<std::string> args = {"compose", "--unit", "px", "--width", "101",
-                                             "--height", "67", "--mode", mode, "--work-dir",
-                                             work.string(), "-o", (dir_ / "out.bmp").string()};
+            std::vector<std::string> args = {"compose",
+                                             "--unit",
+                                             "px",
+                                             "--width",
+                                             "101",
+                                             "--height",
+                                             "67",
+                                             "--mode",
+                                             mode,
+                                             "--work-dir",
+                                             work.string(),
+                                             "-o",
+                                             (dir_ / "out.bmp").string()};
             for (const std::string& f : frames(n, 40, 30)) args.push_back(f);
             testing::ProcessResult r = cli(args);
             ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -98,9 +108,10 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
             state.scaledHeight = static_cast<std::int32_t>(30 * f / 10000);
             raster::RasterImage out;
             out.loadBmpFile(dir_ / "out.bmp");
-            EXPECT_EQ(testing::interlaceMismatch(out, strips, resolution.stripWidth,
-                                                 columns ? core::kModeColumns : core::kModeRows, state),
-                      "")
+            EXPECT_EQ(
+                testing::interlaceMismatch(out, strips, resolution.stripWidth,
+                                           columns ? core::kModeColumns : core::kModeRows, state),
+                "")
                 << n << " frames, " << mode;
         }
     }
@@ -108,16 +119,16 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
 
 TEST_F(CliCompose, TheSampleFrames) {
     const fs::path samples = LENZORA_SAMPLES;
-    testing::ProcessResult scene = cli(
-        {"compose", "--json", "--work-dir", (dir_ / "work").string(), "-o",
-         (dir_ / "scene.bmp").string(), (samples / "scene-1.jpg").string(),
-         (samples / "scene-2.jpg").string(), (samples / "scene-3.jpg").string(),
-         (samples / "scene-4.jpg").string()});
+    testing::ProcessResult scene =
+        cli({"compose", "--json", "--work-dir", (dir_ / "work").string(), "-o",
+             (dir_ / "scene.bmp").string(), (samples / "scene-1.jpg").string(),
+             (samples / "scene-2.jpg").string(), (samples / "scene-3.jpg").string(),
+             (samples / "scene-4.jpg").string()});
     ASSERT_EQ(scene.exitCode, 0) << scene.err;
     const QJsonObject json = testing::jsonLine(scene.out);
     const std::pair<const char*, QJsonValue> expected[] = {
-        {"frames", 4},        {"strip_width", 1},   {"resolution", "169.1"},
-        {"width_px", 1910},   {"height_px", 1331},  {"lens_period", 4},
+        {"frames", 4},      {"strip_width", 1},  {"resolution", "169.1"},
+        {"width_px", 1910}, {"height_px", 1331}, {"lens_period", 4},
     };
     for (const auto& [key, value] : expected) EXPECT_EQ(json[key], value) << key;
     raster::RasterImage copy;
@@ -141,8 +152,8 @@ TEST_F(CliCompose, ProgressOnATerminalOnly) {
     EXPECT_EQ(plain.err, "") << "no progress bar when standard error is no terminal";
 
     // `script` gives the tool a terminal and passes on what it shows.
-    const std::string command = std::string(LENZORA_CLI) + " compose -o '" + out + "' '" + f[0] +
-                                "' '" + f[1] + "'";
+    const std::string command =
+        std::string(LENZORA_CLI) + " compose -o '" + out + "' '" + f[0] + "' '" + f[1] + "'";
     testing::ProcessResult shown =
         testing::runProcess("/usr/bin/script", {"-qec", command, "/dev/null"});
     ASSERT_EQ(shown.exitCode, 0) << shown.out;

@@ -28,7 +28,7 @@ bool runningAsRoot() { return ::geteuid() == 0; }
 testing::ProcessResult cliAsUser(const std::vector<std::string>& args) {
     if (!runningAsRoot()) return testing::runProcess(LENZORA_CLI, args);
     std::vector<std::string> all = {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                     LENZORA_CLI};
+                                    LENZORA_CLI};
     all.insert(all.end(), args.begin(), args.end());
     return testing::runProcess("setpriv", all);
 }
@@ -54,7 +54,7 @@ std::string toolLine(const std::string& err) {
 }
 
 class CliSave : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (runningAsRoot() && testing::runProcess("setpriv", {"--version"}).exitCode != 0) {
             GTEST_SKIP() << "running as root without setpriv to become another user";
@@ -77,9 +77,10 @@ protected:
     }
 
     std::vector<std::string> composeArgs(const fs::path& out) const {
-        std::vector<std::string> args = {"compose", "--unit", "px", "--width", "101", "--height",
-                                         "67", "--work-dir", (dir_ / "work").string(), "-o",
-                                         out.string()};
+        std::vector<std::string> args = {"compose", "--unit",     "px",
+                                         "--width", "101",        "--height",
+                                         "67",      "--work-dir", (dir_ / "work").string(),
+                                         "-o",      out.string()};
         args.insert(args.end(), frames_.begin(), frames_.end());
         return args;
     }
@@ -102,17 +103,15 @@ TEST_F(CliSave, AnExistingWritableFileInAFolderTheUserCannotWriteIsSavedInPlace)
         SCOPED_TRACE(c.name);
         const fs::path out = dir_ / "out" / c.name;
         fs::permissions(dir_ / "out", fs::perms(0755));
-        {
-            std::ofstream(out) << "earlier content";
-        }
+        { std::ofstream(out) << "earlier content"; }
         giveToUser(out);
         ASSERT_EQ(::chmod(out.c_str(), 0640), 0);
         fs::permissions(dir_ / "out", fs::perms(0555));
         const struct stat before = statOf(out);
 
-        const testing::ProcessResult r =
-            cliAsUser(c.chart ? std::vector<std::string>{"chart", "--dpi", "300", "-o", out.string()}
-                              : composeArgs(out));
+        const testing::ProcessResult r = cliAsUser(
+            c.chart ? std::vector<std::string>{"chart", "--dpi", "300", "-o", out.string()}
+                    : composeArgs(out));
 
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const platform::Bytes saved = platform::readWholeFile(out);

@@ -78,11 +78,16 @@ TEST(CliSettings, ConversionErrorsExitWithOne) {
 
 TEST(CliSettings, BadUsageExitsWithTwo) {
     const std::vector<std::string> cases[] = {
-        {"settings", "--pitch", "0"},   {"settings", "--pitch", "-5"},
-        {"settings", "--frames", "1"},  {"settings", "--frames", "17"},
-        {"settings", "--frames", "x"},  {"settings", "--unit", "cm"},
-        {"settings", "--colour"},       {"settings", "--pitch"},
-        {"settings", "frame.jpg"},      {"unknown"},
+        {"settings", "--pitch", "0"},
+        {"settings", "--pitch", "-5"},
+        {"settings", "--frames", "1"},
+        {"settings", "--frames", "17"},
+        {"settings", "--frames", "x"},
+        {"settings", "--unit", "cm"},
+        {"settings", "--colour"},
+        {"settings", "--pitch"},
+        {"settings", "frame.jpg"},
+        {"unknown"},
         {},
     };
     for (const auto& args : cases) {

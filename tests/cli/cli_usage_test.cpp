@@ -19,9 +19,7 @@ testing::ProcessResult cli(const std::vector<std::string>& args) {
     return testing::runProcess(LENZORA_CLI, args);
 }
 
-std::string firstLine(const std::string& text) {
-    return text.substr(0, text.find('\n'));
-}
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 TEST(CliUsage, BadUsageExitsWithTwo) {
     std::vector<std::string> seventeen = {"compose", "-o", "out.bmp"};
@@ -78,7 +76,9 @@ TEST(CliUsage, HelpExitsWithZero) {
         std::string firstLine;
         std::vector<std::string> mentions;  // what the help lists
     } cases[] = {
-        {{"--help"}, "usage:", {"lenzora-cli compose", "lenzora-cli chart", "lenzora-cli settings"}},
+        {{"--help"},
+         "usage:",
+         {"lenzora-cli compose", "lenzora-cli chart", "lenzora-cli settings"}},
         {{"-h"}, "usage:", {"lenzora-cli COMMAND --help"}},
         {{"compose", "--help"},
          "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",
@@ -113,7 +113,7 @@ TEST(CliUsage, HelpExitsWithZero) {
 
 // The test's working folder for a while, so that names can start with a dash.
 class InFolder {
-public:
+  public:
     explicit InFolder(const fs::path& folder) : before_(fs::current_path()) {
         fs::current_path(folder);
     }
@@ -121,7 +121,7 @@ public:
     InFolder(const InFolder&) = delete;
     InFolder& operator=(const InFolder&) = delete;
 
-private:
+  private:
     fs::path before_;
 };
 

@@ -15,7 +15,7 @@ namespace lenzora::compose {
 namespace {
 
 class ComposeSessionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::setDriveRoot(root_.path());
         std::filesystem::create_directories(root_ / "c" / "lz3d");
@@ -43,12 +43,12 @@ TEST_F(ComposeSessionTest, OnlyFilledSlotsFromThreeUpRaiseTheCount) {
         int frameCount;
     };
     const Step steps[] = {
-        {1, true, false, 2},   // slots 1 and 2 never count
+        {1, true, false, 2},  // slots 1 and 2 never count
         {2, true, false, 2},
         {5, false, false, 2},  // an empty slot (cancelled dialog) does not count
         {4, true, true, 4},
-        {3, true, true, 4},    // the count only rises
-        {4, false, true, 4},   // a cancelled dialog over a filled slot counts again
+        {3, true, true, 4},   // the count only rises
+        {4, false, true, 4},  // a cancelled dialog over a filled slot counts again
         {9, true, true, 9},
     };
     for (const Step& step : steps) {
@@ -68,7 +68,8 @@ TEST_F(ComposeSessionTest, ComposeAndBandAsTheInterlacerMakesThem) {
         session.countFrame(slot);
         slots[slot] = frameFile(slot);
     }
-    EXPECT_EQ(session.setOutputSize("0.2", "0.2"), std::optional<std::string>("Output size too small!"));
+    EXPECT_EQ(session.setOutputSize("0.2", "0.2"),
+              std::optional<std::string>("Output size too small!"));
     ASSERT_EQ(session.setOutputSize("30", "20"), std::nullopt);
     interlace::NoProgress none;
     session.compose(none);

@@ -11,8 +11,8 @@ TEST(Nearest, HalvesGoToTheEvenNeighbour) {
     struct Case {
         long double x;
         long double expected;
-    } cases[] = {{0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {3.5L, 4}, {-0.5L, 0}, {-1.5L, -2},
-                 {2.4999L, 2}, {2.5001L, 3}, {1.0L, 1}, {-2.6L, -3}};
+    } cases[] = {{0.5L, 0},   {1.5L, 2},    {2.5L, 2},    {3.5L, 4}, {-0.5L, 0},
+                 {-1.5L, -2}, {2.4999L, 2}, {2.5001L, 3}, {1.0L, 1}, {-2.6L, -3}};
     for (const Case& c : cases) EXPECT_EQ(nearest(c.x), c.expected) << static_cast<double>(c.x);
 }
 
@@ -20,8 +20,9 @@ TEST(Fixed, StoresTenThousandthsRoundedHalfToEven) {
     struct Case {
         long double x;
         FixedCount expected;
-    } cases[] = {{42.275L, 422750},   {21.25L, 212500}, {0.00005L, 0}, {0.00015L, 2},
-                 {-0.00015L, -2},     {286.9955L, 2869955}, {0, 0},  {1e14L, 1000000000000000000}};
+    } cases[] = {
+        {42.275L, 422750}, {21.25L, 212500},     {0.00005L, 0}, {0.00015L, 2},
+        {-0.00015L, -2},   {286.9955L, 2869955}, {0, 0},        {1e14L, 1000000000000000000}};
     for (const Case& c : cases) EXPECT_EQ(toFixed(c.x), c.expected) << static_cast<double>(c.x);
 }
 
@@ -46,9 +47,15 @@ TEST(GeneralForm, ShortestDecimalWithFifteenDigits) {
         FixedCount count;
         const char* expected;
     } cases[] = {
-        {422750, "42.275"},       {2550000, "255"},           {2536500, "253.65"},
-        {1202400, "120.24"},      {0, "0"},                   {-5000, "-0.5"},
-        {1, "0.0001"},            {2869955, "286.9955"},      {112990, "11.299"},
+        {422750, "42.275"},
+        {2550000, "255"},
+        {2536500, "253.65"},
+        {1202400, "120.24"},
+        {0, "0"},
+        {-5000, "-0.5"},
+        {1, "0.0001"},
+        {2869955, "286.9955"},
+        {112990, "11.299"},
         {12345678901234567, "1234567890123.46"},  // sixteen digits round to fifteen
         {-2000000, "-200"},
     };
@@ -68,15 +75,14 @@ TEST(ParseFloatText, AcceptsDecimalNumbersWithBlanksAround) {
     struct Case {
         const char* text;
         long double expected;
-    } cases[] = {{"42.275", 42.275L}, {"  21.25 ", 21.25L}, {"-3", -3}, {"+7", 7},
-                 {"1e3", 1000},       {"2.5E-1", 0.25L},    {".5", 0.5L}, {"5.", 5},
-                 {"0", 0}};
+    } cases[] = {{"42.275", 42.275L}, {"  21.25 ", 21.25L}, {"-3", -3}, {"+7", 7}, {"1e3", 1000},
+                 {"2.5E-1", 0.25L},   {".5", 0.5L},         {"5.", 5},  {"0", 0}};
     for (const Case& c : cases) EXPECT_EQ(parseFloatText(c.text), c.expected) << c.text;
 }
 
 TEST(ParseFloatText, EverythingElseIsAConversionError) {
-    const char* bad[] = {"", " ", "abc", "-", "+", ".", "1e", "1e+", "12a", "1,5", "1 2",
-                         "--1", "0x10", "inf", "nan", "1e99999", "\t5"};
+    const char* bad[] = {"",    " ",   "abc", "-",    "+",   ".",   "1e",      "1e+", "12a",
+                         "1,5", "1 2", "--1", "0x10", "inf", "nan", "1e99999", "\t5"};
     for (const char* text : bad) {
         try {
             parseFloatText(text);
@@ -93,10 +99,14 @@ TEST(SettingsReal, TwentyThreeCharactersWithFifteenDigits) {
         long double x;
         const char* expected;
     } cases[] = {
-        {42.275L, " 4.22750000000000E+0001"}, {287, " 2.87000000000000E+0002"},
-        {0, " 0.00000000000000E+0000"},       {-0.5L, "-5.00000000000000E-0001"},
-        {286.9955L, " 2.86995500000000E+0002"}, {1.0L / 3, " 3.33333333333333E-0001"},
-        {9.999999999999996L, " 1.00000000000000E+0001"}, {-0.0L, " 0.00000000000000E+0000"},
+        {42.275L, " 4.22750000000000E+0001"},
+        {287, " 2.87000000000000E+0002"},
+        {0, " 0.00000000000000E+0000"},
+        {-0.5L, "-5.00000000000000E-0001"},
+        {286.9955L, " 2.86995500000000E+0002"},
+        {1.0L / 3, " 3.33333333333333E-0001"},
+        {9.999999999999996L, " 1.00000000000000E+0001"},
+        {-0.0L, " 0.00000000000000E+0000"},
     };
     for (const Case& c : cases) {
         std::string written = formatSettingsReal(c.x);

@@ -25,14 +25,13 @@ TEST(ResolutionRule, StripWidthNearestTo250DotsPerInch) {
         std::int32_t strip;
         FixedCount resolution;
     } cases[] = {
-        {2, 212500, 6, 2550000},   // 21.25 -> 255
-        {2, 751500, 2, 3006000},   // 75.15 -> 300.6
-        {2, 615300, 2, 2461200},   // 61.53 -> 246.12
-        {2, 422750, 3, 2536500},   // 42.275 -> 253.65
-        {3, 422750, 2, 2536500},
-        {4, 422750, 1, 1691000},   // 169.1
-        {10, 422750, 1, 4227500},  // s would be 0.59 -> 1
-        {16, 751500, 1, 12024000}, // s would be 0 -> 1
+        {2, 212500, 6, 2550000},                             // 21.25 -> 255
+        {2, 751500, 2, 3006000},                             // 75.15 -> 300.6
+        {2, 615300, 2, 2461200},                             // 61.53 -> 246.12
+        {2, 422750, 3, 2536500},                             // 42.275 -> 253.65
+        {3, 422750, 2, 2536500},   {4, 422750, 1, 1691000},  // 169.1
+        {10, 422750, 1, 4227500},                            // s would be 0.59 -> 1
+        {16, 751500, 1, 12024000},                           // s would be 0 -> 1
     };
     for (const Case& c : cases) {
         Resolution r = resolutionRule(c.frames, c.pitch);
@@ -91,10 +90,10 @@ TEST(WidthCap, HalvesTheStripWidthWhileTheCappedSideExceeds6000) {
         FixedCount resolution;
         std::int32_t pixelWidth;
     } cases[] = {
-        {7000000, 3, 1275000, 3513},    // 700 mm: 7027 pixels at s = 6
-        {20000000, 1, 425000, 3346},    // 2000 mm: s goes 6 -> 3 -> 2 -> 1
-        {5976471, 6, 2550000, 6000},    // exactly 6000 is not reduced
-        {5977470, 3, 1275000, 3000},    // 6001 is
+        {7000000, 3, 1275000, 3513},  // 700 mm: 7027 pixels at s = 6
+        {20000000, 1, 425000, 3346},  // 2000 mm: s goes 6 -> 3 -> 2 -> 1
+        {5976471, 6, 2550000, 6000},  // exactly 6000 is not reduced
+        {5977470, 3, 1275000, 3000},  // 6001 is
     };
     for (const Case& c : cases) {
         OutputSettings s = startedWith(212500, c.width, 2000000);
@@ -165,7 +164,7 @@ TEST(Triggers, WidthBoxDoesNotCapOnATallHeight) {
 TEST(Triggers, PixelsUnitRewritesTheOtherBox) {
     OutputSettings s = startedWith(422750, 30000000, 20000000, kUnitPixels);
     EXPECT_EQ(typeWidth(s, 25005000), std::optional<std::int32_t>(2000));
-    EXPECT_EQ(s.pixelWidth, 2500);  // 2500.5 rounds to even
+    EXPECT_EQ(s.pixelWidth, 2500);        // 2500.5 rounds to even
     EXPECT_EQ(s.workingWidth, 25005000);  // the working size keeps its fraction
     EXPECT_EQ(typeHeight(s, 15015000), std::optional<std::int32_t>(2500));
     EXPECT_EQ(s.pixelHeight, 1502);
@@ -179,14 +178,14 @@ TEST(UnitChange, InchesAndBackMoveByTheTruncation) {
     OutputSettings s = startedWith(422750, 2870000, 2000000);
     changeUnit(s, kUnitInches);
     EXPECT_EQ(s.sizeUnit, kUnitInches);
-    EXPECT_EQ(s.workingWidth, 112990);   // 11.299
-    EXPECT_EQ(s.workingHeight, 78731);   // 7.8731
+    EXPECT_EQ(s.workingWidth, 112990);  // 11.299
+    EXPECT_EQ(s.workingHeight, 78731);  // 7.8731
     EXPECT_EQ(s.savedWidth, 112990);
-    EXPECT_EQ(s.savedHeight, 78739);     // 7.8739: scaled by the width's factor
-    EXPECT_EQ(s.pixelWidth, 2866);       // nothing recomputed
+    EXPECT_EQ(s.savedHeight, 78739);  // 7.8739: scaled by the width's factor
+    EXPECT_EQ(s.pixelWidth, 2866);    // nothing recomputed
     changeUnit(s, kUnitMillimetres);
-    EXPECT_EQ(s.workingWidth, 2869955);  // 286.9955
-    EXPECT_EQ(s.workingHeight, 1999756); // 199.9756
+    EXPECT_EQ(s.workingWidth, 2869955);   // 286.9955
+    EXPECT_EQ(s.workingHeight, 1999756);  // 199.9756
 }
 
 TEST(UnitChange, PixelsTakeThePixelSize) {

@@ -79,8 +79,9 @@ TEST(SettingsParse, LongTokensAreCutAndTheRestReadsOn) {
 }
 
 TEST(SettingsParse, NotANumberOfItsKindIsInvalidNumericInput) {
-    const char* bad[] = {"x", "0 1.5", "0 0 abc", "0 0 42.275 0 0 287 200 0 4x",
-                         "99999999999 0", "0 0 1e300", "0 0 --1", "0 +-1", "0 0 42,5"};
+    const char* bad[] = {
+        "x",       "0 1.5", "0 0 abc", "0 0 42.275 0 0 287 200 0 4x", "99999999999 0", "0 0 1e300",
+        "0 0 --1", "0 +-1", "0 0 42,5"};
     for (const char* text : bad) {
         try {
             parseSettings(text);

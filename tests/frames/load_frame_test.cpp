@@ -19,12 +19,12 @@ TEST(FrameKind, ExtensionRuleCaseAndAll) {
         const char* extension;
         FrameKind kind;
     } cases[] = {
-        {"/p/a.jpg", ".jpg", FrameKind::Jpeg},      {"/p/a.JPG", ".JPG", FrameKind::Jpeg},
-        {"/p/a.bmp", ".bmp", FrameKind::Bmp},       {"/p/a.Jpg", ".Jpg", FrameKind::Unaccepted},
+        {"/p/a.jpg", ".jpg", FrameKind::Jpeg},         {"/p/a.JPG", ".JPG", FrameKind::Jpeg},
+        {"/p/a.bmp", ".bmp", FrameKind::Bmp},          {"/p/a.Jpg", ".Jpg", FrameKind::Unaccepted},
         {"/p/a.jpeg", ".jpeg", FrameKind::Unaccepted}, {"/p/a.BMP", ".BMP", FrameKind::Unaccepted},
-        {"/p.d/a", "", FrameKind::Unaccepted},      {"c:\\p.d\\a", "", FrameKind::Unaccepted},
-        {"c:a.x:y", "", FrameKind::Unaccepted},     {"a.tar.bmp", ".bmp", FrameKind::Bmp},
-        {"noextension", "", FrameKind::Unaccepted}, {"/p/.bmp", ".bmp", FrameKind::Bmp},
+        {"/p.d/a", "", FrameKind::Unaccepted},         {"c:\\p.d\\a", "", FrameKind::Unaccepted},
+        {"c:a.x:y", "", FrameKind::Unaccepted},        {"a.tar.bmp", ".bmp", FrameKind::Bmp},
+        {"noextension", "", FrameKind::Unaccepted},    {"/p/.bmp", ".bmp", FrameKind::Bmp},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fileExtension(c.path), c.extension) << c.path;
@@ -33,7 +33,7 @@ TEST(FrameKind, ExtensionRuleCaseAndAll) {
 }
 
 class LoadFrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::setDriveRoot(root_.path());
         std::filesystem::create_directories(root_ / "c" / "lz3d");

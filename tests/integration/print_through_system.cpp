@@ -23,7 +23,7 @@ namespace raster = lenzora::raster;
 
 // The real printer, without the set-up dialog a test cannot answer.
 class UnattendedPrinter : public lenzora::platform::QtPrinter {
-public:
+  public:
     bool showSetupDialog() override { return false; }
 };
 
@@ -59,8 +59,7 @@ int measure(const char* path, int strip) {
     const int centreX = box.left + 100 * strip;
     const int centreY = box.top + height / 2;
     ok = ok && std::abs(centreX - page.width / 2) <= 2 && std::abs(centreY - page.height / 2) <= 2;
-    const std::vector<int> runs =
-        lenzora::testing::runLengths(page, centreY, box.left, box.right);
+    const std::vector<int> runs = lenzora::testing::runLengths(page, centreY, box.left, box.right);
     int lenses = 0;
     int span = 0;
     for (std::size_t i = 0; i + 1 < runs.size(); i += 2) {
@@ -105,6 +104,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: print_through_system print | measure PAGE STRIP | exact IMAGE STRIP\n");
+    std::fprintf(stderr,
+                 "usage: print_through_system print | measure PAGE STRIP | exact IMAGE STRIP\n");
     return 2;
 }

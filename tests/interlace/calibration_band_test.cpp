@@ -27,13 +27,15 @@ TEST(CalibrationBand, FourBarsAtTheEndOfEachLensPeriod) {
     applyCalibrationBand(composite, true, 2, 6, 2881, 2007, core::kModeColumns);
     ASSERT_EQ(composite.width(), 2929);
     ASSERT_EQ(composite.height(), 2007);
-    const auto bars = concat({range(2887, 2892), range(2899, 2904), range(2911, 2916),
-                              range(2923, 2928)});
+    const auto bars =
+        concat({range(2887, 2892), range(2899, 2904), range(2911, 2916), range(2923, 2928)});
     for (std::int32_t row : {0, 1000, 2006}) {
         std::vector<std::int32_t> black;
         for (std::int32_t x = 2881; x < 2929; ++x) {
-            if (composite.pixel(x, row) == raster::kBlack) black.push_back(x);
-            else EXPECT_EQ(composite.pixel(x, row), raster::kWhite) << x;
+            if (composite.pixel(x, row) == raster::kBlack)
+                black.push_back(x);
+            else
+                EXPECT_EQ(composite.pixel(x, row), raster::kWhite) << x;
         }
         EXPECT_EQ(black, bars) << "row " << row;
     }
@@ -44,7 +46,8 @@ TEST(CalibrationBand, FourBarsAtTheEndOfEachLensPeriod) {
     applyCalibrationBand(composite, false, 2, 6, 2881, 2007, core::kModeColumns);
     ASSERT_EQ(composite.width(), 2881);
     for (std::int32_t y : {0, 1003, 2006}) {
-        for (std::int32_t x : {0, 1440, 2880}) EXPECT_EQ(composite.pixel(x, y), original.pixel(x, y));
+        for (std::int32_t x : {0, 1440, 2880})
+            EXPECT_EQ(composite.pixel(x, y), original.pixel(x, y));
     }
     EXPECT_EQ(makePreview(composite, 4.0L).width(), 720);
 }
@@ -54,7 +57,7 @@ TEST(CalibrationBand, CellsOfOddPeriods) {
         int n, s;
         std::vector<std::int32_t> black;  // within the band
     } cases[] = {
-        {3, 1, {2, 5, 8, 11}},                                          // p 3, b 1
+        {3, 1, {2, 5, 8, 11}},                                                       // p 3, b 1
         {3, 3, concat({range(5, 8), range(14, 17), range(23, 26), range(32, 35)})},  // p 9, b 4
     };
     for (const Case& c : cases) {
@@ -86,7 +89,8 @@ TEST(CalibrationBand, UsesTheSettingsOfTheMoment) {
     EXPECT_EQ(composite.width(), 24);
     EXPECT_EQ(composite.height(), 12);
     EXPECT_EQ(composite.pixel(23, 11), raster::kWhite);
-    applyCalibrationBand(composite, true, 4, 1, 22, 12, core::kModeColumns);  // from W, not the width
+    applyCalibrationBand(composite, true, 4, 1, 22, 12,
+                         core::kModeColumns);  // from W, not the width
     EXPECT_EQ(composite.width(), 38);
 }
 
@@ -95,8 +99,8 @@ TEST(Preview, SizesRoundHalfToEven) {
         std::int32_t width;
         long double divisor;
         std::int32_t expected;
-    } cases[] = {{2930, 4, 732}, {2934, 4, 734}, {2881, 3.5L, 823}, {2007, 3.5L, 573},
-                 {2007, 4, 502}, {2, 4, 0}};
+    } cases[] = {{2930, 4, 732},    {2934, 4, 734}, {2881, 3.5L, 823},
+                 {2007, 3.5L, 573}, {2007, 4, 502}, {2, 4, 0}};
     for (const Case& c : cases) {
         raster::RasterImage image = testing::plainImage(c.width, 4, raster::kWhite);
         EXPECT_EQ(makePreview(image, c.divisor).width(), c.expected) << c.width;

@@ -60,7 +60,8 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
         ComposeState state;
         state.outputWidth = 11;
         state.outputHeight = 22;
-        composeOutputSize(state.outputWidth, state.outputHeight, c.unit, c.width, c.height, c.resolution);
+        composeOutputSize(state.outputWidth, state.outputHeight, c.unit, c.width, c.height,
+                          c.resolution);
         EXPECT_EQ(state.outputWidth, c.W) << c.width;
         EXPECT_EQ(state.outputHeight, c.H) << c.height;
     }
@@ -68,10 +69,14 @@ TEST(OutputSize, FromTheBoxTextsTruncated) {
 
 TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
     ComposeState state{11, 22};
-    EXPECT_THROW(composeOutputSize(state.outputWidth, state.outputHeight, core::kUnitPixels, "100", "x", 2550000), platform::Error);
+    EXPECT_THROW(composeOutputSize(state.outputWidth, state.outputHeight, core::kUnitPixels, "100",
+                                   "x", 2550000),
+                 platform::Error);
     EXPECT_EQ(state.outputWidth, 100);
     EXPECT_EQ(state.outputHeight, 22);
-    EXPECT_THROW(composeOutputSize(state.outputWidth, state.outputHeight, core::kUnitPixels, "", "50", 2550000), platform::Error);
+    EXPECT_THROW(composeOutputSize(state.outputWidth, state.outputHeight, core::kUnitPixels, "",
+                                   "50", 2550000),
+                 platform::Error);
     EXPECT_EQ(state.outputWidth, 100);
     EXPECT_EQ(state.outputHeight, 22);
 }
@@ -92,7 +97,7 @@ TEST(FrameScale, FitsTheRelativelyWiderSide) {
 }
 
 class InterlaceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::setDriveRoot(root_.path());
         std::filesystem::create_directories(root_ / "c" / "lz3d");
@@ -120,7 +125,7 @@ protected:
 };
 
 class CountingProgress : public ComposeProgress {
-public:
+  public:
     void advance() override { ++count; }
     int count = 0;
 };
@@ -147,7 +152,8 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
     for (std::int32_t x : {0, 5, 12, 17, 2868}) EXPECT_EQ(frameOf(x), 1) << x;
     for (std::int32_t x : {6, 11, 18, 23, 2879}) EXPECT_EQ(frameOf(x), 2) << x;
     for (std::int32_t y : {0, 1000, 2006}) EXPECT_EQ(composite.pixel(2880, y), raster::kWhite);
-    EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 6, core::kModeColumns, state), "");
+    EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 6, core::kModeColumns, state),
+              "");
 
     raster::RasterImage preview = makePreview(composite, 3.5L);
     EXPECT_EQ(preview.width(), 823);
@@ -229,7 +235,7 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
         {640, 480, 320, 240, 2, core::kModeRows},         // same aspect: shrunk whole
         {37, 23, 503, 311, 16, core::kModeColumns},       // enlarged many times
         {501, 333, 97, 61, 5, core::kModeRows},
-        {64, 48, 63, 48, 7, core::kModeColumns},          // the rounded scale falls a pixel short
+        {64, 48, 63, 48, 7, core::kModeColumns},  // the rounded scale falls a pixel short
     };
     for (const Case& c : cases) {
         const auto source = root_ / "frame.bmp";

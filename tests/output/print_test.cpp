@@ -34,7 +34,7 @@ TEST(PrintLayout, WorkedExamples) {
 }
 
 TEST(PrintLayout, TheWarningNeedsMoreThanAnInchOver) {
-    const PrinterPage page{3000, 3000, 600, 600};  // 5 x 5 inches
+    const PrinterPage page{3000, 3000, 600, 600};                         // 5 x 5 inches
     EXPECT_FALSE(printPreviewLayout(page, 1800, 100, 3000000).sizeOver);  // 6 in: one over
     EXPECT_TRUE(printPreviewLayout(page, 1801, 100, 3000000).sizeOver);
     EXPECT_FALSE(printPreviewLayout(page, 100, 1800, 3000000).sizeOver);
@@ -116,8 +116,9 @@ std::vector<std::pair<std::uint8_t, platform::Bytes>> segments(const platform::B
     while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
         const std::uint8_t marker = jpeg[at + 1];
         const std::size_t length = static_cast<std::size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3];
-        out.emplace_back(marker, platform::Bytes(jpeg.begin() + static_cast<std::ptrdiff_t>(at + 4),
-                                       jpeg.begin() + static_cast<std::ptrdiff_t>(at + 2 + length)));
+        out.emplace_back(
+            marker, platform::Bytes(jpeg.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                                    jpeg.begin() + static_cast<std::ptrdiff_t>(at + 2 + length)));
         if (marker == 0xDA) break;  // the scan follows
         at += 2 + length;
     }

@@ -59,8 +59,8 @@ TEST(SaveComposite, AWriteThatFailsPartWayLeavesTheOldFileAndNamesTheFile) {
             EXPECT_EQ(std::string(e.what()),
                       "Cannot create file \"" + (dir / name).string() + "\". Disk full");
         }
-        EXPECT_EQ(platform::readWholeFile(dir / name), platform::Bytes(
-            {'B', 'M', ' ', 's', 'h', 'o', 'r', 't'}));
+        EXPECT_EQ(platform::readWholeFile(dir / name),
+                  platform::Bytes({'B', 'M', ' ', 's', 'h', 'o', 'r', 't'}));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
             << "no temporary file is left behind";
     }
@@ -70,9 +70,9 @@ TEST(SaveComposite, OnlyLowerCaseJpgIsJpeg) {
     struct Case {
         const char* name;
         bool jpeg;
-    } cases[] = {{"card.jpg", true},        {"/a/b/card.jpg", true}, {"card.JPG", false},
-                 {"card.Jpg", false},       {"card.jpeg", false},    {"my.dir\\card", false},
-                 {"/my.jpg/card", false},   {"card.png", false},     {".jpg", true}};
+    } cases[] = {{"card.jpg", true},      {"/a/b/card.jpg", true}, {"card.JPG", false},
+                 {"card.Jpg", false},     {"card.jpeg", false},    {"my.dir\\card", false},
+                 {"/my.jpg/card", false}, {"card.png", false},     {".jpg", true}};
     for (const Case& c : cases) EXPECT_EQ(isJpegName(c.name), c.jpeg) << c.name;
 }
 
@@ -118,7 +118,8 @@ TEST(SaveComposite, JpegIsTheEncodersStreamWithTheExifSegmentAfterTheJfifHeader)
         const platform::Bytes plain = raster::encodeJpeg(composite, options);
         const platform::Bytes exif = exifResolution(resolution);
         platform::Bytes expected(plain.begin(), plain.begin() + 20);  // SOI, JFIF header
-        expected.insert(expected.end(), {0xFF, 0xE1, 0, static_cast<std::uint8_t>(exif.size() + 2)});
+        expected.insert(expected.end(),
+                        {0xFF, 0xE1, 0, static_cast<std::uint8_t>(exif.size() + 2)});
         expected.insert(expected.end(), exif.begin(), exif.end());
         expected.insert(expected.end(), plain.begin() + 20, plain.end());
         EXPECT_TRUE(saved == expected);

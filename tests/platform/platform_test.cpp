@@ -69,7 +69,10 @@ TEST(Services, ScopedStandInsArePutBackAfterwards) {
     {
         platform::testing::ScriptedServices scripted;
         showMessage("Merge OK！");
-        { BusyCursor busy; EXPECT_EQ(scripted.cursor->depth, 1); }
+        {
+            BusyCursor busy;
+            EXPECT_EQ(scripted.cursor->depth, 1);
+        }
         EXPECT_EQ(scripted.cursor->depth, 0);
         EXPECT_EQ(scripted.messages->messages, std::vector<std::string>{"Merge OK！"});
     }

@@ -42,11 +42,11 @@ mode_t permissionBits(const fs::path& path) {
 
 // The process's umask for the length of a test.
 class UmaskFor {
-public:
+  public:
     explicit UmaskFor(mode_t mask) : old_(::umask(mask)) {}
     ~UmaskFor() { ::umask(old_); }
 
-private:
+  private:
     mode_t old_;
 };
 

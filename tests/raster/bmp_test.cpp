@@ -99,7 +99,8 @@ platform::Bytes packRow(int bits, const std::vector<std::uint32_t>& values) {
         if (used > 0) row.push_back(static_cast<std::uint8_t>(acc << (8 - used)));
     } else {
         for (std::uint32_t v : values)
-            for (int i = 0; i < bits / 8; ++i) row.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+            for (int i = 0; i < bits / 8; ++i)
+                row.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     }
     while (row.size() % 4 != 0) row.push_back(0xEE);  // padding need not be zero in a file
     return row;
@@ -125,7 +126,7 @@ struct KindCase {
     const char* name;
     BmpFile file;
     std::vector<std::vector<std::uint32_t>> rowsTopDown;  // values as packRow takes them
-    std::vector<Colour> expected;                          // 3 × 2, top row first
+    std::vector<Colour> expected;                         // 3 × 2, top row first
     PixelFormat format;
 };
 
@@ -142,7 +143,8 @@ BmpFile withRows(BmpFile f, const std::vector<std::vector<std::uint32_t>>& topDo
 TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
     std::vector<Colour> grey256;
     for (int i = 0; i < 256; ++i)
-        grey256.push_back(Colour::rgb(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)));
+        grey256.push_back(Colour::rgb(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
+                                      static_cast<std::uint8_t>(i)));
     std::vector<Colour> sixteen = fourColours();
     sixteen.resize(16, Y);
     const std::vector<std::vector<std::uint32_t>> idx = {{1, 2, 3}, {3, 0, 1}};
@@ -151,8 +153,10 @@ TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
                                                            {0xFFFFFF, 0x000000, 0xFFFF00}};
     const std::vector<Colour> rgbColours = {R, G, B, W, K, Y};
     // 5-5-5 and 5-6-5 words, and 32-bit pixels for masks in other positions.
-    const std::vector<std::vector<std::uint32_t>> rgb555 = {{0x7C00, 0x03E0, 0x001F}, {0x7FFF, 0, 0x7FE0}};
-    const std::vector<std::vector<std::uint32_t>> rgb565 = {{0xF800, 0x07E0, 0x001F}, {0xFFFF, 0, 0xFFE0}};
+    const std::vector<std::vector<std::uint32_t>> rgb555 = {{0x7C00, 0x03E0, 0x001F},
+                                                            {0x7FFF, 0, 0x7FE0}};
+    const std::vector<std::vector<std::uint32_t>> rgb565 = {{0xF800, 0x07E0, 0x001F},
+                                                            {0xFFFF, 0, 0xFFE0}};
     const std::vector<std::vector<std::uint32_t>> abgr32 = {{0x000000FF, 0x0000FF00, 0x00FF0000},
                                                             {0x00FFFFFF, 0xFF000000, 0x0000FFFF}};
     const std::vector<std::uint32_t> masks565 = {0xF800, 0x07E0, 0x001F};
@@ -160,46 +164,105 @@ TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
 
     const std::vector<Colour> twoColours = {R, B};
     std::vector<KindCase> cases = {
-        {"core 1-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 1, .palette = twoColours},
-         {{0, 1, 1}, {1, 0, 1}}, {R, B, B, B, R, B}, PixelFormat::Indexed1},
-        {"core 4-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 4, .palette = sixteen},
-         idx, idxColours, PixelFormat::Indexed4},
-        {"core 8-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 8, .palette = grey256},
+        {"core 1-bit",
+         {.headerSize = 12, .width = 3, .height = 2, .bits = 1, .palette = twoColours},
+         {{0, 1, 1}, {1, 0, 1}},
+         {R, B, B, B, R, B},
+         PixelFormat::Indexed1},
+        {"core 4-bit",
+         {.headerSize = 12, .width = 3, .height = 2, .bits = 4, .palette = sixteen},
+         idx,
+         idxColours,
+         PixelFormat::Indexed4},
+        {"core 8-bit",
+         {.headerSize = 12, .width = 3, .height = 2, .bits = 8, .palette = grey256},
          {{0, 128, 255}, {1, 2, 3}},
-         {K, Colour::rgb(128, 128, 128), W, Colour::rgb(1, 1, 1), Colour::rgb(2, 2, 2), Colour::rgb(3, 3, 3)},
+         {K, Colour::rgb(128, 128, 128), W, Colour::rgb(1, 1, 1), Colour::rgb(2, 2, 2),
+          Colour::rgb(3, 3, 3)},
          PixelFormat::Indexed8},
-        {"core 24-bit", {.headerSize = 12, .width = 3, .height = 2, .bits = 24}, rgb24, rgbColours,
+        {"core 24-bit",
+         {.headerSize = 12, .width = 3, .height = 2, .bits = 24},
+         rgb24,
+         rgbColours,
          PixelFormat::Bgr24},
-        {"1-bit", {.width = 3, .height = 2, .bits = 1, .palette = twoColours},
-         {{0, 1, 1}, {1, 0, 1}}, {R, B, B, B, R, B}, PixelFormat::Indexed1},
-        {"4-bit, four colours used", {.width = 3, .height = 2, .bits = 4, .coloursUsed = 4, .palette = fourColours()},
-         idx, idxColours, PixelFormat::Indexed4},
-        {"8-bit, four colours used", {.width = 3, .height = 2, .bits = 8, .coloursUsed = 4, .palette = fourColours()},
-         idx, idxColours, PixelFormat::Indexed8},
-        {"8-bit top-down", {.width = 3, .height = -2, .bits = 8, .coloursUsed = 4, .palette = fourColours()},
-         idx, idxColours, PixelFormat::Indexed8},
+        {"1-bit",
+         {.width = 3, .height = 2, .bits = 1, .palette = twoColours},
+         {{0, 1, 1}, {1, 0, 1}},
+         {R, B, B, B, R, B},
+         PixelFormat::Indexed1},
+        {"4-bit, four colours used",
+         {.width = 3, .height = 2, .bits = 4, .coloursUsed = 4, .palette = fourColours()},
+         idx,
+         idxColours,
+         PixelFormat::Indexed4},
+        {"8-bit, four colours used",
+         {.width = 3, .height = 2, .bits = 8, .coloursUsed = 4, .palette = fourColours()},
+         idx,
+         idxColours,
+         PixelFormat::Indexed8},
+        {"8-bit top-down",
+         {.width = 3, .height = -2, .bits = 8, .coloursUsed = 4, .palette = fourColours()},
+         idx,
+         idxColours,
+         PixelFormat::Indexed8},
         {"24-bit", {.width = 3, .height = 2, .bits = 24}, rgb24, rgbColours, PixelFormat::Bgr24},
-        {"24-bit top-down", {.width = 3, .height = -2, .bits = 24}, rgb24, rgbColours, PixelFormat::Bgr24},
-        {"16-bit 5-5-5", {.width = 3, .height = 2, .bits = 16}, rgb555, rgbColours, PixelFormat::Bgrx32},
+        {"24-bit top-down",
+         {.width = 3, .height = -2, .bits = 24},
+         rgb24,
+         rgbColours,
+         PixelFormat::Bgr24},
+        {"16-bit 5-5-5",
+         {.width = 3, .height = 2, .bits = 16},
+         rgb555,
+         rgbColours,
+         PixelFormat::Bgrx32},
         {"32-bit", {.width = 3, .height = 2, .bits = 32}, rgb24, rgbColours, PixelFormat::Bgrx32},
         {"16-bit 5-6-5 masks after a 40-byte header",
-         {.width = 3, .height = 2, .bits = 16, .compression = 3, .masks = masks565}, rgb565, rgbColours,
+         {.width = 3, .height = 2, .bits = 16, .compression = 3, .masks = masks565},
+         rgb565,
+         rgbColours,
          PixelFormat::Bgrx32},
         {"32-bit masks in a 52-byte header",
-         {.headerSize = 52, .width = 3, .height = 2, .bits = 32, .compression = 3, .masks = masksRgbx},
-         abgr32, rgbColours, PixelFormat::Bgrx32},
+         {.headerSize = 52,
+          .width = 3,
+          .height = 2,
+          .bits = 32,
+          .compression = 3,
+          .masks = masksRgbx},
+         abgr32,
+         rgbColours,
+         PixelFormat::Bgrx32},
         {"32-bit masks and alpha in a 56-byte header",
-         {.headerSize = 56, .width = 3, .height = -2, .bits = 32, .compression = 3, .masks = masksRgbx},
-         abgr32, rgbColours, PixelFormat::Bgrx32},
+         {.headerSize = 56,
+          .width = 3,
+          .height = -2,
+          .bits = 32,
+          .compression = 3,
+          .masks = masksRgbx},
+         abgr32,
+         rgbColours,
+         PixelFormat::Bgrx32},
         {"16-bit 5-6-5 in a 108-byte header",
-         {.headerSize = 108, .width = 3, .height = 2, .bits = 16, .compression = 3, .masks = masks565},
-         rgb565, rgbColours, PixelFormat::Bgrx32},
-        {"8-bit in a 124-byte header", {.headerSize = 124, .width = 3, .height = 2, .bits = 8, .palette = grey256},
+         {.headerSize = 108,
+          .width = 3,
+          .height = 2,
+          .bits = 16,
+          .compression = 3,
+          .masks = masks565},
+         rgb565,
+         rgbColours,
+         PixelFormat::Bgrx32},
+        {"8-bit in a 124-byte header",
+         {.headerSize = 124, .width = 3, .height = 2, .bits = 8, .palette = grey256},
          {{0, 128, 255}, {1, 2, 3}},
-         {K, Colour::rgb(128, 128, 128), W, Colour::rgb(1, 1, 1), Colour::rgb(2, 2, 2), Colour::rgb(3, 3, 3)},
+         {K, Colour::rgb(128, 128, 128), W, Colour::rgb(1, 1, 1), Colour::rgb(2, 2, 2),
+          Colour::rgb(3, 3, 3)},
          PixelFormat::Indexed8},
-        {"24-bit in a 124-byte header", {.headerSize = 124, .width = 3, .height = 2, .bits = 24}, rgb24,
-         rgbColours, PixelFormat::Bgr24},
+        {"24-bit in a 124-byte header",
+         {.headerSize = 124, .width = 3, .height = 2, .bits = 24},
+         rgb24,
+         rgbColours,
+         PixelFormat::Bgr24},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,19 +287,29 @@ TEST(BmpRead, FileWithoutItsLastRowsPaddingIsAccepted) {
 
 TEST(BmpRead, RunLengthEncodedEightBit) {
     // 4 × 3; lines are bottom-up. Untouched pixels keep index 0.
-    BmpFile f{.width = 4, .height = 3, .bits = 8, .compression = 1, .coloursUsed = 4, .palette = fourColours()};
-    f.pixels = {4, 1, 0, 0,                 // bottom: run of four 1s, end of line
+    BmpFile f{.width = 4,
+              .height = 3,
+              .bits = 8,
+              .compression = 1,
+              .coloursUsed = 4,
+              .palette = fourColours()};
+    f.pixels = {4, 1, 0, 0,                    // bottom: run of four 1s, end of line
                 0, 3, 2, 3, 2, 0, 1, 1, 0, 0,  // literal 2 3 2 (padded), run of one 1, end of line
-                0, 2, 1, 0, 2, 3,           // move one right, run of two 3s
-                0, 1};                      // end of bitmap
+                0, 2, 1, 0, 2, 3,              // move one right, run of two 3s
+                0, 1};                         // end of bitmap
     expectPixels(decodeBmp(f.build()), 4, {K, B, B, K, G, B, G, R, R, R, R, R});
 }
 
 TEST(BmpRead, RunLengthEncodedFourBit) {
-    BmpFile f{.width = 5, .height = 2, .bits = 4, .compression = 2, .coloursUsed = 4, .palette = fourColours()};
-    f.pixels = {5, 0x12, 0, 0,        // bottom: 1 2 1 2 1
-                0, 3, 0x31, 0x20,     // literal 3 1 2
-                2, 0x33, 0, 1};       // run 3 3, end of bitmap
+    BmpFile f{.width = 5,
+              .height = 2,
+              .bits = 4,
+              .compression = 2,
+              .coloursUsed = 4,
+              .palette = fourColours()};
+    f.pixels = {5, 0x12, 0,    0,     // bottom: 1 2 1 2 1
+                0, 3,    0x31, 0x20,  // literal 3 1 2
+                2, 0x33, 0,    1};    // run 3 3, end of bitmap
     expectPixels(decodeBmp(f.build()), 5, {B, R, G, B, B, R, G, R, G, R});
 }
 
@@ -247,7 +320,9 @@ struct BadCase {
     platform::Bytes bytes;
 };
 
-platform::Bytes valid24() { return withRows({.width = 3, .height = 2, .bits = 24}, {{0, 0, 0}, {0, 0, 0}}).build(); }
+platform::Bytes valid24() {
+    return withRows({.width = 3, .height = 2, .bits = 24}, {{0, 0, 0}, {0, 0, 0}}).build();
+}
 
 platform::Bytes patched(platform::Bytes b, std::size_t at, std::uint32_t v, int size = 4) {
     for (int i = 0; i < size; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -255,7 +330,8 @@ platform::Bytes patched(platform::Bytes b, std::size_t at, std::uint32_t v, int 
 }
 
 platform::Bytes rle8(std::int32_t w, std::int32_t h, platform::Bytes data) {
-    BmpFile f{.width = w, .height = h, .bits = 8, .compression = 1, .coloursUsed = 2, .palette = {K, W}};
+    BmpFile f{
+        .width = w, .height = h, .bits = 8, .compression = 1, .coloursUsed = 2, .palette = {K, W}};
     f.pixels = std::move(data);
     return f.build();
 }
@@ -264,9 +340,13 @@ TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
     platform::Bytes base = valid24();
     platform::Bytes truncated = base;
     truncated.resize(base.size() - 4);
-    platform::Bytes shortPalette = BmpFile{.width = 1, .height = 1, .bits = 8, .coloursUsed = 200,
-                                 .palette = fourColours(), .pixels = {0, 0, 0, 0}}
-                             .build();
+    platform::Bytes shortPalette = BmpFile{
+        .width = 1,
+        .height = 1,
+        .bits = 8,
+        .coloursUsed = 200,
+        .palette = fourColours(),
+        .pixels = {0, 0, 0, 0}}.build();
     const std::vector<BadCase> cases = {
         {"empty", {}},
         {"only the file header", platform::Bytes(base.begin(), base.begin() + 14)},
@@ -287,11 +367,17 @@ TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
         {"huge height", patched(base, 22, 0x7FFFFFFF)},
         {"width × height past 32 bits", patched(patched(base, 18, 0x10000), 22, 0x10000)},
         {"data offset past the end", patched(base, 10, 0xFFFFFFF0)},
-        {"more colours than 1 bit allows",
-         BmpFile{.width = 1, .height = 1, .bits = 1, .coloursUsed = 3, .palette = {K, W, R}, .pixels = {0, 0, 0, 0}}
-             .build()},
+        {"more colours than 1 bit allows", BmpFile{.width = 1,
+                                                   .height = 1,
+                                                   .bits = 1,
+                                                   .coloursUsed = 3,
+                                                   .palette = {K, W, R},
+                                                   .pixels = {0, 0, 0, 0}}
+                                               .build()},
         {"palette past the end", shortPalette},
-        {"core header with 16 bits", BmpFile{.headerSize = 12, .width = 1, .height = 1, .bits = 16, .pixels = {0, 0, 0, 0}}.build()},
+        {"core header with 16 bits",
+         BmpFile{.headerSize = 12, .width = 1, .height = 1, .bits = 16, .pixels = {0, 0, 0, 0}}
+             .build()},
         {"run past the row", rle8(4, 2, {5, 1, 0, 1})},
         {"literal past the row", rle8(4, 2, {0, 5, 1, 1, 1, 1, 1, 0, 0, 1})},
         {"literal cut short", rle8(4, 2, {0, 4, 1, 1})},
@@ -324,11 +410,12 @@ TEST(BmpWrite, OneByOneColourImageIsFiftyEightBytes) {
     image.setLineColour(image.fillColour());
     image.drawRectangle(0, 0, 1, 1);
     const platform::Bytes expected = {
-        'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-        40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,              // size, width, height
-        1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,              // planes, bits, compression, image size
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   // resolution, colours used, important
-        0x10, 0x20, 0x30, 0};                             // blue, green, red, padding
+        'B',  'M',  58,   0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+        40,   0,    0,    0, 1, 0, 0, 0, 1, 0, 0,  0,        // size, width, height
+        1,    0,    24,   0, 0, 0, 0, 0, 4, 0, 0,  0,  // planes, bits, compression, image size
+        0,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0,
+        0,    0,               // resolution, colours used, important
+        0x10, 0x20, 0x30, 0};  // blue, green, red, padding
     EXPECT_EQ(encodeBmp(image), expected);
 }
 
@@ -338,8 +425,9 @@ TEST(BmpWrite, RowStridesAndSizes) {
         std::int32_t width, height;
         std::uint32_t stride, paletteEntries;
     };
-    for (Case c : {Case{PixelFormat::Bgr24, 287, 3, 864, 0}, Case{PixelFormat::Bgr24, 65, 2, 196, 0},
-                   Case{PixelFormat::Indexed1, 33, 4, 8, 2}, Case{PixelFormat::Indexed8, 5, 1, 8, 256}}) {
+    for (Case c :
+         {Case{PixelFormat::Bgr24, 287, 3, 864, 0}, Case{PixelFormat::Bgr24, 65, 2, 196, 0},
+          Case{PixelFormat::Indexed1, 33, 4, 8, 2}, Case{PixelFormat::Indexed8, 5, 1, 8, 256}}) {
         SCOPED_TRACE(c.width);
         RasterImage image;
         image.create(c.format, c.width, c.height);
@@ -348,8 +436,8 @@ TEST(BmpWrite, RowStridesAndSizes) {
         EXPECT_EQ(b.size(), offset + c.stride * c.height);
         EXPECT_EQ(u32At(b, 2), b.size());
         EXPECT_EQ(u32At(b, 10), offset);
-        EXPECT_EQ(u32At(b, 34), c.stride * c.height);       // image size
-        EXPECT_EQ(u32At(b, 46), c.paletteEntries);          // colours used
+        EXPECT_EQ(u32At(b, 34), c.stride * c.height);  // image size
+        EXPECT_EQ(u32At(b, 46), c.paletteEntries);     // colours used
         EXPECT_EQ(b[28], bitsPerPixel(c.format));
     }
 }
@@ -361,18 +449,20 @@ TEST(BmpWrite, OneBitImageHasItsPaletteRowsBottomUpAndZeroPadding) {
     image.drawRectangle(0, 1, 1, 2);  // bottom-left pixel black
     platform::Bytes b = encodeBmp(image);
     ASSERT_EQ(b.size(), 54u + 8 + 2 * 4);
-    EXPECT_EQ(platform::Bytes(b.begin() + 54, b.begin() + 62), (platform::Bytes{0, 0, 0, 0, 255, 255, 255, 0}));
+    EXPECT_EQ(platform::Bytes(b.begin() + 54, b.begin() + 62),
+              (platform::Bytes{0, 0, 0, 0, 255, 255, 255, 0}));
     // Bottom row first: pixel 0 black, 1..9 white; bits past the width and padding are zero.
-    EXPECT_EQ(platform::Bytes(b.begin() + 62, b.end()), (platform::Bytes{0x7F, 0xC0, 0, 0, 0xFF, 0xC0, 0, 0}));
+    EXPECT_EQ(platform::Bytes(b.begin() + 62, b.end()),
+              (platform::Bytes{0x7F, 0xC0, 0, 0, 0xFF, 0xC0, 0, 0}));
 }
 
 TEST(BmpWrite, TheResolutionGoesIntoBothFieldsAndNowhereElse) {
     struct Case {
         PixelFormat format;
         std::int32_t pixelsPerMetre;
-    } cases[] = {{PixelFormat::Bgr24, 9984},           {PixelFormat::Bgr24, 47233},
-                 {PixelFormat::Indexed1, 47233},       {PixelFormat::Indexed8, 1},
-                 {PixelFormat::Bgrx32, 0x7FFFFFFF},    {PixelFormat::Indexed4, 0}};
+    } cases[] = {{PixelFormat::Bgr24, 9984},        {PixelFormat::Bgr24, 47233},
+                 {PixelFormat::Indexed1, 47233},    {PixelFormat::Indexed8, 1},
+                 {PixelFormat::Bgrx32, 0x7FFFFFFF}, {PixelFormat::Indexed4, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pixelsPerMetre);
         RasterImage image;
@@ -389,9 +479,12 @@ TEST(BmpWrite, TheResolutionGoesIntoBothFieldsAndNowhereElse) {
             ASSERT_EQ(stamped[i], bare[i]) << "byte " << i;
         }
         platform::Bytes streamed;
-        writeBmp(image, [&](const std::uint8_t* data, std::size_t size) {
-            streamed.insert(streamed.end(), data, data + size);
-        }, c.pixelsPerMetre);
+        writeBmp(
+            image,
+            [&](const std::uint8_t* data, std::size_t size) {
+                streamed.insert(streamed.end(), data, data + size);
+            },
+            c.pixelsPerMetre);
         EXPECT_TRUE(streamed == stamped);
     }
 }
@@ -403,7 +496,8 @@ TEST(BmpWrite, EveryFormatSurvivesARoundTrip) {
     colour.setFillColour(Colour::rgb(1, 2, 3));
     colour.drawRectangle(1, 0, 5, 3);
     images.push_back(colour);
-    for (PixelFormat f : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Bgrx32}) {
+    for (PixelFormat f : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8,
+                          PixelFormat::Bgrx32}) {
         RasterImage other;
         other.create(f, 7, 3);
         other.drawImageAt(0, 0, colour);
@@ -415,7 +509,8 @@ TEST(BmpWrite, EveryFormatSurvivesARoundTrip) {
         ASSERT_EQ(back.format(), image.format());
         EXPECT_EQ(back.palette(), image.palette());
         for (std::int32_t y = 0; y < 3; ++y)
-            for (std::int32_t x = 0; x < 7; ++x) EXPECT_EQ(back.pixelValue(x, y), image.pixelValue(x, y));
+            for (std::int32_t x = 0; x < 7; ++x)
+                EXPECT_EQ(back.pixelValue(x, y), image.pixelValue(x, y));
     }
 }
 

@@ -105,13 +105,13 @@ TEST(drawRectangle, FillsInsideAndDrawsTheBorderOnTheInsideEdge) {
     const Colour grey = Colour::rgb(128, 128, 128);
     // 10 × 8 image, black border colour.
     const RectangleCase cases[] = {
-        {{0, 0, 3, 2}, kBlack, 6, 0},       // black on black: exactly 3 × 2
-        {{1, 1, 5, 5}, grey, 12, 4},        // 4 × 4: border 12, inside 2 × 2
-        {{-5, -5, 2, 2}, grey, 3, 1},       // clipped: only the right and bottom edge show
-        {{8, 6, 20, 20}, grey, 3, 1},       // right and bottom edges beyond the image
-        {{5, 5, 1, 1}, grey, 12, 4},        // swapped corners mean the same rectangle
-        {{3, 3, 3, 7}, grey, 0, 0},         // no width
-        {{20, 20, 30, 30}, grey, 0, 0},     // wholly outside
+        {{0, 0, 3, 2}, kBlack, 6, 0},    // black on black: exactly 3 × 2
+        {{1, 1, 5, 5}, grey, 12, 4},     // 4 × 4: border 12, inside 2 × 2
+        {{-5, -5, 2, 2}, grey, 3, 1},    // clipped: only the right and bottom edge show
+        {{8, 6, 20, 20}, grey, 3, 1},    // right and bottom edges beyond the image
+        {{5, 5, 1, 1}, grey, 12, 4},     // swapped corners mean the same rectangle
+        {{3, 3, 3, 7}, grey, 0, 0},      // no width
+        {{20, 20, 30, 30}, grey, 0, 0},  // wholly outside
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rect.left << "," << c.rect.top << "," << c.rect.right
@@ -189,7 +189,7 @@ TEST(drawPolyline, WidePensCoverTheWidthAndClipAtTheEdges) {
     // End points at the far ends of the coordinate range: the visible part is drawn at once.
     image.drawPolyline({{INT32_MIN, 2}, {INT32_MAX, 2}, {INT32_MAX, INT32_MIN}});
     EXPECT_EQ(countColour(image, kBlack, {0, 0, 30, 5}), 30 * 5);  // rows 0..4 under the pen
-    image.setLineWidth(0);  // width 0 draws 1-pixel lines
+    image.setLineWidth(0);                                         // width 0 draws 1-pixel lines
     image.drawPolyline({{0, 15}, {30, 15}});
     EXPECT_EQ(countColour(image, kBlack, {0, 15, 30, 16}), 30);
 }

@@ -13,7 +13,9 @@
 namespace lenzora::raster {
 namespace {
 
-platform::Bytes dataFile(const char* name) { return platform::readWholeFile(std::filesystem::path(LENZORA_TEST_DATA) / name); }
+platform::Bytes dataFile(const char* name) {
+    return platform::readWholeFile(std::filesystem::path(LENZORA_TEST_DATA) / name);
+}
 
 bool near(Colour a, Colour b, int tolerance) {
     return std::abs(a.red - b.red) <= tolerance && std::abs(a.green - b.green) <= tolerance &&
@@ -23,8 +25,8 @@ bool near(Colour a, Colour b, int tolerance) {
 RasterImage testCard() {
     RasterImage image;
     image.create(PixelFormat::Bgr24, 64, 32);
-    const Colour colours[] = {Colour::rgb(200, 30, 30), Colour::rgb(30, 200, 30), Colour::rgb(30, 30, 200),
-                              Colour::rgb(240, 240, 20)};
+    const Colour colours[] = {Colour::rgb(200, 30, 30), Colour::rgb(30, 200, 30),
+                              Colour::rgb(30, 30, 200), Colour::rgb(240, 240, 20)};
     for (int i = 0; i < 4; ++i) {
         image.setFillColour(colours[i]);
         image.setLineColour(colours[i]);
@@ -49,7 +51,8 @@ TEST(Jpeg, ColourRoundTripKeepsColoursAndSize) {
     EXPECT_EQ(back.format(), PixelFormat::Bgr24);
     ASSERT_EQ(back.width(), 64);
     ASSERT_EQ(back.height(), 32);
-    for (std::int32_t x = 4; x < 64; x += 16) EXPECT_TRUE(near(back.pixel(x + 4, 16), image.pixel(x + 4, 16), 6)) << x;
+    for (std::int32_t x = 4; x < 64; x += 16)
+        EXPECT_TRUE(near(back.pixel(x + 4, 16), image.pixel(x + 4, 16), 6)) << x;
 }
 
 TEST(Jpeg, EncoderWritesBaselineQuality90WithFullChromaAndTheDensityAsked) {
@@ -96,7 +99,10 @@ TEST(Jpeg, GreyFilesGiveEightBitImagesOfAtMost236Greys) {
     EXPECT_GT(grey.palette().size(), 200u);
     for (const Colour& c : grey.palette()) EXPECT_TRUE(c.red == c.green && c.green == c.blue);
     // The ramp rises 8 levels a column.
-    for (std::int32_t x = 0; x < 32; x += 5) EXPECT_TRUE(near(grey.pixel(x, 4), Colour{std::uint8_t(8 * x), std::uint8_t(8 * x), std::uint8_t(8 * x)}, 10)) << x;
+    for (std::int32_t x = 0; x < 32; x += 5)
+        EXPECT_TRUE(near(grey.pixel(x, 4),
+                         Colour{std::uint8_t(8 * x), std::uint8_t(8 * x), std::uint8_t(8 * x)}, 10))
+            << x;
 }
 
 TEST(Jpeg, CmykFilesConvertToTheirColours) {
@@ -123,7 +129,8 @@ TEST(Jpeg, ColourForAPalettedDisplayIsReducedTo236Colours) {
 TEST(Jpeg, DamagedFilesAreRefusedWithTheDecodersMessageNumber) {
     platform::Bytes good = encodeJpeg(testCard());
     platform::Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
-    platform::Bytes headerOnly(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(findSegment(good, 0xDA)));
+    platform::Bytes headerOnly(good.begin(),
+                               good.begin() + static_cast<std::ptrdiff_t>(findSegment(good, 0xDA)));
     platform::Bytes garbage = good;
     std::size_t sof = findSegment(good, 0xC0);
     garbage[sof + 7] = 7;  // seven components in a three-component frame

@@ -14,7 +14,8 @@ RasterImage numbered(std::int32_t w, std::int32_t h) {
     image.create(PixelFormat::Bgr24, w, h);
     for (std::int32_t y = 0; y < h; ++y)
         for (std::int32_t x = 0; x < w; ++x) {
-            image.setFillColour(Colour::rgb(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7));
+            image.setFillColour(
+                Colour::rgb(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7));
             image.setLineColour(image.fillColour());
             image.drawRectangle(x, y, x + 1, y + 1);
         }
@@ -56,7 +57,8 @@ TEST(stretchImage, NearestNeighbourDropsAndRepeatsWholeRowsAndColumns) {
     struct Case {
         std::int32_t sw, sh, dw, dh;
     };
-    for (Case c : {Case{200, 100, 37, 91}, Case{7, 5, 64, 23}, Case{50, 50, 50, 13}, Case{3, 90, 300, 1}}) {
+    for (Case c :
+         {Case{200, 100, 37, 91}, Case{7, 5, 64, 23}, Case{50, 50, 50, 13}, Case{3, 90, 300, 1}}) {
         SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh);
         RasterImage source = numbered(c.sw, c.sh);
         RasterImage dest;
@@ -188,8 +190,10 @@ TEST(copyArea, StripsOfEveryWidthAndOffsetMatchAPixelByPixelCopy) {
         RasterImage source;
         source.create(format, 53, 7);
         for (int i = 0; i < 200; ++i) {
-            std::int32_t x = static_cast<std::int32_t>(random() % 53), y = static_cast<std::int32_t>(random() % 7);
-            Colour c = Colour::rgb(static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+            std::int32_t x = static_cast<std::int32_t>(random() % 53),
+                         y = static_cast<std::int32_t>(random() % 7);
+            Colour c = Colour::rgb(static_cast<std::uint8_t>(random()),
+                                   static_cast<std::uint8_t>(random()),
                                    static_cast<std::uint8_t>(random()));
             if (format == PixelFormat::Indexed1) c = (random() & 1) ? kBlack : kWhite;
             source.setFillColour(c);
@@ -209,8 +213,8 @@ TEST(copyArea, StripsOfEveryWidthAndOffsetMatchAPixelByPixelCopy) {
                 for (std::int32_t x = 0; x < 61; ++x) {
                     std::int32_t from = x - dx + sx;
                     bool copied = y >= 1 && y < 8 && x >= dx && x < dx + w && from < 53;
-                    std::uint32_t expected = copied ? source.pixelValue(from, y - 1)
-                                                    : dest.pixelValue(0, 0) /* black */;
+                    std::uint32_t expected =
+                        copied ? source.pixelValue(from, y - 1) : dest.pixelValue(0, 0) /* black */;
                     ASSERT_EQ(dest.pixelValue(x, y), expected)
                         << "trial " << trial << " at " << x << "," << y;
                 }
@@ -305,7 +309,8 @@ namespace {
 
 TEST(copyAreas, GivesWhatCopyAreaGivesPairByPair) {
     std::mt19937 random(3);
-    for (PixelFormat format : {PixelFormat::Bgr24, PixelFormat::Bgrx32, PixelFormat::Indexed8, PixelFormat::Indexed1}) {
+    for (PixelFormat format :
+         {PixelFormat::Bgr24, PixelFormat::Bgrx32, PixelFormat::Indexed8, PixelFormat::Indexed1}) {
         SCOPED_TRACE(bitsPerPixel(format));
         RasterImage source;
         source.create(format, 40, 12);

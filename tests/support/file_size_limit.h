@@ -9,7 +9,7 @@
 namespace lenzora::testing {
 
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         ::getrlimit(RLIMIT_FSIZE, &old_);
         oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);  // the error, not the signal, is wanted
@@ -24,7 +24,7 @@ public:
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit old_{};
     void (*oldSignal_)(int) = nullptr;
 };

@@ -27,7 +27,8 @@ GreyImage readPgm(const std::filesystem::path& path) {
     } else {  // grey as the mean of the three channels
         image.pixels.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            image.pixels[i] = static_cast<std::uint8_t>((raw[3 * i] + raw[3 * i + 1] + raw[3 * i + 2]) / 3);
+            image.pixels[i] =
+                static_cast<std::uint8_t>((raw[3 * i] + raw[3 * i + 1] + raw[3 * i + 2]) / 3);
         }
     }
     return image;

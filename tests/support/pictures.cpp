@@ -14,9 +14,9 @@ raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag) {
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint8_t* row = image.row(y);
         for (std::int32_t x = 0; x < w; ++x) {
-            row[3 * x + 0] = static_cast<std::uint8_t>(x & 0xFF);                        // blue
+            row[3 * x + 0] = static_cast<std::uint8_t>(x & 0xFF);  // blue
             row[3 * x + 1] = static_cast<std::uint8_t>(((x >> 8) & 0x0F) << 4 | (tag & 0x0F));
-            row[3 * x + 2] = static_cast<std::uint8_t>(y & 0xFF);                        // red
+            row[3 * x + 2] = static_cast<std::uint8_t>(y & 0xFF);  // red
         }
     }
     return image;
@@ -54,11 +54,12 @@ std::string interlaceMismatch(const raster::RasterImage& composite,
     const int n = static_cast<int>(strips.size());
     const int p = n * s;
     const bool columns = mode == core::kModeColumns;
-    if (composite.width() != st.outputWidth || composite.height() != st.outputHeight) return "composite size differs";
+    if (composite.width() != st.outputWidth || composite.height() != st.outputHeight)
+        return "composite size differs";
     for (std::int32_t y = 0; y < st.outputHeight; ++y) {
         for (std::int32_t x = 0; x < st.outputWidth; ++x) {
-            const std::int32_t along = columns ? x : y;   // across the lenses
-            const std::int32_t other = columns ? y : x;   // along the lenses
+            const std::int32_t along = columns ? x : y;  // across the lenses
+            const std::int32_t other = columns ? y : x;  // along the lenses
             const std::int32_t lens = along / p;
             const std::int32_t r = along % p;
             const int q = r / s + 1;
@@ -72,8 +73,8 @@ std::string interlaceMismatch(const raster::RasterImage& composite,
             }
             if (composite.pixel(x, y) != expected) {
                 std::ostringstream text;
-                text << "pixel (" << x << ", " << y << ") should come from frame " << q
-                     << " strip " << (columns ? "column " : "row ") << j;
+                text << "pixel (" << x << ", " << y << ") should come from frame " << q << " strip "
+                     << (columns ? "column " : "row ") << j;
                 return text.str();
             }
         }

@@ -30,8 +30,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     TempDir dir;
     std::string command = quoted(program);
     for (const std::string& arg : args) command += " " + quoted(arg);
-    command += " </dev/null >" + quoted((dir / "out").string()) + " 2>" +
-               quoted((dir / "err").string());
+    command +=
+        " </dev/null >" + quoted((dir / "out").string()) + " 2>" + quoted((dir / "err").string());
     int status = std::system(command.c_str());
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

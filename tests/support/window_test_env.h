@@ -13,7 +13,7 @@
 namespace lenzora::testing {
 
 class WindowTestEnvironment {
-public:
+  public:
     WindowTestEnvironment() { platform::setDriveRoot(root.path()); }
     ~WindowTestEnvironment() { platform::setDriveRoot({}); }
     WindowTestEnvironment(const WindowTestEnvironment&) = delete;

@@ -100,7 +100,8 @@ TEST_P(ChartBands, EveryBandIsTheBlackWinsStretchOfItsGratingColumns) {
         const std::int64_t length = g.bandLengths[i];
         const std::string source = gratingRow(g, length);
         const std::string expected = blackWinsStretch(source, g.stripLength);
-        const std::string first = rowText(b.chart, y0, g.labelColumn, g.labelColumn + g.stripLength);
+        const std::string first =
+            rowText(b.chart, y0, g.labelColumn, g.labelColumn + g.stripLength);
         EXPECT_EQ(first, expected) << "band " << i + 1;
         // No bar is lost where columns merge: some column of every bar reaches black on paper,
         // and while the gaps stay two columns wide every bar is a run of its own.
@@ -122,7 +123,8 @@ TEST_P(ChartBands, EveryBandIsTheBlackWinsStretchOfItsGratingColumns) {
             EXPECT_EQ(runs(rowText(b.chart, y, g.labelColumn, g.labelColumn + g.stripLength)), 0)
                 << "band " << i + 1 << " row " << y;
         // Nothing right of the band but the reference strip.
-        EXPECT_EQ(runs(rowText(b.chart, y0 + 5, g.labelColumn + g.stripLength, g.referenceLeft)), 0);
+        EXPECT_EQ(runs(rowText(b.chart, y0 + 5, g.labelColumn + g.stripLength, g.referenceLeft)),
+                  0);
     }
 }
 
@@ -210,10 +212,10 @@ TEST(PitchChart, RefusedInputsLeaveTheChartAsItWas) {
     ASSERT_EQ(generatePitchChart(state, ChartInputs{300, {21, 29}, 400000, 15, 11}, preview), "");
     const std::int32_t width = state.image.width();
     EXPECT_EQ(state.resolution, 300);
-    for (const ChartInputs& in : {ChartInputs{1200, {21, 29}, 400000, 15, 0},
-                                  ChartInputs{1200, {21, 29}, 400000, 0, 11},
-                                  ChartInputs{1200, {11, 14}, 400000, 15, 11},
-                                  ChartInputs{1200, {21, 29}, 24000000, 15, 11}}) {
+    for (const ChartInputs& in :
+         {ChartInputs{1200, {21, 29}, 400000, 15, 0}, ChartInputs{1200, {21, 29}, 400000, 0, 11},
+          ChartInputs{1200, {11, 14}, 400000, 15, 11},
+          ChartInputs{1200, {21, 29}, 24000000, 15, 11}}) {
         EXPECT_NE(generatePitchChart(state, in, preview), "");
         EXPECT_EQ(state.image.width(), width);
         EXPECT_EQ(state.resolution, 300);

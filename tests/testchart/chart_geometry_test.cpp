@@ -33,9 +33,9 @@ TEST(ChartGeometry, DefaultsGiveEveryListedNumber) {
     EXPECT_EQ(g.middle, 6);
     EXPECT_EQ(g.bandLengths, (std::vector<std::int64_t>{4177, 4192, 4207, 4222, 4237, 4252, 4267,
                                                         4282, 4297, 4312, 4327}));
-    EXPECT_EQ(labelsOf(g), (std::vector<std::string>{"39.2944", "39.4356", "39.5767", "39.7178",
-                                                     "39.8589", "40", "40.1411", "40.2822",
-                                                     "40.4233", "40.5644", "40.7056"}));
+    EXPECT_EQ(labelsOf(g),
+              (std::vector<std::string>{"39.2944", "39.4356", "39.5767", "39.7178", "39.8589", "40",
+                                        "40.1411", "40.2822", "40.4233", "40.5644", "40.7056"}));
     EXPECT_EQ(g.referenceLeft, 5819);
     EXPECT_EQ(g.referenceRight, 6119);  // last column 6118
     EXPECT_EQ(g.referenceSource, 300);
@@ -100,8 +100,8 @@ TEST(ChartGeometry, InputsWithoutASoundChartAreRefused) {
         {{1200, {21, 29}, 400000, 15, -3}, kBadBandCount},
         {{1200, {21, 29}, 400000, 15, 100000}, kBadBandCount},  // bands under a pixel
         {{1200, {21, 29}, 400000, 0, 11}, kBadIncrement},
-        {{1200, {11, 14}, 400000, 15, 11}, kBadPaper},          // the blank entry
-        {{1200, {21, 29}, 24000000, 15, 11}, kBadPeriod},       // twice the resolution
+        {{1200, {11, 14}, 400000, 15, 11}, kBadPaper},     // the blank entry
+        {{1200, {21, 29}, 24000000, 15, 11}, kBadPeriod},  // twice the resolution
         {{1200, {21, 29}, -400000, 15, 11}, kBadPeriod},
         {{0, {21, 29}, 400000, 15, 11}, kBadDpi},
         {{1200, {21, 29}, 400000, 1000, 11}, kBadBandLength},   // longer than the grating
@@ -113,9 +113,8 @@ TEST(ChartGeometry, InputsWithoutASoundChartAreRefused) {
         {{1200, {21, 29}, 400000, -4252, 1}, kBadBandLength},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(chartRefusal(c.inputs), c.message)
-            << c.inputs.dpi << " " << c.inputs.pitch << " " << c.inputs.increment << " "
-            << c.inputs.bands;
+        EXPECT_EQ(chartRefusal(c.inputs), c.message) << c.inputs.dpi << " " << c.inputs.pitch << " "
+                                                     << c.inputs.increment << " " << c.inputs.bands;
     }
 }
 
@@ -138,7 +137,8 @@ TEST(ChartFields, IntegersAsTyped) {
     EXPECT_EQ(parseIntegerText("+7"), 7);
     EXPECT_EQ(parseIntegerText("2147483647"), 2147483647);
     EXPECT_EQ(parseIntegerText("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"", " ", "-", "12.5", "1e3", "abc", "2147483648", "12 3", "99999999999999999999"}) {
+    for (const char* bad :
+         {"", " ", "-", "12.5", "1e3", "abc", "2147483648", "12 3", "99999999999999999999"}) {
         try {
             (void)parseIntegerText(bad);
             ADD_FAILURE() << bad;

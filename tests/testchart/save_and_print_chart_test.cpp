@@ -54,14 +54,14 @@ TEST(SaveChart, AFolderThatIsNotThereIsTheCreateError) {
         saveChartBmp(chart.image, dir / "missing" / "c.bmp", 300);
         FAIL();
     } catch (const platform::Error& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Cannot create file \"" + (dir / "missing" / "c.bmp").string() +
-                      "\". File not found");
+        EXPECT_EQ(
+            std::string(e.what()),
+            "Cannot create file \"" + (dir / "missing" / "c.bmp").string() + "\". File not found");
     }
 }
 
 class PrintChart : public ::testing::Test {
-protected:
+  protected:
     platform::testing::ScriptedServices scripted;
     output::OutputChoices output;
 };

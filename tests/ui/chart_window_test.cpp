@@ -68,7 +68,7 @@ bool sameImage(const raster::RasterImage& a, const raster::RasterImage& b) {
 class ChartWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
     std::unique_ptr<lenzora::output::OutputChoices> output_;
     std::unique_ptr<testchart::ChartState> chart_;
@@ -78,7 +78,8 @@ private:
     std::vector<std::string>& errors() { return env_->scripted.messages->errors; }
 
     std::unique_ptr<PitchChartWindow> window() {
-        return std::make_unique<PitchChartWindow>(nullptr, *output_, *chart_, [this] { return mainPitch_; });
+        return std::make_unique<PitchChartWindow>(nullptr, *output_, *chart_,
+                                                  [this] { return mainPitch_; });
     }
 
     template <class T>
@@ -97,7 +98,7 @@ private:
         QTest::mouseClick(control<QPushButton>(f, button), Qt::LeftButton);
     }
 
-private slots:
+  private slots:
     void init() {
         env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
         output_ = std::make_unique<lenzora::output::OutputChoices>();
@@ -215,14 +216,22 @@ private slots:
         QTest::addColumn<int>("bar");
         QTest::addColumn<int>("previewWidth");
         QTest::addColumn<int>("previewHeight");
-        QTest::newRow("defaults") << "A4" << "1200" << "40" << "11" << 6142 << 10866 << 30 << 15
-                                  << 511 << 905;
-        QTest::newRow("sheet pitch") << "A4" << "1200" << "42.275" << "11" << 6142 << 10866 << 28
-                                     << 14 << 511 << 905;
-        QTest::newRow("A3 at 600") << "A3" << "600" << "21.25" << "9" << 4961 << 8504 << 28 << 14
-                                   << 826 << 1417;
-        QTest::newRow("typed paper is A4") << "Letter" << "300" << "40" << "11" << 1535 << 2717
-                                           << 8 << 3 << 511 << 905;
+        QTest::newRow("defaults") << "A4"
+                                  << "1200"
+                                  << "40"
+                                  << "11" << 6142 << 10866 << 30 << 15 << 511 << 905;
+        QTest::newRow("sheet pitch") << "A4"
+                                     << "1200"
+                                     << "42.275"
+                                     << "11" << 6142 << 10866 << 28 << 14 << 511 << 905;
+        QTest::newRow("A3 at 600") << "A3"
+                                   << "600"
+                                   << "21.25"
+                                   << "9" << 4961 << 8504 << 28 << 14 << 826 << 1417;
+        QTest::newRow("typed paper is A4") << "Letter"
+                                           << "300"
+                                           << "40"
+                                           << "11" << 1535 << 2717 << 8 << 3 << 511 << 905;
     }
     void workedCasesThroughTheFields() {
         QFETCH(QString, paper);
@@ -231,8 +240,8 @@ private slots:
         QFETCH(QString, bands);
         auto f = window();
         f->show();
-        fill(*f, paper.toUtf8().constData(), dpi.toUtf8().constData(),
-             pitch.toUtf8().constData(), bands.toUtf8().constData(), "15");
+        fill(*f, paper.toUtf8().constData(), dpi.toUtf8().constData(), pitch.toUtf8().constData(),
+             bands.toUtf8().constData(), "15");
         click(*f, "generateButton");
         QVERIFY(errors().empty());
         QVERIFY(messages().empty());
@@ -252,7 +261,8 @@ private slots:
         QTEST(bar, "bar");
         // And the whole chart is the one those inputs give.
         raster::RasterImage expected;
-        testchart::buildPitchChart(expected, g.dpi, testchart::paperForEntry(paper == "A3" ? 1 : 0).widthCm,
+        testchart::buildPitchChart(expected, g.dpi,
+                                   testchart::paperForEntry(paper == "A3" ? 1 : 0).widthCm,
                                    testchart::paperForEntry(paper == "A3" ? 1 : 0).heightCm,
                                    lenzora::core::toFixed(pitch.toDouble()), 15, bands.toInt());
         QVERIFY(sameImage(chart_->image, expected));
@@ -260,8 +270,8 @@ private slots:
         auto* image = control<QLabel>(*f, "previewImage");
         const QRect area = control<QFrame>(*f, "previewPanel")->contentsRect();
         QCOMPARE(image->height(), area.height());
-        QVERIFY(qAbs(image->width() - area.height() * f->preview().width() /
-                                          f->preview().height()) <= 1);
+        QVERIFY(qAbs(image->width() -
+                     area.height() * f->preview().width() / f->preview().height()) <= 1);
         QVERIFY(qAbs(image->x() - area.left() - (area.width() - image->width()) / 2) <= 1);
         QCOMPARE(image->pixmap().size(), image->size());
     }
@@ -302,12 +312,9 @@ private slots:
             const char* increment;
             const char* message;
         } cases[] = {
-            {"A4", "40", "0", "15", "栏数不对!"},
-            {"A4", "40", "-2", "15", "栏数不对!"},
-            {"A4", "40", "11", "0", "增幅不对!"},
-            {"", "40", "11", "15", "纸张不对!"},
-            {"A4", "2400", "11", "15", "预计线数不对!"},
-            {"A4", "40", "11", "900", "栏长超出光栅!"},
+            {"A4", "40", "0", "15", "栏数不对!"},        {"A4", "40", "-2", "15", "栏数不对!"},
+            {"A4", "40", "11", "0", "增幅不对!"},        {"", "40", "11", "15", "纸张不对!"},
+            {"A4", "2400", "11", "15", "预计线数不对!"}, {"A4", "40", "11", "900", "栏长超出光栅!"},
         };
         for (const auto& c : cases) {
             messages().clear();
@@ -340,10 +347,9 @@ private slots:
         retype(control<QLineEdit>(*f, "expectedPitchEdit"), QStringLiteral("40"));
         click(*f, "generateButton");
         QCOMPARE(chart_->resolution, 360);
-        const auto [period, bar] = periodAndBar(chart_->image, 10,
-                                                testchart::computeChartGeometry(
-                                                    {360, {21, 29}, 400000, 15, 11})
-                                                    .referenceLeft);
+        const auto [period, bar] = periodAndBar(
+            chart_->image, 10,
+            testchart::computeChartGeometry({360, {21, 29}, 400000, 15, 11}).referenceLeft);
         QCOMPARE(period, 9);
         QCOMPARE(bar, 4);
     }
@@ -385,7 +391,8 @@ private slots:
         const fs::path name = env_->root.path() / "chart.jpg";
         env_->scripted.savePicture->answers = {name.string()};
         click(*f, "saveButton");
-        QVERIFY(env_->scripted.savePicture->prefills.empty());  // no chart: no dialog, nothing saved
+        QVERIFY(
+            env_->scripted.savePicture->prefills.empty());  // no chart: no dialog, nothing saved
         QVERIFY(!fs::exists(name));
         click(*f, "generateButton");
         click(*f, "saveButton");
@@ -410,7 +417,7 @@ private slots:
         auto& printer = *env_->scripted.printer;
         click(*f, "printButton");
         QCOMPARE(printer.setupsShown, 0);  // no chart yet: nothing happens
-        click(*f, "generateButton");  // made at 1200
+        click(*f, "generateButton");       // made at 1200
         printer.defaultDpi = 600;
         click(*f, "printButton");
         QCOMPARE(messages(), std::vector<std::string>{testchart::kPrinterDpiWrong});
@@ -485,9 +492,9 @@ private slots:
         // Rendered back, the chart's ink sits centred in the printable area. The area's
         // margins are not whole dots, so the place is good to a dot.
         const fs::path rendered = env_->root.path() / "page";
-        run(pdftoppm, {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
-                       QStringLiteral("-singlefile"), pdfName,
-                       QString::fromStdString(rendered.string())});
+        run(pdftoppm,
+            {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+             QStringLiteral("-singlefile"), pdfName, QString::fromStdString(rendered.string())});
         const QImage page(QString::fromStdString(rendered.string() + ".pgm"));
         QVERIFY(!page.isNull());
         QRect ink;
@@ -547,8 +554,7 @@ private slots:
         QVERIFY(first != nullptr);
         QVERIFY(first->isVisible());
         QCOMPARE(first->parent(), &form);
-        QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(),
-                 QStringLiteral("42.275"));
+        QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(), QStringLiteral("42.275"));
         // Every press another window; the pitch as it is then (typed over the selection, so
         // the box never holds a text that is no number).
         QLineEdit* pitchBox = control<QComboBox>(form, "pitchBox")->lineEdit();
@@ -559,10 +565,8 @@ private slots:
         PitchChartWindow* second = form.currentChartWindow();
         QVERIFY(second != first);
         QCOMPARE(form.findChildren<PitchChartWindow*>().size(), 2);
-        QCOMPARE(control<QLineEdit>(*second, "expectedPitchEdit")->text(),
-                 QStringLiteral("21.25"));
-        QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(),
-                 QStringLiteral("42.275"));
+        QCOMPARE(control<QLineEdit>(*second, "expectedPitchEdit")->text(), QStringLiteral("21.25"));
+        QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(), QStringLiteral("42.275"));
         // Both windows work on the one chart.
         retype(control<QComboBox>(*first, "dpiBox")->lineEdit(), QStringLiteral("300"));
         QTest::mouseClick(control<QPushButton>(*first, "generateButton"), Qt::LeftButton);
@@ -570,7 +574,8 @@ private slots:
         const fs::path name = env_->root.path() / "from-second.bmp";
         env_->scripted.savePicture->answers = {name.string()};
         QTest::mouseClick(control<QPushButton>(*second, "saveButton"), Qt::LeftButton);
-        QCOMPARE(raster::decodeBmp(lenzora::platform::readWholeFile(name)).width(), form.chart().image.width());
+        QCOMPARE(raster::decodeBmp(lenzora::platform::readWholeFile(name)).width(),
+                 form.chart().image.width());
         QVERIFY(errors().empty());
     }
 };

@@ -30,17 +30,17 @@ namespace raster = lenzora::raster;
 namespace {
 
 // The slot buttons in slot order.
-const char* const kSlotButtons[16] = {"slotButton1",  "slotButton2",  "slotButton3",  "slotButton4",
-                                      "slotButton5",  "slotButton6",  "slotButton7", "slotButton8",
-                                      "slotButton9", "slotButton10", "slotButton11", "slotButton12",
-                                      "slotButton13", "slotButton14", "slotButton15", "slotButton16"};
+const char* const kSlotButtons[16] = {
+    "slotButton1",  "slotButton2",  "slotButton3",  "slotButton4",  "slotButton5",  "slotButton6",
+    "slotButton7",  "slotButton8",  "slotButton9",  "slotButton10", "slotButton11", "slotButton12",
+    "slotButton13", "slotButton14", "slotButton15", "slotButton16"};
 
 }  // namespace
 
 class ComposeWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
     std::vector<std::string>& messages() { return env_->scripted.messages->messages; }
@@ -66,13 +66,9 @@ private:
     }
     fs::path working(const char* name) const { return env_->root.path() / "c" / "lz3d" / name; }
 
-private slots:
-    void init() {
-        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
-    }
-    void cleanup() {
-        env_.reset();
-    }
+  private slots:
+    void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
+    void cleanup() { env_.reset(); }
 
     void theWorkedExampleThroughTheWindow() {
         MainWindow form;
@@ -224,9 +220,12 @@ private slots:
     void outputSizesThatCannotBeMadeAreRefusedFirst_data() {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("message");
-        QTest::newRow("zero") << "0" << "Output size too small!";
-        QTest::newRow("negative") << "-20" << "Output size too small!";
-        QTest::newRow("huge") << "40000" << "Output size too large!";
+        QTest::newRow("zero") << "0"
+                              << "Output size too small!";
+        QTest::newRow("negative") << "-20"
+                                  << "Output size too small!";
+        QTest::newRow("huge") << "40000"
+                              << "Output size too large!";
     }
     void outputSizesThatCannotBeMadeAreRefusedFirst() {
         QFETCH(QString, width);
@@ -273,7 +272,8 @@ private slots:
         for (int rows = 0; rows < 2; ++rows) {
             for (int n = 2; n <= 16; ++n) {
                 MainWindow form;
-                auto* mode = control<QRadioButton>(form, rows ? "rowsModeButton" : "columnsModeButton");
+                auto* mode =
+                    control<QRadioButton>(form, rows ? "rowsModeButton" : "columnsModeButton");
                 mode->setChecked(true);
                 control<QComboBox>(form, "unitBox")->setCurrentIndex(2);  // pixels
                 typeOver(control<QLineEdit>(form, "widthEdit"), QString::number(90 + n));
@@ -301,9 +301,10 @@ private slots:
                 const std::string mismatch = lenzora::testing::interlaceMismatch(
                     form.composite(), strips, form.settings().stripWidth, form.settings().mode,
                     form.composeState());
-                QVERIFY2(mismatch.empty(),
-                         qPrintable(QString("%1 frames, mode %2: %3")
-                                        .arg(n).arg(rows).arg(QString::fromStdString(mismatch))));
+                QVERIFY2(mismatch.empty(), qPrintable(QString("%1 frames, mode %2: %3")
+                                                          .arg(n)
+                                                          .arg(rows)
+                                                          .arg(QString::fromStdString(mismatch))));
             }
         }
     }

@@ -13,22 +13,22 @@
 
 #include "app/main_window.h"
 #include "app/start_up.h"
-#include "windows/help_window.h"
-#include "windows/about_window.h"
 #include "platform/drive_paths.h"
 #include "platform/testing/scripted_services.h"
 #include "platform/web_page.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
+#include "windows/about_window.h"
+#include "windows/help_window.h"
 
-using lenzora::windows::HelpWindow;
-using lenzora::windows::AboutWindow;
 using lenzora::app::MainWindow;
+using lenzora::windows::AboutWindow;
+using lenzora::windows::HelpWindow;
 
 class HelpWindowsTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
     template <class T>
@@ -49,13 +49,9 @@ private:
         return about->findChild<QTimer*>(QStringLiteral("splashTimer"));
     }
 
-private slots:
-    void init() {
-        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
-    }
-    void cleanup() {
-        env_.reset();
-    }
+  private slots:
+    void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
+    void cleanup() { env_.reset(); }
 
     void helpOpensANewWindowAtEveryClick() {
         MainWindow form;
@@ -147,7 +143,8 @@ private slots:
         QVERIFY(!abouts[0]->isVisible());
         QVERIFY(abouts[1]->isVisible());
         QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
-        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::platform::kMakerWebAddress));
+        QCOMPARE(env_->scripted.shell->opened[0].second,
+                 std::string(lenzora::platform::kMakerWebAddress));
 
         QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
         QApplication::sendEvent(abouts[1]->findChild<QWidget*>(QStringLiteral("webAddressArea")),

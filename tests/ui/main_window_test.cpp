@@ -45,7 +45,7 @@ std::string fileText(const fs::path& path) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
     fs::path settingsPath() const { return env_->root.path() / "c" / "lz3d" / "3d.cfg"; }
@@ -59,7 +59,9 @@ private:
     static T* control(QWidget& window, const char* name) {
         return lenzora::testing::findControl<T>(window, name);
     }
-    static QString resolutionText(QWidget& f) { return control<QLabel>(f, "resolutionLabel")->text(); }
+    static QString resolutionText(QWidget& f) {
+        return control<QLabel>(f, "resolutionLabel")->text();
+    }
     static QString widthText(QWidget& f) { return control<QLineEdit>(f, "widthEdit")->text(); }
     static QString heightText(QWidget& f) { return control<QLineEdit>(f, "heightEdit")->text(); }
 
@@ -71,13 +73,9 @@ private:
         control<QComboBox>(f, "unitBox")->setCurrentIndex(index);
     }
 
-private slots:
-    void init() {
-        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
-    }
-    void cleanup() {
-        env_.reset();
-    }
+  private slots:
+    void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
+    void cleanup() { env_.reset(); }
 
     void firstStartCreatesFolderAndFileAndShowsTheDefaults() {
         MainWindow form;
@@ -101,8 +99,9 @@ private slots:
         for (const char* name : {"saveButton", "printButton", "calibrationBox"}) {
             QVERIFY2(!control<QWidget>(form, name)->isEnabled(), name);
         }
-        for (const char* name : {"composeButton", "helpButton", "aboutButton", "exitButton", "measurePitchButton", "widthEdit",
-                                 "pitchBox", "unitBox", "slotButton1", "slotButton16"}) {
+        for (const char* name :
+             {"composeButton", "helpButton", "aboutButton", "exitButton", "measurePitchButton",
+              "widthEdit", "pitchBox", "unitBox", "slotButton1", "slotButton16"}) {
             QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
         }
         QVERIFY(!control<QGroupBox>(form, "adjustmentGroup")->isVisible());
@@ -187,11 +186,21 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<int>("pixelWidth");
         // The width box rounds, then caps on the width.
-        QTest::newRow("700 mm at 21.25") << "21.25" << "700" << "127.5" << 3514;
-        QTest::newRow("2000 mm at 21.25") << "21.25" << "2000" << "42.5" << 3346;
-        QTest::newRow("100 mm at 255 dpi") << "21.25" << "100" << "255" << 1004;
-        QTest::newRow("75.15") << "75.15" << "287" << "300.6" << 3397;
-        QTest::newRow("61.53") << "61.53" << "287" << "246.12" << 2781;
+        QTest::newRow("700 mm at 21.25") << "21.25"
+                                         << "700"
+                                         << "127.5" << 3514;
+        QTest::newRow("2000 mm at 21.25") << "21.25"
+                                          << "2000"
+                                          << "42.5" << 3346;
+        QTest::newRow("100 mm at 255 dpi") << "21.25"
+                                           << "100"
+                                           << "255" << 1004;
+        QTest::newRow("75.15") << "75.15"
+                               << "287"
+                               << "300.6" << 3397;
+        QTest::newRow("61.53") << "61.53"
+                               << "287"
+                               << "246.12" << 2781;
     }
     void workedNumbersOfTheSettingsBoxes() {
         QFETCH(QString, pitch);
@@ -267,9 +276,8 @@ private slots:
         MainWindow form;
         form.show();
         const lenzora::core::OutputSettings before = form.settings();
-        QLineEdit* edit = box == "pitchBox"
-                              ? control<QComboBox>(form, "pitchBox")->lineEdit()
-                              : control<QLineEdit>(form, box.toLatin1().constData());
+        QLineEdit* edit = box == "pitchBox" ? control<QComboBox>(form, "pitchBox")->lineEdit()
+                                            : control<QLineEdit>(form, box.toLatin1().constData());
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, QStringLiteral("abc"));
@@ -327,10 +335,14 @@ private slots:
     void damagedSettingsFilesStartWithTheDefaults_data() {
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("error");
-        QTest::newRow("letters") << "0 1 21.25 0 0 abc" << "Invalid numeric input.";
-        QTest::newRow("fraction in an integer field") << "0 1.5 21.25" << "Invalid numeric input.";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("negative pitch") << "0 1 -21.25 0 0 100 100 2 0" << "";
+        QTest::newRow("letters") << "0 1 21.25 0 0 abc"
+                                 << "Invalid numeric input.";
+        QTest::newRow("fraction in an integer field") << "0 1.5 21.25"
+                                                      << "Invalid numeric input.";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("negative pitch") << "0 1 -21.25 0 0 100 100 2 0"
+                                        << "";
     }
     void damagedSettingsFilesStartWithTheDefaults() {
         QFETCH(QString, content);
@@ -437,7 +449,8 @@ private slots:
         QCOMPARE(env_->scripted.shell->opened.size(), std::size_t{1});
         QCOMPARE(env_->scripted.shell->opened[0].first,
                  std::string("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"));
-        QCOMPARE(env_->scripted.shell->opened[0].second, std::string(lenzora::platform::kMakerWebAddress));
+        QCOMPARE(env_->scripted.shell->opened[0].second,
+                 std::string(lenzora::platform::kMakerWebAddress));
         QCOMPARE(control<QLabel>(form, "webAddressLabel")->text(),
                  QString::fromLatin1(lenzora::platform::kMakerWebAddress));
     }

@@ -10,25 +10,25 @@
 #include <memory>
 
 #include "app/main_window.h"
-#include "windows/print_preview_window.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
+#include "windows/print_preview_window.h"
 
 using lenzora::testing::typeOver;
 
-using lenzora::windows::PrintPreviewWindow;
 using lenzora::app::MainWindow;
+using lenzora::windows::PrintPreviewWindow;
 namespace fs = std::filesystem;
 namespace raster = lenzora::raster;
 
 class OutputWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<lenzora::testing::WindowTestEnvironment> env_;
 
     template <class T>
@@ -64,13 +64,9 @@ private:
         return form.findChildren<PrintPreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
     }
 
-private slots:
-    void init() {
-        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
-    }
-    void cleanup() {
-        env_.reset();
-    }
+  private slots:
+    void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
+    void cleanup() { env_.reset(); }
 
     void savingStampsTheResolutionAndRemembersTheName() {
         MainWindow form;
@@ -83,9 +79,9 @@ private slots:
         click(form, "saveButton");
         click(form, "saveButton");
         click(form, "saveButton");  // cancelled: nothing written
-        QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("card.bmp").string(),
-                                                            file("card.JPG").string(),
-                                                            file("card.jpg").string()}));
+        QCOMPARE(dialog.prefills,
+                 (std::vector<std::string>{"", file("card.bmp").string(), file("card.JPG").string(),
+                                           file("card.jpg").string()}));
         for (const char* name : {"card.bmp", "card.JPG"}) {
             lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(file(name));
             QCOMPARE(bytes[0], std::uint8_t('B'));
@@ -137,7 +133,7 @@ private slots:
         auto* page = control<QLabel>(*preview, "pageImage");
         QCOMPARE(page->geometry(), QRect(143, 104, 198, 284));
         const QImage drawn = page->pixmap().toImage();
-        QCOMPARE(drawn.pixelColor(16, 120), QColor(Qt::black));   // left edge of the box
+        QCOMPARE(drawn.pixelColor(16, 120), QColor(Qt::black));  // left edge of the box
         QCOMPARE(drawn.pixelColor(15, 120), QColor(Qt::white));
         QCOMPARE(drawn.pixelColor(181, 120), QColor(Qt::black));  // right edge, inside
         QCOMPARE(drawn.pixelColor(99, 142), QColor(Qt::black));   // the diagonals cross

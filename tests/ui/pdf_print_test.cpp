@@ -18,7 +18,7 @@ namespace raster = lenzora::raster;
 class PdfPrintTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void printsAtPhysicalSizeCentredWithTheLensPeriod() {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) {
             QSKIP("pdftoppm is not installed");
@@ -26,8 +26,8 @@ private slots:
         lenzora::testing::TempDir dir;
         const QString pdf = QString::fromStdString((dir / "page.pdf").string());
         lenzora::platform::Services services;
-        services.printer = std::make_shared<lenzora::platform::PdfFilePrinter>(
-            pdf, 600, QPageSize(QPageSize::A6));
+        services.printer =
+            std::make_shared<lenzora::platform::PdfFilePrinter>(pdf, 600, QPageSize(QPageSize::A6));
         lenzora::platform::ScopedServices scope(services);
 
         // Two frames of one-pixel strips, black and mid-grey, 240 x 120 at 100 dpi: 2.4 x 1.2
@@ -40,14 +40,15 @@ private slots:
         QCOMPARE(shared.printerDpiX(), 600);
         const int pageWidth = lenzora::platform::services().printer->printableWidth();
         const int pageHeight = lenzora::platform::services().printer->printableHeight();
-        lenzora::output::printComposite(composite, 1000000, shared.printerDpiX(), shared.printerDpiY());
+        lenzora::output::printComposite(composite, 1000000, shared.printerDpiX(),
+                                        shared.printerDpiY());
 
         const QString prefix = QString::fromStdString((dir / "page").string());
-        QCOMPARE(QProcess::execute(QStringLiteral("pdftoppm"),
-                                   {QStringLiteral("-r"), QStringLiteral("600"),
-                                    QStringLiteral("-gray"), QStringLiteral("-singlefile"), pdf,
-                                    prefix}),
-                 0);
+        QCOMPARE(
+            QProcess::execute(QStringLiteral("pdftoppm"),
+                              {QStringLiteral("-r"), QStringLiteral("600"), QStringLiteral("-gray"),
+                               QStringLiteral("-singlefile"), pdf, prefix}),
+            0);
         const lenzora::testing::GreyImage page = lenzora::testing::readPgm(dir / "page.pgm");
         QVERIFY(std::abs(page.width - pageWidth) <= 1);
         QVERIFY(std::abs(page.height - pageHeight) <= 1);
@@ -76,8 +77,8 @@ private slots:
         int stray = 0;
         for (int x = box.left + 1; x < box.left + 1438; ++x) {
             const int v = page.at(x, y);
-            const bool edge = (page.at(x - 1, y) < 64) != (v < 64) ||
-                              (page.at(x + 1, y) < 64) != (v < 64);
+            const bool edge =
+                (page.at(x - 1, y) < 64) != (v < 64) || (page.at(x + 1, y) < 64) != (v < 64);
             if (!edge && v != 0 && v != 128) ++stray;
         }
         QCOMPARE(stray, 0);

@@ -38,10 +38,11 @@ SeenBox whileBoxIsUp(const std::function<void()>& show) {
 class QtServicesTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void errorReportHasStopIconOkAndBlankCaption() {
         auto services = lenzora::platform::qtServices();
-        SeenBox seen = whileBoxIsUp([&] { services.messages->showErrorReport("Invalid numeric input."); });
+        SeenBox seen =
+            whileBoxIsUp([&] { services.messages->showErrorReport("Invalid numeric input."); });
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QCOMPARE(seen.caption, QString());
         QCOMPARE(seen.text, QStringLiteral("Invalid numeric input."));

@@ -1,7 +1,7 @@
 #include "platform/qt/cups_resolution.h"
 
-#include <cmath>
 #include <cups/cups.h>
+#include <cmath>
 
 #include <cstdlib>
 #include <string>

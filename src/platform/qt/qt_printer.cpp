@@ -63,8 +63,8 @@ void QtPrinter::startDocument() {
 
 void QtPrinter::drawBand(std::int32_t left, std::int32_t top, const PixelBand& band) {
     if (!painter_) throw Error("Printing failed: no document");
-    const QImage::Format format = band.bitsPerPixel == 1 ? QImage::Format_Mono
-                                                         : QImage::Format_BGR888;
+    const QImage::Format format =
+        band.bitsPerPixel == 1 ? QImage::Format_Mono : QImage::Format_BGR888;
     QImage image(band.rows, band.width, band.height, static_cast<qsizetype>(band.stride), format);
     if (band.bitsPerPixel == 1) image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     painter_->drawImage(QPoint(left, top), image);

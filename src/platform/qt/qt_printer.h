@@ -14,7 +14,7 @@ class QPrinter;
 namespace lenzora::platform {
 
 class QtPrinter : public Printer {
-public:
+  public:
     QtPrinter();
     ~QtPrinter() override;
 
@@ -29,26 +29,26 @@ public:
     void drawBand(std::int32_t left, std::int32_t top, const PixelBand& band) override;
     void endDocument() override;
 
-protected:
+  protected:
     // The printer the commands work on; made by selectDefault.
     virtual std::unique_ptr<QPrinter> makeDefaultPrinter();
     QPrinter& current() const;
 
-private:
+  private:
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
 };
 
 // Prints into a PDF file: a page of `pageSize` at `dpi` dots per inch, no set-up dialog.
 class PdfFilePrinter : public QtPrinter {
-public:
+  public:
     PdfFilePrinter(QString path, int dpi, const QPageSize& pageSize);
     bool showSetupDialog() override { return false; }
 
-protected:
+  protected:
     std::unique_ptr<QPrinter> makeDefaultPrinter() override;
 
-private:
+  private:
     QString path_;
     int dpi_;
     QPageSize pageSize_;

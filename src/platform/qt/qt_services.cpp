@@ -22,23 +22,21 @@ void showBox(QMessageBox::Icon icon, const std::string& text) {
 }
 
 class QtMessageBoxes : public MessageBoxes {
-public:
+  public:
     void showMessage(const std::string& text) override { showBox(QMessageBox::NoIcon, text); }
-    void showErrorReport(const std::string& text) override {
-        showBox(QMessageBox::Critical, text);
-    }
+    void showErrorReport(const std::string& text) override { showBox(QMessageBox::Critical, text); }
 };
 
 // There is no Internet Explorer here: the address goes to the desktop's browser.
 class QtShell : public Shell {
-public:
+  public:
     void openWebPage(const std::string&, const std::string& address) override {
         QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(address)));
     }
 };
 
 class QtCursor : public Cursor {
-public:
+  public:
     void setBusy(bool busy) override {
         if (busy) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -51,7 +49,7 @@ public:
 // The file dialog with a preview pane beside the file list. Names of files that do not
 // exist are accepted as typed; reading them fails later with the file's error.
 class QtOpenPicture : public OpenPictureDialog {
-public:
+  public:
     std::string choose() override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -80,7 +78,7 @@ public:
         return chosen.toStdString();
     }
 
-private:
+  private:
     static void showPreview(QLabel& preview, const QString& path) {
         QImageReader reader(path);
         const QSize full = reader.size();
@@ -100,7 +98,7 @@ private:
 
 // The save dialog: one filter, the default extension, and no question before replacing.
 class QtSavePicture : public SavePictureDialog {
-public:
+  public:
     std::string choose(const std::string& prefilled) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setAcceptMode(QFileDialog::AcceptSave);

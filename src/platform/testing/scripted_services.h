@@ -14,7 +14,7 @@
 namespace lenzora::platform::testing {
 
 class RecordedMessages : public MessageBoxes {
-public:
+  public:
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void showErrorReport(const std::string& text) override { errors.push_back(text); }
     void clear() {
@@ -27,7 +27,7 @@ public:
 };
 
 class RecordedShell : public Shell {
-public:
+  public:
     void openWebPage(const std::string& browser, const std::string& address) override {
         opened.emplace_back(browser, address);
     }
@@ -35,7 +35,7 @@ public:
 };
 
 class RecordedCursor : public Cursor {
-public:
+  public:
     void setBusy(bool busy) override {
         depth += busy ? 1 : -1;
         if (busy) ++timesBusy;
@@ -46,7 +46,7 @@ public:
 
 // Answers the open-picture dialog from a script; an exhausted script cancels.
 class ScriptedOpenPicture : public OpenPictureDialog {
-public:
+  public:
     std::string choose() override {
         ++timesShown;
         if (answers.empty()) return {};
@@ -60,7 +60,7 @@ public:
 
 // Answers the save dialog from a script and records the name it was opened with.
 class ScriptedSavePicture : public SavePictureDialog {
-public:
+  public:
     std::string choose(const std::string& prefilled) override {
         prefills.push_back(prefilled);
         if (answers.empty()) return {};
@@ -74,7 +74,7 @@ public:
 
 // A printer of chosen resolution and printable area that keeps what reaches its page.
 class RecordingPrinter : public Printer {
-public:
+  public:
     struct Band {
         std::int32_t left, top, width, height;
     };
@@ -137,7 +137,7 @@ public:
     int defaultDpi = 600;
     int setupChoiceDpi = 0;  // > 0: the user picks a printer of this resolution in the set-up
     int dpiX = 600;
-    int dpiY = 0;            // 0: as dpiX
+    int dpiY = 0;  // 0: as dpiX
     std::int32_t width = 4760;
     std::int32_t height = 6812;
     int depth = 24;
@@ -151,7 +151,7 @@ public:
 
 // Installs fresh recorders for the lifetime of this object.
 class ScriptedServices {
-public:
+  public:
     ScriptedServices()
         : messages(std::make_shared<RecordedMessages>()),
           shell(std::make_shared<RecordedShell>()),
@@ -168,7 +168,7 @@ public:
     std::shared_ptr<ScriptedSavePicture> savePicture;
     std::shared_ptr<RecordingPrinter> printer;
 
-private:
+  private:
     ScopedServices scope_;
 };
 
