@@ -50,7 +50,7 @@ void printSummary(const testchart::ChartGeometry& g, const raster::RasterImage& 
     std::printf("\n");
 }
 
-const CommandSpec kChart = {
+const CommandDescription kChart = {
     "usage: lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
     "                         [--json] -o OUT",
     "Makes the pitch test chart as the chart window's \"生成\" then \"存盘\" do with these\n"

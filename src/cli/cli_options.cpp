@@ -32,22 +32,22 @@ QStringList optionPart(const QStringList& arguments) {
 
 }  // namespace
 
-CommandLine::CommandLine(const CommandSpec& spec, const std::vector<std::string>& args)
-    : synopsis_(spec.synopsis), options_(spec.options) {
+CommandLine::CommandLine(const CommandDescription& command, const std::vector<std::string>& args)
+    : synopsis_(command.synopsis), options_(command.options) {
     // One name after a single dash, as after two: "-o" is the output, and an unknown
     // "-colour" is reported whole rather than letter by letter.
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser_.setApplicationDescription(QString::fromUtf8(spec.description));
-    for (const OptionSpec& option : options_) {
+    parser_.setApplicationDescription(QString::fromUtf8(command.description));
+    for (const OptionDescription& option : options_) {
         const QString valueName = option.valueName ? carried(option.valueName) : QString();
         parser_.addOption(QCommandLineOption(optionName(carried(option.name)),
                                              QString::fromUtf8(option.description), valueName));
     }
     parser_.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                          QStringLiteral("Shows this help.")));
-    if (spec.positionalName) {
-        parser_.addPositionalArgument(carried(spec.positionalName),
-                                      QString::fromUtf8(spec.positionalDescription));
+    if (command.positionalName) {
+        parser_.addPositionalArgument(carried(command.positionalName),
+                                      QString::fromUtf8(command.positionalDescription));
     }
 
     QStringList arguments{QStringLiteral("lenzora-cli")};  // parse() skips the program's name
@@ -77,13 +77,13 @@ bool CommandLine::has(std::string_view name) const {
 }
 
 bool CommandLine::takesValue(const QString& name) const {
-    return std::any_of(options_.begin(), options_.end(), [&](const OptionSpec& option) {
+    return std::any_of(options_.begin(), options_.end(), [&](const OptionDescription& option) {
         return option.valueName && optionName(carried(option.name)) == name;
     });
 }
 
 // The parser's own texts name options without their dashes; the tool's quote the argument
-// as it was typed, as they always have.
+// as it was typed, which is what scripts calling the tool match on.
 std::string CommandLine::problemText(const QStringList& arguments) const {
     const QStringList options = optionPart(arguments);
     const QStringList unknown = parser_.unknownOptionNames();

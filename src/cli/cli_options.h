@@ -17,17 +17,17 @@ class UsageError : public std::runtime_error {
 };
 
 // One option as typed ("--pitch", "-o"); a switch has no value name.
-struct OptionSpec {
+struct OptionDescription {
     const char* name;
     const char* valueName;
     const char* description;
 };
 
 // What a subcommand accepts, and what its --help says.
-struct CommandSpec {
+struct CommandDescription {
     const char* synopsis;  // the usage line(s), from "lenzora-cli" on
     const char* description;
-    std::vector<OptionSpec> options;
+    std::vector<OptionDescription> options;
     const char* positionalName = nullptr;  // none: the subcommand takes no file names
     const char* positionalDescription = nullptr;
 };
@@ -35,7 +35,7 @@ struct CommandSpec {
 class CommandLine {
   public:
     // Reads `args` (those after the subcommand's name); bad usage throws UsageError.
-    CommandLine(const CommandSpec& spec, const std::vector<std::string>& args);
+    CommandLine(const CommandDescription& command, const std::vector<std::string>& args);
     CommandLine(const CommandLine&) = delete;
     CommandLine& operator=(const CommandLine&) = delete;
 
@@ -53,7 +53,7 @@ class CommandLine {
 
     QCommandLineParser parser_;
     std::string synopsis_;
-    std::vector<OptionSpec> options_;
+    std::vector<OptionDescription> options_;
     std::vector<std::string> positional_;
 };
 

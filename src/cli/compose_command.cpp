@@ -58,7 +58,7 @@ int modeIndex(const std::string& text) {
     throw UsageError("--mode takes columns or rows");
 }
 
-const CommandSpec kCompose = {
+const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
     "                           -o OUT FRAME1 FRAME2 [... FRAME16]",

@@ -10,7 +10,7 @@
 namespace lenzora::cli {
 namespace {
 
-const CommandSpec kSettings = {
+const CommandDescription kSettings = {
     "usage: lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
     "                            [--unit mm|in|px] [--json]",
     "Prints the output settings after start-up with these settings and frames 1 ... N loaded.",

@@ -31,8 +31,8 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
 }
 
 void ComposeSession::compose(interlace::ComposeProgress& progress) {
-    prepareStrips(progress);
-    interlaceStrips(progress);
+    interlace::interlaceFrames(slots_, settings_.frameCount, settings_.stripWidth, settings_.mode,
+                               state_, progress, composite_);
 }
 
 void ComposeSession::prepareStrips(interlace::ComposeProgress& progress) {

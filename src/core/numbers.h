@@ -18,7 +18,8 @@ inline constexpr long double kFixedScale = 10000.0L;
 long double nearest(long double x);
 
 // Turns an already scaled value into a count, rounding half to even. Values beyond the
-// 64-bit range raise "Invalid floating point operation", as the rounding always has.
+// 64-bit range raise "Invalid floating point operation", the text users see for a number
+// too large to store.
 FixedCount countFromScaled(long double scaled);
 
 // Stores a plain number as fixed point: nearest(x * 10000).

@@ -140,7 +140,8 @@ void changeUnit(OutputSettings& settings, std::int32_t index) {
     const bool convertible = w0 != 0 && R != 0;
     if (convertible && (index == kUnitMillimetres || index == kUnitInches)) {
         const long double k = index == kUnitMillimetres ? 25.4L : 1.0L;
-        // Left to right on the counts, as the sizes have always been converted.
+        // Left to right on the counts: another order rounds differently and would change the
+        // sizes stored in existing settings files.
         next.savedWidth = countFromScaled(W * k / R * savedW / w0 * 100000000.0L);
         next.savedHeight = countFromScaled(W * k / R * savedH / w0 * 100000000.0L);
         next.workingWidth = countFromScaled(W * k / R * 100000000.0L);

@@ -15,7 +15,7 @@ constexpr std::size_t kRealTokenLimit = 64;
 
 [[noreturn]] void invalidNumericInput() { throw platform::Error("Invalid numeric input"); }
 
-// Reads numbers the way a text file's numbers have always been read: skip everything up to
+// Reads numbers as the settings files in use were written to be read: skip everything up to
 // and including blank, take characters up to the next one or up to the token limit, where
 // the token is cut and the rest is left for the next number.
 class TokenReader {

@@ -1,5 +1,6 @@
 #pragma once
-// Operating-system failures in the words the program has always used for them.
+// Operating-system failures in the program's own words ("File not found", "Disk full"),
+// the same whatever the system's language.
 
 #include <string>
 

@@ -1,5 +1,6 @@
 #pragma once
-// The maker's web page, help line, and the way the program has always opened the page.
+// The maker's web page and help line, and how the page is opened: the browser by name, its
+// result not looked at.
 
 namespace lenzora::platform {
 
