@@ -92,6 +92,7 @@ TEST(WidthCap, HalvesTheStripWidthWhileTheCappedSideExceeds6000) {
     } cases[] = {
         {7000000, 3, 1275000, 3513},  // 700 mm: 7027 pixels at s = 6
         {20000000, 1, 425000, 3346},  // 2000 mm: s goes 6 -> 3 -> 2 -> 1
+        {15000000, 2, 850000, 5019},  // 1500 mm: 3 halves to 1.5, which rounds to 2, not 1
         {5976471, 6, 2550000, 6000},  // exactly 6000 is not reduced
         {5977470, 3, 1275000, 3000},  // 6001 is
     };
