@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <utility>
+#include <vector>
+
 #include "output/bmp_resolution.h"
 #include "output/jpeg_exif.h"
 #include "platform/error.h"
@@ -124,6 +128,92 @@ TEST(SaveComposite, JpegIsTheEncodersStreamWithTheExifSegmentAfterTheJfifHeader)
         expected.insert(expected.end(), plain.begin() + 20, plain.end());
         EXPECT_TRUE(saved == expected);
     }
+}
+
+// The segments before the scan data, in file order: marker code and body (length excluded).
+std::vector<std::pair<std::uint8_t, platform::Bytes>> headerSegments(const platform::Bytes& b) {
+    std::vector<std::pair<std::uint8_t, platform::Bytes>> segments;
+    for (std::size_t i = 2; i + 4 <= b.size() && b[i] == 0xFF && b[i + 1] != 0xDA;) {
+        const std::size_t length = b[i + 2] << 8 | b[i + 3];
+        if (length < 2 || i + 2 + length > b.size()) break;
+        segments.emplace_back(
+            b[i + 1], platform::Bytes(b.begin() + static_cast<std::ptrdiff_t>(i + 4),
+                                      b.begin() + static_cast<std::ptrdiff_t>(i + 2 + length)));
+        i += 2 + length;
+    }
+    return segments;
+}
+
+TEST(SaveComposite, JpegDensityIsTheResolutionRoundedHalfToEven) {
+    // Printing and layout programs size the picture from these fields, so they carry the
+    // nearest whole dpi: a composite of 253.65 dpi says 254, not 253.
+    struct Case {
+        core::FixedCount resolution;
+        int density;
+    } cases[] = {{2536500, 254}, {3006000, 301}, {1691000, 169}, {2125000, 212}, {2135000, 214}};
+    testing::TempDir dir;
+    const raster::RasterImage composite = testing::patternImage(16, 8, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.resolution);
+        saveComposite(composite, dir / "card.jpg", c.resolution);
+        const auto segments = headerSegments(platform::readWholeFile(dir / "card.jpg"));
+        ASSERT_FALSE(segments.empty());
+        const auto& [code, jfif] = segments.front();
+        ASSERT_EQ(code, 0xE0);
+        ASSERT_GE(jfif.size(), 12u);
+        EXPECT_EQ(std::string(jfif.begin(), jfif.begin() + 5), std::string("JFIF\0", 5));
+        EXPECT_EQ(jfif[7], 1);  // dots per inch
+        EXPECT_EQ(jfif[8] << 8 | jfif[9], c.density);
+        EXPECT_EQ(jfif[10] << 8 | jfif[11], c.density);
+    }
+}
+
+TEST(SaveComposite, JpegCarriesTheStandardTablesScaledForQuality90) {
+    // The standard base tables in natural order; quality 90 scales each entry to 20 %,
+    // rounded, and the file lists them in zigzag order.
+    // clang-format off
+    const int base[2][64] = {
+        {16, 11, 10, 16,  24,  40,  51,  61,
+         12, 12, 14, 19,  26,  58,  60,  55,
+         14, 13, 16, 24,  40,  57,  69,  56,
+         14, 17, 22, 29,  51,  87,  80,  62,
+         18, 22, 37, 56,  68, 109, 103,  77,
+         24, 35, 55, 64,  81, 104, 113,  92,
+         49, 64, 78, 87, 103, 121, 120, 101,
+         72, 92, 95, 98, 112, 100, 103,  99},
+        {17, 18, 24, 47, 99, 99, 99, 99,
+         18, 21, 26, 66, 99, 99, 99, 99,
+         24, 26, 56, 99, 99, 99, 99, 99,
+         47, 66, 99, 99, 99, 99, 99, 99,
+         99, 99, 99, 99, 99, 99, 99, 99,
+         99, 99, 99, 99, 99, 99, 99, 99,
+         99, 99, 99, 99, 99, 99, 99, 99,
+         99, 99, 99, 99, 99, 99, 99, 99}};
+    const int zigzag[64] = { 0,  1,  8, 16,  9,  2,  3, 10, 17, 24, 32, 25, 18, 11,  4,  5,
+                            12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13,  6,  7, 14, 21, 28,
+                            35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                            58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+    // clang-format on
+    std::map<int, platform::Bytes> expected;
+    for (int table = 0; table < 2; ++table) {
+        platform::Bytes& entries = expected[table];
+        for (int k = 0; k < 64; ++k)
+            entries.push_back(static_cast<std::uint8_t>((base[table][zigzag[k]] * 20 + 50) / 100));
+    }
+
+    testing::TempDir dir;
+    saveComposite(testing::patternImage(16, 8, 1), dir / "card.jpg", 2536500);
+    std::map<int, platform::Bytes> written;  // table number: 64 eight-bit entries
+    for (const auto& [code, body] : headerSegments(platform::readWholeFile(dir / "card.jpg"))) {
+        if (code != 0xDB) continue;
+        for (std::size_t i = 0; i + 65 <= body.size(); i += 65) {
+            ASSERT_EQ(body[i] >> 4, 0) << "eight-bit entries";
+            written[body[i] & 0x0F] =
+                platform::Bytes(body.begin() + static_cast<std::ptrdiff_t>(i + 1),
+                                body.begin() + static_cast<std::ptrdiff_t>(i + 65));
+        }
+    }
+    EXPECT_EQ(written, expected);
 }
 
 TEST(SaveComposite, APictureTheEncoderRefusesGivesItsErrorAndTouchesNoFile) {
