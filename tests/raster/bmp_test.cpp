@@ -313,6 +313,30 @@ TEST(BmpRead, RunLengthEncodedFourBit) {
     expectPixels(decodeBmp(f.build()), 5, {B, R, G, B, B, R, G, R, G, R});
 }
 
+TEST(BmpRead, RunLengthLastRowMayEndWithEndOfLineBeforeEndOfBitmap) {
+    // Other programs end every row, the last one too, with end of line and only then write
+    // end of bitmap; their files must open here as well.
+    struct Case {
+        std::int32_t width, height;
+        platform::Bytes data;
+        std::vector<Colour> topDown;
+    } cases[] = {
+        {4, 2, {4, 1, 0, 0, 0, 4, 2, 3, 2, 1, 0, 0, 0, 1}, {G, B, G, R, R, R, R, R}},
+        {3, 1, {3, 3, 0, 0, 0, 1}, {B, B, B}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        BmpFile f{.width = c.width,
+                  .height = c.height,
+                  .bits = 8,
+                  .compression = 1,
+                  .coloursUsed = 4,
+                  .palette = fourColours()};
+        f.pixels = c.data;
+        expectPixels(decodeBmp(f.build()), c.width, c.topDown);
+    }
+}
+
 // ---- refusals ---------------------------------------------------------------------------------
 
 struct BadCase {
