@@ -74,12 +74,23 @@ TEST_F(PrintChart, NothingBeforeTheFirstChart) {
 }
 
 TEST_F(PrintChart, APrinterOfAnotherResolutionPrintsNothing) {
-    const ChartState chart = makeChart(ChartInputs{1200, {21, 29}, 400000, 15, 11});
-    scripted.printer->defaultDpi = 600;
-    printPitchChart(output, chart);
-    EXPECT_EQ(scripted.printer->setupsShown, 1);
-    EXPECT_EQ(scripted.messages->messages, std::vector<std::string>{kPrinterDpiWrong});
-    EXPECT_EQ(scripted.printer->documentsStarted, 0);
+    // Below or above the chart's resolution, one dot per pixel would print the bars at the
+    // wrong pitch: both are refused.
+    struct Case {
+        int chartDpi;
+        int printerDpi;
+    } cases[] = {{1200, 600}, {600, 1200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chartDpi);
+        const ChartState chart = makeChart(ChartInputs{c.chartDpi, {21, 29}, 400000, 15, 11});
+        const int setupsBefore = scripted.printer->setupsShown;
+        scripted.messages->clear();
+        scripted.printer->defaultDpi = c.printerDpi;
+        printPitchChart(output, chart);
+        EXPECT_EQ(scripted.printer->setupsShown, setupsBefore + 1);
+        EXPECT_EQ(scripted.messages->messages, std::vector<std::string>{kPrinterDpiWrong});
+        EXPECT_EQ(scripted.printer->documentsStarted, 0);
+    }
 }
 
 TEST_F(PrintChart, AtTheChartsResolutionItIsCentredOneDotPerPixel) {
