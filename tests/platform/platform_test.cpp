@@ -39,6 +39,19 @@ TEST(IoErrors, TheProgramsOwnWords) {
     EXPECT_EQ(ioErrorText(EIO), "I/O error " + std::to_string(EIO));
 }
 
+TEST(IoErrors, AFolderPartThatIsAFileIsNotFoundLikeAMissingFolder) {
+    // A mistyped folder that happens to name a file is, to the user, a folder not found.
+    lenzora::testing::TempDir dir;
+    saveWholeFile(dir / "file", std::string_view("x"));
+    platform::testing::ScriptedServices scripted;
+    for (const std::filesystem::path& path :
+         {dir / "missing" / "t01.bmp", dir / "file" / "t01.bmp"}) {
+        EXPECT_FALSE(guardHandler([&] { readWholeFile(path); })) << path;
+        EXPECT_FALSE(guardHandler([&] { saveWholeFile(path, std::string_view("x")); })) << path;
+    }
+    EXPECT_EQ(scripted.messages->errors, std::vector<std::string>(4, "File not found."));
+}
+
 TEST(ErrorReport, AddsAFullStopUnlessTheTextEndsInOne) {
     EXPECT_EQ(errorReportText("Invalid numeric input"), "Invalid numeric input.");
     EXPECT_EQ(errorReportText("'abc' is not a valid floating point value"),
