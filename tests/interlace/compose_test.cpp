@@ -11,6 +11,7 @@
 #include "interlace/prepare_frame.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -257,6 +258,42 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
                                      static_cast<std::size_t>(strips[0].width()) * 3) != 0;
         }
         EXPECT_EQ(differing, 0) << c.frameW << "x" << c.frameH << " -> " << c.W << "x" << c.H;
+    }
+}
+
+// A frame scaled 3 pixels past the output is cut 2 before and 1 after (the offset -1.5 rounds
+// half to even): its strip is the strip of the same frame with those pixels cut off first.
+TEST_F(InterlaceTest, AnOverhangOfThreeLosesTwoPixelsBeforeAndOneAfter) {
+    constexpr std::int32_t W = 12, H = 8;
+    struct Case {
+        std::int32_t extraWidth, extraHeight;
+    } cases[] = {{3, 0}, {0, 3}};
+    for (const Case& c : cases) {
+        const raster::RasterImage frame =
+            testing::patternImage(W + c.extraWidth, H + c.extraHeight, 1);
+        raster::RasterImage cut;
+        cut.create(raster::PixelFormat::Bgr24, W, H);
+        const std::int32_t left = c.extraWidth > 0 ? 2 : 0, top = c.extraHeight > 0 ? 2 : 0;
+        cut.copyArea({0, 0, W, H}, frame, {left, top, left + W, top + H});
+        testing::writeBmp(root_ / "frame.bmp", frame);
+        testing::writeBmp(root_ / "cut.bmp", cut);
+        for (int mode : {core::kModeColumns, core::kModeRows}) {
+            for (PrepareMethod method : {PrepareMethod::Direct, PrepareMethod::Steps}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "extra " << c.extraWidth << "x" << c.extraHeight << ", mode "
+                             << mode << ", method " << static_cast<int>(method));
+                ComposeState state{W, H};
+                prepareFrame((root_ / "frame.bmp").string(), core::stripFilePath(1), 2, mode, state,
+                             method);
+                ASSERT_EQ(state.scaledWidth, W + c.extraWidth);
+                ASSERT_EQ(state.scaledHeight, H + c.extraHeight);
+                ComposeState cutState{W, H};
+                prepareFrame((root_ / "cut.bmp").string(), core::stripFilePath(2), 2, mode,
+                             cutState, method);
+                EXPECT_TRUE(platform::readWholeFile(platform::hostPath(core::stripFilePath(1))) ==
+                            platform::readWholeFile(platform::hostPath(core::stripFilePath(2))));
+            }
+        }
     }
 }
 
