@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <utility>
 
 #include "app/clickable_label.h"
 #include "app/slot_layout.h"
@@ -170,6 +171,8 @@ void MainWindow::buildSettingsBand() {
         });
     }
     connect(measurePitchButton_, &QPushButton::clicked, this, &MainWindow::openPitchChart);
+    connect(widthEdit_, &QLineEdit::textEdited, this, [this] { widthTyped_ = true; });
+    connect(heightEdit_, &QLineEdit::textEdited, this, [this] { heightTyped_ = true; });
     widthEdit_->installEventFilter(this);
     heightEdit_->installEventFilter(this);
 }
@@ -583,10 +586,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+// The width and height boxes recompute when the key that changed their text is released; the
+// flag is taken before the handler runs, as its message box may take further key releases.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-        if (watched == widthEdit_) onWidthEdited();
-        if (watched == heightEdit_) onHeightEdited();
+        if (watched == widthEdit_ && std::exchange(widthTyped_, false)) onWidthEdited();
+        if (watched == heightEdit_ && std::exchange(heightTyped_, false)) onHeightEdited();
     }
     return QWidget::eventFilter(watched, event);
 }

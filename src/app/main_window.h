@@ -139,6 +139,12 @@ class MainWindow : public QWidget {
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
+
+    // Set by an edit of the width or height box, taken by the key release that follows: a
+    // release that changed nothing (a modifier, Tab, the Enter that closed a message box)
+    // must not parse the box again and bring the same message back.
+    bool widthTyped_ = false;
+    bool heightTyped_ = false;
 };
 
 }  // namespace lenzora::app

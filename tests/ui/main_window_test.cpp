@@ -222,8 +222,48 @@ class MainWindowTest : public QObject {
         QCOMPARE(form.settings().pixelWidth, 1003);
         retypePitch(form, QStringLiteral("21.25"));
         QCOMPARE(form.settings().pixelWidth, 1003);
-        QTest::keyClick(control<QLineEdit>(form, "widthEdit"), Qt::Key_End);
-        QCOMPARE(form.settings().pixelWidth, 1004);  // any key release recomputes
+        lenzora::testing::typeOver(control<QLineEdit>(form, "widthEdit"), QStringLiteral("100"));
+        QCOMPARE(form.settings().pixelWidth, 1004);
+    }
+
+    void aKeyReleaseThatChangesNothingDoesNotParseAgain_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("width") << "widthEdit";
+        QTest::newRow("height") << "heightEdit";
+        QTest::newRow("pitch") << "pitchBox";
+    }
+    void aKeyReleaseThatChangesNothingDoesNotParseAgain() {
+        QFETCH(QString, box);
+        MainWindow form;
+        form.show();
+        QLineEdit* edit = box == "pitchBox" ? control<QComboBox>(form, "pitchBox")->lineEdit()
+                                            : control<QLineEdit>(form, box.toLatin1().constData());
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        const std::string empty = "'' is not a valid floating point value.";
+        QCOMPARE(errors(), std::vector<std::string>{empty});
+        // The Enter that closed the message box is released in the box, then the user tries
+        // modifiers, a cursor key and Tab: none of them changes the text.
+        QTest::keyRelease(edit, Qt::Key_Return);
+        QTest::keyRelease(edit, Qt::Key_Enter);
+        for (Qt::Key key : {Qt::Key_Control, Qt::Key_Shift, Qt::Key_Alt, Qt::Key_End}) {
+            QTest::keyClick(edit, key);
+        }
+        QTest::keyRelease(edit, Qt::Key_Tab);
+        QCOMPARE(errors(), std::vector<std::string>{empty});
+        // Every key stroke that changes the text is parsed once.
+        QTest::keyClick(edit, '-');
+        QCOMPARE(errors().size(), std::size_t{2});
+        QCOMPARE(errors().back(), std::string("'-' is not a valid floating point value."));
+        QTest::keyClick(edit, Qt::Key_Shift);
+        QCOMPARE(errors().size(), std::size_t{2});
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(errors().size(), std::size_t{3});
+        QCOMPARE(errors().back(), empty);
+        QTest::keyClick(edit, '5');
+        QCOMPARE(edit->text(), QStringLiteral("5"));
+        QCOMPARE(errors().size(), std::size_t{3});
     }
 
     void theHeightBoxCapsOnTheHeight() {
