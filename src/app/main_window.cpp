@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "app/clickable_label.h"
+#include "app/disabled_accelerators.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
@@ -263,6 +264,13 @@ void MainWindow::buildOutputColumn() {
     connect(calibrationBox_, &QCheckBox::toggled, this, &MainWindow::onCalibrationToggled);
     connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveComposite);
     connect(printButton_, &QPushButton::clicked, this, &MainWindow::printComposite);
+
+    // Alt+S and Alt+P before the first compose must not type into the settings boxes.
+    auto* accelerators = new DisabledAccelerators(this);
+    for (QWidget* box : std::initializer_list<QWidget*>{pitchBox_, pitchBox_->lineEdit(),
+                                                        widthEdit_, heightEdit_, unitBox_}) {
+        accelerators->watch(box);
+    }
 }
 
 void MainWindow::buildStatusBar() {

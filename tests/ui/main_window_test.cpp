@@ -24,6 +24,7 @@
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
+#include "windows/help_window.h"
 
 using lenzora::testing::retype;
 
@@ -493,6 +494,42 @@ class MainWindowTest : public QObject {
                  std::string(lenzora::platform::kMakerWebAddress));
         QCOMPARE(control<QLabel>(form, "webAddressLabel")->text(),
                  QString::fromLatin1(lenzora::platform::kMakerWebAddress));
+    }
+
+    void acceleratorsOfDisabledButtonsDoNothing_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("key");
+        QTest::newRow("save over the width") << "widthEdit" << int(Qt::Key_S);
+        QTest::newRow("print over the width") << "widthEdit" << int(Qt::Key_P);
+        QTest::newRow("save over the height") << "heightEdit" << int(Qt::Key_S);
+        QTest::newRow("print over the pitch") << "pitchBox" << int(Qt::Key_P);
+        QTest::newRow("save over the pitch") << "pitchBox" << int(Qt::Key_S);
+        QTest::newRow("print over the unit") << "unitBox" << int(Qt::Key_P);
+    }
+    void acceleratorsOfDisabledButtonsDoNothing() {
+        QFETCH(QString, box);
+        QFETCH(int, key);
+        MainWindow form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* pitch = control<QComboBox>(form, "pitchBox");
+        QWidget* target = box == "pitchBox" ? pitch->lineEdit()
+                                            : control<QWidget>(form, box.toLatin1().constData());
+        target->setFocus();
+        QTest::keyClick(form.focusWidget(), Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(widthText(form), QStringLiteral("287"));
+        QCOMPARE(heightText(form), QStringLiteral("200"));
+        QCOMPARE(pitch->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(control<QComboBox>(form, "unitBox")->currentIndex(), 0);
+        QVERIFY(errors().empty());
+        // The enabled buttons' accelerators still work from the same box.
+        QTest::keyClick(form.focusWidget(), Qt::Key_H, Qt::AltModifier);
+        // The button is clicked after its press animation.
+        QTRY_COMPARE(form.findChildren<lenzora::windows::HelpWindow*>().size(), 1);
+        QCOMPARE(widthText(form), QStringLiteral("287"));
+        QVERIFY(form.close());
+        QVERIFY(errors().empty());
     }
 
     void exitAcceleratorCloses() {
