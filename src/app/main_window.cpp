@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QWindow>
 #include <utility>
 
 #include "app/clickable_label.h"
@@ -81,15 +81,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildOutputColumn();
     buildStatusBar();
 
-    // Aligned to the desktop's work area, not resizable by the user.
-    QSize client(kDesignWidth, kDesignHeight);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        client = client.expandedTo(area.size());
-        move(area.topLeft());
-    }
-    setFixedSize(client);
+    setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
+    fitToWorkArea();
 
     loadSettings();
 }
@@ -301,6 +295,37 @@ void MainWindow::placeControls() {
     progressBar_->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
     // Slots 13 to 16 have their buttons on the window, above the group.
     for (int i = 12; i < core::kMaxFrames; ++i) slotButtons_[i]->raise();
+}
+
+// Filling the work area, not resizable by the user. A window manager's title bar and borders
+// come on top of the client area and are known only once the window is framed, so the fit is
+// made again then; otherwise the bottom rows, the progress bar among them, fall off screen.
+void MainWindow::fitToWorkArea() {
+    const QScreen* shown = screen();
+    if (shown == nullptr) return;
+    const QRect area = shown->availableGeometry();
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    if (area == fittedArea_ && frame == fittedFrame_) return;
+    fittedArea_ = area;
+    fittedFrame_ = frame;
+    const QSize client = area.size().shrunkBy(frame).expandedTo(QSize(kDesignWidth, kDesignHeight));
+    if (client != size() || client != minimumSize() || client != maximumSize()) {
+        setFixedSize(client);
+        placeControls();
+    }
+    move(area.topLeft());  // a window's position is its frame's
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitToWorkArea();
+}
+
+// Framing by the window manager moves the client area; the user moving the window changes
+// neither the area nor the margins and is left alone.
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    fitToWorkArea();
 }
 
 // Start-up: working folder, settings file, controls. Whatever goes wrong is reported and
