@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +14,11 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QWindow>
+#include <utility>
 
 #include "app/clickable_label.h"
+#include "app/disabled_accelerators.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
@@ -79,15 +81,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildOutputColumn();
     buildStatusBar();
 
-    // Aligned to the desktop's work area, not resizable by the user.
-    QSize client(kDesignWidth, kDesignHeight);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        client = client.expandedTo(area.size());
-        move(area.topLeft());
-    }
-    setFixedSize(client);
+    setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
+    fitToWorkArea();
 
     loadSettings();
 }
@@ -170,6 +166,8 @@ void MainWindow::buildSettingsBand() {
         });
     }
     connect(measurePitchButton_, &QPushButton::clicked, this, &MainWindow::openPitchChart);
+    connect(widthEdit_, &QLineEdit::textEdited, this, [this] { widthTyped_ = true; });
+    connect(heightEdit_, &QLineEdit::textEdited, this, [this] { heightTyped_ = true; });
     widthEdit_->installEventFilter(this);
     heightEdit_->installEventFilter(this);
 }
@@ -260,6 +258,13 @@ void MainWindow::buildOutputColumn() {
     connect(calibrationBox_, &QCheckBox::toggled, this, &MainWindow::onCalibrationToggled);
     connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveComposite);
     connect(printButton_, &QPushButton::clicked, this, &MainWindow::printComposite);
+
+    // Alt+S and Alt+P before the first compose must not type into the settings boxes.
+    auto* accelerators = new DisabledAccelerators(this);
+    for (QWidget* box : std::initializer_list<QWidget*>{pitchBox_, pitchBox_->lineEdit(),
+                                                        widthEdit_, heightEdit_, unitBox_}) {
+        accelerators->watch(box);
+    }
 }
 
 void MainWindow::buildStatusBar() {
@@ -290,6 +295,37 @@ void MainWindow::placeControls() {
     progressBar_->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
     // Slots 13 to 16 have their buttons on the window, above the group.
     for (int i = 12; i < core::kMaxFrames; ++i) slotButtons_[i]->raise();
+}
+
+// Filling the work area, not resizable by the user. A window manager's title bar and borders
+// come on top of the client area and are known only once the window is framed, so the fit is
+// made again then; otherwise the bottom rows, the progress bar among them, fall off screen.
+void MainWindow::fitToWorkArea() {
+    const QScreen* shown = screen();
+    if (shown == nullptr) return;
+    const QRect area = shown->availableGeometry();
+    const QMargins frame = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+    if (area == fittedArea_ && frame == fittedFrame_) return;
+    fittedArea_ = area;
+    fittedFrame_ = frame;
+    const QSize client = area.size().shrunkBy(frame).expandedTo(QSize(kDesignWidth, kDesignHeight));
+    if (client != size() || client != minimumSize() || client != maximumSize()) {
+        setFixedSize(client);
+        placeControls();
+    }
+    move(area.topLeft());  // a window's position is its frame's
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitToWorkArea();
+}
+
+// Framing by the window manager moves the client area; the user moving the window changes
+// neither the area nor the margins and is left alone.
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    fitToWorkArea();
 }
 
 // Start-up: working folder, settings file, controls. Whatever goes wrong is reported and
@@ -583,10 +619,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+// The width and height boxes recompute when the key that changed their text is released; the
+// flag is taken before the handler runs, as its message box may take further key releases.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-        if (watched == widthEdit_) onWidthEdited();
-        if (watched == heightEdit_) onHeightEdited();
+        if (watched == widthEdit_ && std::exchange(widthTyped_, false)) onWidthEdited();
+        if (watched == heightEdit_ && std::exchange(heightTyped_, false)) onHeightEdited();
     }
     return QWidget::eventFilter(watched, event);
 }

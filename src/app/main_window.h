@@ -2,7 +2,9 @@
 // The main window: the settings band, the 16 frame slots, the preview, the output buttons.
 // Its handlers read the controls, call the computation code and write the results back.
 
+#include <QMargins>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <array>
 
@@ -59,6 +61,8 @@ class MainWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -86,6 +90,9 @@ class MainWindow : public QWidget {
     void buildOutputColumn();
     void buildStatusBar();
     void placeControls();
+    // The whole window, frame included, on the work area of its screen, at least the design
+    // size; again whenever the work area or the frame's margins change.
+    void fitToWorkArea();
     // Start-up: working folder, settings file, controls.
     void loadSettings();
     void applySettingsToControls();
@@ -102,6 +109,9 @@ class MainWindow : public QWidget {
     output::OutputChoices outputChoices_;
     testchart::ChartState chart_;
     QPointer<windows::PitchChartWindow> currentChartWindow_;
+    // The work area and frame margins of the last fit.
+    QRect fittedArea_;
+    QMargins fittedFrame_;
 
     // Settings band.
     QGroupBox* settingsGroup_ = nullptr;
@@ -139,6 +149,12 @@ class MainWindow : public QWidget {
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
+
+    // Set by an edit of the width or height box, taken by the key release that follows: a
+    // release that changed nothing (a modifier, Tab, the Enter that closed a message box)
+    // must not parse the box again and bring the same message back.
+    bool widthTyped_ = false;
+    bool heightTyped_ = false;
 };
 
 }  // namespace lenzora::app

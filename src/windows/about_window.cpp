@@ -66,9 +66,10 @@ AboutWindow::AboutWindow(QWidget* owner, std::chrono::milliseconds splashDuratio
     splashTimer_->start();
 }
 
+// Dialog type keeps it above its owner; the on-top hint stays as the splash has it.
 void AboutWindow::useDialogBorder() {
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
 }
 
 // Hides only this window, then asks for the maker's page.

@@ -23,7 +23,7 @@ class AboutWindow : public QWidget {
     explicit AboutWindow(QWidget* owner = nullptr,
                          std::chrono::milliseconds splashDuration = kSplashDuration);
 
-    // As opened by "关于(&A)": a single fixed border with only the close icon.
+    // As opened by "关于(&A)": a single fixed border with only the close icon, still on top.
     void useDialogBorder();
 
   signals:

@@ -8,7 +8,9 @@ namespace lenzora::windows {
 
 HelpWindow::HelpWindow(QWidget* owner) : QScrollArea(owner) {
     setObjectName(QStringLiteral("helpWindow"));
-    setWindowFlag(Qt::Window);
+    // A dialog-type window: only those are marked transient for their owner on X11, which
+    // keeps them above the screen-filling main window.
+    setWindowFlags(Qt::Dialog);
     setWindowTitle(QString::fromUtf8("帮助"));
     setBackgroundRole(QPalette::Button);
     move(241, 28);

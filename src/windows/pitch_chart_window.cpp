@@ -42,7 +42,8 @@ PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output
                                    std::function<core::FixedCount()> currentPitch)
     : QWidget(owner), output_(output), chart_(chart), currentPitch_(std::move(currentPitch)) {
     setObjectName(QStringLiteral("pitchChartWindow"));
-    setWindowFlag(Qt::Window);
+    // Dialog type, so that window managers keep it above the main window that owns it.
+    setWindowFlags(Qt::Dialog);
     setWindowTitle(QString::fromUtf8("测量光栅线距"));
     resize(694, 578);
     buildControls();

@@ -1,6 +1,6 @@
 #pragma once
-// A pair of arrows beside an edit box: they step the box's whole number by 1 within the
-// limits, while typed text stays unrestricted.
+// A pair of arrows beside an edit box: they step the box's number by 1 within the limits,
+// keeping its decimals (42.275 -> 43.275), while typed text stays unrestricted.
 
 #include <QWidget>
 
@@ -14,15 +14,15 @@ class StepArrows : public QWidget {
     // Placed against the right edge of `buddy`, as tall as it.
     StepArrows(QLineEdit* buddy, int minimum, int maximum, QWidget* parent);
 
-    // One arrow press: the box's text read as a whole number (the last position when it is
-    // none), moved by `steps` and held within the limits, written back.
+    // One arrow press: the box's number (the last one the arrows knew when the text is none),
+    // moved by `steps`, held within the limits and written back in the general number form.
     void stepBy(int steps);
 
   private:
     QLineEdit* buddy_;
     int minimum_;
     int maximum_;
-    int position_ = 0;
+    long double position_ = 0;
 };
 
 }  // namespace lenzora::windows

@@ -27,6 +27,7 @@
 #include "windows/pitch_chart_window.h"
 
 using lenzora::testing::retype;
+using lenzora::testing::typeOver;
 
 using lenzora::windows::PitchChartWindow;
 namespace fs = std::filesystem;
@@ -377,13 +378,57 @@ class ChartWindowTest : public QObject {
             control<QWidget>(*f, "incrementArrows")->findChildren<QToolButton*>().at(0),
             Qt::LeftButton);
         QCOMPARE(increment->text(), QStringLiteral("16"));
-        // A box holding no whole number steps from the last position the arrows knew.
+        // A box holding no number steps from the last number the arrows knew.
         auto* pitch = control<QLineEdit>(*f, "expectedPitchEdit");
         auto* pitchUp =
             control<QWidget>(*f, "expectedPitchArrows")->findChildren<QToolButton*>().at(0);
         retype(pitch, QStringLiteral("42.275"));
         QTest::mouseClick(pitchUp, Qt::LeftButton);
-        QCOMPARE(pitch->text(), QStringLiteral("41"));
+        QCOMPARE(pitch->text(), QStringLiteral("43.275"));
+        retype(pitch, QStringLiteral("abc"));
+        QTest::mouseClick(pitchUp, Qt::LeftButton);
+        QCOMPARE(pitch->text(), QStringLiteral("44.275"));
+    }
+
+    // The arrows move the number shown by one and keep its decimals, within 0 ... 100.
+    void arrowsStepTheShownNumberKeepingItsDecimals_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("arrow");  // 0 up, 1 down
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("pitch up") << "expectedPitch"
+                                  << "42.275" << 0 << "43.275";
+        QTest::newRow("pitch down") << "expectedPitch"
+                                    << "42.275" << 1 << "41.275";
+        QTest::newRow("blanks around") << "expectedPitch"
+                                       << " 21.25 " << 0 << "22.25";
+        QTest::newRow("exponent") << "expectedPitch"
+                                  << "4.2275e1" << 0 << "43.275";
+        QTest::newRow("below one") << "expectedPitch"
+                                   << "0.5" << 1 << "0";
+        QTest::newRow("near the top") << "expectedPitch"
+                                      << "99.5" << 0 << "100";
+        QTest::newRow("negative typed") << "expectedPitch"
+                                        << "-0.75" << 0 << "0.25";
+        QTest::newRow("bands fraction") << "bandCount"
+                                        << "11.5" << 0 << "12.5";
+        QTest::newRow("increment down") << "increment"
+                                        << "15.125" << 1 << "14.125";
+    }
+    void arrowsStepTheShownNumberKeepingItsDecimals() {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(int, arrow);
+        QFETCH(QString, shown);
+        auto f = window();
+        const QByteArray edit = box.toLatin1() + "Edit";
+        const QByteArray arrows = box.toLatin1() + "Arrows";
+        auto* field = control<QLineEdit>(*f, edit.constData());
+        typeOver(field, typed);
+        QTest::mouseClick(
+            control<QWidget>(*f, arrows.constData())->findChildren<QToolButton*>().at(arrow),
+            Qt::LeftButton);
+        QCOMPARE(field->text(), shown);
     }
 
     void saveWritesStampedBmpUnderAnyNameAndOnlyWithAChart() {

@@ -7,6 +7,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 #include <chrono>
 #include <memory>
@@ -99,6 +100,50 @@ class HelpWindowsTest : public QObject {
         QVERIFY(bottom.y() < help->viewport()->height());
         QPoint top = memo->mapTo(help->viewport(), QPoint(0, 0));
         QVERIFY(top.y() < 0);
+    }
+
+    // Each button opens a new window per click, not modal, of dialog type with the main
+    // window as its transient parent: on X11 only dialog-type windows get WM_TRANSIENT_FOR,
+    // and without it a click on the screen-filling main window buries them.
+    void secondaryWindowsStayAboveTheMainWindow_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("help") << "helpButton"
+                              << "helpWindow";
+        QTest::newRow("about") << "aboutButton"
+                               << "aboutWindow";
+        QTest::newRow("pitch chart") << "measurePitchButton"
+                                     << "pitchChartWindow";
+    }
+    void secondaryWindowsStayAboveTheMainWindow() {
+        QFETCH(QString, button);
+        QFETCH(QString, window);
+        MainWindow form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto* opener = form.findChild<QPushButton*>(button);
+        QVERIFY(opener);
+        QTest::mouseClick(opener, Qt::LeftButton);
+        QTest::mouseClick(opener, Qt::LeftButton);
+        QList<QWidget*> opened;
+        for (QWidget* w : form.findChildren<QWidget*>(window, Qt::FindDirectChildrenOnly))
+            if (w->isVisible()) opened.append(w);
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0] != opened[1]);
+        for (QWidget* w : opened) {
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QCOMPARE(w->windowType(), Qt::Dialog);
+            QCOMPARE(w->windowModality(), Qt::NonModal);
+            QVERIFY(w->windowHandle());
+            QCOMPARE(w->windowHandle()->transientParent(), form.windowHandle());
+        }
+        // The about window keeps the splash's "always on top" with its dialog border.
+        if (window == "aboutWindow") {
+            for (QWidget* w : opened) {
+                QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+                QVERIFY(w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+            }
+        }
     }
 
     void aboutStaysOpenUntilTheUserClosesIt() {

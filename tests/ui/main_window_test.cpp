@@ -24,6 +24,7 @@
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
+#include "windows/help_window.h"
 
 using lenzora::testing::retype;
 
@@ -222,8 +223,48 @@ class MainWindowTest : public QObject {
         QCOMPARE(form.settings().pixelWidth, 1003);
         retypePitch(form, QStringLiteral("21.25"));
         QCOMPARE(form.settings().pixelWidth, 1003);
-        QTest::keyClick(control<QLineEdit>(form, "widthEdit"), Qt::Key_End);
-        QCOMPARE(form.settings().pixelWidth, 1004);  // any key release recomputes
+        lenzora::testing::typeOver(control<QLineEdit>(form, "widthEdit"), QStringLiteral("100"));
+        QCOMPARE(form.settings().pixelWidth, 1004);
+    }
+
+    void aKeyReleaseThatChangesNothingDoesNotParseAgain_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("width") << "widthEdit";
+        QTest::newRow("height") << "heightEdit";
+        QTest::newRow("pitch") << "pitchBox";
+    }
+    void aKeyReleaseThatChangesNothingDoesNotParseAgain() {
+        QFETCH(QString, box);
+        MainWindow form;
+        form.show();
+        QLineEdit* edit = box == "pitchBox" ? control<QComboBox>(form, "pitchBox")->lineEdit()
+                                            : control<QLineEdit>(form, box.toLatin1().constData());
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        const std::string empty = "'' is not a valid floating point value.";
+        QCOMPARE(errors(), std::vector<std::string>{empty});
+        // The Enter that closed the message box is released in the box, then the user tries
+        // modifiers, a cursor key and Tab: none of them changes the text.
+        QTest::keyRelease(edit, Qt::Key_Return);
+        QTest::keyRelease(edit, Qt::Key_Enter);
+        for (Qt::Key key : {Qt::Key_Control, Qt::Key_Shift, Qt::Key_Alt, Qt::Key_End}) {
+            QTest::keyClick(edit, key);
+        }
+        QTest::keyRelease(edit, Qt::Key_Tab);
+        QCOMPARE(errors(), std::vector<std::string>{empty});
+        // Every key stroke that changes the text is parsed once.
+        QTest::keyClick(edit, '-');
+        QCOMPARE(errors().size(), std::size_t{2});
+        QCOMPARE(errors().back(), std::string("'-' is not a valid floating point value."));
+        QTest::keyClick(edit, Qt::Key_Shift);
+        QCOMPARE(errors().size(), std::size_t{2});
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(errors().size(), std::size_t{3});
+        QCOMPARE(errors().back(), empty);
+        QTest::keyClick(edit, '5');
+        QCOMPARE(edit->text(), QStringLiteral("5"));
+        QCOMPARE(errors().size(), std::size_t{3});
     }
 
     void theHeightBoxCapsOnTheHeight() {
@@ -453,6 +494,42 @@ class MainWindowTest : public QObject {
                  std::string(lenzora::platform::kMakerWebAddress));
         QCOMPARE(control<QLabel>(form, "webAddressLabel")->text(),
                  QString::fromLatin1(lenzora::platform::kMakerWebAddress));
+    }
+
+    void acceleratorsOfDisabledButtonsDoNothing_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("key");
+        QTest::newRow("save over the width") << "widthEdit" << int(Qt::Key_S);
+        QTest::newRow("print over the width") << "widthEdit" << int(Qt::Key_P);
+        QTest::newRow("save over the height") << "heightEdit" << int(Qt::Key_S);
+        QTest::newRow("print over the pitch") << "pitchBox" << int(Qt::Key_P);
+        QTest::newRow("save over the pitch") << "pitchBox" << int(Qt::Key_S);
+        QTest::newRow("print over the unit") << "unitBox" << int(Qt::Key_P);
+    }
+    void acceleratorsOfDisabledButtonsDoNothing() {
+        QFETCH(QString, box);
+        QFETCH(int, key);
+        MainWindow form;
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto* pitch = control<QComboBox>(form, "pitchBox");
+        QWidget* target = box == "pitchBox" ? pitch->lineEdit()
+                                            : control<QWidget>(form, box.toLatin1().constData());
+        target->setFocus();
+        QTest::keyClick(form.focusWidget(), Qt::Key(key), Qt::AltModifier);
+        QCOMPARE(widthText(form), QStringLiteral("287"));
+        QCOMPARE(heightText(form), QStringLiteral("200"));
+        QCOMPARE(pitch->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(control<QComboBox>(form, "unitBox")->currentIndex(), 0);
+        QVERIFY(errors().empty());
+        // The enabled buttons' accelerators still work from the same box.
+        QTest::keyClick(form.focusWidget(), Qt::Key_H, Qt::AltModifier);
+        // The button is clicked after its press animation.
+        QTRY_COMPARE(form.findChildren<lenzora::windows::HelpWindow*>().size(), 1);
+        QCOMPARE(widthText(form), QStringLiteral("287"));
+        QVERIFY(form.close());
+        QVERIFY(errors().empty());
     }
 
     void exitAcceleratorCloses() {
