@@ -47,8 +47,9 @@ void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const 
 }  // namespace
 
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
-                                             int stripWidth) {
-    if (W < frameCount || H < frameCount || W < 1 || H < 1) return std::string(kOutputTooSmall);
+                                             int stripWidth, int mode) {
+    const std::int32_t divided = mode == core::kModeColumns ? W : H;
+    if (divided < frameCount || W < 1 || H < 1) return std::string(kOutputTooSmall);
     const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
     if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band)) {
         return std::string(kOutputTooLarge);

@@ -207,6 +207,36 @@ TEST_F(CliCompose, ErrorsLeaveNoOutput) {
     EXPECT_EQ(r.err.rfind("lenzora-cli: Cannot create file", 0), 0u) << r.err;
 }
 
+// Ten frames need ten pixels only along the side the mode divides among them.
+TEST_F(CliCompose, OnlyTheDividedSideNeedsAPixelPerFrame) {
+    const std::vector<std::string> ten = frames(10, 30, 20);
+    struct Case {
+        const char *mode, *width, *height;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {"columns", "100", "9", 0, ""},
+        {"columns", "100", "1", 0, ""},
+        {"rows", "9", "100", 0, ""},
+        {"columns", "9", "100", 1, "lenzora-cli: Output size too small!\n"},
+        {"rows", "100", "9", 1, "lenzora-cli: Output size too small!\n"},
+        {"columns", "100", "0", 1, "lenzora-cli: Output size too small!\n"},
+        {"rows", "0", "100", 1, "lenzora-cli: Output size too small!\n"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(dir_ / "out.bmp");
+        std::vector<std::string> args = {"compose", "--unit", "px", "--mode", c.mode};
+        args.insert(args.end(), {"--width", c.width, "--height", c.height});
+        args.insert(args.end(), {"-o", (dir_ / "out.bmp").string()});
+        args.insert(args.end(), ten.begin(), ten.end());
+        testing::ProcessResult r = cli(args);
+        const std::string label = std::string(c.mode) + " " + c.width + " x " + c.height;
+        EXPECT_EQ(r.exitCode, c.exitCode) << label;
+        EXPECT_EQ(r.err, c.err) << label;
+        EXPECT_EQ(fs::exists(dir_ / "out.bmp"), c.exitCode == 0) << label;
+    }
+}
+
 TEST_F(CliCompose, BadUsage) {
     std::vector<std::string> good = frames(2, 30, 20);
     const std::vector<std::string> cases[] = {

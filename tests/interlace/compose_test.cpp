@@ -81,13 +81,38 @@ TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
     EXPECT_EQ(state.outputHeight, 22);
 }
 
+// Only the side the mode divides among the frames needs a pixel per frame; the other side
+// needs one pixel, and both sides together must fit a BMP file.
 TEST(OutputSize, RefusedWhenBelowAPixelPerStripOrTooLargeForABmpFile) {
-    EXPECT_EQ(outputSizeProblem(0, 100, 2, 1), std::optional<std::string>(kOutputTooSmall));
-    EXPECT_EQ(outputSizeProblem(100, -5, 2, 1), std::optional<std::string>(kOutputTooSmall));
-    EXPECT_EQ(outputSizeProblem(15, 100, 16, 1), std::optional<std::string>(kOutputTooSmall));
-    EXPECT_EQ(outputSizeProblem(40000, 40000, 2, 3), std::optional<std::string>(kOutputTooLarge));
-    EXPECT_EQ(outputSizeProblem(16, 16, 16, 1), std::nullopt);
-    EXPECT_EQ(outputSizeProblem(13586, 9467, 16, 1), std::nullopt);
+    const std::optional<std::string> tooSmall(kOutputTooSmall), tooLarge(kOutputTooLarge);
+    const int columns = core::kModeColumns, rows = core::kModeRows;
+    struct Case {
+        std::int32_t W, H;
+        int frameCount, stripWidth, mode;
+        std::optional<std::string> problem;
+    } cases[] = {
+        {0, 100, 2, 1, columns, tooSmall},            // no width
+        {100, -5, 2, 1, columns, tooSmall},           // a negative height
+        {100, 0, 10, 1, columns, tooSmall},           // no height
+        {15, 100, 16, 1, columns, tooSmall},          // under a pixel per frame
+        {100, 9, 10, 1, columns, std::nullopt},       // the height is not divided
+        {100, 1, 10, 1, columns, std::nullopt},       // one row
+        {9, 100, 10, 1, columns, tooSmall},           // the width is divided
+        {9, 100, 10, 1, rows, std::nullopt},          // the width is not divided
+        {1, 100, 10, 1, rows, std::nullopt},          // one column
+        {100, 9, 10, 1, rows, tooSmall},              // the height is divided
+        {0, 100, 10, 1, rows, tooSmall},              // no width
+        {-3, 100, 10, 1, rows, tooSmall},             // a negative width
+        {40000, 40000, 2, 3, columns, tooLarge},      // beyond a BMP file
+        {40000, 40000, 2, 3, rows, tooLarge},         // beyond a BMP file
+        {16, 16, 16, 1, columns, std::nullopt},       // a pixel per frame
+        {13586, 9467, 16, 1, columns, std::nullopt},  // the largest worked example
+        {13586, 9467, 16, 1, rows, std::nullopt},     // the same in rows mode
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(outputSizeProblem(c.W, c.H, c.frameCount, c.stripWidth, c.mode), c.problem)
+            << c.W << " x " << c.H << " for " << c.frameCount << " frames, mode " << c.mode;
+    }
 }
 
 TEST(FrameScale, FitsTheRelativelyWiderSide) {
