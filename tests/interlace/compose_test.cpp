@@ -216,6 +216,40 @@ TEST_F(InterlaceTest, ThreeFramesOfOnePixelAlternate) {
     }
 }
 
+// A 1000 x 1000 frame fills the whole output; a 7 x 5 frame after it scales to one pixel
+// short of the output along its long side. The first frame's strips still reach the last row
+// (columns mode) or column (rows mode).
+TEST_F(InterlaceTest, EachFrameIsCopiedWithItsOwnStripSize) {
+    struct Case {
+        int mode;
+        std::int32_t W, H, smallW, smallH;
+    } cases[] = {
+        {core::kModeColumns, 50, 100, 5, 7},
+        {core::kModeRows, 100, 50, 7, 5},
+    };
+    for (const Case& c : cases) {
+        frames::FrameSlots slots;
+        slots[1] = (root_ / "large.bmp").string();
+        slots[2] = (root_ / "small.bmp").string();
+        testing::writeBmp(slots[1], testing::patternImage(1000, 1000, 1));
+        testing::writeBmp(slots[2], testing::patternImage(c.smallW, c.smallH, 2));
+        ComposeState state{c.W, c.H};
+        NoProgress progress;
+        raster::RasterImage composite;
+        interlaceFrames(slots, 2, 1, c.mode, state, progress, composite);
+        const bool columns = c.mode == core::kModeColumns;
+        ASSERT_EQ(columns ? state.scaledHeight : state.scaledWidth, 99) << c.mode;
+        for (std::int32_t along = 0; along < 50; along += 2) {
+            const raster::Colour last =
+                columns ? composite.pixel(along, 99) : composite.pixel(99, along);
+            EXPECT_NE(last, raster::kWhite) << "mode " << c.mode << " at " << along;
+            EXPECT_EQ(last.green & 0x0F, 1) << "mode " << c.mode << " at " << along;
+        }
+        EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 1, c.mode, state), "")
+            << c.mode;
+    }
+}
+
 TEST_F(InterlaceTest, OnlyTheFramesInUseAreWritten) {
     frames::FrameSlots slots = writeFrames(2, 30, 30);
     ComposeState state{40, 40};
