@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
+#include <new>
 
 #include "raster/raster_image.h"
 
@@ -29,6 +31,50 @@ TEST(RasterImage, NewImagesAreWhiteInEveryFormat) {
         EXPECT_EQ(image.height(), 5);
         EXPECT_EQ(image.stride() % 4, 0u);
         EXPECT_EQ(countColour(image, kWhite), 13 * 5);
+    }
+}
+
+// The bits after a row's last pixel are zero in a new image, also where the memory it takes
+// held something else just before (a freed block of the same size is usually handed out
+// again), so that the same drawing always gives the same bytes.
+TEST(RasterImage, RowEndsAreZeroWhateverTheMemoryHeldBefore) {
+    struct Case {
+        PixelFormat format;
+        std::int32_t width;
+    } cases[] = {
+        {PixelFormat::Indexed1, 6142},  // the 1200 dpi A4 chart's rows: two spare bits
+        {PixelFormat::Indexed1, 13},   {PixelFormat::Indexed4, 5},
+        {PixelFormat::Indexed8, 3},    {PixelFormat::Bgr24, 5},
+    };
+    for (const Case& c : cases) {
+        const std::size_t stride = RasterImage::strideFor(c.format, c.width);
+        for (int round = 0; round < 2; ++round) {
+            {
+                // Written through volatile so that the compiler keeps the dead stores.
+                void* block = ::operator new(stride * 40);
+                auto* bytes = static_cast<volatile std::uint8_t*>(block);
+                for (std::size_t i = 0; i < stride * 40; ++i) bytes[i] = 0xFF;
+                ::operator delete(block);
+            }
+            RasterImage image;
+            if (round == 0) {
+                image.create(c.format, c.width, 40);
+            } else {
+                image.create(c.format, 1, 1);
+                image.resize(c.width, 40);
+            }
+            const std::size_t bits = static_cast<std::size_t>(c.width) *
+                                     static_cast<std::size_t>(bitsPerPixel(c.format));
+            for (std::int32_t y = 0; y < 40; ++y) {
+                const std::uint8_t* row = image.row(y);
+                if (bits % 8 != 0) {
+                    const auto spare = static_cast<std::uint8_t>(0xFFu >> (bits % 8));
+                    EXPECT_EQ(row[bits / 8] & spare, 0) << c.width << " row " << y;
+                }
+                for (std::size_t i = (bits + 7) / 8; i < stride; ++i)
+                    EXPECT_EQ(row[i], 0) << c.width << " row " << y << " byte " << i;
+            }
+        }
     }
 }
 
