@@ -262,11 +262,45 @@ TEST(drawText, DrawsGlyphsOnAnOpaqueBackgroundOfTheFillColour) {
         }
     EXPECT_GT(background, 100);
     EXPECT_GT(dark, 20);
-    // 12 points at the display's usual 96 pixels per inch are 16 pixels: a line is taller
-    // than that, and the text much wider.
+    // 12 points at 96 pixels per inch are 16 pixels: a line is taller than that, and the
+    // text much wider.
     EXPECT_GT(bottom - 5, 15);
     EXPECT_LT(bottom - 5, 40);
     EXPECT_GT(right - 10, 60);
+}
+
+// A chart label at 1200 dpi: 192 points, 256 pixels at 96 pixels per inch on any display. It
+// comes out the same before and after other text in the same face at other sizes, small
+// smoothed text included, which used to move some of its outline pixels.
+TEST(drawText, TheSameLabelGivesTheSamePixelsEveryTime) {
+    auto label = [] {
+        RasterImage image;
+        image.create(PixelFormat::Indexed1, 1300, 400);
+        image.setFontSize(192);
+        image.drawText(0, 0, "42.2524");
+        return image;
+    };
+    const RasterImage first = label();
+    std::int32_t bottom = 0, right = 0;
+    for (std::int32_t y = 0; y < 400; ++y)
+        for (std::int32_t x = 0; x < 1300; ++x)
+            if (first.pixel(x, y) == kBlack) {
+                bottom = std::max(bottom, y);
+                right = std::max(right, x);
+            }
+    EXPECT_GT(bottom, 150);  // digits about 0.7 of the 256-pixel size
+    EXPECT_LT(bottom, 300);
+    EXPECT_GT(right, 800);
+    for (double points : {48.0, 8.0, 12.0, 96.0, 8.0, 192.0, 230.0}) {
+        RasterImage other;
+        other.create(PixelFormat::Bgr24, 1600, 400);
+        other.setFontSize(points);
+        other.drawText(0, 0, "0123456789.");
+        const RasterImage again = label();
+        for (std::int32_t y = 0; y < 400; ++y)
+            EXPECT_EQ(std::memcmp(first.row(y), again.row(y), first.stride()), 0)
+                << "after " << points << " points, row " << y;
+    }
 }
 
 TEST(drawText, OnOneBitImagesIsPureBlackAndClipped) {

@@ -220,7 +220,8 @@ int rowsThatDiffer(const RasterImage& a, const RasterImage& b) {
 
 // The same inputs give the same chart every time in one process, in memory and as a file,
 // whatever was drawn before: the charts are made in turns at 1200 dpi, where the labels are
-// 192 points high, and at 600 dpi, and each is compared with the first of its resolution.
+// 192 points high, and at 600 dpi, after small text, and each is compared with the first of
+// its resolution.
 TEST(PitchChart, TheSameInputsGiveTheSameChartEveryTime) {
     const ChartInputs at1200{1200, {21, 29}, 422750, 15, 11};
     const ChartInputs at600{600, {21, 29}, 422750, 15, 11};
@@ -228,6 +229,11 @@ TEST(PitchChart, TheSameInputsGiveTheSameChartEveryTime) {
     const Built first600 = build(at600);
     const platform::Bytes file1200 = raster::encodeBmp(first1200.chart, 47244);
     for (int k = 2; k <= 7; ++k) {
+        // Small text between charts, as a window draws its own.
+        RasterImage other;
+        other.create(raster::PixelFormat::Bgr24, 300, 60);
+        other.setFontSize(6 + k);
+        other.drawText(0, 0, "42.275 lpi");
         for (const ChartInputs& in : {at1200, at600}) {
             const Built again = build(in);
             const RasterImage& first = in.dpi == 1200 ? first1200.chart : first600.chart;
