@@ -10,8 +10,8 @@ packages=(
   clang-format clang-tidy
   # toolkit: Widgets, PrintSupport, Test, offscreen and xcb platform plugins
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev libgl-dev
-  # JPEG through the libjpeg 62 API
-  libjpeg62-turbo-dev
+  # JPEG through the libjpeg 62 API; Fontconfig to find the file behind a font
+  libjpeg62-turbo-dev libfontconfig-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # CJK faces: Hei (黑体) and Kai (楷体) so the Chinese texts render

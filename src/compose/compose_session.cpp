@@ -27,7 +27,7 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
     state_.outputWidth = settings_.pixelWidth;
     state_.outputHeight = settings_.pixelHeight;
     return interlace::outputSizeProblem(state_.outputWidth, state_.outputHeight,
-                                        settings_.frameCount, settings_.stripWidth);
+                                        settings_.frameCount, settings_.stripWidth, settings_.mode);
 }
 
 void ComposeSession::compose(interlace::ComposeProgress& progress) {

@@ -137,20 +137,26 @@ void changeUnit(OutputSettings& settings, std::int32_t index) {
     const long double w0 = static_cast<long double>(settings.workingWidth);
     const long double savedW = static_cast<long double>(settings.savedWidth);
     const long double savedH = static_cast<long double>(settings.savedHeight);
-    const bool convertible = w0 != 0 && R != 0;
-    if (convertible && (index == kUnitMillimetres || index == kUnitInches)) {
+    // The saved sizes keep their ratio to the working width; with a width of 0 there is no
+    // ratio, and they take the converted working sizes, so that no size stays in the old unit.
+    const bool scalable = w0 != 0;
+    if (R != 0 && (index == kUnitMillimetres || index == kUnitInches)) {
         const long double k = index == kUnitMillimetres ? 25.4L : 1.0L;
         // Left to right on the counts: another order rounds differently and would change the
         // sizes stored in existing settings files.
-        next.savedWidth = countFromScaled(W * k / R * savedW / w0 * 100000000.0L);
-        next.savedHeight = countFromScaled(W * k / R * savedH / w0 * 100000000.0L);
         next.workingWidth = countFromScaled(W * k / R * 100000000.0L);
         next.workingHeight = countFromScaled(H * k / R * 100000000.0L);
-    } else if (convertible && index == kUnitPixels) {
-        next.savedWidth = countFromScaled(nearest(W * savedW / w0) * kFixedScale);
-        next.savedHeight = countFromScaled(nearest(W * savedH / w0) * kFixedScale);
+        next.savedWidth =
+            scalable ? countFromScaled(W * k / R * savedW / w0 * 100000000.0L) : next.workingWidth;
+        next.savedHeight =
+            scalable ? countFromScaled(W * k / R * savedH / w0 * 100000000.0L) : next.workingHeight;
+    } else if (R != 0 && index == kUnitPixels) {
         next.workingWidth = countFromScaled(W * kFixedScale);
         next.workingHeight = countFromScaled(H * kFixedScale);
+        next.savedWidth =
+            scalable ? countFromScaled(nearest(W * savedW / w0) * kFixedScale) : next.workingWidth;
+        next.savedHeight =
+            scalable ? countFromScaled(nearest(W * savedH / w0) * kFixedScale) : next.workingHeight;
     }
     settings = next;
 }

@@ -69,7 +69,8 @@ std::optional<std::int32_t> typeWidth(OutputSettings& settings, FixedCount size)
 std::optional<std::int32_t> typeHeight(OutputSettings& settings, FixedCount size);
 
 // The unit box selected item `index` (-1: none). Converts the sizes from the present pixel
-// size; with a zero working width or resolution no size changes.
+// size; with a zero working width the saved sizes become the working ones, with a zero
+// resolution no size changes.
 void changeUnit(OutputSettings& settings, std::int32_t index);
 
 // A frame was loaded into slot `slot` (3 ... 16): the frame count rises to it.

@@ -105,8 +105,11 @@ RestoredSettings restoreSettings(const std::filesystem::path& path) {
         std::optional<StoredSettings> read = readSettingsFile(path);
         if (!read) {
             writeSettingsFile(path, result.values);
-        } else if (read->pitch > 0) {
+        } else {
+            // A pitch box left at 0 is stored as typed; it costs only the pitch, not the
+            // size, unit and mode the user set.
             result.values = *read;
+            if (read->pitch <= 0) result.values.pitch = StoredSettings{}.pitch;
         }
     } catch (const platform::Error& e) {
         result.values = StoredSettings{};

@@ -45,8 +45,8 @@ std::optional<StoredSettings> readSettingsFile(const std::filesystem::path& path
 void writeSettingsFile(const std::filesystem::path& path, const StoredSettings& settings);
 
 // Start-up: reads the file, or writes it with the defaults when it is missing. A file
-// that cannot be read, or that leaves the pitch at zero or below, gives the defaults;
-// `problem` then carries the error text, if there was one, for the error report.
+// that cannot be read gives the defaults, and `problem` carries the error text for the
+// error report; a pitch of zero or below is replaced by the default pitch alone.
 struct RestoredSettings {
     StoredSettings values;
     std::optional<std::string> problem;

@@ -17,27 +17,32 @@ bool fitsABmpFile(std::int64_t width, std::int64_t height) {
 }
 
 // One strip copy per lens; the copies of a frame never overlap, so they go together, row by
-// row, instead of one narrow column after the other.
+// row, instead of one narrow column after the other. Each copy spans the whole height of this
+// frame's own strip image: the scaled size of another frame would cut rows off or leave them
+// white.
 void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
                       raster::RasterImage& composite) {
     std::vector<raster::RasterImage::AreaCopy> copies;
     copies.reserve(static_cast<std::size_t>(st.outputWidth / p) + 2);
+    const std::int32_t h = strip.height();
     std::int32_t x = (q - 1) * s;
     std::int32_t u = 0;
     do {
-        copies.push_back({{x, 0, x + s, st.scaledHeight}, {u, 0, u + s, st.scaledHeight}});
+        copies.push_back({{x, 0, x + s, h}, {u, 0, u + s, h}});
         x += p;
         u += s;
     } while (x <= st.outputWidth);
     composite.copyAreas(strip, copies);
 }
 
+// As the columns, with each copy spanning the whole width of this frame's own strip image.
 void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
                    ComposeProgress& progress, raster::RasterImage& composite) {
+    const std::int32_t w = strip.width();
     std::int32_t y = (q - 1) * s;
     std::int32_t v = 0;
     do {
-        composite.copyArea({0, y, st.scaledWidth, y + s}, strip, {0, v, st.scaledWidth, v + s});
+        composite.copyArea({0, y, w, y + s}, strip, {0, v, w, v + s});
         progress.advance();
         y += p;
         v += s;
@@ -47,8 +52,9 @@ void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const 
 }  // namespace
 
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
-                                             int stripWidth) {
-    if (W < frameCount || H < frameCount || W < 1 || H < 1) return std::string(kOutputTooSmall);
+                                             int stripWidth, int mode) {
+    const std::int32_t divided = mode == core::kModeColumns ? W : H;
+    if (divided < frameCount || W < 1 || H < 1) return std::string(kOutputTooSmall);
     const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
     if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band)) {
         return std::string(kOutputTooLarge);

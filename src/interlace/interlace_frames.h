@@ -9,14 +9,15 @@
 
 namespace lenzora::interlace {
 
-// Limits of an output that the program can make and save: at least one pixel per strip
-// image, and small enough for a BMP file's 32-bit sizes.
+// Limits of an output that the program can make and save: at least one pixel each way, at
+// least one pixel per frame along the side the mode divides among the frames (the width in
+// columns mode, the height in rows mode), and small enough for a BMP file's 32-bit sizes.
 inline constexpr const char* kOutputTooSmall = "Output size too small!";
 inline constexpr const char* kOutputTooLarge = "Output size too large!";
 
-// The message that refuses W x H for `frameCount` frames, if any.
+// The message that refuses W x H for `frameCount` frames in `mode`, if any.
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
-                                             int stripWidth);
+                                             int stripWidth, int mode);
 
 // Prepares frames 1 ... frameCount into their strip files, then builds the composite in
 // `composite` (replaced by a white W x H image first) by copying every frame's strips side by

@@ -15,14 +15,15 @@ struct TextMask {
     std::vector<std::uint8_t> coverage;  // row by row; 0 untouched, 255 fully covered
 };
 
+// Pixels per inch that turn a text's points into pixels: the usual desktop resolution, fixed
+// so that an image's text never depends on the display the program runs on.
+inline constexpr double kTextDotsPerInch = 96.0;
+
 // Renders UTF-8 text in `family` (empty: the toolkit's default face) at `points` points,
-// converted to pixels at the display's logical resolution. Without antialiasing every
-// coverage value is 0 or 255. The mask is the text's advance wide and one line high, with
-// the text's top-left corner at (0, 0).
+// converted to pixels at kTextDotsPerInch, unhinted. Without antialiasing every coverage value
+// is 0 or 255. The mask is the text's advance wide and one line high, with the text's top-left
+// corner at (0, 0). The same arguments give the same mask every time.
 TextMask rasteriseText(std::string_view text, const std::string& family, double points,
                        bool antialiased);
-
-// Pixels per inch the display uses to turn points into pixels (96 without a display).
-double logicalDotsPerInch();
 
 }  // namespace lenzora::platform

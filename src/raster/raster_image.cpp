@@ -1,6 +1,7 @@
 #include "raster/raster_image.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -45,6 +46,17 @@ std::vector<Colour> defaultPalette(PixelFormat format) {
     return palette;
 }
 
+// Zeroes what follows the last pixel of every row: the unused bits of a last partial byte and
+// the padding to four bytes. Pixel memory comes uninitialised, and these bits, which no
+// drawing touches, would otherwise keep whatever the memory held before, so that the same
+// drawing gave different bytes from one image to the next.
+void clearRowEnds(RasterImage& image) {
+    const std::size_t from =
+        static_cast<std::size_t>(image.width()) * bitsPerPixel(image.format()) / 8;
+    for (std::int32_t y = 0; y < image.height(); ++y)
+        std::memset(image.row(y) + from, 0, image.stride() - from);
+}
+
 }  // namespace
 
 void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t height) {
@@ -65,6 +77,7 @@ void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t 
 
 void RasterImage::create(PixelFormat format, std::int32_t width, std::int32_t height) {
     allocate(format, width, height);
+    clearRowEnds(*this);
     palette_ = defaultPalette(format);
     fillArea(0, 0, width_, height_, kWhite);
 }
@@ -72,6 +85,7 @@ void RasterImage::create(PixelFormat format, std::int32_t width, std::int32_t he
 void RasterImage::resize(std::int32_t width, std::int32_t height) {
     RasterImage resized;
     resized.allocate(format_, width, height);
+    clearRowEnds(resized);
     resized.palette_ = palette_;
     resized.fillArea(0, 0, resized.width_, resized.height_, fillColour_);
     std::int32_t keepWidth = std::min(width_, resized.width_);

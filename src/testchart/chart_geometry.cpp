@@ -76,7 +76,8 @@ std::string chartRefusal(const ChartInputs& in) {
     if (bandHeightFor(in) < 1) return kBadBandCount;
     const ChartGeometry g = computeChartGeometry(in);
     if (g.stripLength < 1) return kBadPaper;
-    if (g.period < 1) return kBadPeriod;
+    // A period of 2 or 3 pixels gives bars under a pixel wide: a chart without any bars.
+    if (g.period < 1 || g.barWidth < 1) return kBadPeriod;
     for (std::int64_t length : g.bandLengths)
         if (length <= 0 || length > g.gratingWidth) return kBadBandLength;
     return {};

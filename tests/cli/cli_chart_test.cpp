@@ -113,6 +113,8 @@ TEST(CliChart, ErrorsAndBadUsage) {
         {{"--increment", "0", "-o", out}, 1, "lenzora-cli: 增幅不对!"},
         {{"--paper", "", "-o", out}, 1, "lenzora-cli: 纸张不对!"},
         {{"--pitch", "2400", "-o", out}, 1, "lenzora-cli: 预计线数不对!"},
+        {{"--pitch", "800", "-o", out}, 1, "lenzora-cli: 预计线数不对!"},  // bars 0 wide
+        {{"--dpi", "300", "--pitch", "200", "-o", out}, 1, "lenzora-cli: 预计线数不对!"},
         {{"--increment", "900", "-o", out}, 1, "lenzora-cli: 栏长超出光栅!"},
         {{"--pitch", "0", "-o", out}, 1, "lenzora-cli: Floating point division by zero"},
         {{"-o", (dir / "missing" / "c.bmp").string()},

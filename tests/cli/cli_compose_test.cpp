@@ -6,7 +6,6 @@
 
 #include "core/output_settings.h"
 #include "interlace/compose_state.h"
-#include "interlace/prepare_frame.h"
 #include "platform/file_io.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
@@ -101,11 +100,6 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
             state.outputHeight = 67;
             state.stripImageWidth = strips[0].width();
             state.stripImageHeight = strips[0].height();
-            // The strip copies use the scaled size of the last frame prepared; its rounded
-            // scale may leave the fitted side one pixel short.
-            const std::int64_t f = interlace::frameScale(101, 67, 40 + n, 30);
-            state.scaledWidth = static_cast<std::int32_t>((40 + n) * f / 10000);
-            state.scaledHeight = static_cast<std::int32_t>(30 * f / 10000);
             raster::RasterImage out;
             out.loadBmpFile(dir_ / "out.bmp");
             EXPECT_EQ(
@@ -205,6 +199,36 @@ TEST_F(CliCompose, ErrorsLeaveNoOutput) {
         cli({"compose", "-o", (dir_ / "no-such-folder" / "out.bmp").string(), good[0], good[1]});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.rfind("lenzora-cli: Cannot create file", 0), 0u) << r.err;
+}
+
+// Ten frames need ten pixels only along the side the mode divides among them.
+TEST_F(CliCompose, OnlyTheDividedSideNeedsAPixelPerFrame) {
+    const std::vector<std::string> ten = frames(10, 30, 20);
+    struct Case {
+        const char *mode, *width, *height;
+        int exitCode;
+        std::string err;
+    } cases[] = {
+        {"columns", "100", "9", 0, ""},
+        {"columns", "100", "1", 0, ""},
+        {"rows", "9", "100", 0, ""},
+        {"columns", "9", "100", 1, "lenzora-cli: Output size too small!\n"},
+        {"rows", "100", "9", 1, "lenzora-cli: Output size too small!\n"},
+        {"columns", "100", "0", 1, "lenzora-cli: Output size too small!\n"},
+        {"rows", "0", "100", 1, "lenzora-cli: Output size too small!\n"},
+    };
+    for (const Case& c : cases) {
+        fs::remove(dir_ / "out.bmp");
+        std::vector<std::string> args = {"compose", "--unit", "px", "--mode", c.mode};
+        args.insert(args.end(), {"--width", c.width, "--height", c.height});
+        args.insert(args.end(), {"-o", (dir_ / "out.bmp").string()});
+        args.insert(args.end(), ten.begin(), ten.end());
+        testing::ProcessResult r = cli(args);
+        const std::string label = std::string(c.mode) + " " + c.width + " x " + c.height;
+        EXPECT_EQ(r.exitCode, c.exitCode) << label;
+        EXPECT_EQ(r.err, c.err) << label;
+        EXPECT_EQ(fs::exists(dir_ / "out.bmp"), c.exitCode == 0) << label;
+    }
 }
 
 TEST_F(CliCompose, BadUsage) {

@@ -206,12 +206,36 @@ TEST(UnitChange, NoUnitOrNothingToScaleChangesNoSize) {
     EXPECT_EQ(s.workingWidth, before.workingWidth);
     EXPECT_EQ(s.savedHeight, before.savedHeight);
 
-    OutputSettings zero = startedWith(422750, 0, 2000000);
-    changeUnit(zero, kUnitInches);
-    EXPECT_EQ(zero.sizeUnit, kUnitInches);
-    EXPECT_EQ(zero.workingWidth, 0);
-    EXPECT_EQ(zero.workingHeight, 2000000);
-    EXPECT_EQ(zero.savedHeight, 2000000);
+    OutputSettings noResolution = startedWith(422750, 2870000, 2000000);
+    noResolution.resolution = 0;
+    changeUnit(noResolution, kUnitInches);
+    EXPECT_EQ(noResolution.sizeUnit, kUnitInches);
+    EXPECT_EQ(noResolution.workingWidth, 2870000);
+    EXPECT_EQ(noResolution.savedHeight, 2000000);
+}
+
+// Width 0 by 200 mm is 0 x 1997 pixels at 253.65 dpi: the height is converted like any other,
+// and the saved sizes, which have no width to keep a ratio to, follow the working ones.
+TEST(UnitChange, ZeroWidthStillConvertsTheHeight) {
+    struct Case {
+        std::int32_t unit;
+        FixedCount height;
+    } cases[] = {
+        {kUnitInches, 78731},         // 1997 / 253.65 = 7.8731
+        {kUnitMillimetres, 1999756},  // 1997 * 25.4 / 253.65 = 199.9756
+        {kUnitPixels, 19970000},
+    };
+    for (const Case& c : cases) {
+        OutputSettings s = startedWith(422750, 0, 2000000);
+        ASSERT_EQ(s.pixelHeight, 1997);
+        changeUnit(s, c.unit);
+        EXPECT_EQ(s.sizeUnit, c.unit);
+        EXPECT_EQ(s.workingWidth, 0) << c.unit;
+        EXPECT_EQ(s.workingHeight, c.height) << c.unit;
+        EXPECT_EQ(s.savedWidth, 0) << c.unit;
+        EXPECT_EQ(s.savedHeight, c.height) << c.unit;
+        EXPECT_EQ(s.pixelHeight, 1997) << "nothing recomputed";
+    }
 }
 
 TEST(FrameLoading, RaisesTheCountAndRecomputesWithoutCap) {

@@ -112,23 +112,33 @@ TEST(Restore, MissingFileWritesTheDefaults) {
     EXPECT_EQ(fileText(dir / "3d.cfg"), kFirstStartLine);
 }
 
-TEST(Restore, BadOrPitchlessFilesGiveTheDefaults) {
+TEST(Restore, BadFileGivesTheDefaults) {
+    testing::TempDir dir;
+    const char* const content = "0 1 21.25 0 0 abc";
+    writeText(dir / "3d.cfg", content);
+    RestoredSettings r = restoreSettings(dir / "3d.cfg");
+    EXPECT_EQ(r.values, StoredSettings{});
+    EXPECT_EQ(r.problem, "Invalid numeric input");
+    EXPECT_EQ(fileText(dir / "3d.cfg"), content) << "a bad file is left as it is";
+}
+
+// A pitch of 0 or below costs only the pitch: every other field is kept as stored.
+TEST(Restore, PitchlessFilesKeepEveryOtherField) {
     struct Case {
         const char* content;
-        std::optional<std::string> problem;
+        StoredSettings values;
     } cases[] = {
-        {"", std::nullopt},
-        {"0 1 0 0 0 100 100 2 0", std::nullopt},
-        {"0 1 -21.25 0 0 100 100 2 0", std::nullopt},
-        {"0 1 21.25 0 0 abc", "Invalid numeric input"},
+        {"", {0, 0, 422750, 0, 0, 0, 0, 0, 0}},
+        {"0 1 0 0 0 100 100 2 0", {0, 1, 422750, 0, 0, 1000000, 1000000, 2, 0}},
+        {"7 1 -21.25 8 9 11.299 7.8739 1 -4", {7, 1, 422750, 8, 9, 112990, 78739, 1, -4}},
     };
     for (const Case& c : cases) {
         testing::TempDir dir;
         writeText(dir / "3d.cfg", c.content);
         RestoredSettings r = restoreSettings(dir / "3d.cfg");
-        EXPECT_EQ(r.values, StoredSettings{}) << c.content;
-        EXPECT_EQ(r.problem, c.problem) << c.content;
-        EXPECT_EQ(fileText(dir / "3d.cfg"), c.content) << "a bad file is left as it is";
+        EXPECT_EQ(r.values, c.values) << c.content;
+        EXPECT_FALSE(r.problem) << c.content;
+        EXPECT_EQ(fileText(dir / "3d.cfg"), c.content) << "the file is left as it is";
     }
 }
 

@@ -82,13 +82,38 @@ TEST(OutputSize, ABadHeightKeepsTheNewWidthAndTheOldHeight) {
     EXPECT_EQ(state.outputHeight, 22);
 }
 
+// Only the side the mode divides among the frames needs a pixel per frame; the other side
+// needs one pixel, and both sides together must fit a BMP file.
 TEST(OutputSize, RefusedWhenBelowAPixelPerStripOrTooLargeForABmpFile) {
-    EXPECT_EQ(outputSizeProblem(0, 100, 2, 1), std::optional<std::string>(kOutputTooSmall));
-    EXPECT_EQ(outputSizeProblem(100, -5, 2, 1), std::optional<std::string>(kOutputTooSmall));
-    EXPECT_EQ(outputSizeProblem(15, 100, 16, 1), std::optional<std::string>(kOutputTooSmall));
-    EXPECT_EQ(outputSizeProblem(40000, 40000, 2, 3), std::optional<std::string>(kOutputTooLarge));
-    EXPECT_EQ(outputSizeProblem(16, 16, 16, 1), std::nullopt);
-    EXPECT_EQ(outputSizeProblem(13586, 9467, 16, 1), std::nullopt);
+    const std::optional<std::string> tooSmall(kOutputTooSmall), tooLarge(kOutputTooLarge);
+    const int columns = core::kModeColumns, rows = core::kModeRows;
+    struct Case {
+        std::int32_t W, H;
+        int frameCount, stripWidth, mode;
+        std::optional<std::string> problem;
+    } cases[] = {
+        {0, 100, 2, 1, columns, tooSmall},            // no width
+        {100, -5, 2, 1, columns, tooSmall},           // a negative height
+        {100, 0, 10, 1, columns, tooSmall},           // no height
+        {15, 100, 16, 1, columns, tooSmall},          // under a pixel per frame
+        {100, 9, 10, 1, columns, std::nullopt},       // the height is not divided
+        {100, 1, 10, 1, columns, std::nullopt},       // one row
+        {9, 100, 10, 1, columns, tooSmall},           // the width is divided
+        {9, 100, 10, 1, rows, std::nullopt},          // the width is not divided
+        {1, 100, 10, 1, rows, std::nullopt},          // one column
+        {100, 9, 10, 1, rows, tooSmall},              // the height is divided
+        {0, 100, 10, 1, rows, tooSmall},              // no width
+        {-3, 100, 10, 1, rows, tooSmall},             // a negative width
+        {40000, 40000, 2, 3, columns, tooLarge},      // beyond a BMP file
+        {40000, 40000, 2, 3, rows, tooLarge},         // beyond a BMP file
+        {16, 16, 16, 1, columns, std::nullopt},       // a pixel per frame
+        {13586, 9467, 16, 1, columns, std::nullopt},  // the largest worked example
+        {13586, 9467, 16, 1, rows, std::nullopt},     // the same in rows mode
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(outputSizeProblem(c.W, c.H, c.frameCount, c.stripWidth, c.mode), c.problem)
+            << c.W << " x " << c.H << " for " << c.frameCount << " frames, mode " << c.mode;
+    }
 }
 
 TEST(FrameScale, FitsTheRelativelyWiderSide) {
@@ -189,6 +214,40 @@ TEST_F(InterlaceTest, ThreeFramesOfOnePixelAlternate) {
     interlaceFrames(slots, 3, 1, core::kModeColumns, state, progress, composite);
     for (std::int32_t x = 0; x < 30; ++x) {
         EXPECT_EQ(composite.pixel(x, 5).green & 0x0F, x % 3 + 1) << x;
+    }
+}
+
+// A 1000 x 1000 frame fills the whole output; a 7 x 5 frame after it scales to one pixel
+// short of the output along its long side. The first frame's strips still reach the last row
+// (columns mode) or column (rows mode).
+TEST_F(InterlaceTest, EachFrameIsCopiedWithItsOwnStripSize) {
+    struct Case {
+        int mode;
+        std::int32_t W, H, smallW, smallH;
+    } cases[] = {
+        {core::kModeColumns, 50, 100, 5, 7},
+        {core::kModeRows, 100, 50, 7, 5},
+    };
+    for (const Case& c : cases) {
+        frames::FrameSlots slots;
+        slots[1] = (root_ / "large.bmp").string();
+        slots[2] = (root_ / "small.bmp").string();
+        testing::writeBmp(slots[1], testing::patternImage(1000, 1000, 1));
+        testing::writeBmp(slots[2], testing::patternImage(c.smallW, c.smallH, 2));
+        ComposeState state{c.W, c.H};
+        NoProgress progress;
+        raster::RasterImage composite;
+        interlaceFrames(slots, 2, 1, c.mode, state, progress, composite);
+        const bool columns = c.mode == core::kModeColumns;
+        ASSERT_EQ(columns ? state.scaledHeight : state.scaledWidth, 99) << c.mode;
+        for (std::int32_t along = 0; along < 50; along += 2) {
+            const raster::Colour last =
+                columns ? composite.pixel(along, 99) : composite.pixel(99, along);
+            EXPECT_NE(last, raster::kWhite) << "mode " << c.mode << " at " << along;
+            EXPECT_EQ(last.green & 0x0F, 1) << "mode " << c.mode << " at " << along;
+        }
+        EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(2), 1, c.mode, state), "")
+            << c.mode;
     }
 }
 

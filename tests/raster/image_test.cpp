@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
+#include <new>
 
 #include "raster/raster_image.h"
 
@@ -29,6 +31,50 @@ TEST(RasterImage, NewImagesAreWhiteInEveryFormat) {
         EXPECT_EQ(image.height(), 5);
         EXPECT_EQ(image.stride() % 4, 0u);
         EXPECT_EQ(countColour(image, kWhite), 13 * 5);
+    }
+}
+
+// The bits after a row's last pixel are zero in a new image, also where the memory it takes
+// held something else just before (a freed block of the same size is usually handed out
+// again), so that the same drawing always gives the same bytes.
+TEST(RasterImage, RowEndsAreZeroWhateverTheMemoryHeldBefore) {
+    struct Case {
+        PixelFormat format;
+        std::int32_t width;
+    } cases[] = {
+        {PixelFormat::Indexed1, 6142},  // the 1200 dpi A4 chart's rows: two spare bits
+        {PixelFormat::Indexed1, 13},   {PixelFormat::Indexed4, 5},
+        {PixelFormat::Indexed8, 3},    {PixelFormat::Bgr24, 5},
+    };
+    for (const Case& c : cases) {
+        const std::size_t stride = RasterImage::strideFor(c.format, c.width);
+        for (int round = 0; round < 2; ++round) {
+            {
+                // Written through volatile so that the compiler keeps the dead stores.
+                void* block = ::operator new(stride * 40);
+                auto* bytes = static_cast<volatile std::uint8_t*>(block);
+                for (std::size_t i = 0; i < stride * 40; ++i) bytes[i] = 0xFF;
+                ::operator delete(block);
+            }
+            RasterImage image;
+            if (round == 0) {
+                image.create(c.format, c.width, 40);
+            } else {
+                image.create(c.format, 1, 1);
+                image.resize(c.width, 40);
+            }
+            const std::size_t bits = static_cast<std::size_t>(c.width) *
+                                     static_cast<std::size_t>(bitsPerPixel(c.format));
+            for (std::int32_t y = 0; y < 40; ++y) {
+                const std::uint8_t* row = image.row(y);
+                if (bits % 8 != 0) {
+                    const auto spare = static_cast<std::uint8_t>(0xFFu >> (bits % 8));
+                    EXPECT_EQ(row[bits / 8] & spare, 0) << c.width << " row " << y;
+                }
+                for (std::size_t i = (bits + 7) / 8; i < stride; ++i)
+                    EXPECT_EQ(row[i], 0) << c.width << " row " << y << " byte " << i;
+            }
+        }
     }
 }
 
@@ -216,11 +262,45 @@ TEST(drawText, DrawsGlyphsOnAnOpaqueBackgroundOfTheFillColour) {
         }
     EXPECT_GT(background, 100);
     EXPECT_GT(dark, 20);
-    // 12 points at the display's usual 96 pixels per inch are 16 pixels: a line is taller
-    // than that, and the text much wider.
+    // 12 points at 96 pixels per inch are 16 pixels: a line is taller than that, and the
+    // text much wider.
     EXPECT_GT(bottom - 5, 15);
     EXPECT_LT(bottom - 5, 40);
     EXPECT_GT(right - 10, 60);
+}
+
+// A chart label at 1200 dpi: 192 points, 256 pixels at 96 pixels per inch on any display. It
+// comes out the same before and after other text in the same face at other sizes, small
+// smoothed text included, which used to move some of its outline pixels.
+TEST(drawText, TheSameLabelGivesTheSamePixelsEveryTime) {
+    auto label = [] {
+        RasterImage image;
+        image.create(PixelFormat::Indexed1, 1300, 400);
+        image.setFontSize(192);
+        image.drawText(0, 0, "42.2524");
+        return image;
+    };
+    const RasterImage first = label();
+    std::int32_t bottom = 0, right = 0;
+    for (std::int32_t y = 0; y < 400; ++y)
+        for (std::int32_t x = 0; x < 1300; ++x)
+            if (first.pixel(x, y) == kBlack) {
+                bottom = std::max(bottom, y);
+                right = std::max(right, x);
+            }
+    EXPECT_GT(bottom, 150);  // digits about 0.7 of the 256-pixel size
+    EXPECT_LT(bottom, 300);
+    EXPECT_GT(right, 800);
+    for (double points : {48.0, 8.0, 12.0, 96.0, 8.0, 192.0, 230.0}) {
+        RasterImage other;
+        other.create(PixelFormat::Bgr24, 1600, 400);
+        other.setFontSize(points);
+        other.drawText(0, 0, "0123456789.");
+        const RasterImage again = label();
+        for (std::int32_t y = 0; y < 400; ++y)
+            EXPECT_EQ(std::memcmp(first.row(y), again.row(y), first.stride()), 0)
+                << "after " << points << " points, row " << y;
+    }
 }
 
 TEST(drawText, OnOneBitImagesIsPureBlackAndClipped) {

@@ -66,9 +66,9 @@ std::string interlaceMismatch(const raster::RasterImage& composite,
             const std::int32_t j = lens * s + r % s;
             const raster::RasterImage& strip = strips[static_cast<std::size_t>(q - 1)];
             const std::int32_t stripSize = columns ? st.stripImageWidth : st.stripImageHeight;
-            const std::int32_t scaledOther = columns ? st.scaledHeight : st.scaledWidth;
+            const std::int32_t stripOther = columns ? strip.height() : strip.width();
             raster::Colour expected = raster::kWhite;
-            if (j < stripSize && other < scaledOther) {
+            if (j < stripSize && other < stripOther) {
                 expected = columns ? strip.pixel(j, y) : strip.pixel(x, j);
             }
             if (composite.pixel(x, y) != expected) {

@@ -26,7 +26,7 @@ void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& ima
 
 // Compares a composite with the strip images it was made from, pixel by pixel: column x
 // (rows mode: row y) lies in lens L = x / p at offset r = x % p, shows frame r / s + 1 and takes
-// column L * s + r % s of that frame's strip; beyond the strip or the scaled frame it is white.
+// column L * s + r % s of that frame's strip; beyond that strip image it is white.
 // Returns a description of the first pixel that differs, or an empty text.
 std::string interlaceMismatch(const raster::RasterImage& composite,
                               const std::vector<raster::RasterImage>& strips, int s, int mode,

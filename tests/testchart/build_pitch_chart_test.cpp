@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/error.h"
+#include "raster/bmp_codec.h"
 #include "testchart/build_pitch_chart.h"
 #include "testchart/generate_chart.h"
 
@@ -203,6 +206,44 @@ TEST(PitchChart, PreviewIsAHundredPixelsPerInchAndKeepsTheBars) {
             expected += any ? '#' : '.';
         }
         EXPECT_EQ(rowText(preview, y, 0, 511), expected) << y;
+    }
+}
+
+// Rows whose bytes differ between two images of the same size and format, the bits after the
+// last pixel included.
+int rowsThatDiffer(const RasterImage& a, const RasterImage& b) {
+    int count = 0;
+    for (std::int32_t y = 0; y < a.height(); ++y)
+        count += std::memcmp(a.row(y), b.row(y), a.stride()) != 0;
+    return count;
+}
+
+// The same inputs give the same chart every time in one process, in memory and as a file,
+// whatever was drawn before: the charts are made in turns at 1200 dpi, where the labels are
+// 192 points high, and at 600 dpi, after small text, and each is compared with the first of
+// its resolution.
+TEST(PitchChart, TheSameInputsGiveTheSameChartEveryTime) {
+    const ChartInputs at1200{1200, {21, 29}, 422750, 15, 11};
+    const ChartInputs at600{600, {21, 29}, 422750, 15, 11};
+    const Built first1200 = build(at1200);
+    const Built first600 = build(at600);
+    const platform::Bytes file1200 = raster::encodeBmp(first1200.chart, 47244);
+    for (int k = 2; k <= 7; ++k) {
+        // Small text between charts, as a window draws its own.
+        RasterImage other;
+        other.create(raster::PixelFormat::Bgr24, 300, 60);
+        other.setFontSize(6 + k);
+        other.drawText(0, 0, "42.275 lpi");
+        for (const ChartInputs& in : {at1200, at600}) {
+            const Built again = build(in);
+            const RasterImage& first = in.dpi == 1200 ? first1200.chart : first600.chart;
+            ASSERT_EQ(again.chart.width(), first.width());
+            ASSERT_EQ(again.chart.height(), first.height());
+            EXPECT_EQ(rowsThatDiffer(first, again.chart), 0) << in.dpi << " dpi, chart " << k;
+            if (in.dpi == 1200) {
+                EXPECT_TRUE(raster::encodeBmp(again.chart, 47244) == file1200) << "chart " << k;
+            }
+        }
     }
 }
 

@@ -103,6 +103,10 @@ TEST(ChartGeometry, InputsWithoutASoundChartAreRefused) {
         {{1200, {11, 14}, 400000, 15, 11}, kBadPaper},     // the blank entry
         {{1200, {21, 29}, 24000000, 15, 11}, kBadPeriod},  // twice the resolution
         {{1200, {21, 29}, -400000, 15, 11}, kBadPeriod},
+        // Period 2 with bars 0 wide: T = nearest(1.5) = 2, B = trunc(0.75) = 0.
+        {{1200, {21, 29}, 8000000, 15, 11}, kBadPeriod},
+        {{300, {21, 29}, 2000000, 15, 11}, kBadPeriod},
+        {{1200, {21, 29}, 6000000, 15, 11}, ""},  // T = 2, B = 1: the narrowest bars
         {{0, {21, 29}, 400000, 15, 11}, kBadDpi},
         {{1200, {21, 29}, 400000, 1000, 11}, kBadBandLength},   // longer than the grating
         {{1200, {21, 29}, 400000, -1000, 11}, kBadBandLength},  // zero or less

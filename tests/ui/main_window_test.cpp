@@ -341,9 +341,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(form.settings().pitch, lenzora::core::FixedCount{422750});
         QVERIFY(form.close());
         QVERIFY(fileText(settingsPath()).find(" 0.00000000000000E+0000") != std::string::npos);
-        MainWindow again;  // a stored pitch of 0 restarts with the defaults
+        MainWindow again;  // a stored pitch of 0 restarts with the default pitch only
         QCOMPARE(control<QComboBox>(again, "pitchBox")->currentText(), QStringLiteral("42.275"));
         QCOMPARE(resolutionText(again), QStringLiteral("253.65"));
+        QCOMPARE(widthText(again), QStringLiteral("287"));
     }
 
     void closingWithABadPitchKeepsTheWindowAndTheFile() {
@@ -380,10 +381,6 @@ class MainWindowTest : public QObject {
                                  << "Invalid numeric input.";
         QTest::newRow("fraction in an integer field") << "0 1.5 21.25"
                                                       << "Invalid numeric input.";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("negative pitch") << "0 1 -21.25 0 0 100 100 2 0"
-                                        << "";
     }
     void damagedSettingsFilesStartWithTheDefaults() {
         QFETCH(QString, content);
@@ -400,6 +397,39 @@ class MainWindowTest : public QObject {
         QCOMPARE(widthText(form), QStringLiteral("287"));
         QVERIFY(control<QRadioButton>(form, "columnsModeButton")->isChecked());
         QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{2536500});
+    }
+
+    void aPitchOfZeroOrBelowCostsOnlyThePitch_data() {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<bool>("rows");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("negative pitch") << "0 1 -21.25 0 0 100 50 2 0"
+                                        << "100"
+                                        << "50" << true << "Pixels";
+        QTest::newRow("zero pitch") << "0 0 0 0 0 11.299 7.8739 1 0"
+                                    << "11.299"
+                                    << "7.8739" << false << "Inch";
+        QTest::newRow("empty") << ""
+                               << "0"
+                               << "0" << false << QString::fromUtf8("毫米");
+    }
+    void aPitchOfZeroOrBelowCostsOnlyThePitch() {
+        QFETCH(QString, content);
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(bool, rows);
+        QFETCH(QString, unit);
+        writeSettings(content.toStdString());
+        MainWindow form;
+        QVERIFY(errors().empty());
+        QCOMPARE(control<QComboBox>(form, "pitchBox")->currentText(), QStringLiteral("42.275"));
+        QCOMPARE(form.settings().pitch, lenzora::core::FixedCount{422750});
+        QCOMPARE(widthText(form), width);
+        QCOMPARE(heightText(form), height);
+        QCOMPARE(control<QRadioButton>(form, "rowsModeButton")->isChecked(), rows);
+        QCOMPARE(control<QComboBox>(form, "unitBox")->currentText(), unit);
     }
 
     void storedModeAndUnitAreRestored() {
