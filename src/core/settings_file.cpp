@@ -12,6 +12,9 @@ namespace {
 
 constexpr std::size_t kIntegerTokenLimit = 32;
 constexpr std::size_t kRealTokenLimit = 64;
+// A settings file is one line of a hundred-odd bytes; reading stops here, so that a huge file
+// under its name costs no more than this.
+constexpr std::size_t kSettingsReadLimit = 64 * 1024;
 
 [[noreturn]] void invalidNumericInput() { throw platform::Error("Invalid numeric input"); }
 
@@ -90,7 +93,7 @@ std::string formatSettings(const StoredSettings& s) {
 
 std::optional<StoredSettings> readSettingsFile(const std::filesystem::path& path) {
     if (!platform::fileExists(path) && !platform::directoryExists(path)) return std::nullopt;
-    platform::Bytes bytes = platform::readWholeFile(path);
+    platform::Bytes bytes = platform::readWholeFile(path, kSettingsReadLimit);
     return parseSettings(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

@@ -38,7 +38,8 @@ StoredSettings parseSettings(std::string_view text);
 
 std::string formatSettings(const StoredSettings& settings);
 
-// nullopt when the file does not exist; I/O failures raise the I/O error texts.
+// nullopt when the file does not exist; I/O failures raise the I/O error texts, and so does
+// a name that is not a regular file (a pipe, a device). Only the first 64 KiB are read.
 std::optional<StoredSettings> readSettingsFile(const std::filesystem::path& path);
 
 // Replaces the file whole through platform::SaveFile, so a failure leaves the old one.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -22,6 +23,7 @@ class FileDescriptor {
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
     int get() const { return fd_; }
     int release() {
         int fd = fd_;
@@ -32,6 +34,18 @@ class FileDescriptor {
   private:
     int fd_;
 };
+
+// Opens a file for reading and refuses anything but a regular file, as a folder is refused:
+// a pipe or a device under a picture's or the settings file's name would block the open or
+// the reads, or never end. O_NONBLOCK keeps the open itself from waiting for a pipe's writer.
+FileDescriptor openRegularFile(const std::filesystem::path& path, struct stat& st) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) throwIoError(errno);
+    if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
+    if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
+    if (!S_ISREG(st.st_mode)) throwIoError(EACCES);
+    return fd;
+}
 
 }  // namespace
 
@@ -49,17 +63,14 @@ void createDirectory(const std::filesystem::path& path) {
     if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) throwIoError(errno);
 }
 
-Bytes readWholeFile(const std::filesystem::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throwIoError(errno);
+Bytes readWholeFile(const std::filesystem::path& path, std::size_t limit) {
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
-    if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
+    FileDescriptor fd = openRegularFile(path, st);
     Bytes bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
     std::uint8_t buffer[1 << 16];
-    for (;;) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+    while (bytes.size() < limit) {
+        ssize_t got = ::read(fd.get(), buffer, std::min(sizeof buffer, limit - bytes.size()));
         if (got < 0) {
             if (errno == EINTR) continue;
             throwIoError(errno);
@@ -71,11 +82,8 @@ Bytes readWholeFile(const std::filesystem::path& path) {
 }
 
 MappedFile::MappedFile(const std::filesystem::path& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throwIoError(errno);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
-    if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
+    FileDescriptor fd = openRegularFile(path, st);
     if (st.st_size <= 0) return;  // an empty file maps to nothing
     void* address =
         ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd.get(), 0);

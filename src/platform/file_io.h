@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,13 @@ bool directoryExists(const std::filesystem::path& path);
 // Creates one folder level; the parent must exist.
 void createDirectory(const std::filesystem::path& path);
 
-Bytes readWholeFile(const std::filesystem::path& path);
+// Reads a regular file, at most `limit` bytes of it; anything else (a folder, a pipe, a
+// device) is refused with "File access denied".
+Bytes readWholeFile(const std::filesystem::path& path,
+                    std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // A file's bytes mapped into memory for reading: a large picture is read straight from the
-// file cache instead of being copied into a buffer first.
+// file cache instead of being copied into a buffer first. Only a regular file is mapped.
 class MappedFile {
   public:
     explicit MappedFile(const std::filesystem::path& path);

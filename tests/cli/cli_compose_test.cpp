@@ -1,6 +1,7 @@
 // lenzora-cli compose, run as a process on frames the test writes.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -199,6 +200,24 @@ TEST_F(CliCompose, ErrorsLeaveNoOutput) {
         cli({"compose", "-o", (dir_ / "no-such-folder" / "out.bmp").string(), good[0], good[1]});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.rfind("lenzora-cli: Cannot create file", 0), 0u) << r.err;
+}
+
+// A pipe under a frame's name would block the open until something wrote into it: it is
+// refused as a folder is, with the frame's read error. The tool runs under a time limit, so
+// a hang fails the test (status 124) instead of stopping the suite.
+TEST_F(CliCompose, APipeAsAFrameIsRefusedWithoutWaiting) {
+    const std::vector<std::string> good = frames(2, 30, 20);
+    for (const char* name : {"x.bmp", "x.jpg"}) {
+        const fs::path pipe = dir_ / name;
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0) << name;
+        const testing::ProcessResult r = testing::runProcess(
+            "timeout", {"-k", "5", "20", LENZORA_CLI, "compose", "-o", (dir_ / "out.bmp").string(),
+                        good[0], pipe.string(), good[1]});
+        EXPECT_EQ(r.exitCode, 1) << name << " (124: the tool hung)";
+        EXPECT_EQ(r.err,
+                  "lenzora-cli: Cannot open file \"" + pipe.string() + "\". File access denied\n");
+        EXPECT_FALSE(fs::exists(dir_ / "out.bmp")) << name;
+    }
 }
 
 // Ten frames need ten pixels only along the side the mode divides among them.

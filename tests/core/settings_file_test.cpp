@@ -1,7 +1,9 @@
 #include "core/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -157,6 +159,69 @@ TEST(Restore, AFolderInPlaceOfTheFileIsAnIoError) {
     std::filesystem::create_directory(dir / "3d.cfg");
     RestoredSettings r = restoreSettings(dir / "3d.cfg");
     EXPECT_EQ(r.problem, std::optional<std::string>("File access denied"));
+}
+
+// Runs restoreSettings in a child process, so that a read that blocks or never ends fails
+// the test (by the alarm, or by the memory limit) instead of hanging it or filling memory.
+// The exit status is 0 for the defaults with "File access denied" reported.
+int restoreInChild(const std::filesystem::path& path) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(10);
+#if !defined(__SANITIZE_ADDRESS__)
+        rlimit memory{512L << 20, 512L << 20};  // the sanitizer's shadow needs far more
+        ::setrlimit(RLIMIT_AS, &memory);
+#endif
+        try {
+            RestoredSettings r = restoreSettings(path);
+            ::_exit(r.values == StoredSettings{} && r.problem == "File access denied" ? 0 : 1);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// A pipe blocks the open until something writes; a device never ends. Either would keep
+// the window from starting, so neither is read: they give the defaults, as a folder does.
+TEST(Restore, NoRegularFileInPlaceOfTheFileGivesTheDefaults) {
+    struct Case {
+        const char* name;
+        void (*make)(const std::filesystem::path&);
+    } cases[] = {
+        {"a pipe", [](const std::filesystem::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"a link to /dev/zero",
+         [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/zero", p); }},
+    };
+    for (const Case& c : cases) {
+        testing::TempDir dir;
+        c.make(dir / "3d.cfg");
+        EXPECT_EQ(restoreInChild(dir / "3d.cfg"), 0)
+            << c.name << " (128 + signal: hung or ran out of memory)";
+        EXPECT_FALSE(std::filesystem::is_regular_file(dir / "3d.cfg")) << c.name << " was replaced";
+    }
+}
+
+// Only the start of an oversized file is read; the numbers a real file holds are all there.
+TEST(SettingsFile, ReadingStopsAtSixtyFourKibibytes) {
+    testing::TempDir dir;
+    const std::string numbers = "3 0 42.275 4 5 286.9955 200 1 -2";
+    struct Case {
+        std::size_t blanks;  // after the line, before "junk"
+        StoredSettings expected;
+    } cases[] = {
+        {10, {3, 0, 422750, 4, 5, 2869955, 2000000, 1, -2}},
+        {(1 << 20), {3, 0, 422750, 4, 5, 2869955, 2000000, 1, -2}},
+    };
+    for (const Case& c : cases) {
+        writeText(dir / "3d.cfg", numbers + std::string(c.blanks, ' ') + "junk");
+        EXPECT_EQ(readSettingsFile(dir / "3d.cfg"), c.expected) << c.blanks;
+    }
+    // Numbers past the limit are not reached: they read as 0, as at the end of a file.
+    writeText(dir / "3d.cfg", std::string(64 * 1024, ' ') + numbers);
+    EXPECT_EQ(readSettingsFile(dir / "3d.cfg"), (StoredSettings{0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(Store, FailedWriteLeavesTheOldFile) {

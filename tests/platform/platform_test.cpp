@@ -111,6 +111,21 @@ TEST(FileIo, MissingFilesAndFolders) {
     EXPECT_FALSE(fileExists(dir / "f"));
 }
 
+TEST(FileIo, ReadingStopsAtTheLimit) {
+    lenzora::testing::TempDir dir;
+    const std::string content(100000, 'x');  // more than one read's buffer
+    saveWholeFile(dir / "big.bin", content);
+    struct Case {
+        std::size_t limit;
+        std::size_t expected;
+    } cases[] = {{0, 0},         {3, 3},           {65536, 65536},
+                 {65537, 65537}, {100000, 100000}, {200000, 100000}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(readWholeFile(dir / "big.bin", c.limit).size(), c.expected) << c.limit;
+    }
+    EXPECT_EQ(readWholeFile(dir / "big.bin").size(), content.size());
+}
+
 TEST(MappedFile, ReadsTheBytesOrReportsTheFile) {
     lenzora::testing::TempDir dir;
     saveWholeFile(dir / "a.bin", std::string_view("BM\0bytes", 8));
