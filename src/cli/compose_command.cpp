@@ -88,15 +88,19 @@ int runCompose(const std::vector<std::string>& args) {
         return 0;
     }
     const std::vector<std::string>& frames = options.positional();
-    if (!options.value("-o")) throw UsageError("compose needs -o OUT");
+    const std::optional<std::string> out = options.value("-o");
+    if (!out || out->empty()) throw UsageError("compose needs -o OUT");
     if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(core::kMaxFrames)) {
         throw UsageError("compose takes 2 to 16 frames");
     }
+    // Checked before the frames are read: a compose that could never be saved is not started.
+    std::error_code ignored;
+    if (fs::is_directory(*out, ignored)) throw UsageError("-o names a folder: " + *out);
     core::StoredSettings stored =
         storedSettingsFrom(options.value("--pitch"), options.value("--width"),
                            options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
-    const std::string output = *options.value("-o");
+    const std::string output = *out;
 
     WorkFolder work(options.value("--work-dir"));
 

@@ -45,6 +45,11 @@ TEST(CliUsage, BadUsageExitsWithTwo) {
         {{"compose", "a.bmp", "b.bmp"}, "lenzora-cli: compose needs -o OUT"},
         {{"chart", "--json"}, "lenzora-cli: chart needs -o OUT"},
         {{"chart", "-o", ""}, "lenzora-cli: chart needs -o OUT"},
+        {{"compose", "-o", "", "a.bmp", "b.bmp"}, "lenzora-cli: compose needs -o OUT"},
+        {{"compose", "-o=", "a.bmp", "b.bmp"}, "lenzora-cli: compose needs -o OUT"},
+        // An output name that is a folder: nothing could be saved under it.
+        {{"compose", "-o", ".", "a.bmp", "b.bmp"}, "lenzora-cli: -o names a folder: ."},
+        {{"compose", "-o", "/", "a.bmp", "b.bmp"}, "lenzora-cli: -o names a folder: /"},
         // Too few or too many frames, or file names where none are taken.
         {{"compose", "-o", "out.bmp", "a.bmp"}, "lenzora-cli: compose takes 2 to 16 frames"},
         {seventeen, "lenzora-cli: compose takes 2 to 16 frames"},
