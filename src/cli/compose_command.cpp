@@ -100,7 +100,7 @@ int runCompose(const std::vector<std::string>& args) {
         storedSettingsFrom(options.value("--pitch"), options.value("--width"),
                            options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
-    const std::string output = *out;
+    const std::string& output = *out;
 
     WorkFolder work(options.value("--work-dir"));
 

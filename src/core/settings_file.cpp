@@ -14,7 +14,7 @@ constexpr std::size_t kIntegerTokenLimit = 32;
 constexpr std::size_t kRealTokenLimit = 64;
 // A settings file is one line of a hundred-odd bytes; reading stops here, so that a huge file
 // under its name costs no more than this.
-constexpr std::size_t kSettingsReadLimit = 64 * 1024;
+constexpr std::size_t kSettingsReadLimit = std::size_t{64} * 1024;
 
 [[noreturn]] void invalidNumericInput() { throw platform::Error("Invalid numeric input"); }
 
