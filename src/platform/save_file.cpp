@@ -54,9 +54,8 @@ void saveWholeFile(const std::filesystem::path& path, std::string_view bytes) {
 }
 
 void saveWholeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    SaveFile file(path);
-    file.write(bytes.data(), bytes.size());
-    file.commit();
+    saveWholeFile(path,
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace lenzora::platform
