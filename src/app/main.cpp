@@ -1,10 +1,16 @@
 // The desktop program: an empty application title (blank message box captions), the
 // Windows font names mapped to installed faces, then the start-up with its splash screen.
+// Ctrl-C and SIGTERM end the program as its close does for the working files: they are
+// removed, and the exit status is the shell's 128 + the signal's number.
 
 #include <QApplication>
 #include <QIcon>
+#include <QSocketNotifier>
+#include <optional>
 
 #include "app/start_up.h"
+#include "core/working_files.h"
+#include "platform/interruption.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/qt/qt_services.h"
 
@@ -17,6 +23,23 @@ int main(int argc, char** argv) {
     lenzora::platform::registerFontSubstitutions();
     lenzora::platform::ScopedServices services(lenzora::platform::qtServices());
 
+    lenzora::platform::catchInterruptions();
+    std::optional<QSocketNotifier> signalled;
+    if (const int descriptor = lenzora::platform::interruptionDescriptor(); descriptor >= 0) {
+        signalled.emplace(descriptor, QSocketNotifier::Read);
+        QObject::connect(&*signalled, &QSocketNotifier::activated, [&signalled] {
+            signalled->setEnabled(false);
+            QApplication::exit();
+        });
+    }
+
     std::unique_ptr<lenzora::app::MainWindow> form = lenzora::app::startProgram();
-    return QApplication::exec();
+    // A signal during the splash finds no event loop to leave yet.
+    const int status = lenzora::platform::interruptionSignal() == 0 ? QApplication::exec() : 0;
+    if (const int signal = lenzora::platform::interruptionSignal(); signal != 0) {
+        form.reset();
+        lenzora::core::removeWorkingFiles();
+        return 128 + signal;
+    }
+    return status;
 }

@@ -1,8 +1,8 @@
 #include "cli/compose_command.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
@@ -14,42 +14,49 @@
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
+#include "platform/interruption.h"
+#include "platform/temporary_folder.h"
 
 namespace lenzora::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The work folder: the one asked for, or a fresh temporary one removed at the end.
+// The work folder: the one asked for, or a fresh temporary one removed at the end. The
+// temporary folders of earlier runs that were killed are removed first.
 class WorkFolder {
   public:
     explicit WorkFolder(const std::optional<std::string>& asked) {
+        platform::removeAbandonedFolders();
         if (asked) {
             path_ = fs::absolute(*asked);
             std::error_code ignored;
             fs::create_directories(path_, ignored);
         } else {
-            std::string pattern = (fs::temp_directory_path() / "lenzora-XXXXXX").string();
-            if (::mkdtemp(pattern.data()) == nullptr)
-                throw platform::Error("Cannot create a work folder");
-            path_ = pattern;
-            temporary_ = true;
+            temporary_.emplace();
+            path_ = temporary_->path();
         }
         platform::setFolderMapping(core::kWorkingFolder, path_);
     }
-    ~WorkFolder() {
-        platform::setFolderMapping(core::kWorkingFolder, {});
-        if (temporary_) {
-            std::error_code ignored;
-            fs::remove_all(path_, ignored);
-        }
-    }
+    ~WorkFolder() { platform::setFolderMapping(core::kWorkingFolder, {}); }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
   private:
     fs::path path_;
-    bool temporary_ = false;
+    std::optional<platform::OwnedTemporaryFolder> temporary_;
+};
+
+// The compose's steps are where Ctrl-C and SIGTERM are looked for.
+class InterruptibleProgress : public interlace::ComposeProgress {
+  public:
+    void advance() override {
+        platform::throwIfInterrupted();
+        bar_.advance();
+    }
+
+  private:
+    TerminalProgress bar_;
 };
 
 int modeIndex(const std::string& text) {
@@ -114,6 +121,7 @@ int runCompose(const std::vector<std::string>& args) {
     // The frames into slots 1 ... n, each counted as the window counts a slot's choice.
     compose::ComposeSession session(settings);
     for (int slot = 1; slot <= static_cast<int>(frames.size()); ++slot) {
+        platform::throwIfInterrupted();
         const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
         if (session.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
             throw platform::Error("File format error!");
@@ -125,7 +133,7 @@ int runCompose(const std::vector<std::string>& args) {
         throw platform::Error(*refusal);
     }
     {
-        TerminalProgress progress;
+        InterruptibleProgress progress;
         session.compose(progress);
     }
     if (options.has("--calibration")) session.setCalibrationBand(true);

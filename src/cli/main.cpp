@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "cli/compose_command.h"
 #include "cli/settings_command.h"
+#include "platform/interruption.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ void quietToolkit(QtMsgType type, const QMessageLogContext&, const QString& mess
 
 int main(int argc, char** argv) {
     qInstallMessageHandler(quietToolkit);
+    // Ctrl-C and SIGTERM unwind the work, so its temporary files and folder go with it.
+    lenzora::platform::catchInterruptions();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage("");
     const std::string command = args.front();
@@ -56,6 +59,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         return usage("unknown command " + command);
+    } catch (const lenzora::platform::Interrupted& e) {
+        return e.exitStatus();
     } catch (const lenzora::cli::UsageError& e) {
         return usage(e.what());
     } catch (const std::bad_alloc&) {

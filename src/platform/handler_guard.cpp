@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "platform/interruption.h"
 #include "platform/services.h"
 
 namespace lenzora::platform {
@@ -11,6 +12,8 @@ bool guardHandler(const std::function<void()>& handler) {
     try {
         handler();
         return true;
+    } catch (const Interrupted&) {
+        // The program is being ended; the handler's work is dropped without a report.
     } catch (const std::bad_alloc&) {
         showErrorReport("Out of memory");
     } catch (const std::exception& e) {

@@ -1,14 +1,41 @@
 #include "platform/save_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/error.h"
+#include "platform/interruption.h"
 #include "platform/io_error.h"
 
 namespace lenzora::platform {
+namespace {
+
+// QSaveFile puts a finished file in place of an existing one through a temporary name: the
+// target's name plus ".XXXXXX".
+constexpr std::size_t kTemporarySuffix = 7;
+
+// The file QSaveFile replaces: symbolic links followed as far as they lead, to a file that
+// may not exist yet.
+std::filesystem::path resolvedTarget(const QString& name) {
+    QFileInfo info(name);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth) {
+        info.setFile(info.symLinkTarget());
+    }
+    return std::filesystem::path(QFile::encodeName(info.filePath()).toStdString());
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+}
+
+}  // namespace
 
 // QSaveFile describes its failures in translated sentences; the program's own texts come from
 // the errno of the system call that failed, which Qt leaves in place. errno is cleared before
@@ -20,6 +47,13 @@ SaveFile::SaveFile(const std::filesystem::path& path) {
     // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
     // name, so it is refused instead.
     if (QFile::encodeName(name) != QByteArrayView(path.c_str())) throw Error("Invalid file name");
+    // A device, pipe or socket would be replaced by a regular file (as root, "/dev/null"
+    // too); a folder is refused by QSaveFile itself.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        throw Error("Not a regular file");
+    }
+    target_ = resolvedTarget(name);
     file_ = std::make_unique<QSaveFile>(name);
     // Pictures may sit in a folder the user may not add files to while the files themselves
     // may be changed; such a file is written in place rather than refused.
@@ -36,6 +70,7 @@ SaveFile::SaveFile(const std::filesystem::path& path) {
 SaveFile::~SaveFile() = default;
 
 void SaveFile::write(const void* data, std::size_t size) {
+    throwIfInterrupted();
     if (size == 0) return;
     errno = 0;
     const qint64 written = file_->write(static_cast<const char*>(data), static_cast<qint64>(size));
@@ -43,8 +78,48 @@ void SaveFile::write(const void* data, std::size_t size) {
 }
 
 void SaveFile::commit() {
+    if (needsShortName()) {
+        commitUnderShortName();
+        return;
+    }
     errno = 0;
     if (!file_->commit()) throwIoError(errno != 0 ? errno : EIO);
+}
+
+// With a target whose name leaves no room for QSaveFile's temporary suffix, an existing file
+// could not be replaced; the unnamed file is then given a short name of its own instead.
+bool SaveFile::needsShortName() const {
+    long nameMax = ::pathconf(folderOf(target_).c_str(), _PC_NAME_MAX);
+    if (nameMax <= 0) nameMax = 255;
+    if (target_.filename().string().size() + kTemporarySuffix <= static_cast<std::size_t>(nameMax))
+        return false;
+    struct stat st {};
+    // Only a file without a name yet (O_TMPFILE) can be given one; one written in place
+    // needs nothing more.
+    return ::lstat(target_.c_str(), &st) == 0 && ::fstat(file_->handle(), &st) == 0 &&
+           st.st_nlink == 0;
+}
+
+void SaveFile::commitUnderShortName() {
+    const int handle = file_->handle();
+    if (::fsync(handle) != 0) throwIoError(errno);
+    const std::string source = "/proc/self/fd/" + std::to_string(handle);
+    std::filesystem::path staging;
+    for (int attempt = 0;; ++attempt) {
+        staging = folderOf(target_) /
+                  (".lenzora-" + std::to_string(::getpid()) + "-" + std::to_string(attempt));
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, staging.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            break;
+        if (errno != EEXIST || attempt == 99) throwIoError(errno);
+    }
+    if (::rename(staging.c_str(), target_.c_str()) != 0) {
+        const int failure = errno;
+        ::unlink(staging.c_str());
+        throwIoError(failure);
+    }
+    // The file is in place; QSaveFile holds only its descriptor now, which it closes.
+    file_->cancelWriting();
+    file_.reset();
 }
 
 void saveWholeFile(const std::filesystem::path& path, std::string_view bytes) {

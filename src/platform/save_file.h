@@ -1,7 +1,8 @@
 #pragma once
-// Files replaced whole, through QSaveFile: the new content is written under a temporary name
-// in the target's folder and renamed over the target only once all of it is there, so a save
-// that fails or is abandoned part-way leaves the earlier file as it was.
+// Files replaced whole, through QSaveFile: the new content is written to a file in the target's
+// folder that has no name until all of it is there (O_TMPFILE, or a temporary name where the
+// file system has no such files), then put in place of the target, so a save that fails, is
+// abandoned or is killed part-way leaves the earlier file as it was.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,10 +16,12 @@ class QSaveFile;
 namespace lenzora::platform {
 
 // One file being written. A symbolic link is followed: its target is replaced and the link
-// stays. A replaced file keeps its permission bits; a new one gets 0666 less the umask. In a
-// folder the user may not create files in, an existing file the user may write is written in
-// place instead (nothing then keeps the old content if the save fails). Failures raise the
-// I/O error texts ("File not found", "File access denied", "Disk full", "I/O error N").
+// stays. A target that exists and is not a regular file (a device, a pipe, a socket) is
+// refused ("Not a regular file") before anything is written. A replaced file keeps its permission
+// bits; a new one gets 0666 less the umask. In a folder the user may not create files in, an
+// existing file the user may write is written in place instead (nothing then keeps the old content
+// if the save fails). Failures raise the I/O error texts ("File not found", "File access denied",
+// "Disk full", "I/O error N").
 class SaveFile {
   public:
     explicit SaveFile(const std::filesystem::path& path);
@@ -27,12 +30,17 @@ class SaveFile {
     SaveFile(const SaveFile&) = delete;
     SaveFile& operator=(const SaveFile&) = delete;
 
+    // Throws Interrupted after Ctrl-C or SIGTERM (see interruption.h).
     void write(const void* data, std::size_t size);
     // Flushes the file to disk and puts it in place of the target.
     void commit();
 
   private:
+    bool needsShortName() const;
+    void commitUnderShortName();
+
     std::unique_ptr<QSaveFile> file_;
+    std::filesystem::path target_;  // the file replaced, symbolic links followed
 };
 
 // The whole content in one go.

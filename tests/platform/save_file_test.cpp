@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -197,6 +201,78 @@ TEST(SaveFile, FailuresInTheProgramsWords) {
     EXPECT_EQ(text(dir / "plain"), "a file");
     EXPECT_TRUE(fs::is_empty(dir / "folder"));
     EXPECT_EQ(entries(dir.path()), 2);
+}
+
+// A socket file at `path`, as a program listening on it leaves one.
+bool makeSocketFile(const fs::path& path) {
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    const bool made = s >= 0 && path.string().size() < sizeof address.sun_path &&
+                      ::bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (s >= 0) ::close(s);
+    return made;
+}
+
+TEST(SaveFile, ATargetThatIsNoRegularFileIsRefusedAndLeftAsItWas) {
+    struct Case {
+        const char* what;
+        std::function<bool(const fs::path&)> make;
+        mode_t type;
+        bool mustBeMade;  // devices only by root
+    } cases[] = {
+        {"a pipe", [](const fs::path& p) { return ::mkfifo(p.c_str(), 0644) == 0; }, S_IFIFO, true},
+        {"a socket", makeSocketFile, S_IFSOCK, true},
+        // A private node of the null device: what "-o /dev/null" names, without risking it.
+        {"a device",
+         [](const fs::path& p) { return ::mknod(p.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0; },
+         S_IFCHR, ::geteuid() == 0},
+    };
+    for (const Case& c : cases) {
+        for (bool throughLink : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (throughLink ? ", through a link" : ""));
+            TempDir dir;
+            const fs::path node = dir / "node.bmp";
+            if (!c.make(node)) {
+                EXPECT_FALSE(c.mustBeMade) << "could not make " << c.what;
+                continue;
+            }
+            fs::path target = node;
+            if (throughLink) {
+                fs::create_symlink("node.bmp", dir / "link.bmp");
+                target = dir / "link.bmp";
+            }
+            try {
+                saveWholeFile(target, std::string_view("content"));
+                ADD_FAILURE() << "saved over " << c.what;
+            } catch (const Error& e) {
+                EXPECT_STREQ(e.what(), "Not a regular file");
+            }
+            struct stat st {};
+            ASSERT_EQ(::lstat(node.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & S_IFMT, c.type) << "the node stays what it was";
+            EXPECT_EQ(entries(dir.path()), throughLink ? 2 : 1) << "nothing else is written";
+        }
+    }
+}
+
+TEST(SaveFile, ANameAsLongAsTheFileSystemAllowsIsWrittenAndReplaced) {
+    TempDir dir;
+    const long nameMax = ::pathconf(dir.path().c_str(), _PC_NAME_MAX);
+    ASSERT_GT(nameMax, 20);
+    for (std::size_t length : {std::size_t{250}, static_cast<std::size_t>(nameMax)}) {
+        SCOPED_TRACE(length);
+        const fs::path path = dir / (std::string(length - 4, 'n') + ".bmp");
+        saveWholeFile(path, std::string_view("first, longer content"));
+        EXPECT_EQ(text(path), "first, longer content");
+        ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+        saveWholeFile(path, std::string_view("second"));
+        EXPECT_EQ(text(path), "second");
+        EXPECT_EQ(permissionBits(path), 0600u);
+        EXPECT_EQ(entries(dir.path()), 1) << "no temporary file is left behind";
+        fs::remove(path);
+    }
 }
 
 }  // namespace
