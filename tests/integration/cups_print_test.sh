@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Prints a composite through a CUPS queue that writes PDF files, renders the PDF back at the
-# printer's resolution and checks the lens period dot for dot. Needs root and the CUPS PDF
-# packages; skipped (exit 77) otherwise. Stops the cupsd it started, by its process id.
+# printer's resolution and checks the lens period dot for dot. The queue lives in a cupsd of
+# the test's own (own configuration, spool and socket; CUPS_SERVER points at it), so the
+# system's printers and default printer are never touched. Needs root (the PDF backend runs
+# as root) and the CUPS PDF packages; skipped (exit 77) otherwise. Stops its cupsd by its
+# process id.
 set -uo pipefail
 tool=$1
 queue=LenzoraTestPDF
@@ -14,35 +17,93 @@ done
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [[ -f $ppd ]] || skip "$ppd is missing"
 
+# Filters run as the user lp: the folders they read and write must be open to it.
+cups=$(mktemp -d /tmp/lenzora-cups-XXXXXX)
+chmod 0755 "$cups"
+mkdir -p "$cups"/{etc,spool/tmp,cache,state,log}
+chmod 1777 "$cups/spool/tmp"
+socket=$cups/cups.sock
 started_pid=""
 cleanup() {
-  lpadmin -x "$queue" >/dev/null 2>&1
   if [[ -n $started_pid ]]; then
     kill "$started_pid" 2>/dev/null
     wait "$started_pid" 2>/dev/null
   fi
+  rm -rf "$cups"
 }
 trap cleanup EXIT
 
-if ! lpstat -r 2>/dev/null | grep -q "is running"; then
-  /usr/sbin/cupsd -f >/dev/null 2>&1 &
-  started_pid=$!
-  for _ in $(seq 50); do
-    lpstat -r 2>/dev/null | grep -q "is running" && break
-    sleep 0.2
-  done
-fi
-lpstat -r 2>/dev/null | grep -q "is running" || { echo "cupsd did not start"; exit 1; }
+cat >"$cups/etc/cups-files.conf" <<CONF
+ServerRoot $cups/etc
+RequestRoot $cups/spool
+TempDir $cups/spool/tmp
+CacheDir $cups/cache
+StateDir $cups/state
+ErrorLog $cups/log/error_log
+AccessLog $cups/log/access_log
+PageLog $cups/log/page_log
+Printcap $cups/printcap
+CONF
+cat >"$cups/etc/cupsd.conf" <<CONF
+LogLevel warn
+Listen $socket
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess default
+  JobPrivateValues default
+  SubscriptionPrivateAccess default
+  SubscriptionPrivateValues default
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
 
-lpadmin -p "$queue" -v cups-pdf:/ -E -P "$ppd" 2>/dev/null || { echo "lpadmin failed"; exit 1; }
-lpadmin -d "$queue" 2>/dev/null
+# Everything CUPS below talks to this daemon and no other.
+export CUPS_SERVER=$socket
+unset PRINTER LPDEST
+
+/usr/sbin/cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" \
+  >"$cups/log/cupsd.out" 2>&1 &
+started_pid=$!
+for _ in $(seq 50); do
+  lpstat -r 2>/dev/null | grep -q "is running" && break
+  kill -0 "$started_pid" 2>/dev/null || break
+  sleep 0.2
+done
+if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+  echo "cupsd did not start:"
+  cat "$cups/log/cupsd.out" "$cups/log/error_log" 2>/dev/null
+  exit 1
+fi
+
+if ! reason=$(lpadmin -p "$queue" -v cups-pdf:/ -E -P "$ppd" 2>&1); then
+  echo "lpadmin failed: $reason"
+  cat "$cups/log/error_log" 2>/dev/null
+  exit 1
+fi
+# The default printer of the test's own daemon, which the program's print path selects.
+if ! reason=$(lpadmin -d "$queue" 2>&1); then
+  echo "lpadmin -d failed: $reason"
+  exit 1
+fi
 export PRINTER=$queue LPDEST=$queue
 
 outdir=${HOME:-/root}/PDF
 mkdir -p "$outdir"
 marker=$(mktemp)
 sleep 1
-answer=$(QT_QPA_PLATFORM=offscreen "$tool" print) || { echo "printing failed"; exit 1; }
+answer=$(QT_QPA_PLATFORM=offscreen "$tool" print) || {
+  echo "printing failed"
+  cat "$cups/log/error_log" 2>/dev/null
+  exit 1
+}
 echo "$answer"
 dpi=${answer#dpi=}; dpi=${dpi%% *}
 strip=${answer##*strip=}
@@ -54,7 +115,12 @@ for _ in $(seq 120); do
   sleep 0.5
 done
 rm -f "$marker"
-[[ -n $pdf ]] || { echo "no PDF came out of the queue"; exit 1; }
+if [[ -z $pdf ]]; then
+  echo "no PDF came out of the queue"
+  lpstat -W all -o 2>&1
+  cat "$cups/log/error_log" 2>/dev/null
+  exit 1
+fi
 echo "queue wrote $pdf"
 
 work=$(mktemp -d)
