@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <optional>
 #include <regex>
 #include <string>
@@ -24,7 +25,7 @@ constexpr const char* kPrefix = "lenzora-";
 std::optional<pid_t> ownerOf(const std::string& name) {
     static const std::regex pattern("lenzora-([1-9][0-9]{0,9})-[A-Za-z0-9]{6}");
     std::smatch match;
-    if (!std::regex_match(name, match, pattern)) return std::nullopt;
+    if (!name.starts_with(kPrefix) || !std::regex_match(name, match, pattern)) return std::nullopt;
     const long long pid = std::stoll(match[1].str());
     if (pid > INT32_MAX) return std::nullopt;
     return static_cast<pid_t>(pid);
