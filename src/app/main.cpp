@@ -1,5 +1,6 @@
 // The desktop program: an empty application title (blank message box captions), the
-// Windows font names mapped to installed faces, then the start-up with its splash screen.
+// desktop's interface language, the Windows font names mapped to installed faces, then the
+// start-up with its splash screen.
 
 #include <QApplication>
 #include <QIcon>
@@ -7,6 +8,7 @@
 #include "app/start_up.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/qt/qt_services.h"
+#include "platform/translation.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -14,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("lenzora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/lenzora.png")));
+    lenzora::platform::useLanguage(lenzora::platform::desktopLanguage());
     lenzora::platform::registerFontSubstitutions();
     lenzora::platform::ScopedServices services(lenzora::platform::qtServices());
 

@@ -14,6 +14,7 @@
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::cli {
 namespace {
@@ -31,7 +32,8 @@ class WorkFolder {
         } else {
             std::string pattern = (fs::temp_directory_path() / "lenzora-XXXXXX").string();
             if (::mkdtemp(pattern.data()) == nullptr)
-                throw platform::Error("Cannot create a work folder");
+                throw platform::Error(
+                    platform::translate("lenzora::cli", "Cannot create a work folder"));
             path_ = pattern;
             temporary_ = true;
         }
@@ -116,7 +118,7 @@ int runCompose(const std::vector<std::string>& args) {
     for (int slot = 1; slot <= static_cast<int>(frames.size()); ++slot) {
         const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
         if (session.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
-            throw platform::Error("File format error!");
+            throw platform::Error(platform::translate("lenzora::cli", "File format error!"));
         }
         session.countFrame(slot);
     }

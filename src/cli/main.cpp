@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "cli/compose_command.h"
 #include "cli/settings_command.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -43,6 +44,8 @@ void quietToolkit(QtMsgType type, const QMessageLogContext&, const QString& mess
 
 int main(int argc, char** argv) {
     qInstallMessageHandler(quietToolkit);
+    // Errors speak the desktop's language as the window does; usage and help are English.
+    lenzora::platform::useLanguage(lenzora::platform::desktopLanguage());
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage("");
     const std::string command = args.front();

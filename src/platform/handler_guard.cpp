@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/services.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 
@@ -12,7 +13,7 @@ bool guardHandler(const std::function<void()>& handler) {
         handler();
         return true;
     } catch (const std::bad_alloc&) {
-        showErrorReport("Out of memory");
+        showErrorReport(translate("lenzora::platform", "Out of memory"));
     } catch (const std::exception& e) {
         showErrorReport(e.what());
     }

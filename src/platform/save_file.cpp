@@ -7,6 +7,7 @@
 
 #include "platform/error.h"
 #include "platform/io_error.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 
@@ -19,7 +20,8 @@ SaveFile::SaveFile(const std::filesystem::path& path) {
     const QString name = QFile::decodeName(path.c_str());
     // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
     // name, so it is refused instead.
-    if (QFile::encodeName(name) != QByteArrayView(path.c_str())) throw Error("Invalid file name");
+    if (QFile::encodeName(name) != QByteArrayView(path.c_str()))
+        throw Error(translate("lenzora::platform", "Invalid file name"));
     file_ = std::make_unique<QSaveFile>(name);
     // Pictures may sit in a folder the user may not add files to while the files themselves
     // may be changed; such a file is written in place rather than refused.
