@@ -1,6 +1,6 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1" language="en">
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
     <name>lenzora::app::MainWindow</name>
     <message>
