@@ -10,6 +10,8 @@ packages=(
   clang-format clang-tidy
   # toolkit: Widgets, PrintSupport, Test, offscreen and xcb platform plugins
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev libgl-dev
+  # translations: lupdate and lrelease with their CMake functions, and Qt's own Chinese
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   # JPEG through the libjpeg 62 API; Fontconfig to find the file behind a font
   libjpeg62-turbo-dev libfontconfig-dev
   # tests, benchmarks, fuzzing

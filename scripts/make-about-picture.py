@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Renders the about window's picture: a lenticular sheet over an interlaced picture,
-with the program's name and, under the window's web address area, the maker's web address.
+with the program's name, what it makes, and, under the window's web address area, the maker's
+web address. The Chinese picture is the program's own; --english makes the English interface's.
 
 Run with Debian's python3 (python3-pil, fonts-dejavu-core, fonts-wqy-zenhei):
     /usr/bin/python3 scripts/make-about-picture.py src/windows/resources/about.jpg
+    /usr/bin/python3 scripts/make-about-picture.py --english src/windows/resources/about-en.jpg
 """
 import math
 import sys
@@ -38,7 +40,13 @@ def interlaced(frames, strip):
     return out
 
 
-def main(path):
+SUBTITLE = {
+    "zh": ("光栅立体图与变图制作", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 18),
+    "en": ("Lenticular 3D and flip pictures", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 17),
+}
+
+
+def main(path, language):
     picture = interlaced([frame(s) for s in (-12, -4, 4, 12)], 2)
     # The sheet's lenses: a soft highlight on every ridge.
     lenses = Image.new("L", (W, H), 0)
@@ -51,10 +59,11 @@ def main(path):
     d = ImageDraw.Draw(picture)
     title = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 34)
     small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 14)
-    cjk = ImageFont.truetype("/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 18)
+    subtitle, face, size = SUBTITLE[language]
+    subtitle_font = ImageFont.truetype(face, size)
     d.text((22, 150), "Lenzora 2.0", font=title, fill=(255, 255, 255),
            stroke_width=2, stroke_fill=(20, 40, 80))
-    d.text((24, 196), "光栅立体图与变图制作", font=cjk, fill=(255, 255, 255),
+    d.text((24, 196), subtitle, font=subtitle_font, fill=(255, 255, 255),
            stroke_width=1, stroke_fill=(20, 40, 80))
     d.rectangle(HOT, fill=(245, 245, 235))
     tw = d.textlength(ADDRESS, font=small)
@@ -64,4 +73,5 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    english = sys.argv[1] == "--english"
+    main(sys.argv[-1], "en" if english else "zh")

@@ -1,5 +1,6 @@
 // Shows every window of the program with the sample frames composed and saves a picture of
-// each: run under a real X server (scripts/screenshots.sh uses Xvfb).
+// each, in the interface language of the desktop (LENZORA_LANG): run under a real X server
+// (scripts/screenshots.sh uses Xvfb).
 //
 //   screenshot_windows OUTPUT_FOLDER SAMPLES_FOLDER
 
@@ -14,6 +15,7 @@
 #include "platform/drive_paths.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/testing/scripted_services.h"
+#include "platform/translation.h"
 #include "windows/about_window.h"
 #include "windows/help_window.h"
 #include "windows/pitch_chart_window.h"
@@ -56,6 +58,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QString());
+    lenzora::platform::useLanguage(lenzora::platform::desktopLanguage());
     lenzora::platform::registerFontSubstitutions();
     const fs::path out = argv[1];
     const fs::path samples = fs::absolute(argv[2]);

@@ -1,7 +1,9 @@
 // The desktop program: an empty application title (blank message box captions), the
-// Windows font names mapped to installed faces, then the start-up with its splash screen.
-// Ctrl-C and SIGTERM end the program as its close does for the working files: they are
-// removed, and the exit status is the shell's 128 + the signal's number.
+// The desktop program: an empty application title (blank message box captions), the
+// desktop's interface language, the Windows font names mapped to installed faces, then the
+// start-up with its splash screen. Ctrl-C and SIGTERM end the program as its close does for
+// the working files: they are removed, and the exit status is the shell's 128 + the signal's
+// number.
 
 #include <QApplication>
 #include <QIcon>
@@ -13,6 +15,7 @@
 #include "platform/interruption.h"
 #include "platform/qt/font_substitutions.h"
 #include "platform/qt/qt_services.h"
+#include "platform/translation.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -20,6 +23,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QString());
     QApplication::setDesktopFileName(QStringLiteral("lenzora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/lenzora.png")));
+    lenzora::platform::useLanguage(lenzora::platform::desktopLanguage());
     lenzora::platform::registerFontSubstitutions();
     lenzora::platform::ScopedServices services(lenzora::platform::qtServices());
 

@@ -91,56 +91,52 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildSettingsBand() {
-    settingsGroup_ = namedChild<QGroupBox>(this, "settingsGroup", QString::fromUtf8("系统设定"));
+    settingsGroup_ = namedChild<QGroupBox>(this, "settingsGroup", tr("系统设定"));
 
-    pitchGroup_ =
-        namedChild<QGroupBox>(settingsGroup_, "pitchGroup", QString::fromUtf8("光栅片线距"));
+    pitchGroup_ = namedChild<QGroupBox>(settingsGroup_, "pitchGroup", tr("光栅片线距"));
     pitchGroup_->setGeometry(8, 24, 200, 129);
     measurePitchButton_ =
-        namedChild<QPushButton>(pitchGroup_, "measurePitchButton", QString::fromUtf8("现在测量"));
-    measurePitchButton_->setGeometry(16, 22, 110, 30);
+        namedChild<QPushButton>(pitchGroup_, "measurePitchButton", tr("现在测量"));
+    measurePitchButton_->setGeometry(16, 22, 132, 30);
     pitchBox_ = namedChild<QComboBox>(pitchGroup_, "pitchBox");
     pitchBox_->setEditable(true);
     pitchBox_->setInsertPolicy(QComboBox::NoInsert);
     pitchBox_->addItems({"42.275", "21.25", "75.15", "61.53"});
     pitchBox_->setEditText(QStringLiteral("21.25"));
     pitchBox_->setGeometry(16, 58, 120, 28);
-    auto* dpi = namedChild<QLabel>(pitchGroup_, "dpiCaption", QStringLiteral("DPI:"));
+    auto* dpi = namedChild<QLabel>(pitchGroup_, "dpiCaption", tr("DPI:"));
     dpi->setGeometry(16, 94, 40, 24);
     resolutionLabel_ = namedChild<QLabel>(pitchGroup_, "resolutionLabel", QStringLiteral("422.75"));
     resolutionLabel_->setGeometry(60, 94, 130, 24);
 
-    modeGroup_ = namedChild<QGroupBox>(settingsGroup_, "modeGroup", QString::fromUtf8("合成方式"));
+    modeGroup_ = namedChild<QGroupBox>(settingsGroup_, "modeGroup", tr("合成方式"));
     modeGroup_->setGeometry(216, 24, 200, 129);
-    columnsModeButton_ = namedChild<QRadioButton>(modeGroup_, "columnsModeButton",
-                                                  QString::fromUtf8("立体图或左右变"));
+    columnsModeButton_ =
+        namedChild<QRadioButton>(modeGroup_, "columnsModeButton", tr("立体图或左右变"));
     columnsModeButton_->setGeometry(16, 34, 176, 28);
     columnsModeButton_->setChecked(true);
-    rowsModeButton_ =
-        namedChild<QRadioButton>(modeGroup_, "rowsModeButton", QString::fromUtf8("上下变图"));
+    rowsModeButton_ = namedChild<QRadioButton>(modeGroup_, "rowsModeButton", tr("上下变图"));
     rowsModeButton_->setGeometry(16, 74, 176, 28);
 
-    sizeGroup_ = namedChild<QGroupBox>(settingsGroup_, "sizeGroup", QString::fromUtf8("输出尺寸"));
+    sizeGroup_ = namedChild<QGroupBox>(settingsGroup_, "sizeGroup", tr("输出尺寸"));
     sizeGroup_->setGeometry(424, 24, 200, 129);
-    auto* widthLabel = namedChild<QLabel>(sizeGroup_, "widthCaption", QString::fromUtf8("宽："));
+    auto* widthLabel = namedChild<QLabel>(sizeGroup_, "widthCaption", tr("宽："));
     widthLabel->setGeometry(10, 26, 36, 24);
     widthEdit_ = namedChild<QLineEdit>(sizeGroup_, "widthEdit", QStringLiteral("287"));
-    widthEdit_->setGeometry(46, 24, 70, 26);
-    auto* heightLabel = namedChild<QLabel>(sizeGroup_, "heightCaption", QString::fromUtf8("高："));
+    widthEdit_->setGeometry(46, 24, 64, 26);
+    auto* heightLabel = namedChild<QLabel>(sizeGroup_, "heightCaption", tr("高："));
     heightLabel->setGeometry(10, 58, 36, 24);
     heightEdit_ = namedChild<QLineEdit>(sizeGroup_, "heightEdit", QStringLiteral("200"));
-    heightEdit_->setGeometry(46, 56, 70, 26);
+    heightEdit_->setGeometry(46, 56, 64, 26);
     unitBox_ = namedChild<QComboBox>(sizeGroup_, "unitBox");
-    unitBox_->addItems(
-        {QString::fromUtf8("毫米"), QStringLiteral("Inch"), QStringLiteral("Pixels")});
+    unitBox_->addItems({tr("毫米"), tr("Inch"), tr("Pixels")});
     unitBox_->setCurrentIndex(0);
-    unitBox_->setGeometry(122, 40, 72, 28);
-    auto* metre = namedChild<QLabel>(sizeGroup_, "metreNote", QString::fromUtf8("1米 = 1000 毫米"));
+    unitBox_->setGeometry(116, 40, 80, 28);
+    auto* metre = namedChild<QLabel>(sizeGroup_, "metreNote", tr("1米 = 1000 毫米"));
     metre->setGeometry(10, 94, 184, 24);
 
     // The output error group is never shown; its slider only travels through the settings file.
-    adjustmentGroup_ =
-        namedChild<QGroupBox>(settingsGroup_, "adjustmentGroup", QString::fromUtf8("输出误差"));
+    adjustmentGroup_ = namedChild<QGroupBox>(settingsGroup_, "adjustmentGroup", tr("输出误差"));
     adjustmentGroup_->setGeometry(632, 24, 200, 129);
     adjustmentSlider_ = namedChild<QSlider>(adjustmentGroup_, "adjustmentSlider", Qt::Horizontal);
     adjustmentSlider_->setRange(-4, 4);
@@ -153,8 +149,7 @@ void MainWindow::buildSettingsBand() {
         auto* mark = namedChild<QLabel>(adjustmentGroup_, "", QString::fromLatin1(scale[i]));
         mark->setGeometry(10 + i * 42, 54, 30, 20);
     }
-    auto* hint =
-        namedChild<QLabel>(adjustmentGroup_, "adjustmentHint", QString::fromUtf8("参考测试图调整"));
+    auto* hint = namedChild<QLabel>(adjustmentGroup_, "adjustmentHint", tr("参考测试图调整"));
     hint->setGeometry(10, 90, 180, 24);
     adjustmentGroup_->hide();
 
@@ -173,15 +168,14 @@ void MainWindow::buildSettingsBand() {
 }
 
 void MainWindow::buildSlotColumn() {
-    slotGroup_ = namedChild<QGroupBox>(this, "slotGroup", QString::fromUtf8("合成图像来源"));
+    slotGroup_ = namedChild<QGroupBox>(this, "slotGroup", tr("合成图像来源"));
     slotGroup_->setFont(pixelFont("Arial", 19));
     const QFont buttonFont = pixelFont("MS Sans Serif", 13);
     for (int i = 0; i < core::kMaxFrames; ++i) {
         const SlotPlace& place = kSlotPlaces[i];
         QWidget* buttonParent = place.buttonOnWindow ? static_cast<QWidget*>(this) : slotGroup_;
-        QPushButton* button =
-            namedChild<QPushButton>(buttonParent, slotControlName("slotButton", i + 1).c_str(),
-                                    QString::fromUtf8("图%1").arg(i + 1));
+        QPushButton* button = namedChild<QPushButton>(
+            buttonParent, slotControlName("slotButton", i + 1).c_str(), tr("图%1").arg(i + 1));
         button->setFont(buttonFont);
         button->setGeometry(place.buttonX, place.buttonY, kSlotButtonWidth, kSlotButtonHeight);
         slotButtons_[i] = button;
@@ -222,23 +216,16 @@ void MainWindow::buildPreview() {
 }
 
 void MainWindow::buildOutputColumn() {
-    outputGroup_ = namedChild<QGroupBox>(this, "outputGroup", QString::fromUtf8("合成输出"));
-    calibrationBox_ =
-        namedChild<QCheckBox>(outputGroup_, "calibrationBox", QString::fromUtf8("校准线"));
-    composeButton_ =
-        namedChild<QPushButton>(outputGroup_, "composeButton", QString::fromUtf8("合成(&M)"));
-    saveButton_ =
-        namedChild<QPushButton>(outputGroup_, "saveButton", QString::fromUtf8("存盘(&S)"));
-    printButton_ =
-        namedChild<QPushButton>(outputGroup_, "printButton", QString::fromUtf8("打印(&P)"));
-    helpButton_ =
-        namedChild<QPushButton>(outputGroup_, "helpButton", QString::fromUtf8("帮助(&H)"));
-    aboutButton_ =
-        namedChild<QPushButton>(outputGroup_, "aboutButton", QString::fromUtf8("关于(&A)"));
-    exitButton_ =
-        namedChild<QPushButton>(outputGroup_, "exitButton", QString::fromUtf8("退出(&E)"));
+    outputGroup_ = namedChild<QGroupBox>(this, "outputGroup", tr("合成输出"));
+    calibrationBox_ = namedChild<QCheckBox>(outputGroup_, "calibrationBox", tr("校准线"));
+    composeButton_ = namedChild<QPushButton>(outputGroup_, "composeButton", tr("合成(&M)"));
+    saveButton_ = namedChild<QPushButton>(outputGroup_, "saveButton", tr("存盘(&S)"));
+    printButton_ = namedChild<QPushButton>(outputGroup_, "printButton", tr("打印(&P)"));
+    helpButton_ = namedChild<QPushButton>(outputGroup_, "helpButton", tr("帮助(&H)"));
+    aboutButton_ = namedChild<QPushButton>(outputGroup_, "aboutButton", tr("关于(&A)"));
+    exitButton_ = namedChild<QPushButton>(outputGroup_, "exitButton", tr("退出(&E)"));
 
-    calibrationBox_->setGeometry(20, 36, 100, 28);
+    calibrationBox_->setGeometry(16, 36, 118, 28);
     QPushButton* column[] = {composeButton_, saveButton_,  printButton_,
                              helpButton_,    aboutButton_, exitButton_};
     int y = 84;
@@ -269,10 +256,11 @@ void MainWindow::buildOutputColumn() {
 
 void MainWindow::buildStatusBar() {
     auto* bar = namedChild<ClickableStatusBar>(this, "statusBar");
-    const char* panels[] = {"欢迎使用本软件", platform::kMakerHelpLine, platform::kMakerWebAddress};
+    const QString panels[] = {tr("欢迎使用本软件"), QString::fromLatin1(platform::kMakerHelpLine),
+                              QString::fromLatin1(platform::kMakerWebAddress)};
     const int widths[] = {200, 300, 50};
     for (int i = 0; i < 3; ++i) {
-        auto* panel = namedChild<QLabel>(bar, "", QString::fromUtf8(panels[i]));
+        auto* panel = namedChild<QLabel>(bar, "", panels[i]);
         panel->setAlignment(Qt::AlignCenter);
         panel->setFixedWidth(widths[i]);
         bar->addWidget(panel);
@@ -450,7 +438,7 @@ void MainWindow::loadFrameFromDialog(int slot) {
     const std::string chosen = platform::services().openPicture->choose();
     if (chosen.empty()) return;
     if (session_.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
-        platform::showMessage("File format error!");
+        platform::showMessage(tr("File format error!").toStdString());
         return;
     }
     thumbnails_[static_cast<std::size_t>(slot - 1)]->setPixmap(
@@ -509,7 +497,7 @@ void MainWindow::compose() {
             session_.compose(progress);
             showPreview(session_.composePreview());
         }
-        platform::showMessage("Merge OK！");
+        platform::showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
         printButton_->setEnabled(true);
         calibrationBox_->setEnabled(true);

@@ -53,8 +53,8 @@ void printSummary(const testchart::ChartGeometry& g, const raster::RasterImage& 
 const CommandDescription kChart = {
     "usage: lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
     "                         [--json] -o OUT",
-    "Makes the pitch test chart as the chart window's \"生成\" then \"存盘\" do with these\n"
-    "field texts, and prints its numbers.",
+    "Makes the pitch test chart as the chart window's Generate then Save buttons do with\n"
+    "these field texts, and prints its numbers.",
     {
         {"--paper", "TEXT", "Paper as typed into the paper box: A4, A3, 8' x 10' (A4)."},
         {"--dpi", "N", "Resolution of the chart in dots per inch (1200)."},

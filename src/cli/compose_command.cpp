@@ -16,6 +16,7 @@
 #include "platform/error.h"
 #include "platform/interruption.h"
 #include "platform/temporary_folder.h"
+#include "platform/translation.h"
 
 namespace lenzora::cli {
 namespace {
@@ -124,7 +125,7 @@ int runCompose(const std::vector<std::string>& args) {
         platform::throwIfInterrupted();
         const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
         if (session.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
-            throw platform::Error("File format error!");
+            throw platform::Error(platform::translate("lenzora::cli", "File format error!"));
         }
         session.countFrame(slot);
     }

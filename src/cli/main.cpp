@@ -13,6 +13,7 @@
 #include "cli/compose_command.h"
 #include "cli/settings_command.h"
 #include "platform/interruption.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(quietToolkit);
     // Ctrl-C and SIGTERM unwind the work, so its temporary files and folder go with it.
     lenzora::platform::catchInterruptions();
+    // Errors speak the desktop's language as the window does; usage and help are English.
+    lenzora::platform::useLanguage(lenzora::platform::desktopLanguage());
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return usage("");
     const std::string command = args.front();

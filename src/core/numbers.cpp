@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::core {
 namespace {
@@ -40,7 +41,8 @@ FixedCount countFromScaled(long double scaled) {
     // 2^63 is exact in long double; anything at or beyond it does not fit.
     constexpr long double limit = 9223372036854775808.0L;
     if (!(rounded < limit && rounded >= -limit))
-        throw platform::Error("Invalid floating point operation");
+        throw platform::Error(
+            platform::translate("lenzora::core", "Invalid floating point operation"));
     return static_cast<FixedCount>(rounded);
 }
 
@@ -127,7 +129,9 @@ long double parseFloatText(std::string_view text) {
     while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
     std::optional<long double> value = parseDecimal(trimmed);
     if (!value)
-        throw platform::Error("'" + std::string(text) + "' is not a valid floating point value");
+        throw platform::Error(platform::fillIn(
+            platform::translate("lenzora::core", "'%1' is not a valid floating point value"),
+            {std::string(text)}));
     return *value;
 }
 

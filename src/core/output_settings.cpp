@@ -1,6 +1,7 @@
 #include "core/output_settings.h"
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::core {
 namespace {
@@ -66,7 +67,7 @@ Resolution resolutionFor(std::int32_t frameCount, FixedCount pitch, std::int32_t
     FixedCount count = 0;
     if (__builtin_mul_overflow(static_cast<FixedCount>(frameCount), pitch, &count) ||
         __builtin_mul_overflow(count, static_cast<FixedCount>(stripWidth), &count)) {
-        throw platform::Error("Integer overflow");
+        throw platform::Error(platform::translate("lenzora::core", "Integer overflow"));
     }
     return {stripWidth, count};
 }

@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
+#include "platform/translation.h"
 
 namespace lenzora::core {
 namespace {
@@ -16,7 +17,9 @@ constexpr std::size_t kRealTokenLimit = 64;
 // under its name costs no more than this.
 constexpr std::size_t kSettingsReadLimit = std::size_t{64} * 1024;
 
-[[noreturn]] void invalidNumericInput() { throw platform::Error("Invalid numeric input"); }
+[[noreturn]] void invalidNumericInput() {
+    throw platform::Error(platform::translate("lenzora::core", "Invalid numeric input"));
+}
 
 // Reads numbers as the settings files in use were written to be read: skip everything up to
 // and including blank, take characters up to the next one or up to the token limit, where

@@ -1,5 +1,7 @@
 #include "interlace/compose_check.h"
 
+#include "platform/translation.h"
+
 namespace lenzora::interlace {
 
 std::optional<std::string> missingFrameMessage(const frames::FrameSlots& slots, int frameCount) {
@@ -7,7 +9,11 @@ std::optional<std::string> missingFrameMessage(const frames::FrameSlots& slots, 
         if (k > 2 && k > frameCount) continue;
         if (!slots[k].empty()) continue;
         // Slots 8 and up have always said it twice.
-        return "Photo" + std::to_string(k) + " not select" + (k >= 8 ? "！！" : "！");
+        const char* text = k >= 8
+                               ? QT_TRANSLATE_NOOP("lenzora::interlace", "Photo%1 not select！！")
+                               : QT_TRANSLATE_NOOP("lenzora::interlace", "Photo%1 not select！");
+        return platform::fillIn(platform::translate("lenzora::interlace", text),
+                                {std::to_string(k)});
     }
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "core/working_files.h"
 #include "interlace/prepare_frame.h"
 #include "platform/drive_paths.h"
+#include "platform/translation.h"
 
 namespace lenzora::interlace {
 namespace {
@@ -54,10 +55,11 @@ void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const 
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
                                              int stripWidth, int mode) {
     const std::int32_t divided = mode == core::kModeColumns ? W : H;
-    if (divided < frameCount || W < 1 || H < 1) return std::string(kOutputTooSmall);
+    if (divided < frameCount || W < 1 || H < 1)
+        return platform::translate("lenzora::interlace", kOutputTooSmall);
     const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
     if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band)) {
-        return std::string(kOutputTooLarge);
+        return platform::translate("lenzora::interlace", kOutputTooLarge);
     }
     return std::nullopt;
 }

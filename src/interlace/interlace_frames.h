@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <optional>
 #include <string>
 
@@ -12,8 +13,10 @@ namespace lenzora::interlace {
 // Limits of an output that the program can make and save: at least one pixel each way, at
 // least one pixel per frame along the side the mode divides among the frames (the width in
 // columns mode, the height in rows mode), and small enough for a BMP file's 32-bit sizes.
-inline constexpr const char* kOutputTooSmall = "Output size too small!";
-inline constexpr const char* kOutputTooLarge = "Output size too large!";
+inline constexpr const char* kOutputTooSmall =
+    QT_TRANSLATE_NOOP("lenzora::interlace", "Output size too small!");
+inline constexpr const char* kOutputTooLarge =
+    QT_TRANSLATE_NOOP("lenzora::interlace", "Output size too large!");
 
 // The message that refuses W x H for `frameCount` frames in `mode`, if any.
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,

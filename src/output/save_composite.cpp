@@ -6,6 +6,7 @@
 #include "output/jpeg_exif.h"
 #include "platform/error.h"
 #include "platform/save_file.h"
+#include "platform/translation.h"
 #include "raster/bmp_codec.h"
 #include "raster/jpeg_codec.h"
 
@@ -18,7 +19,9 @@ void onFile(const std::filesystem::path& path, Step&& step) {
     try {
         step();
     } catch (const platform::Error& e) {
-        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
+        throw platform::Error(platform::fillIn(
+            platform::translate("lenzora::output", "Cannot create file \"%1\". %2"),
+            {path.string(), e.what()}));
     }
 }
 

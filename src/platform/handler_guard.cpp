@@ -5,6 +5,7 @@
 
 #include "platform/interruption.h"
 #include "platform/services.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 
@@ -15,7 +16,7 @@ bool guardHandler(const std::function<void()>& handler) {
     } catch (const Interrupted&) {
         // The program is being ended; the handler's work is dropped without a report.
     } catch (const std::bad_alloc&) {
-        showErrorReport("Out of memory");
+        showErrorReport(translate("lenzora::platform", "Out of memory"));
     } catch (const std::exception& e) {
         showErrorReport(e.what());
     }

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 
@@ -10,19 +11,20 @@ std::string ioErrorText(int errnoValue) {
     switch (errnoValue) {
         case ENOENT:
         case ENOTDIR:
-            return "File not found";
+            return translate("lenzora::platform", "File not found");
         case EACCES:
         case EPERM:
         case EROFS:
         case EISDIR:
         case ETXTBSY:
-            return "File access denied";
+            return translate("lenzora::platform", "File access denied");
         case ENOSPC:
         case EDQUOT:
         case EFBIG:
-            return "Disk full";
+            return translate("lenzora::platform", "Disk full");
         default:
-            return "I/O error " + std::to_string(errnoValue);
+            return fillIn(translate("lenzora::platform", "I/O error %1"),
+                          {std::to_string(errnoValue)});
     }
 }
 

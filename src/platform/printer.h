@@ -2,6 +2,7 @@
 // The printer as the program uses it: the default printer, its set-up dialog, its resolution
 // and printable area in device pixels, and one page of pixels drawn at device coordinates.
 
+#include <QtGlobal>
 #include <cstddef>
 #include <cstdint>
 
@@ -41,6 +42,7 @@ class Printer {
     virtual void endDocument() = 0;
 };
 
-inline constexpr const char* kNoDefaultPrinter = "There is no default printer currently selected";
+inline constexpr const char* kNoDefaultPrinter =
+    QT_TRANSLATE_NOOP("lenzora::platform", "There is no default printer currently selected");
 
 }  // namespace lenzora::platform

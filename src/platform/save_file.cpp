@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/interruption.h"
 #include "platform/io_error.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 namespace {
@@ -46,12 +47,13 @@ SaveFile::SaveFile(const std::filesystem::path& path) {
     const QString name = QFile::decodeName(path.c_str());
     // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
     // name, so it is refused instead.
-    if (QFile::encodeName(name) != QByteArrayView(path.c_str())) throw Error("Invalid file name");
+    if (QFile::encodeName(name) != QByteArrayView(path.c_str()))
+        throw Error(translate("lenzora::platform", "Invalid file name"));
     // A device, pipe or socket would be replaced by a regular file (as root, "/dev/null"
     // too); a folder is refused by QSaveFile itself.
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        throw Error("Not a regular file");
+        throw Error(translate("lenzora::platform", "Not a regular file"));
     }
     target_ = resolvedTarget(name);
     file_ = std::make_unique<QSaveFile>(name);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 namespace {
@@ -41,14 +42,18 @@ class NoSavePicture : public SavePictureDialog {
 // A system without printers.
 class NoPrinter : public Printer {
   public:
-    void selectDefault() override { throw Error(kNoDefaultPrinter); }
+    void selectDefault() override {
+        throw Error(translate("lenzora::platform", kNoDefaultPrinter));
+    }
     bool showSetupDialog() override { return false; }
     int horizontalDpi() const override { return 0; }
     int verticalDpi() const override { return 0; }
     std::int32_t printableWidth() const override { return 0; }
     std::int32_t printableHeight() const override { return 0; }
     int bitsPerPixel() const override { return 0; }
-    void startDocument() override { throw Error(kNoDefaultPrinter); }
+    void startDocument() override {
+        throw Error(translate("lenzora::platform", kNoDefaultPrinter));
+    }
     void drawBand(std::int32_t, std::int32_t, const PixelBand&) override {}
     void endDocument() override {}
 };

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 namespace {
@@ -60,7 +61,8 @@ OwnedTemporaryFolder::OwnedTemporaryFolder() {
     std::error_code failed;
     const fs::path temp = fs::temp_directory_path(failed);
     std::string pattern = (temp / (kPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
-    if (failed || ::mkdtemp(pattern.data()) == nullptr) throw Error("Cannot create a work folder");
+    if (failed || ::mkdtemp(pattern.data()) == nullptr)
+        throw Error(translate("lenzora::platform", "Cannot create a work folder"));
     path_ = pattern;
     lock_ = openFolder(path_);
     if (lock_ >= 0) ::flock(lock_, LOCK_EX | LOCK_NB);

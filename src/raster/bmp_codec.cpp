@@ -7,6 +7,7 @@
 
 #include "platform/error.h"
 #include "platform/save_file.h"
+#include "platform/translation.h"
 #include "raster/pixel_rows.h"
 
 namespace lenzora::raster {
@@ -28,7 +29,9 @@ constexpr std::uint64_t kFileHeaderSize = 14;
 constexpr std::uint64_t kRleFreeBytes = 64ull << 20;
 constexpr std::uint64_t kRleBytesPerInputByte = 1024;
 
-[[noreturn]] void notValid() { throw platform::Error(kBitmapNotValid); }
+[[noreturn]] void notValid() {
+    throw platform::Error(platform::translate("lenzora::raster", kBitmapNotValid));
+}
 
 class Reader {
   public:
@@ -407,7 +410,9 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
     try {
         file.emplace(path);
     } catch (const platform::Error& e) {
-        throw platform::Error("Cannot open file \"" + path.string() + "\". " + e.what());
+        throw platform::Error(
+            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
+                             {path.string(), e.what()}));
     }
     RasterImage loaded = decodeBmp(std::span<const std::uint8_t>(file->data(), file->size()));
     pixels_ = std::move(loaded.pixels_);
@@ -431,7 +436,9 @@ void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
             pixelsPerMetre);
         file.commit();
     } catch (const platform::Error& e) {
-        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
+        throw platform::Error(platform::fillIn(
+            platform::translate("lenzora::raster", "Cannot create file \"%1\". %2"),
+            {path.string(), e.what()}));
     }
 }
 

@@ -3,6 +3,7 @@
 // headers of 40 bytes or more; depths 1, 4, 8, 16, 24 and 32; uncompressed, bit fields, RLE8
 // and RLE4; bottom-up and top-down rows. Writing gives the plain 40-byte-header layout.
 
+#include <QtGlobal>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -13,7 +14,8 @@
 
 namespace lenzora::raster {
 
-inline constexpr const char* kBitmapNotValid = "Bitmap image is not valid";
+inline constexpr const char* kBitmapNotValid =
+    QT_TRANSLATE_NOOP("lenzora::raster", "Bitmap image is not valid");
 
 // Throws Error(kBitmapNotValid) for anything that is not a readable BMP file. Header sizes are
 // checked before anything is allocated; a file never gets an image larger than its data can

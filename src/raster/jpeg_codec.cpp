@@ -13,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "platform/error.h"
+#include "platform/translation.h"
 #include "raster/pixel_rows.h"
 
 namespace lenzora::raster {
@@ -30,7 +31,8 @@ constexpr std::uint64_t kImageBytesPerInputByte = 1024;
 constexpr int kQuantisedColours = 236;
 
 [[noreturn]] void throwJpegError(int code) {
-    throw platform::Error("JPEG error #" + std::to_string(code));
+    throw platform::Error(platform::fillIn(platform::translate("lenzora::raster", "JPEG error #%1"),
+                                           {std::to_string(code)}));
 }
 
 // The library reports errors by calling error_exit, which must not return. It jumps back to
@@ -217,7 +219,9 @@ RasterImage loadJpegFile(const std::filesystem::path& path) {
     try {
         file.emplace(path);
     } catch (const platform::Error& e) {
-        throw platform::Error("Cannot open file \"" + path.string() + "\". " + e.what());
+        throw platform::Error(
+            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
+                             {path.string(), e.what()}));
     }
     return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()));
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::testchart {
 namespace {
@@ -14,7 +15,9 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 int parseIntegerText(std::string_view text) {
     auto fail = [&]() -> int {
-        throw platform::Error("'" + std::string(text) + "' is not a valid integer value");
+        throw platform::Error(platform::fillIn(
+            platform::translate("lenzora::testchart", "'%1' is not a valid integer value"),
+            {std::string(text)}));
     };
     std::size_t begin = 0;
     std::size_t end = text.size();

@@ -1,6 +1,7 @@
 #include "testchart/chart_geometry.h"
 
 #include "platform/error.h"
+#include "platform/translation.h"
 
 namespace lenzora::testchart {
 namespace {
@@ -17,7 +18,9 @@ std::int32_t bandHeightFor(const ChartInputs& in) {
 }  // namespace
 
 ChartGeometry computeChartGeometry(const ChartInputs& in) {
-    if (in.pitch == 0) throw platform::Error("Floating point division by zero");
+    if (in.pitch == 0)
+        throw platform::Error(
+            platform::translate("lenzora::testchart", "Floating point division by zero"));
     const long double dpi = in.dpi;
     const long double wc = in.paper.widthCm;
     const long double hc = in.paper.heightCm;
@@ -68,18 +71,22 @@ ChartGeometry computeChartGeometry(const ChartInputs& in) {
 
 std::string bandLabel(core::FixedCount value) { return core::formatFixed(value); }
 
+namespace {
+std::string refused(const char* text) { return platform::translate("lenzora::testchart", text); }
+}  // namespace
+
 std::string chartRefusal(const ChartInputs& in) {
-    if (in.dpi < 1) return kBadDpi;
-    if (in.bands < 1) return kBadBandCount;
-    if (in.increment == 0) return kBadIncrement;
+    if (in.dpi < 1) return refused(kBadDpi);
+    if (in.bands < 1) return refused(kBadBandCount);
+    if (in.increment == 0) return refused(kBadIncrement);
     // Checked before the band table is made: bands thinner than a pixel bound the count.
-    if (bandHeightFor(in) < 1) return kBadBandCount;
+    if (bandHeightFor(in) < 1) return refused(kBadBandCount);
     const ChartGeometry g = computeChartGeometry(in);
-    if (g.stripLength < 1) return kBadPaper;
+    if (g.stripLength < 1) return refused(kBadPaper);
     // A period of 2 or 3 pixels gives bars under a pixel wide: a chart without any bars.
-    if (g.period < 1 || g.barWidth < 1) return kBadPeriod;
+    if (g.period < 1 || g.barWidth < 1) return refused(kBadPeriod);
     for (std::int64_t length : g.bandLengths)
-        if (length <= 0 || length > g.gratingWidth) return kBadBandLength;
+        if (length <= 0 || length > g.gratingWidth) return refused(kBadBandLength);
     return {};
 }
 

@@ -3,6 +3,7 @@
 // Lengths are chart pixels; non-integer arithmetic is extended precision in the order the
 // chart has always been computed in, so the bars and labels come out the same to the dot.
 
+#include <QtGlobal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,12 +56,13 @@ ChartGeometry computeChartGeometry(const ChartInputs& inputs);
 std::string bandLabel(core::FixedCount value);
 
 // Short messages for inputs that give no sound chart.
-inline constexpr const char* kBadDpi = "DPI不对!";
-inline constexpr const char* kBadBandCount = "栏数不对!";
-inline constexpr const char* kBadIncrement = "增幅不对!";
-inline constexpr const char* kBadPaper = "纸张不对!";
-inline constexpr const char* kBadPeriod = "预计线数不对!";
-inline constexpr const char* kBadBandLength = "栏长超出光栅!";
+inline constexpr const char* kBadDpi = QT_TRANSLATE_NOOP("lenzora::testchart", "DPI不对!");
+inline constexpr const char* kBadBandCount = QT_TRANSLATE_NOOP("lenzora::testchart", "栏数不对!");
+inline constexpr const char* kBadIncrement = QT_TRANSLATE_NOOP("lenzora::testchart", "增幅不对!");
+inline constexpr const char* kBadPaper = QT_TRANSLATE_NOOP("lenzora::testchart", "纸张不对!");
+inline constexpr const char* kBadPeriod = QT_TRANSLATE_NOOP("lenzora::testchart", "预计线数不对!");
+inline constexpr const char* kBadBandLength =
+    QT_TRANSLATE_NOOP("lenzora::testchart", "栏长超出光栅!");
 
 // The message refusing these inputs, or the empty text when a chart can be made from them:
 // a resolution below 1, a band count below 1 or a band height below one pixel, an increment of 0, a

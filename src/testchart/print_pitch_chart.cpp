@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "output/print_image.h"
 #include "platform/services.h"
+#include "platform/translation.h"
 
 namespace lenzora::testchart {
 
@@ -25,7 +26,7 @@ void printPitchChart(output::OutputChoices& output, const ChartState& chart) {
     // The chart's own resolution, not whatever the DPI box says now: a chart printed at
     // another resolution would come out at the wrong size with every label wrong.
     if (output.printerDpiX() != chart.resolution) {
-        platform::showMessage(kPrinterDpiWrong);
+        platform::showMessage(platform::translate("lenzora::testchart", kPrinterDpiWrong));
         return;
     }
     platform::Printer& printer = *platform::services().printer;

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <QtGlobal>
 // Printing the chart one dot per chart pixel, centred on the page.
 
 #include "output/output_choices.h"
@@ -7,7 +9,8 @@
 
 namespace lenzora::testchart {
 
-inline constexpr const char* kPrinterDpiWrong = "打印机DPI设置不对!";
+inline constexpr const char* kPrinterDpiWrong =
+    QT_TRANSLATE_NOOP("lenzora::testchart", "打印机DPI设置不对!");
 
 // Where the chart lands on a printable area of pageWidth × pageHeight device pixels: centred,
 // exactly the chart's size.

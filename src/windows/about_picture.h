@@ -4,8 +4,8 @@
 
 namespace lenzora::windows {
 
-// The about window's 353 x 289 photograph, stored with the program as JPEG data and
-// decoded by the program's own JPEG reading.
+// The about window's 353 x 289 photograph in the interface language, stored with the program as
+// JPEG data and decoded by the program's own JPEG reading.
 QImage aboutPicture();
 
 }  // namespace lenzora::windows

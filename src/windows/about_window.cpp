@@ -41,7 +41,7 @@ AboutWindow::AboutWindow(QWidget* owner, std::chrono::milliseconds splashDuratio
     : QWidget(owner) {
     setObjectName(QStringLiteral("aboutWindow"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(QString::fromUtf8("关于"));
+    setWindowTitle(tr("关于"));
     move(328, 240);
     setFixedSize(kPictureWidth, kPictureHeight);
 

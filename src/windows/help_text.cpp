@@ -1,9 +1,12 @@
 #include "windows/help_text.h"
 
+#include <QCoreApplication>
+
 namespace lenzora::windows {
 
-const char* helpText() {
-    return R"(
+QString helpText() {
+    // One text, so that a translation can tell the same things in its own order and lines.
+    return QCoreApplication::translate("lenzora::windows::HelpWindow", R"(
 
         Lenzora 简介
 
@@ -28,7 +31,7 @@ const char* helpText() {
     (6) 按“打印”按钮打印合成图像。
     (7) 保存的文件也可以放入排版软件中排版打印。
     (8) 打印完成后，将图像裁切整齐，用过胶机或手工与光栅片贴合。
-)";
+)");
 }
 
 }  // namespace lenzora::windows

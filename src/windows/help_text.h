@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QString>
+
 namespace lenzora::windows {
 
-// The lines of the help window's text box, in Simplified Chinese, UTF-8.
-const char* helpText();
+// The lines of the help window's text box in the interface language; the program's own are
+// Simplified Chinese.
+QString helpText();
 
 }  // namespace lenzora::windows

@@ -11,7 +11,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QScrollArea(owner) {
     // A dialog-type window: only those are marked transient for their owner on X11, which
     // keeps them above the screen-filling main window.
     setWindowFlags(Qt::Dialog);
-    setWindowTitle(QString::fromUtf8("帮助"));
+    setWindowTitle(tr("帮助"));
     setBackgroundRole(QPalette::Button);
     move(241, 28);
     resize(598, 700);
@@ -29,7 +29,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QScrollArea(owner) {
     QPalette silver = helpText_->palette();
     silver.setColor(QPalette::Base, QColor(192, 192, 192));
     helpText_->setPalette(silver);
-    helpText_->setPlainText(QString::fromUtf8(helpText()));
+    helpText_->setPlainText(helpText());
     setWidget(helpText_);
     setWidgetResizable(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -30,8 +30,8 @@ constexpr int kArrowLimit = 100;
 
 using platform::namedChild;
 
-void addLabel(QWidget* parent, const char* name, const char* text, int top) {
-    auto* label = namedChild<QLabel>(parent, name, QString::fromUtf8(text));
+void addLabel(QWidget* parent, const char* name, const QString& text, int top) {
+    auto* label = namedChild<QLabel>(parent, name, text);
     label->setGeometry(kLabelLeft, top, kFieldLeft - kLabelLeft, kFieldHeight);
 }
 
@@ -44,13 +44,13 @@ PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output
     setObjectName(QStringLiteral("pitchChartWindow"));
     // Dialog type, so that window managers keep it above the main window that owns it.
     setWindowFlags(Qt::Dialog);
-    setWindowTitle(QString::fromUtf8("测量光栅线距"));
+    setWindowTitle(tr("测量光栅线距"));
     resize(694, 578);
     buildControls();
 }
 
 void PitchChartWindow::buildControls() {
-    addLabel(this, "paperLabel", "纸张:", 50);
+    addLabel(this, "paperLabel", tr("纸张:"), 50);
     paperBox_ = namedChild<QComboBox>(this, "paperBox");
     paperBox_->setEditable(true);
     paperBox_->setInsertPolicy(QComboBox::NoInsert);
@@ -59,7 +59,7 @@ void PitchChartWindow::buildControls() {
     paperBox_->setCurrentIndex(0);
     paperBox_->setGeometry(kFieldLeft, 50, 105, kFieldHeight);
 
-    addLabel(this, "dpiLabel", "DPI:", 84);
+    addLabel(this, "dpiLabel", tr("DPI:"), 84);
     dpiBox_ = namedChild<QComboBox>(this, "dpiBox");
     dpiBox_->setEditable(true);
     dpiBox_->setInsertPolicy(QComboBox::NoInsert);
@@ -73,11 +73,11 @@ void PitchChartWindow::buildControls() {
         box->setGeometry(kFieldLeft, top, 89, kFieldHeight);
         return box;
     };
-    addLabel(this, "expectedPitchLabel", "预计线数:", 118);
+    addLabel(this, "expectedPitchLabel", tr("预计线数:"), 118);
     expectedPitchEdit_ = edit("expectedPitchEdit", "40", 118);
-    addLabel(this, "bandCountLabel", "栏数:", 152);
+    addLabel(this, "bandCountLabel", tr("栏数:"), 152);
     bandCountEdit_ = edit("bandCountEdit", "11", 152);
-    addLabel(this, "incrementLabel", "增幅:", 184);
+    addLabel(this, "incrementLabel", tr("增幅:"), 184);
     incrementEdit_ = edit("incrementEdit", "15", 184);
     auto arrows = [this](const char* name, QLineEdit* buddy) {
         return namedChild<StepArrows>(this, name, buddy, 0, kArrowLimit);
@@ -86,16 +86,16 @@ void PitchChartWindow::buildControls() {
     bandCountArrows_ = arrows("bandCountArrows", bandCountEdit_);
     incrementArrows_ = arrows("incrementArrows", incrementEdit_);
 
-    auto button = [this](const char* name, const char* text, int top) {
-        auto* b = namedChild<QPushButton>(this, name, QString::fromUtf8(text));
+    auto button = [this](const char* name, const QString& text, int top) {
+        auto* b = namedChild<QPushButton>(this, name, text);
         b->setGeometry(kButtonLeft, top, 75, 25);
         return b;
     };
-    generateButton_ = button("generateButton", "生成", 280);
-    resetButton_ = button("resetButton", "重设", 322);
-    saveButton_ = button("saveButton", "存盘", 364);
-    printButton_ = button("printButton", "打印", 406);
-    closeButton_ = button("closeButton", "关闭", 448);
+    generateButton_ = button("generateButton", tr("生成"), 280);
+    resetButton_ = button("resetButton", tr("重设"), 322);
+    saveButton_ = button("saveButton", tr("存盘"), 364);
+    printButton_ = button("printButton", tr("打印"), 406);
+    closeButton_ = button("closeButton", tr("关闭"), 448);
 
     previewPanel_ = namedChild<QFrame>(this, "previewPanel");
     previewPanel_->setGeometry(240, 16, 409, 505);

@@ -13,7 +13,7 @@ PrintPreviewWindow::PrintPreviewWindow(QWidget* owner, const output::PrintPrevie
     : QWidget(owner), printComposite_(std::move(printComposite)) {
     setObjectName(QStringLiteral("printPreviewWindow"));
     setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
-    setWindowTitle(QString::fromUtf8("打印预览"));
+    setWindowTitle(tr("打印预览"));
     setFixedSize(output::kPreviewWindowWidth, output::kPreviewWindowHeight);
 
     // The page: white, the box with its interior white and the polyline over it.
@@ -34,14 +34,14 @@ PrintPreviewWindow::PrintPreviewWindow(QWidget* owner, const output::PrintPrevie
     warningLabel_->setFont(hei);
     warningLabel_->setStyleSheet(QStringLiteral("color: red;"));
     warningLabel_->move(160, 80);
-    if (layout.sizeOver) warningLabel_->setText(QStringLiteral("Print size over!"));
+    if (layout.sizeOver) warningLabel_->setText(tr("Print size over!"));
     warningLabel_->adjustSize();
     warningLabel_->raise();
 
-    printButton_ = new QPushButton(QString::fromUtf8("打印(&P)"), this);
+    printButton_ = new QPushButton(tr("打印(&P)"), this);
     printButton_->setObjectName(QStringLiteral("printButton"));
     printButton_->setGeometry(224, 432, 75, 25);
-    cancelButton_ = new QPushButton(QString::fromUtf8("取消(&C)"), this);
+    cancelButton_ = new QPushButton(tr("取消(&C)"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     cancelButton_->setGeometry(344, 432, 75, 25);
     connect(printButton_, &QPushButton::clicked, this, &PrintPreviewWindow::print);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QString>
 
 #include "support/json_line.h"
@@ -113,6 +115,52 @@ TEST(CliUsage, HelpExitsWithZero) {
             EXPECT_NE(r.out.find(mention), std::string::npos) << mention << " in\n" << r.out;
         }
         EXPECT_FALSE(fs::exists(out)) << ::testing::PrintToString(c.args);
+    }
+}
+
+// The tool's errors speak the desktop's language, as the window does (LENZORA_LANG decides
+// over it); usage and help are English in every language.
+TEST(CliUsage, ErrorsFollowTheDesktopLanguageHelpIsEnglish) {
+    testing::TempDir dir;
+    const std::string out = (dir / "chart.bmp").string();
+    const std::string chinese = "lenzora-cli: DPI不对!\n";
+    const std::string english = "lenzora-cli: The DPI is not valid.\n";
+    struct Case {
+        const char* lang;
+        const char* override;
+        const std::string& message;
+    } cases[] = {
+        {"C", nullptr, chinese},
+        {"C.UTF-8", nullptr, chinese},
+        {"POSIX", nullptr, chinese},
+        {"zh_CN.UTF-8", nullptr, chinese},
+        {"zh_TW.UTF-8", nullptr, chinese},
+        {"en_US.UTF-8", nullptr, english},
+        {"de_DE.UTF-8", nullptr, english},
+        {"en_US.UTF-8", "zh", chinese},
+        {"C", "en", english},
+    };
+    auto inLanguage = [](const char* lang, const char* override, std::vector<std::string> args) {
+        std::vector<std::string> command = {"-u", "LC_ALL", "-u", "LC_MESSAGES", "-u", "LANGUAGE"};
+        if (override == nullptr) command.insert(command.end(), {"-u", "LENZORA_LANG"});
+        command.push_back(std::string("LANG=") + lang);
+        if (override != nullptr) command.push_back(std::string("LENZORA_LANG=") + override);
+        command.emplace_back(LENZORA_CLI);
+        command.insert(command.end(), args.begin(), args.end());
+        return testing::runProcess("/usr/bin/env", command);
+    };
+    for (const Case& c : cases) {
+        const testing::ProcessResult r =
+            inLanguage(c.lang, c.override, {"chart", "--dpi", "0", "-o", out});
+        EXPECT_EQ(r.exitCode, 1) << c.lang;
+        EXPECT_EQ(r.err, c.message) << c.lang << " " << (c.override ? c.override : "");
+    }
+    for (const char* command : {"compose", "chart", "settings"}) {
+        const testing::ProcessResult r = inLanguage("zh_CN.UTF-8", nullptr, {command, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << command;
+        EXPECT_TRUE(std::all_of(r.out.begin(), r.out.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) << r.out;
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/error.h"
 #include "platform/qt/cups_resolution.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 
@@ -18,7 +19,7 @@ QtPrinter::~QtPrinter() = default;
 
 std::unique_ptr<QPrinter> QtPrinter::makeDefaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) throw Error(kNoDefaultPrinter);
+    if (info.isNull()) throw Error(translate("lenzora::platform", kNoDefaultPrinter));
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     // The page is laid out at the resolution the queue really prints at, so the queue
     // places its pixels one to a dot instead of resampling them.
@@ -29,7 +30,7 @@ std::unique_ptr<QPrinter> QtPrinter::makeDefaultPrinter() {
 }
 
 QPrinter& QtPrinter::current() const {
-    if (!printer_) throw Error(kNoDefaultPrinter);
+    if (!printer_) throw Error(translate("lenzora::platform", kNoDefaultPrinter));
     return *printer_;
 }
 
@@ -53,7 +54,8 @@ void QtPrinter::startDocument() {
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(&current())) {
         painter_.reset();
-        throw Error("Printing failed: the document cannot be started");
+        throw Error(
+            translate("lenzora::platform", "Printing failed: the document cannot be started"));
     }
     // The page must carry the exact pixels: without this, images reach the PDF and the
     // spooler as lossy JPEG, which blurs every strip.
@@ -62,7 +64,7 @@ void QtPrinter::startDocument() {
 }
 
 void QtPrinter::drawBand(std::int32_t left, std::int32_t top, const PixelBand& band) {
-    if (!painter_) throw Error("Printing failed: no document");
+    if (!painter_) throw Error(translate("lenzora::platform", "Printing failed: no document"));
     const QImage::Format format =
         band.bitsPerPixel == 1 ? QImage::Format_Mono : QImage::Format_BGR888;
     QImage image(band.rows, band.width, band.height, static_cast<qsizetype>(band.stride), format);
@@ -74,7 +76,9 @@ void QtPrinter::endDocument() {
     if (!painter_) return;
     const bool ended = painter_->end();
     painter_.reset();
-    if (!ended) throw Error("Printing failed: the document cannot be ended");
+    if (!ended)
+        throw Error(
+            translate("lenzora::platform", "Printing failed: the document cannot be ended"));
 }
 
 PdfFilePrinter::PdfFilePrinter(QString path, int dpi, const QPageSize& pageSize)

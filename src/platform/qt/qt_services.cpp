@@ -55,9 +55,13 @@ class QtOpenPicture : public OpenPictureDialog {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilters({QStringLiteral("All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
-                               QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
-                               QStringLiteral("Bitmaps (*.bmp) (*.bmp)")});
+        dialog.setNameFilters(
+            {QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                         "All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
+             QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                         "JPEG Image File (*.jpg) (*.jpg)"),
+             QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                         "Bitmaps (*.bmp) (*.bmp)")});
         dialog.setDefaultSuffix(QStringLiteral("jpg"));
         if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
         dialog.selectFile(QString());
@@ -102,7 +106,8 @@ class QtSavePicture : public SavePictureDialog {
     std::string choose(const std::string& prefilled) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("Bitmaps (*.bmp)"));
+        dialog.setNameFilter(
+            QCoreApplication::translate("lenzora::platform::FileDialogs", "Bitmaps (*.bmp)"));
         dialog.setDefaultSuffix(QStringLiteral("bmp"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (!prefilled.empty()) dialog.selectFile(QString::fromStdString(prefilled));
