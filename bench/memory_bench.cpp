@@ -33,9 +33,10 @@ Run run(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    std::fflush(stdout);  // or the child's stream would print our lines again
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) ::_exit(126);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         const Run r = run(args);
         std::printf(
-            "| %s | %d | %.0f MB | %s |\n", c.name, r.exitCode, r.peakKb / 1024.0,
+            "| %s | %d | %.0f MB | %s |\n", c.name, r.exitCode,
+            static_cast<double>(r.peakKb) / 1024.0,
             c.boundMb > 0 ? (std::to_string(static_cast<int>(c.boundMb)) + " MB").c_str() : "");
         std::fflush(stdout);
     }

@@ -9,7 +9,7 @@
 #include "raster/bmp_codec.h"
 #include "raster/size_limit.h"
 
-// Pictures of more than a few megapixels take the reader no new paths, only time: refusing
+// Pictures of more than two megapixels take the reader no new paths, only time: refusing
 // them keeps the run above a thousand inputs a second.
 constexpr std::uint64_t kFuzzMaxPixels = 2'000'000;
 
