@@ -31,6 +31,7 @@ struct Run {
 
 Run run(const std::vector<std::string>& args) {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::fflush(stdout);  // or the child's stream would print our lines again
@@ -52,9 +53,10 @@ RasterImage gradient(std::int32_t w, std::int32_t h) {
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint8_t* row = image.row(y);
         for (std::int32_t x = 0; x < w; ++x) {
-            row[3 * x] = static_cast<std::uint8_t>(x / 47);
-            row[3 * x + 1] = static_cast<std::uint8_t>(y / 33);
-            row[3 * x + 2] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
+            std::uint8_t* pixel = row + 3 * static_cast<std::size_t>(x);
+            pixel[0] = static_cast<std::uint8_t>(x / 47);
+            pixel[1] = static_cast<std::uint8_t>(y / 33);
+            pixel[2] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
         }
     }
     return image;

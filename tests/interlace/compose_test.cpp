@@ -300,8 +300,10 @@ raster::RasterImage noiseFrame(raster::PixelFormat format, std::int32_t w, std::
         // The light entry first: black must still win where pixels merge.
         frame.setPalette({raster::Colour::rgb(250, 240, 230), raster::Colour::rgb(20, 10, 5)});
     } else if (raster::isIndexed(format)) {
+        const int entries = 1 << raster::bitsPerPixel(format);
         std::vector<raster::Colour> palette;
-        for (int i = 0; i < 1 << raster::bitsPerPixel(format); ++i)
+        palette.reserve(static_cast<std::size_t>(entries));
+        for (int i = 0; i < entries; ++i)
             palette.push_back(raster::Colour::rgb(static_cast<std::uint8_t>(i),
                                                   static_cast<std::uint8_t>(i * 37),
                                                   static_cast<std::uint8_t>(255 - i)));

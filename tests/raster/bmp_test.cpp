@@ -142,6 +142,7 @@ BmpFile withRows(BmpFile f, const std::vector<std::vector<std::uint32_t>>& topDo
 
 TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
     std::vector<Colour> grey256;
+    grey256.reserve(256);
     for (int i = 0; i < 256; ++i)
         grey256.push_back(Colour::rgb(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
                                       static_cast<std::uint8_t>(i)));
