@@ -9,8 +9,11 @@
 #include "platform/file_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Defined by the targets that set limits of their own before the run.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 int main(int argc, char** argv) {
+    if (LLVMFuzzerInitialize != nullptr) LLVMFuzzerInitialize(&argc, &argv);
     int files = 0;
     for (int i = 1; i < argc; ++i) {
         std::vector<std::filesystem::path> paths;

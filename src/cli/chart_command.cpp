@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <cstdio>
+#include <filesystem>
 
 #include "cli/cli_options.h"
 #include "cli/json_writer.h"
@@ -77,6 +78,10 @@ int runChart(const std::vector<std::string>& args) {
     if (!options.positional().empty()) throw UsageError("chart takes no file names");
     const auto out = options.value("-o");
     if (!out || out->empty()) throw UsageError("chart needs -o OUT");
+    // Checked before the chart is made: a chart that could never be saved is not started.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(*out, ignored))
+        throw UsageError("-o names a folder: " + *out);
 
     testchart::ChartFieldTexts texts;
     if (auto paper = options.value("--paper"))

@@ -1,5 +1,6 @@
 #include "cli/compose_command.h"
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "platform/interruption.h"
 #include "platform/temporary_folder.h"
 #include "platform/translation.h"
+#include "raster/size_limit.h"
 
 namespace lenzora::cli {
 namespace {
@@ -69,7 +71,7 @@ int modeIndex(const std::string& text) {
 const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
-    "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
+    "                           [--max-frame-pixels N] -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite.",
     {
@@ -81,11 +83,22 @@ const CommandDescription kCompose = {
         {"--calibration", nullptr, "Adds the calibration band."},
         {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
         {"--json", nullptr, "Prints one JSON object on one line."},
+        {"--max-frame-pixels", "N",
+         "Refuses frames of more pixels (LENZORA_MAX_FRAME_PIXELS, else 500000000)."},
         {"-o", "OUT", "The composite: a BMP, or a JPEG for a .jpg name."},
     },
     "FRAMES",
     "2 to 16 frames in their order, JPEG or BMP files.",
 };
+
+std::uint64_t pixelCount(const std::string& text) {
+    std::uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, problem] = std::from_chars(text.data(), end, value);
+    if (problem != std::errc() || stop != end || value == 0)
+        throw UsageError("--max-frame-pixels takes a whole number above 0");
+    return value;
+}
 
 }  // namespace
 
@@ -108,6 +121,8 @@ int runCompose(const std::vector<std::string>& args) {
         storedSettingsFrom(options.value("--pitch"), options.value("--width"),
                            options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
+    if (auto maxPixels = options.value("--max-frame-pixels"))
+        raster::setMaxImagePixels(pixelCount(*maxPixels));
     const std::string& output = *out;
 
     WorkFolder work(options.value("--work-dir"));

@@ -21,7 +21,7 @@ constexpr const char* kUsage =
     "usage:\n"
     "  lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                      [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
-    "                      -o OUT FRAME1 FRAME2 [... FRAME16]\n"
+    "                      [--max-frame-pixels N] -o OUT FRAME1 FRAME2 [... FRAME16]\n"
     "  lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
     "                    [--json] -o OUT\n"
     "  lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"

@@ -6,6 +6,7 @@
 #include "interlace/prepare_frame.h"
 #include "platform/drive_paths.h"
 #include "platform/translation.h"
+#include "raster/size_limit.h"
 
 namespace lenzora::interlace {
 namespace {
@@ -15,6 +16,12 @@ namespace {
 bool fitsABmpFile(std::int64_t width, std::int64_t height) {
     const std::int64_t stride = (width * 3 + 3) / 4 * 4;
     return stride * height + 54 < (std::int64_t{1} << 32);
+}
+
+// The composite is made whole in memory, before any of it can be written.
+bool fitsInMemory(std::int64_t width, std::int64_t height) {
+    const std::int64_t stride = (width * 3 + 3) / 4 * 4;
+    return raster::fitsInMemory(static_cast<std::uint64_t>(stride * height));
 }
 
 // One strip copy per lens; the copies of a frame never overlap, so they go together, row by
@@ -58,7 +65,8 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
     if (divided < frameCount || W < 1 || H < 1)
         return platform::translate("lenzora::interlace", kOutputTooSmall);
     const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
-    if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band)) {
+    if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band) ||
+        !fitsInMemory(std::int64_t{W} + band, H) || !fitsInMemory(W, std::int64_t{H} + band)) {
         return platform::translate("lenzora::interlace", kOutputTooLarge);
     }
     return std::nullopt;
@@ -88,6 +96,7 @@ void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeStat
     const int s = stripWidth;
     const int p = frameCount * stripWidth;
     raster::RasterImage strip;
+    const raster::OwnFilesOnly stripsAreOurs;
     for (int q = 1; q <= frameCount; ++q) {
         strip.loadBmpFile(platform::hostPath(core::stripFilePath(q)));
         if (mode == core::kModeColumns) {

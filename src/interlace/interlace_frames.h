@@ -12,7 +12,8 @@ namespace lenzora::interlace {
 
 // Limits of an output that the program can make and save: at least one pixel each way, at
 // least one pixel per frame along the side the mode divides among the frames (the width in
-// columns mode, the height in rows mode), and small enough for a BMP file's 32-bit sizes.
+// columns mode, the height in rows mode), and small enough for a BMP file's 32-bit sizes and
+// for the memory available.
 inline constexpr const char* kOutputTooSmall =
     QT_TRANSLATE_NOOP("lenzora::interlace", "Output size too small!");
 inline constexpr const char* kOutputTooLarge =

@@ -59,8 +59,8 @@ void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t 
     }
 }
 
-// The three steps one after the other, for frames of any other format (a 1-bit frame merges
-// pixels black-wins, which no single pick can do).
+// The three steps one after the other, each into an image of its own: what the other two ways
+// must give.
 void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::int32_t H,
                     std::int32_t dx, std::int32_t dy, const ComposeState& st) {
     RasterImage scaled;
@@ -72,6 +72,24 @@ void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::
     canvas.drawImageAt(dx, dy, scaled);
     scaled = RasterImage();
     strip.stretchImage({0, 0, st.stripImageWidth, st.stripImageHeight}, canvas);
+}
+
+// The three steps one strip row at a time, for frames of any other format: a strip row shows
+// one output row, which shows one row of the scaled frame, so only that row is scaled, by the
+// same stretch rule as the whole (a 1-bit frame merges pixels black-wins, which no single pick
+// can do), straight onto a white output row at the frame's offset. Besides the frame and the
+// strip image only that row is held, whatever the frame's aspect ratio.
+void squeezeByRows(const RasterImage& frame, RasterImage& strip, std::int32_t W, std::int32_t H,
+                   std::int32_t dx, std::int32_t dy, const ComposeState& st) {
+    RasterImage outputRow;
+    outputRow.create(PixelFormat::Bgr24, W, 1);  // white outside the frame, row after row
+    for (std::int32_t y = 0; y < st.stripImageHeight; ++y) {
+        const std::int64_t onScaled = nearestSource(y, st.stripImageHeight, H) - dy;
+        if (onScaled < 0 || onScaled >= st.scaledHeight) continue;  // the strip stays white
+        const auto top = static_cast<std::int32_t>(-onScaled);
+        outputRow.stretchImage({dx, top, dx + st.scaledWidth, top + st.scaledHeight}, frame);
+        strip.stretchImage({0, y, st.stripImageWidth, y + 1}, outputRow);
+    }
 }
 
 }  // namespace
@@ -103,10 +121,12 @@ void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
 
     RasterImage strip;
     strip.create(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
-    if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
+    if (method == PrepareMethod::Steps) {
+        squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
+    } else if (frame.format() == PixelFormat::Bgr24) {
         squeezeDirectly(frame, strip, W, H, dx, dy, state);
     } else {
-        squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
+        squeezeByRows(frame, strip, W, H, dx, dy, state);
     }
     strip.saveBmpFile(platform::hostPath(workingPath));
 }

@@ -6,14 +6,16 @@
 
 namespace lenzora::interlace {
 
-// Direct: one pass from the frame to the strip image for 24-bit frames, giving exactly the
-// pixels of the three steps; Steps: the three steps with their own images, always.
+// Direct: exactly the pixels of the three steps, straight into the strip image (one pass for
+// 24-bit frames, one output row at a time for the others); Steps: the three steps with their
+// own images, the scaled frame and the output-sized canvas among them.
 enum class PrepareMethod { Direct, Steps };
 
 // Prepares one frame for interlacing: reads the BMP file at `sourcePath` (a drive or host
 // path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
 // interlacing axis and writes the strip image to `workingPath`. Sets scaledWidth, scaledHeight,
-// stripImageWidth and stripImageHeight. At most two images of the frame exist at any moment.
+// stripImageWidth and stripImageHeight. Directly, only the frame, the strip image and one
+// output row are held.
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
                   int mode, ComposeState& state, PrepareMethod method = PrepareMethod::Direct);
 

@@ -9,6 +9,7 @@
 #include "platform/save_file.h"
 #include "platform/translation.h"
 #include "raster/pixel_rows.h"
+#include "raster/size_limit.h"
 
 namespace lenzora::raster {
 namespace {
@@ -25,8 +26,9 @@ constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint64_t kFileHeaderSize = 14;
 
 // Run-length data can describe a large picture in few bytes. A file may decode to this much,
-// or to 1024 bytes of pixels per byte of run-length data, whichever is more.
-constexpr std::uint64_t kRleFreeBytes = 64ull << 20;
+// or to 1024 bytes of pixels per byte of run-length data, whichever is more. Only the codes up
+// to "end of bitmap" count: bytes after it are no pixel data, however many there are.
+constexpr std::uint64_t kRleFreeBytes = 16ull << 20;
 constexpr std::uint64_t kRleBytesPerInputByte = 1024;
 
 [[noreturn]] void notValid() {
@@ -204,6 +206,7 @@ void readUncompressed(const Reader& in, const Layout& layout, RasterImage& image
         std::uint64_t(layout.height - 1) > (available - rowBytes) / fileStride)
         notValid();
 
+    checkDecodedSize(layout.width, layout.height, bitsPerPixel(formatFor(layout.bits)));
     image.allocate(formatFor(layout.bits), layout.width, layout.height);
     bool plain32 = layout.bits == 32 && layout.masks[0] == 0xFF0000 &&
                    layout.masks[1] == 0x00FF00 && layout.masks[2] == 0x0000FF;
@@ -235,20 +238,43 @@ void readUncompressed(const Reader& in, const Layout& layout, RasterImage& image
     }
 }
 
+// The bytes of run-length data from `offset` up to and including the "end of bitmap" code,
+// or to the end of the file when there is none (the codes are described below).
+std::uint64_t runLengthDataBytes(const Reader& in, std::uint64_t offset, bool four) {
+    std::uint64_t pos = offset;
+    while (pos + 2 <= in.size()) {
+        const unsigned count = in.at(pos)[0];
+        const unsigned value = in.at(pos)[1];
+        pos += 2;
+        if (count > 0 || value == 0) continue;
+        if (value == 1) break;
+        if (value == 2) {
+            pos += 2;
+        } else {
+            const std::uint64_t bytes = four ? (value + 1) / 2 : value;
+            pos += (bytes + 1) & ~std::uint64_t{1};
+        }
+    }
+    return std::min<std::uint64_t>(pos, in.size()) - offset;
+}
+
 // RLE8 and RLE4: pairs of (count, value) runs and escapes (0, 0) end of line, (0, 1) end of
 // bitmap, (0, 2, dx, dy) move, (0, n >= 3) n literal pixels padded to an even byte count.
 // Rows run bottom-up; pixels the data never reaches keep index 0. A run past the end of a row
 // or below the last row makes the file invalid.
 void readRunLength(const Reader& in, const Layout& layout, RasterImage& image) {
     bool four = layout.bits == 4;
-    std::uint64_t available = in.size() - layout.dataOffset;
     std::uint64_t total =
         std::uint64_t(RasterImage::strideFor(formatFor(layout.bits), layout.width)) *
         std::uint64_t(layout.height);
-    if (total > kRleFreeBytes && total / kRleBytesPerInputByte > available) notValid();
+    if (total > kRleFreeBytes &&
+        total / kRleBytesPerInputByte > runLengthDataBytes(in, layout.dataOffset, four))
+        notValid();
 
+    checkDecodedSize(layout.width, layout.height, layout.bits);
     image.allocate(formatFor(layout.bits), layout.width, layout.height);
-    for (std::int32_t y = 0; y < layout.height; ++y) std::memset(image.row(y), 0, image.stride());
+    // Rows follow one another without gaps: one fill for the whole picture.
+    std::memset(image.row(0), 0, image.stride() * std::size_t(layout.height));
     const std::int64_t width = layout.width;
     const std::int64_t height = layout.height;
     std::int64_t x = 0;
@@ -414,7 +440,12 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
             platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
                              {path.string(), e.what()}));
     }
-    RasterImage loaded = decodeBmp(std::span<const std::uint8_t>(file->data(), file->size()));
+    RasterImage loaded;
+    try {
+        loaded = decodeBmp(std::span<const std::uint8_t>(file->data(), file->size()));
+    } catch (const ImageTooLarge& e) {
+        throw platform::Error(e.messageFor(path.string()));
+    }
     pixels_ = std::move(loaded.pixels_);
     palette_ = std::move(loaded.palette_);
     format_ = loaded.format_;

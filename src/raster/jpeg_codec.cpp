@@ -15,6 +15,7 @@
 #include "platform/error.h"
 #include "platform/translation.h"
 #include "raster/pixel_rows.h"
+#include "raster/size_limit.h"
 
 namespace lenzora::raster {
 namespace {
@@ -171,6 +172,7 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
         std::uint64_t(RasterImage::strideFor(format, width)) * std::uint64_t(height);
     if (imageBytes > kFreeImageBytes && imageBytes / kImageBytesPerInputByte > file.size())
         throwJpegError(JERR_IMAGE_TOO_BIG);
+    checkDecodedSize(cinfo.output_width, cinfo.output_height, bitsPerPixel(format));
     RasterImage image;
     image.allocate(format, width, height);
     std::vector<std::uint8_t> cmykRows;
@@ -223,7 +225,11 @@ RasterImage loadJpegFile(const std::filesystem::path& path) {
             platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
                              {path.string(), e.what()}));
     }
-    return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()));
+    try {
+        return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()));
+    } catch (const ImageTooLarge& e) {
+        throw platform::Error(e.messageFor(path.string()));
+    }
 }
 
 namespace {

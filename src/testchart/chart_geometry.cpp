@@ -1,7 +1,10 @@
 #include "testchart/chart_geometry.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 #include "platform/translation.h"
+#include "raster/size_limit.h"
 
 namespace lenzora::testchart {
 namespace {
@@ -13,6 +16,21 @@ std::int32_t nearestPixels(long double x) { return core::toPixelCount(x, core::R
 std::int32_t bandHeightFor(const ChartInputs& in) {
     return nearestPixels((static_cast<long double>(in.paper.heightCm) - 6) / in.bands / kCmPerInch *
                          in.dpi);
+}
+
+// The bytes of the 1-bit chart and of the reference grating it is drawn from, the two largest
+// images of a generation, from the paper and the resolution alone.
+long double chartBytes(const ChartInputs& in) {
+    const long double dpi = in.dpi;
+    auto bitmapBytes = [](long double width, long double height) {
+        if (width <= 0 || height <= 0) return 0.0L;
+        return (width / 32 + 1) * 4 * height;
+    };
+    const long double bandHeight = (static_cast<long double>(in.paper.heightCm) - 6) / kCmPerInch *
+                                   dpi / std::max(in.bands, 1);
+    return bitmapBytes((in.paper.widthCm - 8) / kCmPerInch * dpi,
+                       (in.paper.heightCm - 6) / kCmPerInch * dpi) +
+           bitmapBytes(in.paper.widthCm / kCmPerInch * dpi, bandHeight);
 }
 
 }  // namespace
@@ -77,6 +95,10 @@ std::string refused(const char* text) { return platform::translate("lenzora::tes
 
 std::string chartRefusal(const ChartInputs& in) {
     if (in.dpi < 1) return refused(kBadDpi);
+    // A resolution whose chart would not fit in memory is as wrong as one below 1.
+    const long double bytes = chartBytes(in);
+    if (bytes > 1e18L || !raster::fitsInMemory(static_cast<std::uint64_t>(bytes)))
+        return refused(kBadDpi);
     if (in.bands < 1) return refused(kBadBandCount);
     if (in.increment == 0) return refused(kBadIncrement);
     // Checked before the band table is made: bands thinner than a pixel bound the count.

@@ -65,10 +65,11 @@ inline constexpr const char* kBadBandLength =
     QT_TRANSLATE_NOOP("lenzora::testchart", "栏长超出光栅!");
 
 // The message refusing these inputs, or the empty text when a chart can be made from them:
-// a resolution below 1, a band count below 1 or a band height below one pixel, an increment of 0, a
-// paper whose strip length is below one pixel (the blank entry), a bar period or bar width below
-// one pixel, a band length of zero or less or longer than the grating. An expected pitch of 0
-// raises the division error instead, as it always has.
+// a resolution below 1 or so high that the chart would not fit in the available memory, a band
+// count below 1 or a band height below one pixel, an increment of 0, a paper whose strip length is
+// below one pixel (the blank entry), a bar period or bar width below one pixel, a band length of
+// zero or less or longer than the grating. An expected pitch of 0 raises the division error
+// instead, as it always has.
 std::string chartRefusal(const ChartInputs& inputs);
 
 }  // namespace lenzora::testchart

@@ -117,6 +117,8 @@ TEST(CliChart, ErrorsAndBadUsage) {
         {{"--dpi", "300", "--pitch", "200", "-o", out}, 1, "lenzora-cli: 预计线数不对!"},
         {{"--increment", "900", "-o", out}, 1, "lenzora-cli: 栏长超出光栅!"},
         {{"--pitch", "0", "-o", out}, 1, "lenzora-cli: Floating point division by zero"},
+        // 58 GB of chart: refused before any of it is made.
+        {{"--dpi", "99999", "-o", out}, 1, "lenzora-cli: DPI不对!"},
         {{"-o", (dir / "missing" / "c.bmp").string()},
          1,
          "lenzora-cli: Cannot create file \"" + (dir / "missing" / "c.bmp").string() +

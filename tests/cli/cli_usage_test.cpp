@@ -52,6 +52,8 @@ TEST(CliUsage, BadUsageExitsWithTwo) {
         // An output name that is a folder: nothing could be saved under it.
         {{"compose", "-o", ".", "a.bmp", "b.bmp"}, "lenzora-cli: -o names a folder: ."},
         {{"compose", "-o", "/", "a.bmp", "b.bmp"}, "lenzora-cli: -o names a folder: /"},
+        {{"chart", "-o", "."}, "lenzora-cli: -o names a folder: ."},
+        {{"chart", "--dpi", "99999", "-o", "/"}, "lenzora-cli: -o names a folder: /"},
         // Too few or too many frames, or file names where none are taken.
         {{"compose", "-o", "out.bmp", "a.bmp"}, "lenzora-cli: compose takes 2 to 16 frames"},
         {seventeen, "lenzora-cli: compose takes 2 to 16 frames"},
@@ -65,6 +67,10 @@ TEST(CliUsage, BadUsageExitsWithTwo) {
          "lenzora-cli: --mode takes columns or rows"},
         {{"compose", "--pitch=0", "-o", "out.bmp", "a.bmp", "b.bmp"},
          "lenzora-cli: --pitch must be above 0"},
+        {{"compose", "--max-frame-pixels", "0", "-o", "out.bmp", "a.bmp", "b.bmp"},
+         "lenzora-cli: --max-frame-pixels takes a whole number above 0"},
+        {{"compose", "--max-frame-pixels", "5e8", "-o", "out.bmp", "a.bmp", "b.bmp"},
+         "lenzora-cli: --max-frame-pixels takes a whole number above 0"},
     };
     for (const Case& c : cases) {
         const testing::ProcessResult r = cli(c.args);

@@ -283,7 +283,37 @@ TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
 namespace lenzora::interlace {
 namespace {
 
-// The one-pass preparation must give exactly the pixels of the three steps it replaces.
+// A frame of `format` whose every byte is noise and whose palette colours are all different,
+// so a pixel taken from the wrong place, or merged the wrong way, shows.
+raster::RasterImage noiseFrame(raster::PixelFormat format, std::int32_t w, std::int32_t h) {
+    raster::RasterImage frame;
+    frame.create(format, w, h);
+    std::uint32_t state = 12345;
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint8_t* row = frame.row(y);
+        for (std::size_t i = 0; i < frame.stride(); ++i) {
+            state = state * 1103515245u + 12345u;
+            row[i] = static_cast<std::uint8_t>(state >> 16);
+        }
+    }
+    if (format == raster::PixelFormat::Indexed1) {
+        // The light entry first: black must still win where pixels merge.
+        frame.setPalette({raster::Colour::rgb(250, 240, 230), raster::Colour::rgb(20, 10, 5)});
+    } else if (raster::isIndexed(format)) {
+        const int entries = 1 << raster::bitsPerPixel(format);
+        std::vector<raster::Colour> palette;
+        palette.reserve(static_cast<std::size_t>(entries));
+        for (int i = 0; i < entries; ++i)
+            palette.push_back(raster::Colour::rgb(static_cast<std::uint8_t>(i),
+                                                  static_cast<std::uint8_t>(i * 37),
+                                                  static_cast<std::uint8_t>(255 - i)));
+        frame.setPalette(palette);
+    }
+    return frame;
+}
+
+// The direct preparation must give exactly the pixels of the three steps it replaces, for
+// frames of every format and shape, thin ones included.
 TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
     struct Case {
         std::int32_t frameW, frameH, W, H;
@@ -295,28 +325,42 @@ TEST_F(InterlaceTest, DirectPreparationEqualsTheThreeSteps) {
         {640, 480, 320, 240, 2, core::kModeRows},         // same aspect: shrunk whole
         {37, 23, 503, 311, 16, core::kModeColumns},       // enlarged many times
         {501, 333, 97, 61, 5, core::kModeRows},
-        {64, 48, 63, 48, 7, core::kModeColumns},  // the rounded scale falls a pixel short
+        {64, 48, 63, 48, 7, core::kModeColumns},   // the rounded scale falls a pixel short
+        {1, 60, 191, 133, 4, core::kModeColumns},  // a thin column: scaled far past the output
+        {8, 400, 150, 90, 3, core::kModeRows},
+        {500, 2, 120, 160, 2, core::kModeColumns},  // a thin row
     };
+    const raster::PixelFormat formats[] = {
+        raster::PixelFormat::Bgr24, raster::PixelFormat::Indexed8, raster::PixelFormat::Indexed4,
+        raster::PixelFormat::Indexed1, raster::PixelFormat::Bgrx32};
     for (const Case& c : cases) {
-        const auto source = root_ / "frame.bmp";
-        testing::writeBmp(source, testing::patternImage(c.frameW, c.frameH, 3));
-        raster::RasterImage strips[2];
-        ComposeState states[2];
-        for (int i = 0; i < 2; ++i) {
-            states[i] = ComposeState{c.W, c.H};
-            prepareFrame(source.string(), core::stripFilePath(1), c.n, c.mode, states[i],
-                         i == 0 ? PrepareMethod::Direct : PrepareMethod::Steps);
-            strips[i].loadBmpFile(platform::hostPath(core::stripFilePath(1)));
+        for (raster::PixelFormat format : formats) {
+            // The big case once is enough: it is there for the 24-bit pass.
+            if (c.frameW == 1600 && format != raster::PixelFormat::Bgr24) continue;
+            SCOPED_TRACE(::testing::Message() << c.frameW << "x" << c.frameH << " -> " << c.W << "x"
+                                              << c.H << ", format " << static_cast<int>(format));
+            const auto source = root_ / "frame.bmp";
+            testing::writeBmp(source, format == raster::PixelFormat::Bgr24
+                                          ? testing::patternImage(c.frameW, c.frameH, 3)
+                                          : noiseFrame(format, c.frameW, c.frameH));
+            raster::RasterImage strips[2];
+            ComposeState states[2];
+            for (int i = 0; i < 2; ++i) {
+                states[i] = ComposeState{c.W, c.H};
+                prepareFrame(source.string(), core::stripFilePath(1), c.n, c.mode, states[i],
+                             i == 0 ? PrepareMethod::Direct : PrepareMethod::Steps);
+                strips[i].loadBmpFile(platform::hostPath(core::stripFilePath(1)));
+            }
+            ASSERT_EQ(strips[0].width(), strips[1].width());
+            ASSERT_EQ(strips[0].height(), strips[1].height());
+            EXPECT_EQ(states[0].scaledWidth, states[1].scaledWidth);
+            std::int64_t differing = 0;
+            for (std::int32_t y = 0; y < strips[0].height(); ++y) {
+                differing += std::memcmp(strips[0].row(y), strips[1].row(y),
+                                         static_cast<std::size_t>(strips[0].width()) * 3) != 0;
+            }
+            EXPECT_EQ(differing, 0);
         }
-        ASSERT_EQ(strips[0].width(), strips[1].width());
-        ASSERT_EQ(strips[0].height(), strips[1].height());
-        EXPECT_EQ(states[0].scaledWidth, states[1].scaledWidth);
-        std::int64_t differing = 0;
-        for (std::int32_t y = 0; y < strips[0].height(); ++y) {
-            differing += std::memcmp(strips[0].row(y), strips[1].row(y),
-                                     static_cast<std::size_t>(strips[0].width()) * 3) != 0;
-        }
-        EXPECT_EQ(differing, 0) << c.frameW << "x" << c.frameH << " -> " << c.W << "x" << c.H;
     }
 }
 

@@ -142,6 +142,7 @@ BmpFile withRows(BmpFile f, const std::vector<std::vector<std::uint32_t>>& topDo
 
 TEST(BmpRead, EveryAcceptedKindReadsBackToTheRightPixels) {
     std::vector<Colour> grey256;
+    grey256.reserve(256);
     for (int i = 0; i < 256; ++i)
         grey256.push_back(Colour::rgb(static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
                                       static_cast<std::uint8_t>(i)));
@@ -360,6 +361,10 @@ platform::Bytes rle8(std::int32_t w, std::int32_t h, platform::Bytes data) {
     return f.build();
 }
 
+platform::Bytes corpusFile(const char* name) {
+    return platform::readWholeFile(std::filesystem::path(LENZORA_BMP_CORPUS) / name);
+}
+
 TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
     platform::Bytes base = valid24();
     platform::Bytes truncated = base;
@@ -409,6 +414,9 @@ TEST(BmpRead, DamagedAndHostileFilesAreRefused) {
         {"runs below the last line", rle8(4, 2, {0, 0, 0, 0, 1, 1})},
         {"run-length top-down", patched(rle8(4, 2, {0, 1}), 22, static_cast<std::uint32_t>(-2))},
         {"run-length bomb", rle8(60000, 60000, {0, 1})},
+        // Bytes after "end of bitmap" are no pixel data, however many follow.
+        {"run-length end, then padding", corpusFile("rle8-end-then-padding.bmp")},
+        {"RLE4 claiming 5 x 16712192 in 88 bytes", corpusFile("rle4-tall-claim-88-bytes.bmp")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

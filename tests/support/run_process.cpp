@@ -40,4 +40,17 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return result;
 }
 
+ProcessResult runLimitedProcess(std::uint64_t bytes, const std::vector<std::string>& environment,
+                                const std::string& program, const std::vector<std::string>& args) {
+    std::vector<std::string> shellArgs = {
+        "-c",
+        "ulimit -v " + (bytes == 0 ? std::string("unlimited") : std::to_string(bytes / 1024)) +
+            " && exec env \"$@\"",
+        "sh"};
+    shellArgs.insert(shellArgs.end(), environment.begin(), environment.end());
+    shellArgs.push_back(program);
+    shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+    return runProcess("/bin/sh", shellArgs);
+}
+
 }  // namespace lenzora::testing

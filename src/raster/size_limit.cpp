@@ -1,0 +1,76 @@
+#include "raster/size_limit.h"
+
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/available_memory.h"
+#include "platform/translation.h"
+
+namespace lenzora::raster {
+namespace {
+
+std::atomic<std::uint64_t> chosenMaxPixels{0};
+thread_local bool ownFilesOnly = false;
+
+// Pictures this small are not worth a look at the system's memory status.
+constexpr std::uint64_t kAlwaysFits = 8ull << 20;
+
+std::uint64_t maxPixelsFromEnvironment() {
+    const char* text = std::getenv(kMaxPixelsVariable);
+    if (text == nullptr) return 0;
+    std::uint64_t value = 0;
+    const char* end = text + std::strlen(text);
+    auto [stop, problem] = std::from_chars(text, end, value);
+    return problem == std::errc() && stop == end ? value : 0;
+}
+
+std::string tooLarge(const char* pattern, std::initializer_list<std::string> values) {
+    return platform::fillIn(platform::translate("lenzora::raster", pattern), values);
+}
+
+}  // namespace
+
+std::uint64_t maxImagePixels() {
+    if (std::uint64_t chosen = chosenMaxPixels.load(std::memory_order_relaxed); chosen != 0)
+        return chosen;
+    if (std::uint64_t fromEnvironment = maxPixelsFromEnvironment(); fromEnvironment != 0)
+        return fromEnvironment;
+    return kDefaultMaxImagePixels;
+}
+
+void setMaxImagePixels(std::uint64_t pixels) {
+    chosenMaxPixels.store(pixels, std::memory_order_relaxed);
+}
+
+bool fitsInMemory(std::uint64_t bytes) {
+    return bytes <= kAlwaysFits || bytes <= platform::availableMemoryBytes();
+}
+
+ImageTooLarge::ImageTooLarge(std::uint64_t width, std::uint64_t height)
+    : platform::Error(tooLarge(QT_TRANSLATE_NOOP("lenzora::raster", "图片太大! %1 x %2 像素"),
+                               {std::to_string(width), std::to_string(height)})),
+      width_(width),
+      height_(height) {}
+
+std::string ImageTooLarge::messageFor(const std::string& fileName) const {
+    return tooLarge(QT_TRANSLATE_NOOP("lenzora::raster", "图片太大! \"%1\" %2 x %3 像素"),
+                    {fileName, std::to_string(width_), std::to_string(height_)});
+}
+
+OwnFilesOnly::OwnFilesOnly() : before_(ownFilesOnly) { ownFilesOnly = true; }
+OwnFilesOnly::~OwnFilesOnly() { ownFilesOnly = before_; }
+
+void checkDecodedSize(std::uint64_t width, std::uint64_t height, int bitsPerPixel) {
+    // Sides of 32 bits each: the products need more than 64.
+    __extension__ typedef unsigned __int128 Wide;
+    const Wide pixels = Wide{width} * height;
+    const Wide stride = (Wide{width} * static_cast<unsigned>(bitsPerPixel) + 31) / 32 * 4;
+    const Wide bytes = stride * height;
+    if ((!ownFilesOnly && pixels > maxImagePixels()) || bytes > ~std::uint64_t{0} ||
+        !fitsInMemory(static_cast<std::uint64_t>(bytes)))
+        throw ImageTooLarge(width, height);
+}
+
+}  // namespace lenzora::raster
