@@ -60,7 +60,8 @@ int modeIndex(const std::string& text) {
 
 const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
-    "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
+    "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]\n"
+    "                           [--json]\n"
     "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite.",
@@ -72,6 +73,7 @@ const CommandDescription kCompose = {
         {"--mode", "columns|rows", "Strips side by side or one above the other (columns)."},
         {"--calibration", nullptr, "Adds the calibration band."},
         {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
+        {"--jobs", "N", "Threads to compose on (every core); 1 composes frame after frame."},
         {"--json", nullptr, "Prints one JSON object on one line."},
         {"-o", "OUT", "The composite: a BMP, or a JPEG for a .jpg name."},
     },
@@ -101,6 +103,8 @@ int runCompose(const std::vector<std::string>& args) {
                            options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
     const std::string& output = *out;
+    interlace::ComposeRun run;
+    run.threads = jobsFrom(options.value("--jobs"));
 
     WorkFolder work(options.value("--work-dir"));
 
@@ -113,20 +117,16 @@ int runCompose(const std::vector<std::string>& args) {
 
     // The frames into slots 1 ... n, each counted as the window counts a slot's choice.
     compose::ComposeSession session(settings);
-    for (int slot = 1; slot <= static_cast<int>(frames.size()); ++slot) {
-        const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
-        if (session.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
-            throw platform::Error("File format error!");
-        }
-        session.countFrame(slot);
-    }
+    std::vector<std::string> chosen;
+    for (const std::string& frame : frames) chosen.push_back(fs::absolute(frame));
+    session.loadFrames(chosen, run.threads);
     if (auto missing = session.missingFrame()) throw platform::Error(*missing);
     if (auto refusal = session.setOutputSize(widthText, heightText)) {
         throw platform::Error(*refusal);
     }
     {
         TerminalProgress progress;
-        session.compose(progress);
+        session.compose(progress, run);
     }
     if (options.has("--calibration")) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();

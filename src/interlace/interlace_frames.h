@@ -23,16 +23,22 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 // `composite` (replaced by a white W x H image first) by copying every frame's strips side by
 // side under each lens: frame q owns the stripWidth pixels at (q - 1) * stripWidth of every
 // lens of frameCount * stripWidth pixels. Columns mode: vertical strips; rows mode: horizontal.
+//
+// The frames are prepared side by side on `run.threads` threads, then the strips of each frame
+// are copied in bands of rows side by side. A cancelled compose stops at the next step of a
+// frame or band: every working file written is whole, and the composite is emptied when its
+// building had begun (a preparation stopped or failed leaves the previous composite).
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
-                     ComposeState& state, ComposeProgress& progress,
-                     raster::RasterImage& composite);
+                     ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
+                     const ComposeRun& run = {});
 
-// Its two halves: the strip files of frames 1 ... frameCount (one advance per slot of 16),
-// then the composite from them.
+// Its two halves: the strip files of frames 1 ... frameCount, then the composite from them.
+// Each reports its own progress from 0 to its own total.
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
-                   ComposeProgress& progress);
+                   ComposeProgress& progress, const ComposeRun& run = {});
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
-                     ComposeProgress& progress, raster::RasterImage& composite);
+                     ComposeProgress& progress, raster::RasterImage& composite,
+                     const ComposeRun& run = {});
 
 // A reduced copy for the preview: the image's size divided by `divisor`, rounded half to even,
 // filled by nearest-neighbour stretching.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "interlace/compose_state.h"
@@ -14,8 +15,11 @@ enum class PrepareMethod { Direct, Steps };
 // path), scales it to cover W x H, crops it centrally, squeezes it `frameCount`-fold along the
 // interlacing axis and writes the strip image to `workingPath`. Sets scaledWidth, scaledHeight,
 // stripImageWidth and stripImageHeight. At most two images of the frame exist at any moment.
+// `checkpoint`, when given, is called once the frame is read and once the strip image is made
+// (before it is written); it may throw to stop the preparation there.
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
-                  int mode, ComposeState& state, PrepareMethod method = PrepareMethod::Direct);
+                  int mode, ComposeState& state, PrepareMethod method = PrepareMethod::Direct,
+                  const std::function<void()>& checkpoint = {});
 
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.

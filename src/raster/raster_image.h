@@ -175,6 +175,8 @@ class RasterImage {
 
     // Replaces the image by the BMP file's content, in the file's own format and palette.
     void loadBmpFile(const std::filesystem::path& path);
+    // A working file: written whole, but not forced to disk (raster::saveBmpFile in
+    // bmp_codec.h flushes a file the user asked for before it replaces the old one).
     void saveBmpFile(const std::filesystem::path& path) const;
 
     // --- pixels, for codecs and checks -----------------------------------------------------
