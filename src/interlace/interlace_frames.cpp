@@ -152,13 +152,26 @@ void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, Compo
     keepLastInARow();
 }
 
+std::size_t calibrationBandBytes(std::int32_t W, std::int32_t H, int p, int mode) {
+    const std::int64_t band = std::int64_t{4} * p;
+    if (mode == core::kModeColumns) {
+        return raster::RasterImage::strideFor(raster::PixelFormat::Bgr24,
+                                              static_cast<std::int32_t>(W + band)) *
+               static_cast<std::size_t>(H);
+    }
+    return raster::RasterImage::strideFor(raster::PixelFormat::Bgr24, W) *
+           static_cast<std::size_t>(H + band);
+}
+
 void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& state,
                   const ComposeRun& run, ProgressTally& tally, raster::RasterImage& composite) {
     composite = raster::RasterImage();  // the old composite goes before the new one is made
     try {
-        composite.create(raster::PixelFormat::Bgr24, state.outputWidth, state.outputHeight);
         const int s = stripWidth;
         const int p = frameCount * stripWidth;
+        // Room for the calibration band, so that ticking it grows the composite in place.
+        composite.reserve(calibrationBandBytes(state.outputWidth, state.outputHeight, p, mode));
+        composite.create(raster::PixelFormat::Bgr24, state.outputWidth, state.outputHeight);
         raster::RasterImage strip;
         for (int q = 1; q <= frameCount; ++q) {
             checkCancel(run);
