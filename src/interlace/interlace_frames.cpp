@@ -163,6 +163,53 @@ std::size_t calibrationBandBytes(std::int32_t W, std::int32_t H, int p, int mode
            static_cast<std::size_t>(H + band);
 }
 
+// With no composite to keep should the compose fail, the new one is made first and each
+// frame's strips go into it as soon as the frame is prepared, from the strip image in memory:
+// the strip file is written but not read back. Frames write disjoint pixels, so they go side
+// by side; the bytes are those of the two steps.
+void composeStraight(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
+                     ComposeState& state, const ComposeRun& run, ProgressTally& tally,
+                     raster::RasterImage& composite) {
+    const int s = stripWidth;
+    const int p = frameCount * stripWidth;
+    const ComposeState sizes = state;
+    std::vector<ComposeState> prepared(static_cast<std::size_t>(frameCount), state);
+    std::vector<std::atomic<bool>> done(static_cast<std::size_t>(frameCount));
+    auto keepLastInARow = [&] {
+        std::size_t count = 0;
+        while (count < done.size() && done[count].load()) ++count;
+        if (count > 0) state = prepared[count - 1];
+    };
+    ComposeRun withinFrame = run;
+    withinFrame.threads = 1;  // the frames themselves share the threads
+    try {
+        composite.reserve(calibrationBandBytes(sizes.outputWidth, sizes.outputHeight, p, mode));
+        composite.create(raster::PixelFormat::Bgr24, sizes.outputWidth, sizes.outputHeight);
+        platform::runTasks(frameCount, run.threads, [&](int index) {
+            checkCancel(run);
+            const auto at = static_cast<std::size_t>(index);
+            int step = 0;
+            raster::RasterImage strip;
+            prepareFrame(
+                slots[index + 1], core::stripFilePath(index + 1), frameCount, mode, prepared[at],
+                PrepareMethod::Direct,
+                [&] {
+                    checkCancel(run);
+                    tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
+                },
+                &strip);
+            tally.add(kWriteUnits);
+            interlaceFrame(strip, index + 1, s, p, mode, sizes, withinFrame, tally, composite);
+            done[at].store(true);
+        });
+    } catch (...) {
+        keepLastInARow();
+        composite = raster::RasterImage();  // half a composite is never kept
+        throw;
+    }
+    keepLastInARow();
+}
+
 void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& state,
                   const ComposeRun& run, ProgressTally& tally, raster::RasterImage& composite) {
     composite = raster::RasterImage();  // the old composite goes before the new one is made
@@ -200,6 +247,10 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
                      ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
                      const ComposeRun& run) {
     ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
+    if (composite.empty()) {
+        composeStraight(slots, frameCount, stripWidth, mode, state, run, tally, composite);
+        return;
+    }
     prepareAll(slots, frameCount, mode, state, run, tally);
     interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
 }

@@ -1,6 +1,7 @@
 #include "interlace/prepare_frame.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/numbers.h"
@@ -86,7 +87,7 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
 
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
                   int mode, ComposeState& state, PrepareMethod method,
-                  const std::function<void()>& checkpoint) {
+                  const std::function<void()>& checkpoint, RasterImage* keptStrip) {
     const std::int32_t W = state.outputWidth;
     const std::int32_t H = state.outputHeight;
 
@@ -112,6 +113,7 @@ void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
     }
     if (checkpoint) checkpoint();
     strip.saveBmpFile(platform::hostPath(workingPath));
+    if (keptStrip != nullptr) *keptStrip = std::move(strip);
 }
 
 }  // namespace lenzora::interlace

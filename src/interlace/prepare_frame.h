@@ -4,6 +4,7 @@
 #include <string>
 
 #include "interlace/compose_state.h"
+#include "raster/raster_image.h"
 
 namespace lenzora::interlace {
 
@@ -16,10 +17,12 @@ enum class PrepareMethod { Direct, Steps };
 // interlacing axis and writes the strip image to `workingPath`. Sets scaledWidth, scaledHeight,
 // stripImageWidth and stripImageHeight. At most two images of the frame exist at any moment.
 // `checkpoint`, when given, is called once the frame is read and once the strip image is made
-// (before it is written); it may throw to stop the preparation there.
+// (before it is written); it may throw to stop the preparation there. `keptStrip`, when
+// given, receives the strip image once it is written, for a caller that uses it at once.
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
                   int mode, ComposeState& state, PrepareMethod method = PrepareMethod::Direct,
-                  const std::function<void()>& checkpoint = {});
+                  const std::function<void()>& checkpoint = {},
+                  raster::RasterImage* keptStrip = nullptr);
 
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.

@@ -291,7 +291,9 @@ TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
 }
 
 // Frames of different sizes, several bands of rows, both modes: the composite, the strip
-// files and the sizes kept are the same on one thread and on four.
+// files and the sizes kept are the same on one thread and on four, and whether the strips go
+// straight into a new composite or, with a previous composite to keep until the frames are
+// prepared, through their files.
 TEST_F(InterlaceTest, FourThreadsGiveTheBytesOfOne) {
     struct Case {
         int mode, n, s;
@@ -301,33 +303,46 @@ TEST_F(InterlaceTest, FourThreadsGiveTheBytesOfOne) {
         {core::kModeColumns, 16, 2, 640, 520}, {core::kModeRows, 3, 2, 257, 1030},
         {core::kModeRows, 16, 1, 333, 1600},
     };
+    struct Way {
+        int threads;
+        bool previous;
+    } ways[] = {{1, false}, {4, false}, {4, true}, {1, true}};
     for (const Case& c : cases) {
         frames::FrameSlots slots = writeFrames(c.n, 120, 90);
-        std::vector<platform::Bytes> strips[2];
-        raster::RasterImage composites[2];
-        ComposeState states[2];
-        for (int threads : {1, 4}) {
-            const int k = threads == 1 ? 0 : 1;
-            states[k] = ComposeState{c.W, c.H};
+        const std::string what = std::to_string(c.n) + " frames, mode " + std::to_string(c.mode);
+        std::vector<platform::Bytes> firstStrips;
+        raster::RasterImage first;
+        ComposeState firstState;
+        for (const Way& way : ways) {
+            ComposeState state{c.W, c.H};
             RecordingProgress progress;
             ComposeRun run;
-            run.threads = threads;
-            interlaceFrames(slots, c.n, c.s, c.mode, states[k], progress, composites[k], run);
+            run.threads = way.threads;
+            raster::RasterImage composite;
+            if (way.previous) composite = testing::plainImage(5, 5, raster::kBlack);
+            interlaceFrames(slots, c.n, c.s, c.mode, state, progress, composite, run);
             EXPECT_TRUE(progress.ranToTheEnd());
+            std::vector<platform::Bytes> strips;
             for (int q = 1; q <= c.n; ++q)
-                strips[k].push_back(
+                strips.push_back(
                     platform::readWholeFile(platform::hostPath(core::stripFilePath(q))));
-        }
-        const std::string what = std::to_string(c.n) + " frames, mode " + std::to_string(c.mode);
-        EXPECT_EQ(strips[0], strips[1]) << what;
-        EXPECT_EQ(states[0].scaledWidth, states[1].scaledWidth) << what;
-        EXPECT_EQ(states[0].scaledHeight, states[1].scaledHeight) << what;
-        ASSERT_EQ(composites[0].height(), composites[1].height()) << what;
-        ASSERT_EQ(composites[0].stride(), composites[1].stride()) << what;
-        for (std::int32_t y = 0; y < composites[0].height(); ++y) {
-            ASSERT_EQ(
-                std::memcmp(composites[0].row(y), composites[1].row(y), composites[0].stride()), 0)
-                << what << ", row " << y;
+            if (first.empty()) {
+                first = std::move(composite);
+                firstStrips = std::move(strips);
+                firstState = state;
+                continue;
+            }
+            const std::string how = what + ", " + std::to_string(way.threads) + " threads" +
+                                    (way.previous ? ", through the files" : "");
+            EXPECT_EQ(strips, firstStrips) << how;
+            EXPECT_EQ(state.scaledWidth, firstState.scaledWidth) << how;
+            EXPECT_EQ(state.scaledHeight, firstState.scaledHeight) << how;
+            ASSERT_EQ(composite.height(), first.height()) << how;
+            ASSERT_EQ(composite.stride(), first.stride()) << how;
+            for (std::int32_t y = 0; y < first.height(); ++y) {
+                ASSERT_EQ(std::memcmp(composite.row(y), first.row(y), first.stride()), 0)
+                    << how << ", row " << y;
+            }
         }
     }
 }
