@@ -119,14 +119,10 @@ int runCompose(const std::vector<std::string>& args) {
     compose::ComposeSession session(settings);
     std::vector<std::string> chosen;
     for (const std::string& frame : frames) chosen.push_back(fs::absolute(frame));
-    session.loadFrames(chosen, run.threads);
-    if (auto missing = session.missingFrame()) throw platform::Error(*missing);
-    if (auto refusal = session.setOutputSize(widthText, heightText)) {
-        throw platform::Error(*refusal);
-    }
     {
         TerminalProgress progress;
-        session.compose(progress, run);
+        if (auto refusal = session.composeFiles(chosen, widthText, heightText, progress, run))
+            throw platform::Error(*refusal);
     }
     if (options.has("--calibration")) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();

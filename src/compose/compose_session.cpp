@@ -26,6 +26,32 @@ void ComposeSession::loadFrames(const std::vector<std::string>& chosenPaths, int
     for (int slot = 1; slot <= count; ++slot) countFrame(slot);
 }
 
+std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::string>& chosenPaths,
+                                                        std::string_view widthText,
+                                                        std::string_view heightText,
+                                                        interlace::ComposeProgress& progress,
+                                                        const interlace::ComposeRun& run) {
+    const int count = static_cast<int>(chosenPaths.size());
+    for (int slot = 1; slot <= count; ++slot) {
+        const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
+        if (frames::frameKindOf(chosen) == frames::FrameKind::Unaccepted)
+            throw platform::Error("File format error!");
+        slots_[slot] = chosen;
+    }
+    for (int slot = 1; slot <= count; ++slot) countFrame(slot);
+    if (auto missing = missingFrame()) throw platform::Error(*missing);
+    if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
+    const interlace::FrameLoader load = [&](int slot) {
+        raster::RasterImage frame;
+        frames::loadFrameFileKeeping(slots_[slot], chosenPaths[static_cast<std::size_t>(slot - 1)],
+                                     slot, thumbnails_[static_cast<std::size_t>(slot - 1)], frame);
+        return frame;
+    };
+    interlace::composeLoadedFrames(load, settings_.frameCount, settings_.stripWidth, settings_.mode,
+                                   state_, progress, composite_, run);
+    return std::nullopt;
+}
+
 bool ComposeSession::countFrame(int slot) {
     return !slots_[slot].empty() && core::frameLoadedInSlot(settings_, slot);
 }

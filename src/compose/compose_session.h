@@ -48,6 +48,16 @@ class ComposeSession {
     std::optional<std::string> setOutputSize(std::string_view widthText,
                                              std::string_view heightText);
 
+    // The batch tool's whole job: fills slots 1 ... n with the n files and counts them (a file
+    // of an unaccepted kind throws "File format error!", an empty slot within the count its
+    // message), sets the output size from the box texts (returning its refusal, if any,
+    // before any file is read), then loads, prepares and interlaces each frame in one go on
+    // the run's threads. Everything comes out as loadFrames, setOutputSize and compose give.
+    std::optional<std::string> composeFiles(const std::vector<std::string>& chosenPaths,
+                                            std::string_view widthText, std::string_view heightText,
+                                            interlace::ComposeProgress& progress,
+                                            const interlace::ComposeRun& run);
+
     // Prepares the strip files of the frames, then interlaces them into a new composite, on
     // the run's threads; a cancelled compose throws platform::Cancelled and leaves no new
     // composite (see interlace::interlaceFrames).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -167,7 +168,13 @@ std::size_t calibrationBandBytes(std::int32_t W, std::int32_t H, int p, int mode
 // frame's strips go into it as soon as the frame is prepared, from the strip image in memory:
 // the strip file is written but not read back. Frames write disjoint pixels, so they go side
 // by side; the bytes are those of the two steps.
-void composeStraight(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
+// Prepares frame q into its strip file and hands back the strip image; `checkpoint` is called
+// once the frame is read and once its strip image is made.
+using FramePreparer =
+    std::function<void(int q, ComposeState& state, const std::function<void()>& checkpoint,
+                       raster::RasterImage& strip)>;
+
+void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidth, int mode,
                      ComposeState& state, const ComposeRun& run, ProgressTally& tally,
                      raster::RasterImage& composite) {
     const int s = stripWidth;
@@ -190,14 +197,13 @@ void composeStraight(const frames::FrameSlots& slots, int frameCount, int stripW
             const auto at = static_cast<std::size_t>(index);
             int step = 0;
             raster::RasterImage strip;
-            prepareFrame(
-                slots[index + 1], core::stripFilePath(index + 1), frameCount, mode, prepared[at],
-                PrepareMethod::Direct,
+            prepare(
+                index + 1, prepared[at],
                 [&] {
                     checkCancel(run);
                     tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
                 },
-                &strip);
+                strip);
             tally.add(kWriteUnits);
             interlaceFrame(strip, index + 1, s, p, mode, sizes, withinFrame, tally, composite);
             done[at].store(true);
@@ -248,11 +254,33 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
                      const ComposeRun& run) {
     ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
     if (composite.empty()) {
-        composeStraight(slots, frameCount, stripWidth, mode, state, run, tally, composite);
+        const FramePreparer fromFile = [&](int q, ComposeState& frameState,
+                                           const std::function<void()>& checkpoint,
+                                           raster::RasterImage& strip) {
+            prepareFrame(slots[q], core::stripFilePath(q), frameCount, mode, frameState,
+                         PrepareMethod::Direct, checkpoint, &strip);
+        };
+        composeStraight(fromFile, frameCount, stripWidth, mode, state, run, tally, composite);
         return;
     }
     prepareAll(slots, frameCount, mode, state, run, tally);
     interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
+}
+
+void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
+                         ComposeState& state, ComposeProgress& progress,
+                         raster::RasterImage& composite, const ComposeRun& run) {
+    ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
+    composite = raster::RasterImage();
+    const FramePreparer fromMemory = [&](int q, ComposeState& frameState,
+                                         const std::function<void()>& checkpoint,
+                                         raster::RasterImage& strip) {
+        raster::RasterImage frame = load(q);
+        checkpoint();
+        prepareFrameImage(std::move(frame), core::stripFilePath(q), frameCount, mode, frameState,
+                          PrepareMethod::Direct, checkpoint, &strip);
+    };
+    composeStraight(fromMemory, frameCount, stripWidth, mode, state, run, tally, composite);
 }
 
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,18 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
                      const ComposeRun& run = {});
+
+// Frame q (1 ... frameCount) in memory, as its slot's file holds it (loading it may write
+// that file, as a JPEG frame's working copy).
+using FrameLoader = std::function<raster::RasterImage(int q)>;
+
+// As interlaceFrames into a new composite, with each frame loaded by `load` on the thread that
+// prepares it, and prepared from memory instead of being read back from its slot's file. The
+// composite, the working files and the sizes kept are those of loading every frame and then
+// interlacing them. A failure or cancellation leaves no composite.
+void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
+                         ComposeState& state, ComposeProgress& progress,
+                         raster::RasterImage& composite, const ComposeRun& run = {});
 
 // Its two halves: the strip files of frames 1 ... frameCount, then the composite from them.
 // Each reports its own progress from 0 to its own total.

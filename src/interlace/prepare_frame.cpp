@@ -88,12 +88,18 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
                   int mode, ComposeState& state, PrepareMethod method,
                   const std::function<void()>& checkpoint, RasterImage* keptStrip) {
-    const std::int32_t W = state.outputWidth;
-    const std::int32_t H = state.outputHeight;
-
     RasterImage frame;
     frame.loadBmpFile(platform::hostPath(sourcePath));
     if (checkpoint) checkpoint();
+    prepareFrameImage(std::move(frame), workingPath, frameCount, mode, state, method, checkpoint,
+                      keptStrip);
+}
+
+void prepareFrameImage(RasterImage frame, const std::string& workingPath, int frameCount, int mode,
+                       ComposeState& state, PrepareMethod method,
+                       const std::function<void()>& checkpoint, RasterImage* keptStrip) {
+    const std::int32_t W = state.outputWidth;
+    const std::int32_t H = state.outputHeight;
     const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
     state.scaledWidth = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
     state.scaledHeight = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);

@@ -24,6 +24,12 @@ void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
                   const std::function<void()>& checkpoint = {},
                   raster::RasterImage* keptStrip = nullptr);
 
+// The same for a frame already in memory, as read from its file; `checkpoint` is called once,
+// when the strip image is made.
+void prepareFrameImage(raster::RasterImage frame, const std::string& workingPath, int frameCount,
+                       int mode, ComposeState& state, PrepareMethod method,
+                       const std::function<void()>& checkpoint, raster::RasterImage* keptStrip);
+
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.
 std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::int32_t srcH);
