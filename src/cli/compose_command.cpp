@@ -118,6 +118,7 @@ int runCompose(const std::vector<std::string>& args) {
     // The frames into slots 1 ... n, each counted as the window counts a slot's choice.
     compose::ComposeSession session(settings);
     std::vector<std::string> chosen;
+    chosen.reserve(frames.size());
     for (const std::string& frame : frames) chosen.push_back(fs::absolute(frame));
     {
         TerminalProgress progress;

@@ -83,7 +83,7 @@ void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, std::i
                    std::int64_t endLens, raster::RasterImage& composite) {
     const std::int32_t w = strip.width();
     for (std::int64_t lens = firstLens; lens < endLens; ++lens) {
-        const auto y = static_cast<std::int32_t>((q - 1) * s + lens * p);
+        const auto y = static_cast<std::int32_t>(std::int64_t{q - 1} * s + lens * p);
         const auto v = static_cast<std::int32_t>(lens * s);
         composite.copyArea({0, y, w, y + s}, strip, {0, v, w, v + s});
     }

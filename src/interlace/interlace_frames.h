@@ -25,10 +25,12 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 // side under each lens: frame q owns the stripWidth pixels at (q - 1) * stripWidth of every
 // lens of frameCount * stripWidth pixels. Columns mode: vertical strips; rows mode: horizontal.
 //
-// The frames are prepared side by side on `run.threads` threads, then the strips of each frame
-// are copied in bands of rows side by side. A cancelled compose stops at the next step of a
-// frame or band: every working file written is whole, and the composite is emptied when its
-// building had begun (a preparation stopped or failed leaves the previous composite).
+// The frames are prepared side by side on `run.threads` threads. Over a previous composite
+// (which a failed preparation leaves in place) the strips of each frame are then read back and
+// copied in bands of rows side by side; with no composite yet, each frame's strips go into
+// the new composite from memory as soon as it is prepared. The bytes are the same either way
+// and for any number of threads. A cancelled compose stops at the next step of a frame or
+// band: every working file written is whole, and no new composite is left.
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
                      const ComposeRun& run = {});
