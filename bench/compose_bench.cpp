@@ -1,6 +1,9 @@
-// The whole compose, phase by phase, against the floor of the same machine: decoding the same
-// JPEG files with libjpeg-turbo alone and writing the same number of bytes to disk. Then the
-// batch tool on the same frames, for its wall time and peak memory.
+// The whole compose (loading the frames, preparing, interlacing, preview, saving) on every core
+// and on one thread, against the single-core floor of the same machine: decoding the same JPEG
+// files with libjpeg-turbo alone on one core and writing the same bytes (the working files
+// without a flush, the composite flushed as the compose flushes it). Then the longest wait of
+// an event loop while the compose runs on its own thread as in the main window, and the batch
+// tool on the same frames for its peak memory, with and without the calibration band.
 //
 //   compose_bench [--frames 16|2] [--keep DIR]
 // 16 frames: 4000 x 3000 JPEG frames into 287 x 200 mm at 42.275 lpi.
@@ -11,6 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +29,7 @@
 // After <cstdio>: the library's header uses FILE without including it.
 #include <jpeglib.h>
 
+#include "app/compose_job.h"
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
 #include "core/working_files.h"
@@ -30,6 +38,7 @@
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
+#include "platform/work_pool.h"
 #include "raster/jpeg_codec.h"
 
 namespace fs = std::filesystem;
@@ -77,7 +86,7 @@ void decodeOnly(const lenzora::platform::Bytes& file) {
     jpeg_destroy_decompress(&cinfo);
 }
 
-// Writing `bytes` to disk in 8 MiB pieces, flushed, as files of the compose's sizes.
+// Writing files of the compose's sizes in 8 MiB pieces; only the last, the composite, flushed.
 void writeOnly(const fs::path& dir, const std::vector<std::uint64_t>& sizes) {
     std::vector<char> chunk(8 << 20, 'x');
     int index = 0;
@@ -89,10 +98,10 @@ void writeOnly(const fs::path& dir, const std::vector<std::uint64_t>& sizes) {
             if (::write(fd, chunk.data(), piece) < 0) std::abort();
             left -= piece;
         }
-        ::fsync(fd);
+        if (index == static_cast<int>(sizes.size())) ::fsync(fd);
         ::close(fd);
-        fs::remove(path);
     }
+    for (int i = 0; i < index; ++i) fs::remove(dir / ("floor-" + std::to_string(i)));
 }
 
 struct Child {
@@ -108,6 +117,8 @@ Child runChild(const std::vector<std::string>& args) {
     const Clock::time_point start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -115,6 +126,82 @@ Child runChild(const std::vector<std::string>& args) {
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
     return {seconds(start), usage.ru_maxrss, status};
+}
+
+// One whole compose as the batch tool runs it (decoding, working files, strips and interlacing
+// in one go), on `threads` threads, then its preview and saving.
+struct Composed {
+    double composing = 0, previewing = 0, saving = 0, total = 0;
+    std::vector<std::uint64_t> written;  // working files, then the composite
+    std::int32_t width = 0, height = 0;
+    std::size_t compositeBytes = 0;
+    std::string resolution;
+    int stripWidth = 0;
+};
+
+Composed composeOnce(const std::vector<std::string>& jpegs, int threads, const fs::path& dir) {
+    namespace lz = lenzora;
+    // The settings a start-up with a settings file of these values gives.
+    lz::core::OutputSettings settings;
+    lz::core::recomputeAtStartUp(settings);
+    lz::compose::ComposeSession session(settings);
+    lz::interlace::ComposeRun run;
+    run.threads = threads;
+    lz::interlace::NoProgress none;
+    Composed c;
+    const auto frames = static_cast<int>(jpegs.size());
+
+    Clock::time_point start = Clock::now();
+    session.composeFiles(jpegs, "287", "200", none, run);
+    c.composing = seconds(start);
+    Clock::time_point phase = Clock::now();
+    lz::raster::RasterImage preview = session.composePreview();
+    c.previewing = seconds(phase);
+    phase = Clock::now();
+    const fs::path output = dir / "composite.bmp";
+    lz::output::saveComposite(session.composite(), output, settings.resolution);
+    c.saving = seconds(phase);
+    c.total = seconds(start);
+
+    for (int q = 1; q <= frames; ++q)
+        c.written.push_back(fs::file_size(lz::platform::hostPath(lz::core::workingCopyPath(q))));
+    for (int q = 1; q <= frames; ++q)
+        c.written.push_back(fs::file_size(lz::platform::hostPath(lz::core::stripFilePath(q))));
+    c.written.push_back(fs::file_size(output));
+    c.width = session.composite().width();
+    c.height = session.composite().height();
+    c.compositeBytes = session.composite().stride() * static_cast<std::size_t>(c.height);
+    c.resolution = lz::core::formatFixed(settings.resolution);
+    c.stripWidth = settings.stripWidth;
+    return c;
+}
+
+// The frames loaded, then the compose and its preview on a thread of their own as the main
+// window runs them, while this thread's event loop turns a zero-interval timer: the longest
+// time between two turns.
+double longestEventLoopWait(int argc, char** argv, const std::vector<std::string>& jpegs,
+                            int threads) {
+    namespace lz = lenzora;
+    QCoreApplication app(argc, argv);
+    lz::core::OutputSettings settings;
+    lz::core::recomputeAtStartUp(settings);
+    lz::compose::ComposeSession session(settings);
+    session.loadFrames(jpegs, threads);
+    session.setOutputSize("287", "200");
+
+    QElapsedTimer sinceTurn;
+    qint64 longest = 0;
+    QTimer turning;
+    turning.setInterval(0);
+    QObject::connect(&turning, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTurn.nsecsElapsed());
+        sinceTurn.restart();
+    });
+    sinceTurn.start();
+    turning.start();
+    lz::app::ComposeJob job(session, threads, &app, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+    return static_cast<double>(longest) / 1e9;
 }
 
 }  // namespace
@@ -140,79 +227,71 @@ int main(int argc, char** argv) {
         jpegs.push_back(path.string());
     }
 
-    // The settings a start-up with a settings file of these values gives.
-    lenzora::core::OutputSettings settings;
-    lenzora::core::recomputeAtStartUp(settings);
-    std::vector<std::uint64_t> written;
-    lenzora::compose::ComposeSession session(settings);
-
-    Clock::time_point start = Clock::now();
-    Clock::time_point phase = start;
-    for (int q = 1; q <= frames; ++q) {
-        session.loadFrame(q, jpegs[static_cast<std::size_t>(q - 1)]);
-        session.countFrame(q);
-        written.push_back(
-            fs::file_size(lenzora::platform::hostPath(lenzora::core::workingCopyPath(q))));
+    const int cores = lenzora::platform::coreCount();
+    // Three rounds, every core and one thread taking turns, so that neither always runs on a
+    // cold file cache; the median round of each counts.
+    std::vector<Composed> allRounds, oneRounds;
+    for (int round = 0; round < 3; ++round) {
+        allRounds.push_back(composeOnce(jpegs, cores, dir));
+        oneRounds.push_back(composeOnce(jpegs, 1, dir));
     }
-    const double loading = seconds(phase);
+    auto median = [](std::vector<Composed> rounds) {
+        std::sort(rounds.begin(), rounds.end(),
+                  [](const Composed& a, const Composed& b) { return a.total < b.total; });
+        return rounds[rounds.size() / 2];
+    };
+    const Composed all = median(allRounds);
+    const Composed one = median(oneRounds);
 
-    session.setOutputSize("287", "200");
-    lenzora::interlace::NoProgress none;
-    phase = Clock::now();
-    session.prepareStrips(none);
-    const double preparing = seconds(phase);
-    for (int q = 1; q <= frames; ++q) {
-        written.push_back(
-            fs::file_size(lenzora::platform::hostPath(lenzora::core::stripFilePath(q))));
-    }
-
-    phase = Clock::now();
-    session.interlaceStrips(none);
-    const lenzora::raster::RasterImage& composite = session.composite();
-    const double interlacing = seconds(phase);
-
-    phase = Clock::now();
-    lenzora::raster::RasterImage preview = session.composePreview();
-    const double previewing = seconds(phase);
-
-    phase = Clock::now();
-    const fs::path output = dir / "composite.bmp";
-    lenzora::output::saveComposite(composite, output, settings.resolution);
-    written.push_back(fs::file_size(output));
-    const double saving = seconds(phase);
-    const double total = loading + preparing + interlacing + previewing + saving;
-
-    // The floor: the same JPEG files decoded by libjpeg-turbo alone, the same bytes written.
-    phase = Clock::now();
+    // The floor, on one core: the same JPEG files decoded by libjpeg-turbo alone, the same
+    // bytes written.
+    Clock::time_point phase = Clock::now();
     for (const std::string& path : jpegs) decodeOnly(lenzora::platform::readWholeFile(path));
     const double decodeFloor = seconds(phase);
     phase = Clock::now();
-    writeOnly(dir, written);
+    writeOnly(dir, one.written);
     const double writeFloor = seconds(phase);
+    const double floor = decodeFloor + writeFloor;
     std::uint64_t bytes = 0;
-    for (std::uint64_t b : written) bytes += b;
+    for (std::uint64_t b : one.written) bytes += b;
 
-    std::printf("%d frames of 4000 x 3000 -> %d x %d at %s dpi (strip width %d)\n", frames,
-                composite.width(), composite.height(),
-                lenzora::core::formatFixed(settings.resolution).c_str(), settings.stripWidth);
-    std::printf("  decoding and working copies %8.2f s\n", loading);
-    std::printf("  preparing strips            %8.2f s\n", preparing);
-    std::printf("  interlacing                 %8.2f s\n", interlacing);
-    std::printf("  preview                     %8.2f s\n", previewing);
-    std::printf("  saving                      %8.2f s\n", saving);
-    std::printf("  compose in all              %8.2f s\n", total);
+    const double longestWait = longestEventLoopWait(argc, argv, jpegs, cores);
+
+    std::printf("%d frames of 4000 x 3000 -> %d x %d at %s dpi (strip width %d), %d cores\n",
+                frames, all.width, all.height, all.resolution.c_str(), all.stripWidth, cores);
+    std::printf("                               all cores  one thread\n");
+    std::printf("  decode, prepare, interlace  %8.2f s  %8.2f s\n", all.composing, one.composing);
+    std::printf("  preview                     %8.2f s  %8.2f s\n", all.previewing, one.previewing);
+    std::printf("  saving                      %8.2f s  %8.2f s\n", all.saving, one.saving);
+    std::printf("  compose in all              %8.2f s  %8.2f s\n", all.total, one.total);
     std::printf("  floor: decoding alone       %8.2f s\n", decodeFloor);
     std::printf("  floor: writing %6.0f MB     %8.2f s\n", static_cast<double>(bytes) / 1e6,
                 writeFloor);
-    std::printf("  ratio to the floor          %8.2f\n", total / (decodeFloor + writeFloor));
+    std::printf("  all cores / floor           %8.2f\n", all.total / floor);
+    std::printf("  all cores / one thread      %8.2f\n", all.total / one.total);
+    std::printf("  one thread / floor          %8.2f\n", one.total / floor);
+    std::printf("  longest event-loop wait     %8.1f ms (compose on its own thread)\n",
+                longestWait * 1000.0);
 
     const char* cli = std::getenv("LENZORA_CLI");
     if (cli != nullptr) {
-        std::vector<std::string> args = {cli, "compose", "-o", (dir / "cli.bmp").string()};
-        args.insert(args.end(), jpegs.begin(), jpegs.end());
-        const Child child = runChild(args);
-        std::printf("  lenzora-cli compose: %.2f s, peak memory %.0f MB (exit %d)\n", child.wall,
-                    static_cast<double>(child.maxRssKb) / 1024.0, WEXITSTATUS(child.status));
+        const double composite = static_cast<double>(all.compositeBytes) / 1e6;
+        std::printf("  composite                   %8.0f MB\n", composite);
+        for (const char* jobs : {"", "1"}) {
+            for (bool band : {false, true}) {
+                std::vector<std::string> args = {cli, "compose", "-o", (dir / "cli.bmp").string()};
+                if (*jobs != 0) args.insert(args.end(), {"--jobs", jobs});
+                if (band) args.emplace_back("--calibration");
+                args.insert(args.end(), jpegs.begin(), jpegs.end());
+                const Child child = runChild(args);
+                const double peak = static_cast<double>(child.maxRssKb) / 1024.0;
+                std::printf(
+                    "  lenzora-cli compose%s%s: %.2f s, peak memory %.0f MB = %.2f x the "
+                    "composite (exit %d)\n",
+                    *jobs != 0 ? " --jobs 1" : "", band ? " --calibration" : "", child.wall, peak,
+                    peak * 1.048576 / composite, WEXITSTATUS(child.status));
+            }
+        }
     }
     if (keep.empty()) fs::remove_all(dir);
     return 0;

@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
             form.findChild<QPushButton*>(QString::fromLatin1(buttons[i]))->click();
         }
         form.findChild<QPushButton*>(QStringLiteral("composeButton"))->click();
+        while (form.composing()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         ok &= save(&form, out / "main-window.png");
 
         form.findChild<QPushButton*>(QStringLiteral("helpButton"))->click();

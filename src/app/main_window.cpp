@@ -14,10 +14,12 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWindow>
 #include <utility>
 
 #include "app/clickable_label.h"
+#include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
@@ -37,6 +39,7 @@
 #include "platform/qt/named_child.h"
 #include "platform/services.h"
 #include "platform/web_page.h"
+#include "platform/work_pool.h"
 #include "raster/fit.h"
 #include "raster/qimage_conversion.h"
 #include "windows/about_window.h"
@@ -88,7 +91,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     loadSettings();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() = default;  // a running compose is stopped by its job
 
 void MainWindow::buildSettingsBand() {
     settingsGroup_ = namedChild<QGroupBox>(this, "settingsGroup", tr("系统设定"));
@@ -213,6 +216,12 @@ void MainWindow::buildPreview() {
     progressBar_->setRange(0, 200);
     progressBar_->setValue(0);
     progressBar_->setTextVisible(false);
+    // The bar follows the compose's own count of its work while it runs.
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(40);
+    connect(progressTimer_, &QTimer::timeout, this, [this] {
+        if (composeJob_) progressBar_->setValue(composeJob_->progress());
+    });
 }
 
 void MainWindow::buildOutputColumn() {
@@ -377,7 +386,13 @@ bool MainWindow::storeSettingsAndCleanUp() {
     });
 }
 
+// Closing stops a running compose first (its thread is waited for, a step at most), then
+// closes as ever.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (composeJob_) {
+        composeJob_->cancel();
+        finishCompose();
+    }
     if (storeSettingsAndCleanUp()) {
         event->accept();
     } else {
@@ -445,36 +460,8 @@ void MainWindow::loadFrameFromDialog(int slot) {
         QPixmap::fromImage(raster::toQImage(session_.thumbnail(slot))));
 }
 
-namespace {
-
-// Steps of ten on the 0 ... 200 bar, repainted at once so it moves while the compose runs.
-class ProgressBarSteps : public interlace::ComposeProgress {
-  public:
-    explicit ProgressBarSteps(QProgressBar* bar) : bar_(bar) {}
-    void advance() override {
-        bar_->setValue(std::min(bar_->maximum(), bar_->value() + 10));
-        bar_->repaint();
-    }
-
-  private:
-    QProgressBar* bar_;
-};
-
-// Puts the bar back to 0 however the compose ends.
-class ProgressReset {
-  public:
-    explicit ProgressReset(QProgressBar* bar) : bar_(bar) {}
-    ~ProgressReset() { bar_->setValue(0); }
-    ProgressReset(const ProgressReset&) = delete;
-    ProgressReset& operator=(const ProgressReset&) = delete;
-
-  private:
-    QProgressBar* bar_;
-};
-
-}  // namespace
-
 void MainWindow::compose() {
+    if (composing()) return;
     platform::guardHandler([&] {
         if (auto missing = session_.missingFrame()) {
             platform::showMessage(*missing);
@@ -489,20 +476,82 @@ void MainWindow::compose() {
             platform::showMessage(*refusal);
             return;
         }
-        ProgressReset resetProgress(progressBar_);
-        {
-            platform::BusyCursor busy;
-            progressBar_->setRange(0, 200);
-            ProgressBarSteps progress(progressBar_);
-            session_.compose(progress);
-            showPreview(session_.composePreview());
+        progressBar_->setRange(0, 200);
+        outputsEnabled_ = {saveButton_->isEnabled(), printButton_->isEnabled(),
+                           calibrationBox_->isEnabled()};
+        enableJobControls(false);
+        composeCursor_ = std::make_unique<platform::BusyCursor>();
+        composeJob_ = std::make_unique<ComposeJob>(session_, platform::coreCount(), this,
+                                                   [this] { finishCompose(); });
+        progressTimer_->start();
+    });
+}
+
+void MainWindow::cancelCompose() {
+    if (composeJob_) composeJob_->cancel();
+}
+
+void MainWindow::finishCompose() {
+    if (!composeJob_) return;  // already finished by a close
+    progressTimer_->stop();
+    composeJob_->wait();
+    // A stop asked before the end was shown counts, even when the compose had just ended.
+    const bool stopAsked = composeJob_->cancelRequested();
+    const std::exception_ptr failure = composeJob_->failure();
+    raster::RasterImage preview = composeJob_->takePreview();
+    const int reached = composeJob_->progress();
+    composeJob_.reset();
+    enableJobControls(true);
+    // The output controls as they were until the compose shows how it ended.
+    saveButton_->setEnabled(outputsEnabled_[0]);
+    printButton_->setEnabled(outputsEnabled_[1]);
+    calibrationBox_->setEnabled(outputsEnabled_[2]);
+    platform::guardHandler([&] {
+        bool cancelled = stopAsked;
+        try {
+            if (failure) std::rethrow_exception(failure);
+        } catch (const platform::Cancelled&) {
+            cancelled = true;
+        } catch (...) {
+            // A frame that could not be read leaves the previous composite and its controls.
+            composeCursor_.reset();
+            progressBar_->setValue(0);
+            throw;
         }
+        composeCursor_.reset();
+        if (cancelled) {
+            // Nothing of a stopped compose is shown: no composite, preview or output controls.
+            session_.discardComposite();
+            preview_ = raster::RasterImage();
+            previewImage_->clear();
+            progressBar_->setValue(0);
+            saveButton_->setEnabled(false);
+            printButton_->setEnabled(false);
+            calibrationBox_->setEnabled(false);
+            {
+                QSignalBlocker block(calibrationBox_);
+                calibrationBox_->setChecked(false);
+            }
+            return;
+        }
+        progressBar_->setValue(reached);
+        showPreview(std::move(preview));
         platform::showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
         printButton_->setEnabled(true);
         calibrationBox_->setEnabled(true);
+        progressBar_->setValue(0);
         calibrationBox_->setChecked(false);  // runs its click handling when it was ticked
     });
+}
+
+void MainWindow::enableJobControls(bool enabled) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{pitchGroup_, modeGroup_, sizeGroup_, composeButton_,
+                                         calibrationBox_, saveButton_, printButton_}) {
+        control->setEnabled(enabled);
+    }
+    for (QPushButton* button : slotButtons_) button->setEnabled(enabled);
 }
 
 void MainWindow::onCalibrationToggled() {
@@ -592,8 +641,14 @@ void MainWindow::openPitchChart() {
 
 void MainWindow::openWebAddress() { platform::openMakerWebPage(); }
 
-// Enter composes unless another button has the focus, as a default button does.
+// Enter composes unless another button has the focus, as a default button does; Escape stops
+// a running compose.
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && composing()) {
+        cancelCompose();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         auto* focused = qobject_cast<QPushButton*>(focusWidget());
         if (focused && focused->isEnabled()) {

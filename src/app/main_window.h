@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QWidget>
 #include <array>
+#include <memory>
+#include <optional>
 
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
@@ -25,14 +27,20 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QTimer;
 
 namespace lenzora::windows {
 class PitchChartWindow;
 }
 
+namespace lenzora::platform {
+class BusyCursor;
+}
+
 namespace lenzora::app {
 
 class ClickableLabel;
+class ComposeJob;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -48,6 +56,8 @@ class MainWindow : public QWidget {
     const raster::RasterImage& composite() const { return session_.composite(); }
     // The picture of the preview image previewImage_ (shown fitted to its panel).
     const raster::RasterImage& preview() const { return preview_; }
+    // Whether a compose is running on its own thread.
+    bool composing() const { return composeJob_ != nullptr; }
 
     // The save dialog and printer resolution, shared with the chart windows.
     output::OutputChoices& outputChoices() { return outputChoices_; }
@@ -102,6 +112,12 @@ class MainWindow : public QWidget {
     // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
     void loadFrameFromDialog(int slot);
     void showPreview(raster::RasterImage preview);
+    // The end of a compose, on the window's thread: the preview and "Merge OK！", or nothing
+    // shown for a cancelled one, or the error.
+    void finishCompose();
+    // Every control that could change a running compose's frames, settings or composite.
+    void enableJobControls(bool enabled);
+    void cancelCompose();
 
     core::OutputSettings settings_;
     compose::ComposeSession session_{settings_};
@@ -155,6 +171,14 @@ class MainWindow : public QWidget {
     // must not parse the box again and bring the same message back.
     bool widthTyped_ = false;
     bool heightTyped_ = false;
+
+    // The compose running, its bar kept up to date, its cursor; and which output controls
+    // were enabled before it, for a compose that fails with the old composite in place.
+    QTimer* progressTimer_ = nullptr;
+    std::unique_ptr<platform::BusyCursor> composeCursor_;
+    std::array<bool, 3> outputsEnabled_{};
+    // Last: stopped and joined before the session it composes goes.
+    std::unique_ptr<ComposeJob> composeJob_;
 };
 
 }  // namespace lenzora::app

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "cli/cli_options.h"
+#include "platform/work_pool.h"
 
 namespace lenzora::cli {
 
@@ -31,6 +32,11 @@ int boundedInteger(const std::string& name, const std::string& text, int low, in
                          std::to_string(high));
     }
     return value;
+}
+
+int jobsFrom(const std::optional<std::string>& text) {
+    if (!text) return platform::coreCount();
+    return boundedInteger("--jobs", *text, 1, 1024);
 }
 
 core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,

@@ -15,6 +15,10 @@ int unitIndex(const std::string& text);
 // A whole number within [low, high] for option `name`; anything else is bad usage.
 int boundedInteger(const std::string& name, const std::string& text, int low, int high);
 
+// The threads --jobs asks for: a whole number from 1 up; without it, every core. One thread
+// runs the job as a plain loop, in order.
+int jobsFrom(const std::optional<std::string>& text);
+
 // The settings a start-up would read from a file holding these values; the pitch must be
 // above zero (bad usage otherwise), a text that is no number raises the conversion error.
 core::StoredSettings storedSettingsFrom(const std::optional<std::string>& pitch,

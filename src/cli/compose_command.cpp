@@ -53,9 +53,10 @@ class WorkFolder {
 // The compose's steps are where Ctrl-C and SIGTERM are looked for.
 class InterruptibleProgress : public interlace::ComposeProgress {
   public:
-    void advance() override {
+    // Called from whichever thread finished a step: the pool carries the exception back.
+    void reached(std::int64_t done, std::int64_t total) override {
         platform::throwIfInterrupted();
-        bar_.advance();
+        bar_.reached(done, total);
     }
 
   private:
@@ -70,8 +71,8 @@ int modeIndex(const std::string& text) {
 
 const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
-    "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
-    "                           [--max-frame-pixels N] -o OUT FRAME1 FRAME2 [... FRAME16]",
+    "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]\n"
+    "                           [--json] [--max-frame-pixels N] -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite.",
     {
@@ -82,6 +83,7 @@ const CommandDescription kCompose = {
         {"--mode", "columns|rows", "Strips side by side or one above the other (columns)."},
         {"--calibration", nullptr, "Adds the calibration band."},
         {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
+        {"--jobs", "N", "Threads to compose on (every core); 1 composes frame after frame."},
         {"--json", nullptr, "Prints one JSON object on one line."},
         {"--max-frame-pixels", "N",
          "Refuses frames of more pixels (LENZORA_MAX_FRAME_PIXELS, else 500000000)."},
@@ -124,6 +126,8 @@ int runCompose(const std::vector<std::string>& args) {
     if (auto maxPixels = options.value("--max-frame-pixels"))
         raster::setMaxImagePixels(pixelCount(*maxPixels));
     const std::string& output = *out;
+    interlace::ComposeRun run;
+    run.threads = jobsFrom(options.value("--jobs"));
 
     WorkFolder work(options.value("--work-dir"));
 
@@ -136,21 +140,13 @@ int runCompose(const std::vector<std::string>& args) {
 
     // The frames into slots 1 ... n, each counted as the window counts a slot's choice.
     compose::ComposeSession session(settings);
-    for (int slot = 1; slot <= static_cast<int>(frames.size()); ++slot) {
-        platform::throwIfInterrupted();
-        const std::string chosen = fs::absolute(frames[static_cast<std::size_t>(slot - 1)]);
-        if (session.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
-            throw platform::Error(platform::translate("lenzora::cli", "File format error!"));
-        }
-        session.countFrame(slot);
-    }
-    if (auto missing = session.missingFrame()) throw platform::Error(*missing);
-    if (auto refusal = session.setOutputSize(widthText, heightText)) {
-        throw platform::Error(*refusal);
-    }
+    std::vector<std::string> chosen;
+    chosen.reserve(frames.size());
+    for (const std::string& frame : frames) chosen.push_back(fs::absolute(frame));
     {
         InterruptibleProgress progress;
-        session.compose(progress);
+        if (auto refusal = session.composeFiles(chosen, widthText, heightText, progress, run))
+            throw platform::Error(*refusal);
     }
     if (options.has("--calibration")) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();

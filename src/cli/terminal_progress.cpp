@@ -21,6 +21,13 @@ TerminalProgress::~TerminalProgress() {
     if (enabled_) std::fputs("\r\033[K", stderr);
 }
 
+void TerminalProgress::reached(std::int64_t done, std::int64_t total) {
+    const int position = total > 0 ? static_cast<int>(done * kRange / total) : 0;
+    if (position == position_) return;  // no redraw for every band of rows
+    position_ = std::min(kRange, position);
+    if (enabled_) draw();
+}
+
 void TerminalProgress::advance() {
     position_ = std::min(kRange, position_ + 10);
     if (enabled_) draw();

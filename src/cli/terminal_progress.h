@@ -1,6 +1,8 @@
 #pragma once
 // A progress bar on standard error while the tool works, when standard error is a terminal.
 
+#include <cstdint>
+
 #include "interlace/compose_state.h"
 
 namespace lenzora::cli {
@@ -12,8 +14,9 @@ class TerminalProgress : public interlace::ComposeProgress {
     TerminalProgress(const TerminalProgress&) = delete;
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-    // Ten steps of 0 ... 200, held at 200, as the window's bar.
-    void advance() override;
+    void reached(std::int64_t done, std::int64_t total) override;
+    // A tenth of a twentieth: the chart's steps.
+    void advance();
 
   private:
     void draw() const;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/output_settings.h"
 #include "frames/frame_slots.h"
@@ -29,6 +30,11 @@ class ComposeSession {
     // that cannot be read throws its error.
     frames::FrameLoadResult loadFrame(int slot, const std::string& chosenPath);
 
+    // Fills slots 1 ... n with the n files on `threads` threads and counts each slot as a
+    // choice in the window does, in slot order. A file of an unaccepted kind throws "File
+    // format error!"; with several failing files the lowest slot's error is thrown.
+    void loadFrames(const std::vector<std::string>& chosenPaths, int threads);
+
     // The frame-count rule once a slot's choice is over (loaded or cancelled): a slot from 3 up
     // that holds a frame raises the count and the resolution is worked out again. Returns
     // whether the settings changed.
@@ -42,12 +48,24 @@ class ComposeSession {
     std::optional<std::string> setOutputSize(std::string_view widthText,
                                              std::string_view heightText);
 
-    // Prepares the strip files of the frames, then interlaces them into a new composite.
-    // Progress advances ten steps on a 0 ... 200 scale per slot and per strip.
-    void compose(interlace::ComposeProgress& progress);
+    // The batch tool's whole job: fills slots 1 ... n with the n files and counts them (a file
+    // of an unaccepted kind throws "File format error!", an empty slot within the count its
+    // message), sets the output size from the box texts (returning its refusal, if any,
+    // before any file is read), then loads, prepares and interlaces each frame in one go on
+    // the run's threads. Everything comes out as loadFrames, setOutputSize and compose give.
+    std::optional<std::string> composeFiles(const std::vector<std::string>& chosenPaths,
+                                            std::string_view widthText, std::string_view heightText,
+                                            interlace::ComposeProgress& progress,
+                                            const interlace::ComposeRun& run);
+
+    // Prepares the strip files of the frames, then interlaces them into a new composite, on
+    // the run's threads; a cancelled compose throws platform::Cancelled and leaves no new
+    // composite (see interlace::interlaceFrames).
+    void compose(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
     // The two halves of compose(), for callers that time them apart.
-    void prepareStrips(interlace::ComposeProgress& progress);
-    void interlaceStrips(interlace::ComposeProgress& progress);
+    void prepareStrips(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
+    void interlaceStrips(interlace::ComposeProgress& progress,
+                         const interlace::ComposeRun& run = {});
 
     // Adds (ticked) or removes the calibration band on the composite; nothing before a compose.
     void setCalibrationBand(bool ticked);

@@ -18,10 +18,16 @@ void drawThumbnail(raster::RasterImage& thumbnail, const raster::RasterImage& fr
 
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
                               raster::RasterImage& thumbnail) {
+    raster::RasterImage frame;
+    return loadFrameFileKeeping(slotPath, chosenPath, slot, thumbnail, frame);
+}
+
+FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& chosenPath, int slot,
+                                     raster::RasterImage& thumbnail, raster::RasterImage& frame) {
     slotPath = chosenPath;
     switch (frameKindOf(chosenPath)) {
         case FrameKind::Jpeg: {
-            raster::RasterImage frame = raster::loadJpegFile(platform::hostPath(chosenPath));
+            frame = raster::loadJpegFile(platform::hostPath(chosenPath));
             const std::string workingCopy = core::workingCopyPath(slot);
             frame.saveBmpFile(platform::hostPath(workingCopy));
             drawThumbnail(thumbnail, frame);
@@ -29,7 +35,6 @@ FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPa
             return FrameLoadResult::Loaded;
         }
         case FrameKind::Bmp: {
-            raster::RasterImage frame;
             frame.loadBmpFile(platform::hostPath(chosenPath));
             drawThumbnail(thumbnail, frame);
             return FrameLoadResult::Loaded;

@@ -21,4 +21,9 @@ enum class FrameLoadResult { Loaded, FormatError };
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
                               raster::RasterImage& thumbnail);
 
+// The same, handing back in `frame` the frame as the slot's file holds it, for a compose that
+// prepares it at once instead of reading the file back.
+FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& chosenPath, int slot,
+                                     raster::RasterImage& thumbnail, raster::RasterImage& frame);
+
 }  // namespace lenzora::frames

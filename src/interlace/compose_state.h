@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/work_pool.h"
+
 namespace lenzora::interlace {
 
 struct ComposeState {
@@ -15,16 +17,25 @@ struct ComposeState {
     std::int32_t stripImageHeight = 0;
 };
 
-// Advanced by the compose as it goes: ten steps per advance on a 0 ... 200 scale.
+// Told how far a compose has got, in units of work done of the total: reading and squeezing
+// each frame, copying each band of its strips. Called from the compose's threads, one call at
+// a time.
 class ComposeProgress {
   public:
     virtual ~ComposeProgress() = default;
-    virtual void advance() = 0;
+    virtual void reached(std::int64_t done, std::int64_t total) = 0;
 };
 
 class NoProgress : public ComposeProgress {
   public:
-    void advance() override {}
+    void reached(std::int64_t /*done*/, std::int64_t /*total*/) override {}
+};
+
+// How a compose runs besides its settings: the threads it may use and the flag that stops it.
+// The composite and every working file are the same for any number of threads.
+struct ComposeRun {
+    int threads = 1;
+    const platform::Cancellation* cancel = nullptr;  // none: runs to its end
 };
 
 }  // namespace lenzora::interlace

@@ -1,5 +1,11 @@
 #include "interlace/interlace_frames.h"
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <vector>
+
 #include "core/numbers.h"
 #include "core/output_settings.h"
 #include "core/working_files.h"
@@ -24,39 +30,220 @@ bool fitsInMemory(std::int64_t width, std::int64_t height) {
     return raster::fitsInMemory(static_cast<std::uint64_t>(stride * height));
 }
 
+// Rows of the composite copied as one task: small enough that the threads share the work
+// evenly, large enough that a task is more than its own bookkeeping.
+constexpr std::int32_t kBandRows = 256;
+
+// Units of progress per frame: reading it, squeezing it and writing its strip file, then
+// copying its strips (spread over its bands). Preparing costs about four times the copying.
+constexpr std::int64_t kReadUnits = 300;
+constexpr std::int64_t kSqueezeUnits = 600;
+constexpr std::int64_t kWriteUnits = 100;
+constexpr std::int64_t kPrepareUnits = kReadUnits + kSqueezeUnits + kWriteUnits;
+constexpr std::int64_t kCopyUnits = 250;
+
+// Adds up the work done on all threads and reports it one call at a time.
+class ProgressTally {
+  public:
+    ProgressTally(ComposeProgress& sink, std::int64_t total) : sink_(sink), total_(total) {
+        sink_.reached(0, total_);
+    }
+    void add(std::int64_t units) {
+        const std::lock_guard<std::mutex> lock(lock_);
+        done_ += units;
+        sink_.reached(done_, total_);
+    }
+
+  private:
+    ComposeProgress& sink_;
+    std::mutex lock_;
+    std::int64_t total_;
+    std::int64_t done_ = 0;
+};
+
+void checkCancel(const ComposeRun& run) {
+    if (run.cancel != nullptr) run.cancel->check();
+}
+
 // One strip copy per lens; the copies of a frame never overlap, so they go together, row by
 // row, instead of one narrow column after the other. Each copy spans the whole height of this
-// frame's own strip image: the scaled size of another frame would cut rows off or leave them
-// white.
+// frame's own strip image (here cut to the band of rows [top, bottom)): the scaled size of
+// another frame would cut rows off or leave them white.
 void interlaceColumns(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
-                      raster::RasterImage& composite) {
+                      std::int32_t top, std::int32_t bottom, raster::RasterImage& composite) {
+    bottom = std::min(bottom, strip.height());
+    if (bottom <= top) return;
     std::vector<raster::RasterImage::AreaCopy> copies;
     copies.reserve(static_cast<std::size_t>(st.outputWidth / p) + 2);
-    const std::int32_t h = strip.height();
     std::int32_t x = (q - 1) * s;
     std::int32_t u = 0;
     do {
-        copies.push_back({{x, 0, x + s, h}, {u, 0, u + s, h}});
+        copies.push_back({{x, top, x + s, bottom}, {u, top, u + s, bottom}});
         x += p;
         u += s;
     } while (x <= st.outputWidth);
     composite.copyAreas(strip, copies);
 }
 
-// As the columns, with each copy spanning the whole width of this frame's own strip image.
-void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, const ComposeState& st,
-                   ComposeProgress& progress, raster::RasterImage& composite) {
+// As the columns, with each copy spanning the whole width of this frame's own strip image;
+// here the copies of lenses [firstLens, endLens).
+void interlaceRows(const raster::RasterImage& strip, int q, int s, int p, std::int64_t firstLens,
+                   std::int64_t endLens, raster::RasterImage& composite) {
     const std::int32_t w = strip.width();
-    std::int32_t y = (q - 1) * s;
-    std::int32_t v = 0;
-    do {
+    for (std::int64_t lens = firstLens; lens < endLens; ++lens) {
+        const auto y = static_cast<std::int32_t>(std::int64_t{q - 1} * s + lens * p);
+        const auto v = static_cast<std::int32_t>(lens * s);
         composite.copyArea({0, y, w, y + s}, strip, {0, v, w, v + s});
-        progress.advance();
-        y += p;
-        v += s;
-    } while (y <= st.outputHeight);
+    }
 }
 
+// The lenses whose copies the rows mode makes for frame q: the copy at y = (q - 1) s + L p
+// is made while y <= H, and always the first.
+std::int64_t rowLensCount(int q, int s, int p, std::int32_t H) {
+    const std::int64_t first = std::int64_t{q - 1} * s;
+    return first > H ? 1 : (H - first) / p + 1;
+}
+
+// Frame q's strips into the composite, a band at a time on the run's threads.
+void interlaceFrame(const raster::RasterImage& strip, int q, int s, int p, int mode,
+                    const ComposeState& st, const ComposeRun& run, ProgressTally& tally,
+                    raster::RasterImage& composite) {
+    if (mode == core::kModeColumns) {
+        const std::int32_t rows = std::max(1, std::min(strip.height(), composite.height()));
+        const int bands = static_cast<int>((rows + kBandRows - 1) / kBandRows);
+        platform::runTasks(bands, run.threads, [&](int band) {
+            checkCancel(run);
+            const std::int32_t top = band * kBandRows;
+            interlaceColumns(strip, q, s, p, st, top, std::min(rows, top + kBandRows), composite);
+            tally.add(kCopyUnits * (band + 1) / bands - kCopyUnits * band / bands);
+        });
+        return;
+    }
+    const std::int64_t lenses = rowLensCount(q, s, p, st.outputHeight);
+    const std::int64_t lensesPerBand = std::max<std::int64_t>(1, kBandRows / std::max(1, s));
+    const int bands = static_cast<int>((lenses + lensesPerBand - 1) / lensesPerBand);
+    platform::runTasks(bands, run.threads, [&](int band) {
+        checkCancel(run);
+        const std::int64_t first = band * lensesPerBand;
+        interlaceRows(strip, q, s, p, first, std::min(lenses, first + lensesPerBand), composite);
+        tally.add(kCopyUnits * (band + 1) / bands - kCopyUnits * band / bands);
+    });
+}
+
+void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
+                const ComposeRun& run, ProgressTally& tally) {
+    // Each frame works out its own sizes; the state keeps those of the last frame prepared in
+    // a row from frame 1, as if the frames had gone one after the other.
+    std::vector<ComposeState> prepared(static_cast<std::size_t>(frameCount), state);
+    std::vector<std::atomic<bool>> done(static_cast<std::size_t>(frameCount));
+    auto keepLastInARow = [&] {
+        std::size_t count = 0;
+        while (count < done.size() && done[count].load()) ++count;
+        if (count > 0) state = prepared[count - 1];
+    };
+    try {
+        platform::runTasks(frameCount, run.threads, [&](int index) {
+            checkCancel(run);
+            const auto at = static_cast<std::size_t>(index);
+            int step = 0;
+            prepareFrame(slots[index + 1], core::stripFilePath(index + 1), frameCount, mode,
+                         prepared[at], PrepareMethod::Direct, [&] {
+                             checkCancel(run);
+                             tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
+                         });
+            tally.add(kWriteUnits);
+            done[at].store(true);
+        });
+    } catch (...) {
+        keepLastInARow();
+        throw;
+    }
+    keepLastInARow();
+}
+
+std::size_t calibrationBandBytes(std::int32_t W, std::int32_t H, int p, int mode) {
+    const std::int64_t band = std::int64_t{4} * p;
+    if (mode == core::kModeColumns) {
+        return raster::RasterImage::strideFor(raster::PixelFormat::Bgr24,
+                                              static_cast<std::int32_t>(W + band)) *
+               static_cast<std::size_t>(H);
+    }
+    return raster::RasterImage::strideFor(raster::PixelFormat::Bgr24, W) *
+           static_cast<std::size_t>(H + band);
+}
+
+// With no composite to keep should the compose fail, the new one is made first and each
+// frame's strips go into it as soon as the frame is prepared, from the strip image in memory:
+// the strip file is written but not read back. Frames write disjoint pixels, so they go side
+// by side; the bytes are those of the two steps.
+// Prepares frame q into its strip file and hands back the strip image; `checkpoint` is called
+// once the frame is read and once its strip image is made.
+using FramePreparer =
+    std::function<void(int q, ComposeState& state, const std::function<void()>& checkpoint,
+                       raster::RasterImage& strip)>;
+
+void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidth, int mode,
+                     ComposeState& state, const ComposeRun& run, ProgressTally& tally,
+                     raster::RasterImage& composite) {
+    const int s = stripWidth;
+    const int p = frameCount * stripWidth;
+    const ComposeState sizes = state;
+    std::vector<ComposeState> prepared(static_cast<std::size_t>(frameCount), state);
+    std::vector<std::atomic<bool>> done(static_cast<std::size_t>(frameCount));
+    auto keepLastInARow = [&] {
+        std::size_t count = 0;
+        while (count < done.size() && done[count].load()) ++count;
+        if (count > 0) state = prepared[count - 1];
+    };
+    ComposeRun withinFrame = run;
+    withinFrame.threads = 1;  // the frames themselves share the threads
+    try {
+        composite.reserve(calibrationBandBytes(sizes.outputWidth, sizes.outputHeight, p, mode));
+        composite.create(raster::PixelFormat::Bgr24, sizes.outputWidth, sizes.outputHeight);
+        platform::runTasks(frameCount, run.threads, [&](int index) {
+            checkCancel(run);
+            const auto at = static_cast<std::size_t>(index);
+            int step = 0;
+            raster::RasterImage strip;
+            prepare(
+                index + 1, prepared[at],
+                [&] {
+                    checkCancel(run);
+                    tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
+                },
+                strip);
+            tally.add(kWriteUnits);
+            interlaceFrame(strip, index + 1, s, p, mode, sizes, withinFrame, tally, composite);
+            done[at].store(true);
+        });
+    } catch (...) {
+        keepLastInARow();
+        composite = raster::RasterImage();  // half a composite is never kept
+        throw;
+    }
+    keepLastInARow();
+}
+
+void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& state,
+                  const ComposeRun& run, ProgressTally& tally, raster::RasterImage& composite) {
+    composite = raster::RasterImage();  // the old composite goes before the new one is made
+    try {
+        const int s = stripWidth;
+        const int p = frameCount * stripWidth;
+        // Room for the calibration band, so that ticking it grows the composite in place.
+        composite.reserve(calibrationBandBytes(state.outputWidth, state.outputHeight, p, mode));
+        composite.create(raster::PixelFormat::Bgr24, state.outputWidth, state.outputHeight);
+        raster::RasterImage strip;
+        for (int q = 1; q <= frameCount; ++q) {
+            checkCancel(run);
+            strip.loadBmpFile(platform::hostPath(core::stripFilePath(q)));
+            interlaceFrame(strip, q, s, p, mode, state, run, tally, composite);
+        }
+    } catch (const platform::Cancelled&) {
+        composite = raster::RasterImage();  // half a composite is never shown
+        throw;
+    }
+}
 }  // namespace
 
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
@@ -73,39 +260,50 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 }
 
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
-                     ComposeState& state, ComposeProgress& progress,
-                     raster::RasterImage& composite) {
-    prepareFrames(slots, frameCount, mode, state, progress);
-    interlaceStrips(frameCount, stripWidth, mode, state, progress, composite);
+                     ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
+                     const ComposeRun& run) {
+    ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
+    if (composite.empty()) {
+        const FramePreparer fromFile = [&](int q, ComposeState& frameState,
+                                           const std::function<void()>& checkpoint,
+                                           raster::RasterImage& strip) {
+            prepareFrame(slots[q], core::stripFilePath(q), frameCount, mode, frameState,
+                         PrepareMethod::Direct, checkpoint, &strip);
+        };
+        composeStraight(fromFile, frameCount, stripWidth, mode, state, run, tally, composite);
+        return;
+    }
+    prepareAll(slots, frameCount, mode, state, run, tally);
+    interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
+}
+
+void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
+                         ComposeState& state, ComposeProgress& progress,
+                         raster::RasterImage& composite, const ComposeRun& run) {
+    ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
+    composite = raster::RasterImage();
+    const FramePreparer fromMemory = [&](int q, ComposeState& frameState,
+                                         const std::function<void()>& checkpoint,
+                                         raster::RasterImage& strip) {
+        raster::RasterImage frame = load(q);
+        checkpoint();
+        prepareFrameImage(std::move(frame), core::stripFilePath(q), frameCount, mode, frameState,
+                          PrepareMethod::Direct, checkpoint, &strip);
+    };
+    composeStraight(fromMemory, frameCount, stripWidth, mode, state, run, tally, composite);
 }
 
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
-                   ComposeProgress& progress) {
-    for (int k = 1; k <= core::kMaxFrames; ++k) {
-        if (k <= frameCount)
-            prepareFrame(slots[k], core::stripFilePath(k), frameCount, mode, state);
-        progress.advance();
-    }
+                   ComposeProgress& progress, const ComposeRun& run) {
+    ProgressTally tally(progress, frameCount * kPrepareUnits);
+    prepareAll(slots, frameCount, mode, state, run, tally);
 }
 
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
-                     ComposeProgress& progress, raster::RasterImage& composite) {
-    composite = raster::RasterImage();  // the old composite goes before the new one is made
-    composite.create(raster::PixelFormat::Bgr24, state.outputWidth, state.outputHeight);
-
-    const int s = stripWidth;
-    const int p = frameCount * stripWidth;
-    raster::RasterImage strip;
-    const raster::OwnFilesOnly stripsAreOurs;
-    for (int q = 1; q <= frameCount; ++q) {
-        strip.loadBmpFile(platform::hostPath(core::stripFilePath(q)));
-        if (mode == core::kModeColumns) {
-            interlaceColumns(strip, q, s, p, state, composite);
-            progress.advance();
-        } else {
-            interlaceRows(strip, q, s, p, state, progress, composite);
-        }
-    }
+                     ComposeProgress& progress, raster::RasterImage& composite,
+                     const ComposeRun& run) {
+    ProgressTally tally(progress, frameCount * kCopyUnits);
+    interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
 }
 
 raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor) {

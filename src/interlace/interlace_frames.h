@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,16 +28,36 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 // `composite` (replaced by a white W x H image first) by copying every frame's strips side by
 // side under each lens: frame q owns the stripWidth pixels at (q - 1) * stripWidth of every
 // lens of frameCount * stripWidth pixels. Columns mode: vertical strips; rows mode: horizontal.
+//
+// The frames are prepared side by side on `run.threads` threads. Over a previous composite
+// (which a failed preparation leaves in place) the strips of each frame are then read back and
+// copied in bands of rows side by side; with no composite yet, each frame's strips go into
+// the new composite from memory as soon as it is prepared. The bytes are the same either way
+// and for any number of threads. A cancelled compose stops at the next step of a frame or
+// band: every working file written is whole, and no new composite is left.
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
-                     ComposeState& state, ComposeProgress& progress,
-                     raster::RasterImage& composite);
+                     ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
+                     const ComposeRun& run = {});
 
-// Its two halves: the strip files of frames 1 ... frameCount (one advance per slot of 16),
-// then the composite from them.
+// Frame q (1 ... frameCount) in memory, as its slot's file holds it (loading it may write
+// that file, as a JPEG frame's working copy).
+using FrameLoader = std::function<raster::RasterImage(int q)>;
+
+// As interlaceFrames into a new composite, with each frame loaded by `load` on the thread that
+// prepares it, and prepared from memory instead of being read back from its slot's file. The
+// composite, the working files and the sizes kept are those of loading every frame and then
+// interlacing them. A failure or cancellation leaves no composite.
+void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
+                         ComposeState& state, ComposeProgress& progress,
+                         raster::RasterImage& composite, const ComposeRun& run = {});
+
+// Its two halves: the strip files of frames 1 ... frameCount, then the composite from them.
+// Each reports its own progress from 0 to its own total.
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
-                   ComposeProgress& progress);
+                   ComposeProgress& progress, const ComposeRun& run = {});
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
-                     ComposeProgress& progress, raster::RasterImage& composite);
+                     ComposeProgress& progress, raster::RasterImage& composite,
+                     const ComposeRun& run = {});
 
 // A reduced copy for the preview: the image's size divided by `divisor`, rounded half to even,
 // filled by nearest-neighbour stretching.

@@ -1,6 +1,7 @@
 #include "interlace/prepare_frame.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/numbers.h"
@@ -103,12 +104,20 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
 }
 
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
-                  int mode, ComposeState& state, PrepareMethod method) {
-    const std::int32_t W = state.outputWidth;
-    const std::int32_t H = state.outputHeight;
-
+                  int mode, ComposeState& state, PrepareMethod method,
+                  const std::function<void()>& checkpoint, RasterImage* keptStrip) {
     RasterImage frame;
     frame.loadBmpFile(platform::hostPath(sourcePath));
+    if (checkpoint) checkpoint();
+    prepareFrameImage(std::move(frame), workingPath, frameCount, mode, state, method, checkpoint,
+                      keptStrip);
+}
+
+void prepareFrameImage(RasterImage frame, const std::string& workingPath, int frameCount, int mode,
+                       ComposeState& state, PrepareMethod method,
+                       const std::function<void()>& checkpoint, RasterImage* keptStrip) {
+    const std::int32_t W = state.outputWidth;
+    const std::int32_t H = state.outputHeight;
     const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
     state.scaledWidth = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
     state.scaledHeight = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
@@ -128,7 +137,9 @@ void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
     } else {
         squeezeByRows(frame, strip, W, H, dx, dy, state);
     }
+    if (checkpoint) checkpoint();
     strip.saveBmpFile(platform::hostPath(workingPath));
+    if (keptStrip != nullptr) *keptStrip = std::move(strip);
 }
 
 }  // namespace lenzora::interlace

@@ -7,6 +7,7 @@
 
 #include "platform/error.h"
 #include "platform/save_file.h"
+#include "platform/scratch_file.h"
 #include "platform/translation.h"
 #include "raster/pixel_rows.h"
 #include "raster/size_limit.h"
@@ -455,7 +456,14 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
 }
 
 void RasterImage::saveBmpFile(const std::filesystem::path& path) const {
-    raster::saveBmpFile(*this, path);
+    try {
+        platform::ScratchFile file(path);
+        writeBmp(*this,
+                 [&file](const std::uint8_t* data, std::size_t size) { file.write(data, size); });
+        file.commit();
+    } catch (const platform::Error& e) {
+        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
+    }
 }
 
 void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,

@@ -35,4 +35,12 @@ void freePixels(void* p, std::size_t bytes) noexcept {
         std::free(p);
 }
 
+void releaseTail(void* p, std::size_t from, std::size_t bytes) noexcept {
+    if (bytes < kHugeThreshold) return;  // ordinary allocations keep their pages
+    constexpr std::size_t kPage = 4096;
+    const std::size_t start = (from + kPage - 1) & ~(kPage - 1);
+    const std::size_t end = roundedToHugePages(bytes);
+    if (start < end) ::madvise(static_cast<char*>(p) + start, end - start, MADV_DONTNEED);
+}
+
 }  // namespace lenzora::raster::detail

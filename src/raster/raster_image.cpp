@@ -66,8 +66,13 @@ void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t 
     std::size_t stride = strideFor(format, width);
     if (height > 0 && stride > std::numeric_limits<std::size_t>::max() / std::size_t(height))
         throw std::bad_alloc();
-    detail::PixelBuffer pixels(stride * static_cast<std::size_t>(height));
-    pixels_ = std::move(pixels);
+    const std::size_t bytes = stride * static_cast<std::size_t>(height);
+    if (pixels_.capacity() >= bytes && pixels_.capacity() / 2 <= bytes) {
+        pixels_.resize(bytes);  // the room set aside by reserve(), or the old pixels' own
+    } else {
+        detail::PixelBuffer pixels(bytes);
+        pixels_ = std::move(pixels);
+    }
     format_ = format;
     width_ = width;
     height_ = height;
@@ -82,7 +87,18 @@ void RasterImage::create(PixelFormat format, std::int32_t width, std::int32_t he
     fillArea(0, 0, width_, height_, kWhite);
 }
 
+void RasterImage::reserve(std::size_t bytes) {
+    if (empty()) pixels_.reserve(bytes);
+}
+
 void RasterImage::resize(std::int32_t width, std::int32_t height) {
+    const std::size_t stride = strideFor(format_, width);
+    const bool wholeBytes = bitsPerPixel(format_) % 8 == 0;
+    if (!empty() && width > 0 && height > 0 && wholeBytes &&
+        stride * static_cast<std::size_t>(height) <= pixels_.capacity()) {
+        resizeInPlace(width, height, stride);
+        return;
+    }
     RasterImage resized;
     resized.allocate(format_, width, height);
     clearRowEnds(resized);
@@ -96,6 +112,39 @@ void RasterImage::resize(std::int32_t width, std::int32_t height) {
     width_ = resized.width_;
     height_ = resized.height_;
     stride_ = resized.stride_;
+}
+
+// The same pixels as a resize into a new image, within the buffer the image has: kept rows
+// move to their new places (wider rows from the last one up, narrower from the first one
+// down, so none is overwritten before it has moved), then the added area is filled.
+void RasterImage::resizeInPlace(std::int32_t width, std::int32_t height, std::size_t stride) {
+    const std::int32_t keepWidth = std::min(width_, width);
+    const std::int32_t keepHeight = std::min(height_, height);
+    const std::size_t keepBytes =
+        static_cast<std::size_t>(keepWidth) * static_cast<std::size_t>(bitsPerPixel(format_) / 8);
+    const std::size_t oldStride = stride_;
+    const std::size_t bytes = stride * static_cast<std::size_t>(height);
+    std::uint8_t* data = pixels_.data();
+    if (stride > oldStride) {
+        if (bytes > pixels_.size()) pixels_.resize(bytes);  // within the capacity: no move
+        data = pixels_.data();
+        for (std::int32_t y = keepHeight - 1; y > 0; --y)
+            std::memmove(data + static_cast<std::size_t>(y) * stride,
+                         data + static_cast<std::size_t>(y) * oldStride, keepBytes);
+    } else if (stride < oldStride) {
+        for (std::int32_t y = 1; y < keepHeight; ++y)
+            std::memmove(data + static_cast<std::size_t>(y) * stride,
+                         data + static_cast<std::size_t>(y) * oldStride, keepBytes);
+    }
+    const std::size_t before = pixels_.size();
+    pixels_.resize(bytes);
+    if (bytes < before) detail::releaseTail(pixels_.data(), bytes, pixels_.capacity());
+    width_ = width;
+    height_ = height;
+    stride_ = stride;
+    clearRowEnds(*this);
+    fillArea(keepWidth, 0, width_, keepHeight, fillColour_);
+    fillArea(0, keepHeight, width_, height_, fillColour_);
 }
 
 void RasterImage::copyFrom(const RasterImage& source) {

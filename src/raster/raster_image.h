@@ -23,6 +23,9 @@ namespace detail {
 // per 2 MB instead of per 4 KB, and column-wise work (strips) stays within the address cache.
 void* allocatePixels(std::size_t bytes);
 void freePixels(void* p, std::size_t bytes) noexcept;
+// Gives the pages of a large buffer from byte `from` to its end back to the system; they read
+// as zeros when touched again.
+void releaseTail(void* p, std::size_t from, std::size_t bytes) noexcept;
 
 // Leaves new bytes uninitialised: every pixel buffer is filled by its creator right away, and
 // zeroing hundreds of megabytes first would double the cost of decoding.
@@ -105,8 +108,14 @@ class RasterImage {
     void create(PixelFormat format, std::int32_t width, std::int32_t height);
 
     // Keeps the pixels common to the old and new size, anchored top-left; the added area takes
-    // the current fill colour. The format stays.
+    // the current fill colour. The format stays. Within the room reserve() set aside (and for
+    // any shrinking) it works in the image's own buffer, with no second copy of the pixels.
     void resize(std::int32_t width, std::int32_t height);
+
+    // Sets aside room for `bytes` of pixels before create(), so that the image can later grow
+    // up to that size in place. Only untouched address space until then. Nothing on an image
+    // that has pixels.
+    void reserve(std::size_t bytes);
 
     // Makes this image an independent copy of `source` (size, format, palette, pixels).
     void copyFrom(const RasterImage& source);
@@ -175,6 +184,8 @@ class RasterImage {
 
     // Replaces the image by the BMP file's content, in the file's own format and palette.
     void loadBmpFile(const std::filesystem::path& path);
+    // A working file: written whole, but not forced to disk (raster::saveBmpFile in
+    // bmp_codec.h flushes a file the user asked for before it replaces the old one).
     void saveBmpFile(const std::filesystem::path& path) const;
 
     // --- pixels, for codecs and checks -----------------------------------------------------
@@ -202,6 +213,7 @@ class RasterImage {
     static std::size_t strideFor(PixelFormat format, std::int32_t width);
 
   private:
+    void resizeInPlace(std::int32_t width, std::int32_t height, std::size_t stride);
     // Fills pixels [x0, x1) of rows [y0, y1) (already clipped) with the value closest to colour.
     void fillArea(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                   Colour colour);

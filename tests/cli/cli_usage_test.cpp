@@ -71,6 +71,10 @@ TEST(CliUsage, BadUsageExitsWithTwo) {
          "lenzora-cli: --max-frame-pixels takes a whole number above 0"},
         {{"compose", "--max-frame-pixels", "5e8", "-o", "out.bmp", "a.bmp", "b.bmp"},
          "lenzora-cli: --max-frame-pixels takes a whole number above 0"},
+        {{"compose", "--jobs", "0", "-o", "out.bmp", "a.bmp", "b.bmp"},
+         "lenzora-cli: --jobs takes a whole number from 1 to 1024"},
+        {{"compose", "--jobs", "all", "-o", "out.bmp", "a.bmp", "b.bmp"},
+         "lenzora-cli: --jobs takes a whole number from 1 to 1024"},
     };
     for (const Case& c : cases) {
         const testing::ProcessResult r = cli(c.args);
@@ -96,8 +100,8 @@ TEST(CliUsage, HelpExitsWithZero) {
         {{"compose", "--help"},
          "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",
          {"--pitch <LPI>", "--width <V>", "--height <V>", "--unit <mm|in|px>",
-          "--mode <columns|rows>", "--calibration", "--work-dir <DIR>", "--json", "-o <OUT>",
-          "-h, --help", "FRAMES"}},
+          "--mode <columns|rows>", "--calibration", "--work-dir <DIR>", "--jobs <N>", "--json",
+          "-o <OUT>", "-h, --help", "FRAMES"}},
         // Help comes before every check of the other arguments, and nothing is written.
         {{"compose", "--pitch", "abc", "-o", out, "-h"},
          "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",

@@ -3,11 +3,14 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
+#include "core/working_files.h"
 #include "interlace/interlace_frames.h"
 #include "platform/drive_paths.h"
+#include "platform/file_io.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -90,6 +93,62 @@ TEST_F(ComposeSessionTest, ComposeAndBandAsTheInterlacerMakesThem) {
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth + 4 * settings_.lensPeriod());
     session.setCalibrationBand(false);
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth);
+}
+
+// The batch tool's one-go compose, which prepares each frame from memory as it is loaded, gives
+// every byte that loading the frames first and composing them from their files gives: the
+// composite, the working copies, the strip files, the thumbnails and the sizes kept.
+TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
+    std::vector<std::string> files = {frameFile(1), (root_ / "colour.jpg").string(),
+                                      LENZORA_TEST_DATA "/grey-ramp.jpg", frameFile(4),
+                                      (root_ / "wide.jpg").string()};
+    lenzora::testing::writeJpeg(files[1], lenzora::testing::patternImage(90, 70, 2));
+    lenzora::testing::writeJpeg(files[4], lenzora::testing::patternImage(150, 40, 5));
+    auto workingFiles = [&] {
+        std::vector<platform::Bytes> all;
+        for (int slot = 1; slot <= 5; ++slot) {
+            for (const std::string& name :
+                 {core::workingCopyPath(slot), core::stripFilePath(slot)}) {
+                const auto path = platform::hostPath(name);
+                all.push_back(std::filesystem::exists(path) ? platform::readWholeFile(path)
+                                                            : platform::Bytes{});
+                platform::removeFileQuietly(path);
+            }
+        }
+        return all;
+    };
+    auto pixels = [](const raster::RasterImage& image) {
+        return platform::Bytes(
+            image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
+    };
+    for (int mode : {core::kModeColumns, core::kModeRows}) {
+        core::OutputSettings firstSettings = settings_;
+        firstSettings.mode = mode;
+        ComposeSession first(firstSettings);
+        first.loadFrames(files, 1);
+        ASSERT_EQ(first.setOutputSize("30", "20"), std::nullopt);
+        interlace::NoProgress none;
+        first.compose(none);
+        const std::vector<platform::Bytes> expected = workingFiles();
+
+        for (int threads : {1, 3}) {
+            core::OutputSettings settings = settings_;
+            settings.mode = mode;
+            ComposeSession oneGo(settings);
+            interlace::ComposeRun run;
+            run.threads = threads;
+            ASSERT_EQ(oneGo.composeFiles(files, "30", "20", none, run), std::nullopt);
+            const std::string how =
+                "mode " + std::to_string(mode) + ", " + std::to_string(threads) + " threads";
+            EXPECT_EQ(pixels(oneGo.composite()), pixels(first.composite())) << how;
+            EXPECT_EQ(workingFiles(), expected) << how;
+            EXPECT_EQ(oneGo.frameSlots().paths, first.frameSlots().paths) << how;
+            EXPECT_EQ(oneGo.state().scaledWidth, first.state().scaledWidth) << how;
+            EXPECT_EQ(oneGo.state().scaledHeight, first.state().scaledHeight) << how;
+            for (int slot = 1; slot <= 5; ++slot)
+                EXPECT_EQ(pixels(oneGo.thumbnail(slot)), pixels(first.thumbnail(slot))) << how;
+        }
+    }
 }
 
 }  // namespace

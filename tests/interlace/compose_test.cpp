@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "core/output_settings.h"
 #include "core/working_files.h"
@@ -12,6 +14,7 @@
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/work_pool.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -150,10 +153,24 @@ class InterlaceTest : public ::testing::Test {
     testing::TempDir root_;
 };
 
-class CountingProgress : public ComposeProgress {
+// Records every report; the compose may stop itself through `cancelAt`.
+class RecordingProgress : public ComposeProgress {
   public:
-    void advance() override { ++count; }
-    int count = 0;
+    void reached(std::int64_t done, std::int64_t total) override {
+        if (!reports.empty() && (done < reports.back().first || total != reports.back().second))
+            steady = false;
+        reports.emplace_back(done, total);
+        if (cancelAt >= 0 && done >= cancelAt) cancel.request();
+    }
+    // Reported from 0, never back, to the whole.
+    bool ranToTheEnd() const {
+        return steady && reports.size() > 2 && reports.front().first == 0 &&
+               reports.back().first == reports.back().second;
+    }
+    std::vector<std::pair<std::int64_t, std::int64_t>> reports;
+    bool steady = true;
+    std::int64_t cancelAt = -1;
+    platform::Cancellation cancel;
 };
 
 TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
@@ -163,7 +180,7 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
     testing::writeBmp(slots[1], testing::patternImage(1600, 1200, 1));
     testing::writeBmp(slots[2], testing::patternImage(1600, 1200, 2));
     ComposeState state{2881, 2007};
-    CountingProgress progress;
+    RecordingProgress progress;
     raster::RasterImage composite;
     interlaceFrames(slots, 2, 6, core::kModeColumns, state, progress, composite);
 
@@ -171,7 +188,7 @@ TEST_F(InterlaceTest, WorkedExampleOfTwoFrames) {
     EXPECT_EQ(state.scaledHeight, 2160);
     EXPECT_EQ(state.stripImageWidth, 1440);
     EXPECT_EQ(state.stripImageHeight, 2007);
-    EXPECT_EQ(progress.count, 16 + 2);
+    EXPECT_TRUE(progress.ranToTheEnd());
     ASSERT_EQ(composite.width(), 2881);
     ASSERT_EQ(composite.height(), 2007);
     auto frameOf = [&](std::int32_t x) { return composite.pixel(x, 1000).green & 0x0F; };
@@ -192,16 +209,12 @@ TEST_F(InterlaceTest, EveryPixelComesFromItsFrameForEveryFrameCountAndMode) {
             const int s = 1 + n % 3;
             frames::FrameSlots slots = writeFrames(n, 50 + 3 * n, 40);
             ComposeState state{97 + n, 61 + 2 * n};
-            CountingProgress progress;
+            RecordingProgress progress;
             raster::RasterImage composite;
             interlaceFrames(slots, n, s, mode, state, progress, composite);
             EXPECT_EQ(testing::interlaceMismatch(composite, readStrips(n), s, mode, state), "")
                 << n << " frames, mode " << mode;
-            if (mode == core::kModeColumns) {
-                EXPECT_EQ(progress.count, 16 + n);
-            } else {
-                EXPECT_GE(progress.count, 16 + n);  // one advance per strip copy
-            }
+            EXPECT_TRUE(progress.ranToTheEnd()) << n << " frames, mode " << mode;
         }
     }
 }
@@ -275,6 +288,126 @@ TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
         EXPECT_STREQ(e.what(), "Bitmap image is not valid");
     }
     EXPECT_EQ(composite.width(), 5) << "the previous composite stays";
+}
+
+// Frames of different sizes, several bands of rows, both modes: the composite, the strip
+// files and the sizes kept are the same on one thread and on four, and whether the strips go
+// straight into a new composite or, with a previous composite to keep until the frames are
+// prepared, through their files.
+TEST_F(InterlaceTest, FourThreadsGiveTheBytesOfOne) {
+    struct Case {
+        int mode, n, s;
+        std::int32_t W, H;
+    } cases[] = {
+        {core::kModeColumns, 2, 3, 301, 700},  {core::kModeColumns, 7, 1, 290, 611},
+        {core::kModeColumns, 16, 2, 640, 520}, {core::kModeRows, 3, 2, 257, 1030},
+        {core::kModeRows, 16, 1, 333, 1600},
+    };
+    struct Way {
+        int threads;
+        bool previous;
+    } ways[] = {{1, false}, {4, false}, {4, true}, {1, true}};
+    for (const Case& c : cases) {
+        frames::FrameSlots slots = writeFrames(c.n, 120, 90);
+        const std::string what = std::to_string(c.n) + " frames, mode " + std::to_string(c.mode);
+        std::vector<platform::Bytes> firstStrips;
+        raster::RasterImage first;
+        ComposeState firstState;
+        for (const Way& way : ways) {
+            ComposeState state{c.W, c.H};
+            RecordingProgress progress;
+            ComposeRun run;
+            run.threads = way.threads;
+            raster::RasterImage composite;
+            if (way.previous) composite = testing::plainImage(5, 5, raster::kBlack);
+            interlaceFrames(slots, c.n, c.s, c.mode, state, progress, composite, run);
+            EXPECT_TRUE(progress.ranToTheEnd());
+            std::vector<platform::Bytes> strips;
+            for (int q = 1; q <= c.n; ++q)
+                strips.push_back(
+                    platform::readWholeFile(platform::hostPath(core::stripFilePath(q))));
+            if (first.empty()) {
+                first = std::move(composite);
+                firstStrips = std::move(strips);
+                firstState = state;
+                continue;
+            }
+            const std::string how = what + ", " + std::to_string(way.threads) + " threads" +
+                                    (way.previous ? ", through the files" : "");
+            EXPECT_EQ(strips, firstStrips) << how;
+            EXPECT_EQ(state.scaledWidth, firstState.scaledWidth) << how;
+            EXPECT_EQ(state.scaledHeight, firstState.scaledHeight) << how;
+            ASSERT_EQ(composite.height(), first.height()) << how;
+            ASSERT_EQ(composite.stride(), first.stride()) << how;
+            for (std::int32_t y = 0; y < first.height(); ++y) {
+                ASSERT_EQ(std::memcmp(composite.row(y), first.row(y), first.stride()), 0)
+                    << how << ", row " << y;
+            }
+        }
+    }
+}
+
+// With several unreadable frames the first one's error is the one reported, however many
+// threads raced for them, and the sizes kept are those of the frames before it.
+TEST_F(InterlaceTest, TheFirstFailingFrameIsReportedOnAnyNumberOfThreads) {
+    frames::FrameSlots slots = writeFrames(8, 40, 30);
+    std::ofstream(root_ / "bad.bmp") << "BM not a bitmap at all";
+    slots[4] = (root_ / "missing.bmp").string();
+    slots[6] = (root_ / "bad.bmp").string();
+    ComposeState alone{60, 40};
+    NoProgress none;
+    raster::RasterImage composite;
+    prepareFrame(slots[3], core::stripFilePath(3), 8, core::kModeColumns, alone);
+    for (int threads : {1, 2, 4, 8}) {
+        ComposeState state{60, 40};
+        ComposeRun run;
+        run.threads = threads;
+        try {
+            interlaceFrames(slots, 8, 1, core::kModeColumns, state, none, composite, run);
+            FAIL() << "composed without frame 4";
+        } catch (const platform::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("missing.bmp"), std::string::npos)
+                << threads << " threads: " << e.what();
+        }
+        EXPECT_EQ(state.scaledWidth, alone.scaledWidth) << threads << " threads";
+        EXPECT_EQ(state.scaledHeight, alone.scaledHeight) << threads << " threads";
+    }
+}
+
+// Stopped while preparing, the previous composite stays; stopped while copying strips, no
+// composite is left. Every strip file there is whole.
+TEST_F(InterlaceTest, ACancelledComposeLeavesWholeFilesAndNoNewComposite) {
+    frames::FrameSlots slots = writeFrames(6, 200, 150);
+    for (const bool whilePreparing : {true, false}) {
+        for (int q = 1; q <= 6; ++q)
+            platform::removeFileQuietly(platform::hostPath(core::stripFilePath(q)));
+        ComposeState state{240, 700};
+        RecordingProgress progress;
+        // Preparing is 1000 units a frame, copying 250: stop after two frames are read, or
+        // half-way through the copying.
+        progress.cancelAt = whilePreparing ? 600 : 6 * 1000 + 3 * 250;
+        ComposeRun run;
+        run.threads = 2;
+        run.cancel = &progress.cancel;
+        raster::RasterImage composite = testing::plainImage(5, 5, raster::kBlack);
+        EXPECT_THROW(
+            interlaceFrames(slots, 6, 1, core::kModeColumns, state, progress, composite, run),
+            platform::Cancelled);
+        EXPECT_EQ(composite.width(), whilePreparing ? 5 : 0) << whilePreparing;
+        EXPECT_LT(progress.reports.back().first, progress.reports.back().second);
+        int written = 0;
+        for (int q = 1; q <= 6; ++q) {
+            const auto path = platform::hostPath(core::stripFilePath(q));
+            if (!std::filesystem::exists(path)) continue;
+            ++written;
+            raster::RasterImage strip;
+            strip.loadBmpFile(path);
+            EXPECT_EQ(strip.width(), 40) << q;
+        }
+        EXPECT_EQ(written < 6, whilePreparing);
+        for (const auto& entry : std::filesystem::directory_iterator(root_ / "c" / "lz3d"))
+            EXPECT_EQ(entry.path().extension(), ".bmp") << entry.path();
+    }
 }
 
 }  // namespace

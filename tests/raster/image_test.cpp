@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -125,6 +126,46 @@ TEST(RasterImage, ResizeOfAOneBitImageKeepsBitsAcrossPartialBytes) {
     image.setFillColour(kBlack);
     image.resize(23, 2);  // the added columns 21, 22 take black
     EXPECT_EQ(countColour(image, kBlack), 1 + 2 * 2);
+}
+
+// Within the room set aside, growing and shrinking work in the image's own buffer and give
+// the bytes of a resize into a new image, padding included.
+TEST(RasterImage, ResizeWithinTheReservedRoomGivesTheSameBytesInPlace) {
+    struct Case {
+        PixelFormat format;
+        std::int32_t w, h, newW, newH;
+    } cases[] = {
+        {PixelFormat::Bgr24, 1001, 700, 1065, 700},  // the columns band: wider rows
+        {PixelFormat::Bgr24, 1001, 700, 1001, 764},  // the rows band: more rows
+        {PixelFormat::Bgr24, 1065, 700, 1001, 700},  // cleared again
+        {PixelFormat::Bgr24, 1001, 764, 1001, 700},
+        {PixelFormat::Bgr24, 1001, 700, 1003, 650},  // wider and shorter at once
+        {PixelFormat::Bgrx32, 999, 701, 1030, 702},
+        {PixelFormat::Indexed8, 1001, 700, 1066, 703},
+    };
+    for (const Case& c : cases) {
+        RasterImage plain, reserved;
+        reserved.reserve(RasterImage::strideFor(c.format, std::max(c.w, c.newW)) *
+                         static_cast<std::size_t>(std::max(c.h, c.newH)));
+        for (RasterImage* image : {&plain, &reserved}) {
+            image->create(c.format, c.w, c.h);
+            for (std::int32_t y = 0; y < c.h; ++y) {
+                for (std::size_t x = 0; x < static_cast<std::size_t>(c.w); ++x)
+                    image->row(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 3);
+            }
+            image->setFillColour(Colour::rgb(10, 200, 30));
+        }
+        const std::uint8_t* buffer = reserved.row(0);
+        plain.resize(c.newW, c.newH);
+        reserved.resize(c.newW, c.newH);
+        EXPECT_EQ(reserved.row(0), buffer) << c.newW << " x " << c.newH;
+        ASSERT_EQ(reserved.stride(), plain.stride());
+        ASSERT_EQ(reserved.height(), plain.height());
+        for (std::int32_t y = 0; y < c.newH; ++y) {
+            ASSERT_EQ(std::memcmp(reserved.row(y), plain.row(y), plain.stride()), 0)
+                << c.w << " x " << c.h << " to " << c.newW << " x " << c.newH << ", row " << y;
+        }
+    }
 }
 
 TEST(RasterImage, CopyFromGivesAnIndependentImage) {

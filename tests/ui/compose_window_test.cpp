@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 #include <fstream>
 #include <memory>
@@ -61,8 +62,21 @@ class ComposeWindowTest : public QObject {
         lenzora::testing::writeBmp(path, lenzora::testing::patternImage(w, h, tag));
         return path;
     }
+    // Clicks "合成(&M)" and waits until the compose's thread has ended and its end is shown.
     static void compose(MainWindow& form) {
         QTest::mouseClick(control<QPushButton>(form, "composeButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
+    }
+    // Two frames to a composite of `width` x `height` pixels: big enough that a compose
+    // takes a while.
+    void loadLargeJob(MainWindow& form, const char* width, const char* height) {
+        control<QComboBox>(form, "unitBox")->setCurrentIndex(2);  // pixels
+        typeOver(control<QLineEdit>(form, "widthEdit"), QString::fromLatin1(width));
+        typeOver(control<QLineEdit>(form, "heightEdit"), QString::fromLatin1(height));
+        for (int slot = 1; slot <= 4; ++slot) {
+            const std::string name = "big" + std::to_string(slot) + ".bmp";
+            loadSlot(form, slot, frameFile(name.c_str(), 2400, 1800, slot));
+        }
     }
     fs::path working(const char* name) const { return env_->root.path() / "c" / "lz3d" / name; }
 
@@ -93,12 +107,10 @@ class ComposeWindowTest : public QObject {
         QCOMPARE(form.preview().height(), 573);
         QVERIFY(!control<QLabel>(form, "previewImage")->pixmap().isNull());
 
-        // The bar moves in steps of ten to 160 + 10 n, then goes back to 0.
+        // The bar reaches the end of the work, then goes back to 0.
         QList<int> values;
         for (const QList<QVariant>& change : progress) values.append(change[0].toInt());
-        QVERIFY(values.contains(10));
-        QVERIFY(values.contains(180));
-        QVERIFY(!values.contains(190));
+        QVERIFY(values.contains(200));
         QCOMPARE(values.last(), 0);
         QCOMPARE(env_->scripted.cursor->depth, 0);
         QVERIFY(env_->scripted.cursor->timesBusy >= 1);
@@ -214,6 +226,90 @@ class ComposeWindowTest : public QObject {
         QCOMPARE(errors(), std::vector<std::string>{"Bitmap image is not valid."});
         QCOMPARE(form.composite().width(), width);
         QCOMPARE(control<QProgressBar>(form, "progressBar")->value(), 0);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
+    }
+
+    // A zero-interval timer started with the compose keeps firing while it runs: the window
+    // answers all along. The controls that could change the job are disabled meanwhile.
+    void theWindowAnswersWhileComposing() {
+        MainWindow form;
+        form.show();
+        loadLargeJob(form, "9000", "6000");
+        int turns = 0;
+        QTimer turning;
+        turning.setInterval(0);
+        connect(&turning, &QTimer::timeout, [&] { ++turns; });
+        QStringList disabled;
+        QTimer::singleShot(0, [&] {
+            for (const char* name :
+                 {"composeButton", "slotButton1", "slotButton16", "widthEdit", "pitchBox",
+                  "rowsModeButton", "calibrationBox", "saveButton", "unitBox"}) {
+                if (!control<QWidget>(form, name)->isEnabled()) disabled << name;
+            }
+        });
+        turning.start();
+        compose(form);
+        turning.stop();
+        QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
+        QVERIFY2(turns > 20, qPrintable(QString::number(turns)));
+        QCOMPARE(disabled.size(), 9);
+        QVERIFY(control<QWidget>(form, "helpButton")->isEnabled());
+        for (const char* name : {"composeButton", "slotButton1", "widthEdit", "saveButton"})
+            QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
+    }
+
+    // Escape stops the compose: no "Merge OK！", no composite or preview, the output controls
+    // off, the bar at 0, and only whole working files.
+    void escapeCancelsTheCompose() {
+        MainWindow form;
+        form.show();
+        loadLargeJob(form, "9000", "6000");
+        compose(form);  // a first composite, which the cancelled compose must not leave shown
+        messages().clear();
+        QTest::mouseClick(control<QPushButton>(form, "composeButton"), Qt::LeftButton);
+        QVERIFY(form.composing());
+        QCOMPARE(env_->scripted.cursor->depth, 1);
+        QTest::keyClick(&form, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
+        QVERIFY(messages().empty());
+        QVERIFY(errors().empty());
+        QVERIFY(form.composite().empty());
+        QVERIFY(form.preview().empty());
+        QVERIFY(control<QLabel>(form, "previewImage")->pixmap().isNull());
+        for (const char* name : {"saveButton", "printButton", "calibrationBox"})
+            QVERIFY2(!control<QWidget>(form, name)->isEnabled(), name);
+        for (const char* name : {"composeButton", "slotButton1", "widthEdit"})
+            QVERIFY2(control<QWidget>(form, name)->isEnabled(), name);
+        QCOMPARE(control<QProgressBar>(form, "progressBar")->value(), 0);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
+        for (const auto& entry : fs::directory_iterator(working(""))) {
+            if (entry.path().filename() == "3d.cfg") continue;
+            QVERIFY2(entry.path().extension() == ".bmp", entry.path().c_str());
+            raster::RasterImage whole;
+            whole.loadBmpFile(entry.path());  // throws for a file cut short
+        }
+        // The next compose runs to its end as ever.
+        compose(form);
+        QCOMPARE(messages(), std::vector<std::string>{"Merge OK！"});
+        QVERIFY(control<QWidget>(form, "saveButton")->isEnabled());
+    }
+
+    // Closing during a compose stops it and closes as ever: settings stored, working files
+    // and composite gone.
+    void closingCancelsTheComposeAndCleansUp() {
+        MainWindow form;
+        form.show();
+        loadLargeJob(form, "9000", "6000");
+        QTest::mouseClick(control<QPushButton>(form, "composeButton"), Qt::LeftButton);
+        QVERIFY(form.composing());
+        QVERIFY(form.close());
+        QVERIFY(!form.composing());
+        QVERIFY(messages().empty());
+        QVERIFY(form.composite().empty());
+        QVERIFY(fs::exists(working("3d.cfg")));
+        for (const char* name : {"x01.bmp", "x02.bmp", "x03.bmp", "x04.bmp"})
+            QVERIFY2(!fs::exists(working(name)), name);
         QCOMPARE(env_->scripted.cursor->depth, 0);
     }
 

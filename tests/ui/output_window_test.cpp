@@ -53,6 +53,7 @@ class OutputWindowTest : public QObject {
             click(form, slot == 1 ? "slotButton1" : "slotButton2");
         }
         click(form, "composeButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
         QCOMPARE(env_->scripted.messages->messages.back(), std::string("Merge OK！"));
         QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{3000000});
     }

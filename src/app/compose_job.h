@@ -1,0 +1,64 @@
+#pragma once
+// A compose on a thread of its own, so that the window goes on repainting and answering
+// while it runs: the session's compose on every core, then the preview.
+
+#include <QObject>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
+
+#include "compose/compose_session.h"
+#include "interlace/compose_state.h"
+#include "platform/work_pool.h"
+#include "raster/raster_image.h"
+
+namespace lenzora::app {
+
+class ComposeJob {
+  public:
+    // Starts at once. `finished` runs on `receiver`'s thread, from its event queue, once the
+    // compose has ended, whichever way; it is dropped when the receiver is gone by then. The
+    // receiver must outlive the job (it owns it).
+    ComposeJob(compose::ComposeSession& session, int threads, QObject* receiver,
+               std::function<void()> finished);
+    // Cancels a job still running and waits for its thread.
+    ~ComposeJob();
+    ComposeJob(const ComposeJob&) = delete;
+    ComposeJob& operator=(const ComposeJob&) = delete;
+
+    // Asks the compose to stop at its next step.
+    void cancel() { cancellation_.request(); }
+    bool cancelRequested() const { return cancellation_.requested(); }
+    // Waits until the thread has ended (the compose and its preview, or its failure).
+    void wait();
+
+    // Where the work stands, 0 ... 200 as the window's bar counts.
+    int progress() const { return progress_.value.load(std::memory_order_relaxed); }
+
+    // Once ended: the failure (a platform::Cancelled for a cancelled compose), or none and
+    // the preview of the new composite.
+    std::exception_ptr failure() const { return failure_; }
+    raster::RasterImage takePreview() { return std::move(preview_); }
+
+  private:
+    class BarProgress : public interlace::ComposeProgress {
+      public:
+        void reached(std::int64_t done, std::int64_t total) override {
+            if (total > 0) value.store(static_cast<int>(done * 200 / total));
+        }
+        std::atomic<int> value{0};
+    };
+
+    void run(compose::ComposeSession& session, int threads);
+
+    platform::Cancellation cancellation_;
+    BarProgress progress_;
+    std::exception_ptr failure_;
+    raster::RasterImage preview_;
+    QObject* receiver_;
+    std::function<void()> finished_;
+    std::jthread thread_;  // last: started once everything above exists
+};
+
+}  // namespace lenzora::app

@@ -1,0 +1,68 @@
+#include "platform/scratch_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+#include "platform/io_error.h"
+
+namespace lenzora::platform {
+namespace {
+
+// Unique within the process: several threads write working files at once.
+std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path name = target;
+    name += ".part-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+    return name;
+}
+
+}  // namespace
+
+ScratchFile::ScratchFile(const std::filesystem::path& path)
+    : target_(path), temporary_(temporaryBeside(path)) {
+    if (path.empty()) throwIoError(ENOENT);
+    // 0666 less the umask, as a new file saved by the program gets.
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0) throwIoError(errno);
+}
+
+ScratchFile::~ScratchFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temporary_.c_str());
+    }
+}
+
+void ScratchFile::write(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd_, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            throwIoError(errno);
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+void ScratchFile::commit() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary_.c_str());
+        throwIoError(error);
+    }
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary_.c_str());
+        throwIoError(error);
+    }
+}
+
+}  // namespace lenzora::platform

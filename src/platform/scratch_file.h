@@ -1,0 +1,31 @@
+#pragma once
+// Working files (working copies, strip images): written whole under a temporary name beside
+// the target and renamed over it once complete, so a job stopped part-way never leaves half a
+// file; but never forced to disk, as they are deleted when the program closes. Files the user
+// asked for go through SaveFile instead, which flushes them first.
+
+#include <cstddef>
+#include <filesystem>
+
+namespace lenzora::platform {
+
+class ScratchFile {
+  public:
+    // Fails with the I/O error texts ("File not found", "File access denied" ...).
+    explicit ScratchFile(const std::filesystem::path& path);
+    // Without commit() the temporary file is removed and the target left as it was.
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    void write(const void* data, std::size_t size);
+    // Puts the file in place of the target.
+    void commit();
+
+  private:
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    int fd_ = -1;
+};
+
+}  // namespace lenzora::platform

@@ -1,0 +1,107 @@
+// The task queue spread over threads, and working files written whole without a flush.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "platform/scratch_file.h"
+#include "platform/work_pool.h"
+#include "support/file_size_limit.h"
+#include "support/temp_dir.h"
+
+namespace lenzora::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(RunTasks, EveryTaskRunsOnceOnAnyNumberOfThreads) {
+    for (int threads : {1, 2, 3, 8, 64}) {
+        for (int count : {0, 1, 5, 40}) {
+            std::vector<std::atomic<int>> runs(static_cast<std::size_t>(count));
+            runTasks(count, threads, [&](int i) { runs[static_cast<std::size_t>(i)]++; });
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(runs[static_cast<std::size_t>(i)].load(), 1)
+                    << i << " of " << count << " on " << threads;
+        }
+    }
+}
+
+TEST(RunTasks, OneThreadIsAPlainLoopOnTheCallingThread) {
+    std::vector<int> order;
+    const std::thread::id caller = std::this_thread::get_id();
+    runTasks(6, 1, [&](int i) {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        order.push_back(i);
+    });
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+}
+
+// Tasks 3 and 7 fail; whichever thread fails first, task 3's failure is the one thrown, and
+// no task after a failure is started on one thread.
+TEST(RunTasks, TheLowestFailedTaskIsThrown) {
+    for (int threads : {1, 2, 4, 16}) {
+        for (int round = 0; round < 20; ++round) {
+            std::atomic<int> started{0};
+            try {
+                runTasks(16, threads, [&](int i) {
+                    started++;
+                    if (i == 3 || i == 7) throw Error("task " + std::to_string(i));
+                });
+                FAIL() << "no failure";
+            } catch (const Error& e) {
+                EXPECT_STREQ(e.what(), "task 3") << threads << " threads";
+            }
+            if (threads == 1) {
+                EXPECT_EQ(started.load(), 4);
+            }
+        }
+    }
+}
+
+TEST(ScratchFile, WrittenWholeOrNotAtAll) {
+    testing::TempDir dir;
+    const fs::path target = dir / "x01.bmp";
+    std::ofstream(target) << "old";
+    {
+        ScratchFile file(target);
+        file.write("new ", 4);
+        file.write("content", 7);
+        EXPECT_EQ(readWholeFile(target), (Bytes{'o', 'l', 'd'})) << "replaced only at the end";
+        file.commit();
+    }
+    const Bytes written = readWholeFile(target);
+    EXPECT_EQ(std::string(written.begin(), written.end()), "new content");
+    {
+        ScratchFile abandoned(target);
+        abandoned.write("half", 4);
+    }
+    {
+        const testing::FileSizeLimit limit(3);
+        ScratchFile full(target);
+        try {
+            full.write("too long", 8);
+            FAIL() << "wrote past the limit";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "Disk full");
+        }
+    }
+    EXPECT_EQ(readWholeFile(target).size(), 11U) << "the last whole file stays";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+        << "no temporary file is left";
+    try {
+        ScratchFile nowhere(dir / "missing" / "x02.bmp");
+        FAIL() << "opened in a missing folder";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+}
+
+}  // namespace
+}  // namespace lenzora::platform
