@@ -10,8 +10,9 @@ packages=(
   clang-format clang-tidy
   # toolkit: Widgets, PrintSupport, Test, offscreen and xcb platform plugins
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev libgl-dev
-  # JPEG through the libjpeg 62 API; Fontconfig to find the file behind a font
-  libjpeg62-turbo-dev libfontconfig-dev
+  # JPEG through the libjpeg 62 API; PNG, TIFF and colour profiles; Fontconfig to find the
+  # file behind a font
+  libjpeg62-turbo-dev libpng-dev libtiff-dev liblcms2-dev libfontconfig-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # CJK faces: Hei (黑体) and Kai (楷体) so the Chinese texts render
@@ -20,6 +21,8 @@ packages=(
   xvfb xauth x11-utils
   # helper scripts
   python3 python3-numpy python3-pil
+  # another program reading the TIFF files we write
+  libtiff-tools
   # printing: a PDF queue for the end-to-end print test, and rendering PDF pages back
   libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
 )

@@ -11,6 +11,7 @@
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
 #include "core/settings_file.h"
+#include "output/picture_format.h"
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -73,10 +74,11 @@ const CommandDescription kCompose = {
         {"--calibration", nullptr, "Adds the calibration band."},
         {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
         {"--json", nullptr, "Prints one JSON object on one line."},
-        {"-o", "OUT", "The composite: a BMP, or a JPEG for a .jpg name."},
+        {"-o", "OUT",
+         "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
     },
     "FRAMES",
-    "2 to 16 frames in their order, JPEG or BMP files.",
+    "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files.",
 };
 
 }  // namespace
@@ -139,7 +141,8 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("image_width"), composite.width());
         json.insert(QStringLiteral("image_height"), composite.height());
         json.insert(QStringLiteral("output"), jsonFileName(output));
-        json.insert(QStringLiteral("format"), output::isJpegName(output) ? "jpeg" : "bmp");
+        json.insert(QStringLiteral("format"),
+                    output::pictureFormatName(output::pictureFormatForName(output)));
         printJson(json);
     } else {
         std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %d pixels\n",

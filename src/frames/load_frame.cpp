@@ -3,9 +3,15 @@
 #include "core/working_files.h"
 #include "platform/drive_paths.h"
 #include "raster/jpeg_codec.h"
+#include "raster/png_codec.h"
+#include "raster/tiff_codec.h"
 
 namespace lenzora::frames {
 namespace {
+
+// The decoded frame becomes the slot's working copy, so everything after loading reads BMP.
+FrameLoadResult keepWorkingCopy(std::string& slotPath, int slot, const raster::RasterImage& frame,
+                                raster::RasterImage& thumbnail);
 
 void drawThumbnail(raster::RasterImage& thumbnail, const raster::RasterImage& frame) {
     if (thumbnail.empty()) {
@@ -14,20 +20,30 @@ void drawThumbnail(raster::RasterImage& thumbnail, const raster::RasterImage& fr
     thumbnail.stretchImage({0, 0, kThumbnailWidth, kThumbnailHeight}, frame);
 }
 
+FrameLoadResult keepWorkingCopy(std::string& slotPath, int slot, const raster::RasterImage& frame,
+                                raster::RasterImage& thumbnail) {
+    const std::string workingCopy = core::workingCopyPath(slot);
+    frame.saveBmpFile(platform::hostPath(workingCopy));
+    drawThumbnail(thumbnail, frame);
+    slotPath = workingCopy;
+    return FrameLoadResult::Loaded;
+}
+
 }  // namespace
 
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
                               raster::RasterImage& thumbnail) {
     slotPath = chosenPath;
     switch (frameKindOf(chosenPath)) {
-        case FrameKind::Jpeg: {
-            raster::RasterImage frame = raster::loadJpegFile(platform::hostPath(chosenPath));
-            const std::string workingCopy = core::workingCopyPath(slot);
-            frame.saveBmpFile(platform::hostPath(workingCopy));
-            drawThumbnail(thumbnail, frame);
-            slotPath = workingCopy;
-            return FrameLoadResult::Loaded;
-        }
+        case FrameKind::Jpeg:
+            return keepWorkingCopy(slotPath, slot,
+                                   raster::loadJpegFile(platform::hostPath(chosenPath)), thumbnail);
+        case FrameKind::Png:
+            return keepWorkingCopy(slotPath, slot,
+                                   raster::loadPngFile(platform::hostPath(chosenPath)), thumbnail);
+        case FrameKind::Tiff:
+            return keepWorkingCopy(slotPath, slot,
+                                   raster::loadTiffFile(platform::hostPath(chosenPath)), thumbnail);
         case FrameKind::Bmp: {
             raster::RasterImage frame;
             frame.loadBmpFile(platform::hostPath(chosenPath));

@@ -1,5 +1,6 @@
 #pragma once
-// Filling a slot with a chosen picture file: the working copy of a JPEG frame, the thumbnail.
+// Filling a slot with a chosen picture file: the working copy of a JPEG, PNG or TIFF frame,
+// the thumbnail.
 
 #include <string>
 
@@ -14,8 +15,8 @@ inline constexpr int kThumbnailHeight = 57;
 enum class FrameLoadResult { Loaded, FormatError };
 
 // With `chosenPath` the file picked in the open-picture dialog (a host path): the slot path
-// becomes that file; a JPEG is decoded and written as the slot's working copy, which the slot
-// then names; the whole frame is squeezed into the 65 x 57 thumbnail (made white the first
+// becomes that file; a JPEG, PNG or TIFF is decoded and written as the slot's working copy, which
+// the slot then names; the whole frame is squeezed into the 65 x 57 thumbnail (made white the first
 // time). An unaccepted extension empties the slot and leaves thumbnail and working copy.
 // A file that cannot be read throws its error with the slot naming the chosen file.
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,

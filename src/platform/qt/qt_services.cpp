@@ -55,9 +55,14 @@ class QtOpenPicture : public OpenPictureDialog {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilters({QStringLiteral("All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
-                               QStringLiteral("JPEG Image File (*.jpg) (*.jpg)"),
-                               QStringLiteral("Bitmaps (*.bmp) (*.bmp)")});
+        // The dialog matches the patterns in any case, as the frame kinds are told apart.
+        dialog.setNameFilters(
+            {QStringLiteral(
+                 "All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)"),
+             QStringLiteral("JPEG Image File (*.jpg) (*.jpg *.jpeg)"),
+             QStringLiteral("PNG Image File (*.png) (*.png)"),
+             QStringLiteral("TIFF Image File (*.tif) (*.tif *.tiff)"),
+             QStringLiteral("Bitmaps (*.bmp) (*.bmp)")});
         dialog.setDefaultSuffix(QStringLiteral("jpg"));
         if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
         dialog.selectFile(QString());
@@ -96,14 +101,25 @@ class QtOpenPicture : public OpenPictureDialog {
     QString lastFolder_;
 };
 
-// The save dialog: one filter, the default extension, and no question before replacing.
+// The save dialog: a filter per format the name chooses, the chosen filter's extension added
+// to a name typed without one, and no question before replacing.
 class QtSavePicture : public SavePictureDialog {
   public:
     std::string choose(const std::string& prefilled) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("Bitmaps (*.bmp)"));
-        dialog.setDefaultSuffix(QStringLiteral("bmp"));
+        const QStringList filters = {
+            QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("JPEG Image File (*.jpg)"),
+            QStringLiteral("PNG Image File (*.png)"), QStringLiteral("TIFF Image File (*.tif)")};
+        const QStringList suffixes = {QStringLiteral("bmp"), QStringLiteral("jpg"),
+                                      QStringLiteral("png"), QStringLiteral("tif")};
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(suffixes.front());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &filters, &suffixes](const QString& filter) {
+                             const qsizetype index = filters.indexOf(filter);
+                             if (index >= 0) dialog.setDefaultSuffix(suffixes.at(index));
+                         });
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (!prefilled.empty()) dialog.selectFile(QString::fromStdString(prefilled));
         if (dialog.exec() != QDialog::Accepted) return {};
