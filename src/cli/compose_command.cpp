@@ -132,7 +132,8 @@ int runCompose(const std::vector<std::string>& args) {
     }
     if (options.has("--calibration")) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();
-    output::saveComposite(composite, fs::absolute(output), settings.resolution);
+    output::saveComposite(composite, fs::absolute(output), settings.resolution,
+                          session.compositeProfile());
 
     if (options.has("--json")) {
         QJsonObject json;

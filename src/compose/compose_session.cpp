@@ -1,15 +1,44 @@
 #include "compose/compose_session.h"
 
+#include "core/working_files.h"
 #include "interlace/calibration_band.h"
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
 #include "interlace/output_size.h"
+#include "platform/drive_paths.h"
+#include "raster/colour_profile.h"
 
 namespace lenzora::compose {
 
 frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
-    return frames::loadFrameFile(slots_[slot], chosenPath, slot,
-                                 thumbnails_[static_cast<std::size_t>(slot - 1)]);
+    const auto index = static_cast<std::size_t>(slot - 1);
+    return frames::loadFrameFile(slots_[slot], chosenPath, slot, thumbnails_[index],
+                                 &profiles_[index]);
+}
+
+frames::FrameSlots ComposeSession::matchColours() {
+    const auto count = static_cast<std::size_t>(settings_.frameCount);
+    bool allSame = true;
+    for (std::size_t i = 0; i < count; ++i) allSame = allSame && profiles_[i] == profiles_[0];
+    if (allSame) {
+        // The pixels stay as they are; the common profile (or none) goes with them.
+        compositeProfile_ = profiles_[0];
+        return slots_;
+    }
+    const platform::Bytes srgb = raster::srgbProfile();
+    compositeProfile_ = profiles_[0].empty() ? srgb : profiles_[0];
+    frames::FrameSlots sources = slots_;
+    for (int slot = 1; slot <= settings_.frameCount; ++slot) {
+        const platform::Bytes& own = profiles_[static_cast<std::size_t>(slot - 1)];
+        const platform::Bytes& from = own.empty() ? srgb : own;
+        if (from == compositeProfile_) continue;
+        raster::RasterImage frame;
+        frame.loadBmpFile(platform::hostPath(slots_[slot]));
+        raster::convertColours(frame, from, compositeProfile_);
+        sources[slot] = core::colourCopyPath(slot);
+        frame.saveBmpFile(platform::hostPath(sources[slot]));
+    }
+    return sources;
 }
 
 bool ComposeSession::countFrame(int slot) {
@@ -31,12 +60,13 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
 }
 
 void ComposeSession::compose(interlace::ComposeProgress& progress) {
-    interlace::interlaceFrames(slots_, settings_.frameCount, settings_.stripWidth, settings_.mode,
-                               state_, progress, composite_);
+    interlace::interlaceFrames(matchColours(), settings_.frameCount, settings_.stripWidth,
+                               settings_.mode, state_, progress, composite_);
 }
 
 void ComposeSession::prepareStrips(interlace::ComposeProgress& progress) {
-    interlace::prepareFrames(slots_, settings_.frameCount, settings_.mode, state_, progress);
+    interlace::prepareFrames(matchColours(), settings_.frameCount, settings_.mode, state_,
+                             progress);
 }
 
 void ComposeSession::interlaceStrips(interlace::ComposeProgress& progress) {

@@ -13,6 +13,7 @@
 #include "frames/frame_slots.h"
 #include "frames/load_frame.h"
 #include "interlace/compose_state.h"
+#include "platform/file_io.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::compose {
@@ -24,7 +25,8 @@ class ComposeSession {
     explicit ComposeSession(core::OutputSettings& settings) : settings_(settings) {}
 
     // Fills `slot` (1 ... 16) with the picture file `chosenPath`: the slot names the file, or
-    // the working copy of a JPEG; the thumbnail shows the whole frame. A file of an
+    // the working copy of a JPEG, PNG or TIFF; the thumbnail shows the whole frame; the
+    // frame's colour profile is kept for the compose. A file of an
     // unaccepted kind empties the slot ("File format error!" is the caller's to show); a file
     // that cannot be read throws its error.
     frames::FrameLoadResult loadFrame(int slot, const std::string& chosenPath);
@@ -43,7 +45,9 @@ class ComposeSession {
                                              std::string_view heightText);
 
     // Prepares the strip files of the frames, then interlaces them into a new composite.
-    // Progress advances ten steps on a 0 ... 200 scale per slot and per strip.
+    // Progress advances ten steps on a 0 ... 200 scale per slot and per strip. Frames whose
+    // colour profiles differ are first converted to the first frame's profile (a frame without
+    // one counts as sRGB), each into a colour copy of its own.
     void compose(interlace::ComposeProgress& progress);
     // The two halves of compose(), for callers that time them apart.
     void prepareStrips(interlace::ComposeProgress& progress);
@@ -68,11 +72,20 @@ class ComposeSession {
     const interlace::ComposeState& state() const { return state_; }
     // Empty before the first compose.
     const raster::RasterImage& composite() const { return composite_; }
+    // The colour profile of the composite's pixels, for the saved file: the frames' common
+    // profile, the one they were converted to, or empty when no frame carries one.
+    const platform::Bytes& compositeProfile() const { return compositeProfile_; }
 
   private:
+    // The slots to prepare from: the frames' own files, or their colour copies. Sets the
+    // composite's profile.
+    frames::FrameSlots matchColours();
+
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;
     std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;
+    std::array<platform::Bytes, core::kMaxFrames> profiles_;
+    platform::Bytes compositeProfile_;
     interlace::ComposeState state_;
     raster::RasterImage composite_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/working_files.h"
 #include "platform/drive_paths.h"
+#include "raster/colour_profile.h"
 #include "raster/jpeg_codec.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
@@ -32,18 +33,35 @@ FrameLoadResult keepWorkingCopy(std::string& slotPath, int slot, const raster::R
 }  // namespace
 
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
-                              raster::RasterImage& thumbnail) {
+                              raster::RasterImage& thumbnail, platform::Bytes* colourProfile) {
     slotPath = chosenPath;
+    if (colourProfile != nullptr) colourProfile->clear();
+    platform::Bytes profile;
+    // Only what describes the decoded pixels counts; a grey or CMYK profile does not.
+    auto keepProfile = [&] {
+        if (colourProfile != nullptr && raster::isRgbProfile(profile)) {
+            *colourProfile = std::move(profile);
+        }
+    };
     switch (frameKindOf(chosenPath)) {
-        case FrameKind::Jpeg:
-            return keepWorkingCopy(slotPath, slot,
-                                   raster::loadJpegFile(platform::hostPath(chosenPath)), thumbnail);
-        case FrameKind::Png:
-            return keepWorkingCopy(slotPath, slot,
-                                   raster::loadPngFile(platform::hostPath(chosenPath)), thumbnail);
-        case FrameKind::Tiff:
-            return keepWorkingCopy(slotPath, slot,
-                                   raster::loadTiffFile(platform::hostPath(chosenPath)), thumbnail);
+        case FrameKind::Jpeg: {
+            raster::RasterImage frame =
+                raster::loadJpegFile(platform::hostPath(chosenPath), &profile);
+            keepProfile();
+            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+        }
+        case FrameKind::Png: {
+            raster::RasterImage frame =
+                raster::loadPngFile(platform::hostPath(chosenPath), &profile);
+            keepProfile();
+            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+        }
+        case FrameKind::Tiff: {
+            raster::RasterImage frame =
+                raster::loadTiffFile(platform::hostPath(chosenPath), &profile);
+            keepProfile();
+            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+        }
         case FrameKind::Bmp: {
             raster::RasterImage frame;
             frame.loadBmpFile(platform::hostPath(chosenPath));

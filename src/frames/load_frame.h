@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frames/frame_slots.h"
+#include "platform/file_io.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::frames {
@@ -19,7 +20,10 @@ enum class FrameLoadResult { Loaded, FormatError };
 // the slot then names; the whole frame is squeezed into the 65 x 57 thumbnail (made white the first
 // time). An unaccepted extension empties the slot and leaves thumbnail and working copy.
 // A file that cannot be read throws its error with the slot naming the chosen file.
+// `colourProfile`, when given, receives the frame's embedded RGB colour profile (JPEG, PNG and
+// TIFF frames), or is emptied.
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
-                              raster::RasterImage& thumbnail);
+                              raster::RasterImage& thumbnail,
+                              platform::Bytes* colourProfile = nullptr);
 
 }  // namespace lenzora::frames
