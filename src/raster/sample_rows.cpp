@@ -58,9 +58,17 @@ void convert(const Sample* in, const SampleLayout& layout, std::uint8_t* bgr, st
 
 void samplesToBgr(const std::uint8_t* samples, const SampleLayout& layout, std::uint8_t* bgr,
                   std::size_t count) {
-    if (layout.bits == 8 && layout.colours == 3 && !layout.alpha && layout.bgrOrder &&
-        layout.samplesPerPixel <= 3) {
+    const bool plainColour =
+        layout.bits == 8 && layout.colours == 3 && !layout.alpha && layout.samplesPerPixel <= 3;
+    if (plainColour && layout.bgrOrder) {
         std::memcpy(bgr, samples, 3 * count);
+    } else if (plainColour) {
+        // The common case of TIFF files, kept free of the general loop's choices.
+        for (std::size_t i = 0; i < 3 * count; i += 3) {
+            bgr[i] = samples[i + 2];
+            bgr[i + 1] = samples[i + 1];
+            bgr[i + 2] = samples[i];
+        }
     } else if (layout.bits == 16) {
         convert(reinterpret_cast<const std::uint16_t*>(samples), layout, bgr, count);
     } else {

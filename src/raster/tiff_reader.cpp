@@ -137,7 +137,7 @@ std::vector<std::uint8_t> paletteOf(TIFF* tiff, const TiffStream& stream) {
     auto to8 = [eightBitMap](std::uint16_t v) {
         return eightBitMap ? static_cast<std::uint8_t>(v) : detail::eightBits(v);
     };
-    std::vector<std::uint8_t> table(3 * 256);
+    std::vector<std::uint8_t> table(std::size_t{3} * 256);
     for (std::size_t i = 0; i < 256; ++i) {
         table[3 * i] = to8(blue[i]);
         table[3 * i + 1] = to8(green[i]);
@@ -208,16 +208,44 @@ class RowConverter {
     std::vector<std::uint8_t> cmyk_;
 };
 
+// Strips up to this size are decoded whole, which costs the codec far less than a row at a
+// time; a larger one (a picture stored as one strip) is read row by row instead.
+constexpr tmsize_t kMaxStripBuffer = tmsize_t{8} << 20;
+
 void readStrips(TIFF* tiff, const TiffStream& stream, const Layout& layout, RowConverter& converter,
                 RasterImage& image) {
     const tmsize_t lineBytes = TIFFScanlineSize(tiff);
-    if (lineBytes <= 0) detail::throwTiffError(stream, "the rows have no size");
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(lineBytes));
-    for (std::uint32_t y = 0; y < layout.height; ++y) {
-        if (TIFFReadScanline(tiff, line.data(), y, 0) != 1) {
+    const tmsize_t stripBytes = TIFFStripSize(tiff);
+    if (lineBytes <= 0 || stripBytes <= 0) detail::throwTiffError(stream, "the rows have no size");
+    const auto line = static_cast<std::size_t>(lineBytes);
+    std::uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), layout.height);
+    const bool wholeStrips =
+        stripBytes <= kMaxStripBuffer &&
+        static_cast<std::uint64_t>(rowsPerStrip) * line <= static_cast<std::uint64_t>(stripBytes);
+    if (!wholeStrips) {
+        std::vector<std::uint8_t> row(line);
+        for (std::uint32_t y = 0; y < layout.height; ++y) {
+            if (TIFFReadScanline(tiff, row.data(), y, 0) != 1) {
+                detail::throwTiffError(stream, "the picture data is damaged");
+            }
+            converter.convert(row.data(), image.row(static_cast<std::int32_t>(y)));
+        }
+        return;
+    }
+    std::vector<std::uint8_t> strip(static_cast<std::size_t>(stripBytes));
+    for (std::uint32_t top = 0; top < layout.height; top += rowsPerStrip) {
+        const std::uint32_t rows = std::min(rowsPerStrip, layout.height - top);
+        const tmsize_t want = static_cast<tmsize_t>(std::size_t{rows} * line);
+        if (TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), strip.data(), want) !=
+            want) {
             detail::throwTiffError(stream, "the picture data is damaged");
         }
-        converter.convert(line.data(), image.row(static_cast<std::int32_t>(y)));
+        for (std::uint32_t r = 0; r < rows; ++r) {
+            converter.convert(strip.data() + std::size_t{r} * line,
+                              image.row(static_cast<std::int32_t>(top + r)));
+        }
     }
 }
 
@@ -265,6 +293,14 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
     checkDecodedSize(layout.width, layout.height);
     if (layout.width == 0 || layout.height == 0) {
         detail::throwTiffError(stream, "the picture is empty");
+    }
+    // Uncompressed samples are all in the file: a header claiming more is refused before the
+    // picture is allocated.
+    if (field<std::uint16_t>(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE) ==
+            COMPRESSION_NONE &&
+        std::uint64_t{layout.width} * layout.height * layout.samples * layout.bits / 8 >
+            file.size()) {
+        detail::throwTiffError(stream, "the file is too short for its picture");
     }
     if (iccProfile != nullptr) {
         iccProfile->clear();

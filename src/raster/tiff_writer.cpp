@@ -12,7 +12,7 @@ namespace {
 using detail::TiffStream;
 
 // Strips of about this many bytes: small enough to stream, large enough to compress well.
-constexpr std::size_t kStripBytes = 256 * 1024;
+constexpr std::size_t kStripBytes = std::size_t{256} * 1024;
 // Fast enough for composites of hundreds of megabytes, and still well below a BMP's size.
 constexpr int kDeflateLevel = 3;
 
