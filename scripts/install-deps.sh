@@ -12,8 +12,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev libgl-dev
   # translations: lupdate and lrelease with their CMake functions, and Qt's own Chinese
   qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
-  # JPEG through the libjpeg 62 API; Fontconfig to find the file behind a font
-  libjpeg62-turbo-dev libfontconfig-dev
+  # JPEG through the libjpeg 62 API; PNG, TIFF and colour profiles; Fontconfig to find the
+  # file behind a font
+  libjpeg62-turbo-dev libpng-dev libtiff-dev liblcms2-dev libfontconfig-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # CJK faces: Hei (黑体) and Kai (楷体) so the Chinese texts render
@@ -22,6 +23,8 @@ packages=(
   xvfb xauth x11-utils
   # helper scripts
   python3 python3-numpy python3-pil
+  # another program reading the TIFF files we write
+  libtiff-tools
   # printing: a PDF queue for the end-to-end print test, and rendering PDF pages back
   libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
 )

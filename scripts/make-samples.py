@@ -2,7 +2,8 @@
 """Renders the sample frames kept in samples/:
   scene-1.jpg ... scene-4.jpg  a small scene of spheres and a cube seen from four viewpoints
                                along a horizontal line (a 3D set, frame 1 leftmost view);
-  flip-1.jpg, flip-2.jpg       two different pictures for a flip.
+  flip-1.jpg, flip-2.jpg       two different pictures for a flip;
+  flip-1.png, flip-2.tif       the same two pictures as PNG and TIFF (LZW) frames.
 
     /usr/bin/python3 scripts/make-samples.py samples
 """
@@ -56,6 +57,9 @@ def main(folder):
                                                     "JPEG", quality=85)
     flip("B", (120, 200, 250), (30, 40, 140)).save(os.path.join(folder, "flip-2.jpg"),
                                                     "JPEG", quality=85)
+    flip("A", (250, 230, 120), (180, 40, 40)).save(os.path.join(folder, "flip-1.png"), "PNG")
+    flip("B", (120, 200, 250), (30, 40, 140)).save(os.path.join(folder, "flip-2.tif"), "TIFF",
+                                                    compression="tiff_lzw")
 
 
 if __name__ == "__main__":

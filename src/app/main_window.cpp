@@ -567,7 +567,8 @@ void MainWindow::saveComposite() {
     platform::guardHandler([&] {
         const std::string name = outputChoices_.chooseSaveName();
         if (name.empty()) return;
-        output::saveComposite(session_.composite(), platform::hostPath(name), settings_.resolution);
+        output::saveComposite(session_.composite(), platform::hostPath(name), settings_.resolution,
+                              session_.compositeProfile());
     });
 }
 

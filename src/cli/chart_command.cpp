@@ -63,7 +63,8 @@ const CommandDescription kChart = {
         {"--bands", "N", "Number of bands (11)."},
         {"--increment", "N", "Increment between the bands (15)."},
         {"--json", nullptr, "Prints one JSON object on one line."},
-        {"-o", "OUT", "The chart: a one-bit BMP, whatever the name ends with."},
+        {"-o", "OUT",
+         "The chart: a one-bit BMP, or a one-bit TIFF or PNG for a .tif or .png name."},
     },
 };
 
@@ -101,7 +102,7 @@ int runChart(const std::vector<std::string>& args) {
             !refusal.empty())
             throw platform::Error(refusal);
         for (int step = 0; step < 13; ++step) progress.advance();
-        testchart::saveChartBmp(chart.image, *out, chart.resolution);
+        testchart::saveChart(chart.image, *out, chart.resolution);
         for (int step = 0; step < 7; ++step) progress.advance();
     }
     printSummary(testchart::computeChartGeometry(inputs), preview, options.has("--json"));

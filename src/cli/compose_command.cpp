@@ -12,6 +12,7 @@
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
 #include "core/settings_file.h"
+#include "output/picture_format.h"
 #include "output/save_composite.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -87,10 +88,11 @@ const CommandDescription kCompose = {
         {"--json", nullptr, "Prints one JSON object on one line."},
         {"--max-frame-pixels", "N",
          "Refuses frames of more pixels (LENZORA_MAX_FRAME_PIXELS, else 500000000)."},
-        {"-o", "OUT", "The composite: a BMP, or a JPEG for a .jpg name."},
+        {"-o", "OUT",
+         "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
     },
     "FRAMES",
-    "2 to 16 frames in their order, JPEG or BMP files.",
+    "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files.",
 };
 
 std::uint64_t pixelCount(const std::string& text) {
@@ -150,7 +152,8 @@ int runCompose(const std::vector<std::string>& args) {
     }
     if (options.has("--calibration")) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();
-    output::saveComposite(composite, fs::absolute(output), settings.resolution);
+    output::saveComposite(composite, fs::absolute(output), settings.resolution,
+                          session.compositeProfile());
 
     if (options.has("--json")) {
         QJsonObject json;
@@ -159,7 +162,8 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("image_width"), composite.width());
         json.insert(QStringLiteral("image_height"), composite.height());
         json.insert(QStringLiteral("output"), jsonFileName(output));
-        json.insert(QStringLiteral("format"), output::isJpegName(output) ? "jpeg" : "bmp");
+        json.insert(QStringLiteral("format"),
+                    output::pictureFormatName(output::pictureFormatForName(output)));
         printJson(json);
     } else {
         std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %d pixels\n",

@@ -1,18 +1,49 @@
 #include "compose/compose_session.h"
 
+#include <algorithm>
+
+#include "core/working_files.h"
 #include "interlace/calibration_band.h"
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
 #include "interlace/output_size.h"
+#include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/translation.h"
 #include "platform/work_pool.h"
+#include "raster/colour_profile.h"
 
 namespace lenzora::compose {
 
 frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
-    return frames::loadFrameFile(slots_[slot], chosenPath, slot,
-                                 thumbnails_[static_cast<std::size_t>(slot - 1)]);
+    const auto index = static_cast<std::size_t>(slot - 1);
+    return frames::loadFrameFile(slots_[slot], chosenPath, slot, thumbnails_[index],
+                                 &profiles_[index]);
+}
+
+frames::FrameSlots ComposeSession::matchColours() {
+    const auto count = static_cast<std::size_t>(settings_.frameCount);
+    bool allSame = true;
+    for (std::size_t i = 0; i < count; ++i) allSame = allSame && profiles_[i] == profiles_[0];
+    if (allSame) {
+        // The pixels stay as they are; the common profile (or none) goes with them.
+        compositeProfile_ = profiles_[0];
+        return slots_;
+    }
+    const platform::Bytes srgb = raster::srgbProfile();
+    compositeProfile_ = profiles_[0].empty() ? srgb : profiles_[0];
+    frames::FrameSlots sources = slots_;
+    for (int slot = 1; slot <= settings_.frameCount; ++slot) {
+        const platform::Bytes& own = profiles_[static_cast<std::size_t>(slot - 1)];
+        const platform::Bytes& from = own.empty() ? srgb : own;
+        if (from == compositeProfile_) continue;
+        raster::RasterImage frame;
+        frame.loadBmpFile(platform::hostPath(slots_[slot]));
+        raster::convertColours(frame, from, compositeProfile_);
+        sources[slot] = core::colourCopyPath(slot);
+        frame.saveBmpFile(platform::hostPath(sources[slot]));
+    }
+    return sources;
 }
 
 void ComposeSession::loadFrames(const std::vector<std::string>& chosenPaths, int threads) {
@@ -42,14 +73,32 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     for (int slot = 1; slot <= count; ++slot) countFrame(slot);
     if (auto missing = missingFrame()) throw platform::Error(*missing);
     if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
+    // Every frame's colours are matched to the first frame's profile (sRGB when it has none),
+    // as matchColours does; so the first frame is read before the others.
+    raster::RasterImage first;
+    frames::loadFrameFileKeeping(slots_[1], chosenPaths[0], 1, thumbnails_[0], first,
+                                 &profiles_[0]);
+    const platform::Bytes target = profiles_[0].empty() ? raster::srgbProfile() : profiles_[0];
     const interlace::FrameLoader load = [&](int slot) {
+        if (slot == 1) return std::move(first);
+        const auto index = static_cast<std::size_t>(slot - 1);
         raster::RasterImage frame;
-        frames::loadFrameFileKeeping(slots_[slot], chosenPaths[static_cast<std::size_t>(slot - 1)],
-                                     slot, thumbnails_[static_cast<std::size_t>(slot - 1)], frame);
+        frames::loadFrameFileKeeping(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
+                                     frame, &profiles_[index]);
+        const platform::Bytes from =
+            profiles_[index].empty() ? raster::srgbProfile() : profiles_[index];
+        if (from != target) {
+            raster::convertColours(frame, from, target);
+            frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));
+        }
         return frame;
     };
     interlace::composeLoadedFrames(load, settings_.frameCount, settings_.stripWidth, settings_.mode,
                                    state_, progress, composite_, run);
+    const auto withProfile = [](const platform::Bytes& p) { return !p.empty(); };
+    const auto used = profiles_.begin() + settings_.frameCount;
+    compositeProfile_ =
+        std::any_of(profiles_.begin(), used, withProfile) ? target : platform::Bytes();
     return std::nullopt;
 }
 
@@ -73,13 +122,14 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
 
 void ComposeSession::compose(interlace::ComposeProgress& progress,
                              const interlace::ComposeRun& run) {
-    interlace::interlaceFrames(slots_, settings_.frameCount, settings_.stripWidth, settings_.mode,
-                               state_, progress, composite_, run);
+    interlace::interlaceFrames(matchColours(), settings_.frameCount, settings_.stripWidth,
+                               settings_.mode, state_, progress, composite_, run);
 }
 
 void ComposeSession::prepareStrips(interlace::ComposeProgress& progress,
                                    const interlace::ComposeRun& run) {
-    interlace::prepareFrames(slots_, settings_.frameCount, settings_.mode, state_, progress, run);
+    interlace::prepareFrames(matchColours(), settings_.frameCount, settings_.mode, state_, progress,
+                             run);
 }
 
 void ComposeSession::interlaceStrips(interlace::ComposeProgress& progress,

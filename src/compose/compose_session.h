@@ -14,6 +14,7 @@
 #include "frames/frame_slots.h"
 #include "frames/load_frame.h"
 #include "interlace/compose_state.h"
+#include "platform/file_io.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::compose {
@@ -25,7 +26,8 @@ class ComposeSession {
     explicit ComposeSession(core::OutputSettings& settings) : settings_(settings) {}
 
     // Fills `slot` (1 ... 16) with the picture file `chosenPath`: the slot names the file, or
-    // the working copy of a JPEG; the thumbnail shows the whole frame. A file of an
+    // the working copy of a JPEG, PNG or TIFF; the thumbnail shows the whole frame; the
+    // frame's colour profile is kept for the compose. A file of an
     // unaccepted kind empties the slot ("File format error!" is the caller's to show); a file
     // that cannot be read throws its error.
     frames::FrameLoadResult loadFrame(int slot, const std::string& chosenPath);
@@ -52,15 +54,18 @@ class ComposeSession {
     // of an unaccepted kind throws "File format error!", an empty slot within the count its
     // message), sets the output size from the box texts (returning its refusal, if any,
     // before any file is read), then loads, prepares and interlaces each frame in one go on
-    // the run's threads. Everything comes out as loadFrames, setOutputSize and compose give.
+    // the run's threads, converting its colours as compose() would. Everything comes out as
+    // loadFrames, setOutputSize and compose give.
     std::optional<std::string> composeFiles(const std::vector<std::string>& chosenPaths,
                                             std::string_view widthText, std::string_view heightText,
                                             interlace::ComposeProgress& progress,
                                             const interlace::ComposeRun& run);
 
     // Prepares the strip files of the frames, then interlaces them into a new composite, on
-    // the run's threads; a cancelled compose throws platform::Cancelled and leaves no new
-    // composite (see interlace::interlaceFrames).
+    // the run's threads. Frames whose colour profiles differ are first converted to the first
+    // frame's profile (a frame without one counts as sRGB), each into a colour copy of its own; a
+    // cancelled compose throws platform::Cancelled and leaves no new composite (see
+    // interlace::interlaceFrames).
     void compose(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
     // The two halves of compose(), for callers that time them apart.
     void prepareStrips(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
@@ -86,11 +91,20 @@ class ComposeSession {
     const interlace::ComposeState& state() const { return state_; }
     // Empty before the first compose.
     const raster::RasterImage& composite() const { return composite_; }
+    // The colour profile of the composite's pixels, for the saved file: the frames' common
+    // profile, the one they were converted to, or empty when no frame carries one.
+    const platform::Bytes& compositeProfile() const { return compositeProfile_; }
 
   private:
+    // The slots to prepare from: the frames' own files, or their colour copies. Sets the
+    // composite's profile.
+    frames::FrameSlots matchColours();
+
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;
     std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;
+    std::array<platform::Bytes, core::kMaxFrames> profiles_;
+    platform::Bytes compositeProfile_;
     interlace::ComposeState state_;
     raster::RasterImage composite_;
 };

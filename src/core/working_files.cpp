@@ -19,11 +19,13 @@ std::string slotFile(char prefix, int slot) {
 
 std::string workingCopyPath(int slot) { return slotFile('t', slot); }
 std::string stripFilePath(int slot) { return slotFile('x', slot); }
+std::string colourCopyPath(int slot) { return slotFile('c', slot); }
 
 void removeWorkingFiles() {
     for (int slot = 1; slot <= kMaxFrames; ++slot) {
         platform::removeFileQuietly(platform::hostPath(workingCopyPath(slot)));
         platform::removeFileQuietly(platform::hostPath(stripFilePath(slot)));
+        platform::removeFileQuietly(platform::hostPath(colourCopyPath(slot)));
     }
 }
 

@@ -11,8 +11,14 @@ std::string fileExtension(std::string_view path) {
 
 FrameKind frameKindOf(std::string_view path) {
     std::string extension = fileExtension(path);
-    if (extension == ".jpg" || extension == ".JPG") return FrameKind::Jpeg;
+    // ASCII only: a locale must not turn another letter into one of these.
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (extension == ".jpg" || extension == ".jpeg") return FrameKind::Jpeg;
     if (extension == ".bmp") return FrameKind::Bmp;
+    if (extension == ".png") return FrameKind::Png;
+    if (extension == ".tif" || extension == ".tiff") return FrameKind::Tiff;
     return FrameKind::Unaccepted;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The 16 frame slots: each is empty or names a BMP file (the user's own, or the working
-// copy of a JPEG frame).
+// copy of a JPEG, PNG or TIFF frame).
 
 #include <array>
 #include <string>
@@ -22,9 +22,10 @@ struct FrameSlots {
 // From the last "." to the end, unless a "\", "/" or ":" follows it; otherwise empty.
 std::string fileExtension(std::string_view path);
 
-enum class FrameKind { Jpeg, Bmp, Unaccepted };
+enum class FrameKind { Jpeg, Bmp, Png, Tiff, Unaccepted };
 
-// By extension, case and all: ".jpg" and ".JPG" are JPEG, ".bmp" is BMP, nothing else is taken.
+// By extension in any case: ".jpg" and ".jpeg" are JPEG, ".bmp" BMP, ".png" PNG, ".tif" and
+// ".tiff" TIFF; nothing else is taken.
 FrameKind frameKindOf(std::string_view path);
 
 }  // namespace lenzora::frames

@@ -1,6 +1,6 @@
 #include "output/jpeg_exif.h"
 
-#include <numeric>
+#include "output/exact_rational.h"
 
 namespace lenzora::output {
 namespace {
@@ -17,22 +17,6 @@ void put32(platform::Bytes& out, std::uint32_t v) {
 
 void putBytes(platform::Bytes& out, const char* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out.push_back(static_cast<std::uint8_t>(bytes[i]));
-}
-
-// A rational that holds `count` ten-thousandths exactly, reduced to 32-bit terms.
-std::pair<std::uint32_t, std::uint32_t> exactRational(core::FixedCount count) {
-    std::int64_t numerator = count > 0 ? count : 0;
-    std::int64_t denominator = 10000;
-    const std::int64_t divisor = std::gcd(numerator, denominator);
-    if (divisor > 1) {
-        numerator /= divisor;
-        denominator /= divisor;
-    }
-    while (numerator > 0xFFFFFFFFLL) {  // beyond 429 million dpi: give up digits
-        numerator /= 10;
-        denominator = std::max<std::int64_t>(1, denominator / 10);
-    }
-    return {static_cast<std::uint32_t>(numerator), static_cast<std::uint32_t>(denominator)};
 }
 
 }  // namespace

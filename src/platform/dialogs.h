@@ -6,8 +6,9 @@
 
 namespace lenzora::platform {
 
-// The open-picture dialog of the main window: filter "All (*.jpg;*.bmp)", "JPEG Image File
-// (*.jpg)", "Bitmaps (*.bmp)", default extension jpg, a preview of the selected picture.
+// The open-picture dialog of the main window: filters "All (*.jpg;*.png;*.tif;*.bmp)", "JPEG
+// Image File (*.jpg)", "PNG Image File (*.png)", "TIFF Image File (*.tif)", "Bitmaps (*.bmp)",
+// default extension jpg, a preview of the selected picture.
 class OpenPictureDialog {
   public:
     virtual ~OpenPictureDialog() = default;
@@ -19,8 +20,9 @@ class OpenPictureDialog {
 
 namespace lenzora::platform {
 
-// The save-picture dialog: filter "Bitmaps (*.bmp)", default extension bmp, no question
-// before replacing a file. `prefilled` is the name shown when it opens.
+// The save-picture dialog: filters "Bitmaps (*.bmp)" (the first), "JPEG Image File (*.jpg)",
+// "PNG Image File (*.png)", "TIFF Image File (*.tif)", default extension that of the chosen
+// filter, no question before replacing a file. `prefilled` is the name shown when it opens.
 class SavePictureDialog {
   public:
     virtual ~SavePictureDialog() = default;

@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "platform/error.h"
 #include "platform/translation.h"
 #include "raster/pixel_rows.h"
+#include "raster/sample_rows.h"
 #include "raster/size_limit.h"
 
 namespace lenzora::raster {
@@ -108,26 +110,10 @@ class Decompressor {
     bool created_ = false;
 };
 
-// CMYK rows (Adobe files store the inks inverted) to blue, green, red.
-void cmykToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::uint32_t count, bool inverted) {
-    for (std::size_t i = 0; i < count; ++i) {
-        unsigned c = cmyk[4 * i], m = cmyk[4 * i + 1], y = cmyk[4 * i + 2], k = cmyk[4 * i + 3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        // Each value is now the share of light the ink lets through.
-        bgr[3 * i] = static_cast<std::uint8_t>((y * k + 127) / 255);
-        bgr[3 * i + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
-        bgr[3 * i + 2] = static_cast<std::uint8_t>((c * k + 127) / 255);
-    }
-}
-
 }  // namespace
 
-RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel) {
+RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel,
+                       platform::Bytes* iccProfile) {
     Decompressor d;
     jpeg_decompress_struct& cinfo = d.cinfo_;
     ErrorManager& errors = d.errors_;
@@ -137,8 +123,19 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
 
     guarded(errors, [&] {
         jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+        if (iccProfile != nullptr) jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
         jpeg_read_header(&cinfo, TRUE);
     });
+    if (iccProfile != nullptr) {
+        iccProfile->clear();
+        JOCTET* profile = nullptr;
+        unsigned int length = 0;
+        guarded(errors, [&] { jpeg_read_icc_profile(&cinfo, &profile, &length); });
+        if (profile != nullptr) {
+            iccProfile->assign(profile, profile + length);
+            std::free(profile);
+        }
+    }
 
     // Full size, block smoothing, accurate integer transform, fancy upsampling, one pass.
     cinfo.scale_num = 1;
@@ -194,8 +191,8 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
         guarded(errors, [&] { got = jpeg_read_scanlines(&cinfo, rows.data(), want); });
         if (cmyk) {
             for (JDIMENSION i = 0; i < got; ++i)
-                cmykToBgr(rows[i], image.row(static_cast<std::int32_t>(first + i)),
-                          cinfo.output_width, inverted);
+                detail::cmykToBgr(rows[i], image.row(static_cast<std::int32_t>(first + i)),
+                                  cinfo.output_width, inverted);
         }
         if (got == 0) throwJpegError(JWRN_JPEG_EOF);
     }
@@ -216,7 +213,7 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
     return image;
 }
 
-RasterImage loadJpegFile(const std::filesystem::path& path) {
+RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
     std::optional<platform::MappedFile> file;
     try {
         file.emplace(path);
@@ -226,7 +223,8 @@ RasterImage loadJpegFile(const std::filesystem::path& path) {
                              {path.string(), e.what()}));
     }
     try {
-        return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()));
+        return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()),
+                          kDisplayBitsPerPixel, iccProfile);
     } catch (const ImageTooLarge& e) {
         throw platform::Error(e.messageFor(path.string()));
     }
@@ -336,6 +334,10 @@ void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteS
         if (!options.exif.empty()) {
             jpeg_write_marker(&cinfo, JPEG_APP0 + 1, options.exif.data(),
                               static_cast<unsigned int>(options.exif.size()));
+        }
+        if (!options.iccProfile.empty()) {
+            jpeg_write_icc_profile(&cinfo, options.iccProfile.data(),
+                                   static_cast<unsigned int>(options.iccProfile.size()));
         }
     });
 

@@ -15,12 +15,14 @@ namespace lenzora::raster {
 // grey levels; a CMYK or YCCK file is converted to 24-bit colour. Decoding a colour file for a
 // display of 8 bits per pixel or fewer gives an 8-bit image of at most 236 colours. Any decoder
 // error, and data that ends before the image does, throws Error("JPEG error #N") with the
-// library's message number.
+// library's message number. The embedded colour profile (APP2 segments), if any, goes to
+// `iccProfile` when one is asked for.
 RasterImage decodeJpeg(std::span<const std::uint8_t> file,
-                       int displayBitsPerPixel = kDisplayBitsPerPixel);
+                       int displayBitsPerPixel = kDisplayBitsPerPixel,
+                       platform::Bytes* iccProfile = nullptr);
 
 // Reads and decodes a JPEG file.
-RasterImage loadJpegFile(const std::filesystem::path& path);
+RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr);
 
 struct JpegOptions {
     int quality = 90;
@@ -28,6 +30,8 @@ struct JpegOptions {
     // The body of an APP1 segment ("Exif\0\0" and a TIFF structure) written right after the
     // JFIF header; empty: none. At most 65533 bytes.
     platform::Bytes exif;
+    // A colour profile written in APP2 segments after the Exif one; empty: none.
+    platform::Bytes iccProfile;
 };
 
 // Takes the encoded bytes a block at a time.

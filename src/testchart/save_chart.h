@@ -1,5 +1,5 @@
 #pragma once
-// Writing the chart as a 1-bit BMP file carrying its resolution.
+// Writing the chart as a 1-bit file carrying its resolution.
 
 #include <filesystem>
 
@@ -12,5 +12,9 @@ namespace lenzora::testchart {
 // of the header. Any extension gives BMP data. The file is written through
 // platform::SaveFile, so a failure leaves whatever was there before.
 void saveChartBmp(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
+
+// A name ending in ".tif" or ".tiff" (any case) gives a 1-bit TIFF in CCITT Group 4, ".png" a
+// 1-bit grey PNG, both at `dpi`; every other name the BMP of saveChartBmp.
+void saveChart(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
 
 }  // namespace lenzora::testchart

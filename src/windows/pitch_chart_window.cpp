@@ -181,7 +181,7 @@ void PitchChartWindow::saveChart() {
         if (!chart_.exists()) return;
         const std::string name = output_.chooseSaveName();
         if (name.empty()) return;
-        testchart::saveChartBmp(chart_.image, name, chart_.resolution);
+        testchart::saveChart(chart_.image, name, chart_.resolution);
     });
 }
 

@@ -8,6 +8,9 @@
 #include "core/output_settings.h"
 #include "interlace/compose_state.h"
 #include "platform/file_io.h"
+#include "platform/save_file.h"
+#include "raster/png_codec.h"
+#include "raster/tiff_codec.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
 #include "support/run_process.h"
@@ -139,6 +142,39 @@ TEST_F(CliCompose, TheSampleFrames) {
     EXPECT_EQ(testing::jsonLine(flip.out)["format"], QJsonValue("jpeg"));
 }
 
+// PNG and TIFF frames give the composite their BMP twins give, saved in the format the
+// output's name says.
+TEST_F(CliCompose, PngAndTiffFramesAndOutputs) {
+    std::vector<std::string> bmps, others;
+    for (int q = 1; q <= 3; ++q) {
+        const raster::RasterImage frame = testing::patternImage(200 + q, 150, q);
+        const fs::path bmp = dir_ / ("f" + std::to_string(q) + ".bmp");
+        const fs::path other = dir_ / ("f" + std::to_string(q) + (q == 2 ? ".TIFF" : ".Png"));
+        testing::writeBmp(bmp, frame);
+        platform::saveWholeFile(other,
+                                q == 2 ? raster::encodeTiff(frame) : raster::encodePng(frame));
+        bmps.push_back(bmp.string());
+        others.push_back(other.string());
+    }
+    auto compose = [&](const std::vector<std::string>& frames, const std::string& out) {
+        std::vector<std::string> args = {"compose", "--json", "-o", (dir_ / out).string()};
+        args.insert(args.end(), frames.begin(), frames.end());
+        const testing::ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return testing::jsonLine(r.out)["format"].toString().toStdString();
+    };
+    EXPECT_EQ(compose(bmps, "plain.bmp"), "bmp");
+    EXPECT_EQ(compose(others, "card.TIF"), "tiff");
+    EXPECT_EQ(compose(others, "card.png"), "png");
+    EXPECT_EQ(compose(others, "card.JPEG"), "jpeg");
+    raster::RasterImage plain;
+    plain.loadBmpFile(dir_ / "plain.bmp");
+    const std::string expected = testing::describePixels(plain);
+    EXPECT_EQ(testing::describePixels(raster::loadTiffFile(dir_ / "card.TIF")), expected);
+    EXPECT_EQ(testing::describePixels(raster::loadPngFile(dir_ / "card.png")), expected);
+    EXPECT_EQ(platform::readWholeFile(dir_ / "card.JPEG").at(0), 0xFF);
+}
+
 TEST_F(CliCompose, ProgressOnATerminalOnly) {
     const std::vector<std::string> f = frames(2, 60, 40);
     const std::string out = (dir_ / "out.bmp").string();
@@ -174,13 +210,17 @@ TEST_F(CliCompose, CalibrationAndJpeg) {
 
 TEST_F(CliCompose, ErrorsLeaveNoOutput) {
     std::ofstream(dir_ / "bad.bmp") << "BM damaged";
+    std::ofstream(dir_ / "bad.PNG") << "BM no PNG";
     std::vector<std::string> good = frames(2, 30, 20);
     struct Case {
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
         {{good[0], (dir_ / "bad.bmp").string()}, "lenzora-cli: Bitmap image is not valid\n"},
-        {{good[0], (dir_ / "frame.png").string()}, "lenzora-cli: File format error!\n"},
+        {{good[0], (dir_ / "frame.gif").string()}, "lenzora-cli: File format error!\n"},
+        {{good[0], (dir_ / "bad.PNG").string()},
+         "lenzora-cli: Cannot read file \"" + (dir_ / "bad.PNG").string() +
+             "\". PNG error: Not a PNG file\n"},
         {{"--width", "abc", good[0], good[1]},
          "lenzora-cli: 'abc' is not a valid floating point value\n"},
         {{"--unit", "px", "--width", "0", good[0], good[1]},

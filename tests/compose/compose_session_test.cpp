@@ -11,6 +11,10 @@
 #include "interlace/interlace_frames.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
+#include "platform/save_file.h"
+#include "raster/colour_profile.h"
+#include "raster/png_codec.h"
+#include "support/encoded_pictures.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -149,6 +153,86 @@ TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
                 EXPECT_EQ(pixels(oneGo.thumbnail(slot)), pixels(first.thumbnail(slot))) << how;
         }
     }
+}
+
+// Frames of two colour profiles: each frame is brought to the first frame's profile (sRGB for
+// a frame without one) before preparing, and the composite carries that profile.
+class ColourProfiles : public ComposeSessionTest {
+  protected:
+    // A flat saturated frame saved as PNG, with `profile` embedded when not empty.
+    std::string pngFrame(int tag, const platform::Bytes& profile) {
+        const auto path = root_ / ("frame" + std::to_string(tag) + ".png");
+        raster::PngOptions options;
+        options.iccProfile = profile;
+        platform::saveWholeFile(
+            path,
+            raster::encodePng(
+                lenzora::testing::plainImage(60, 40, raster::Colour::rgb(30, 200, 40)), options));
+        return path.string();
+    }
+
+    // Composes two PNG frames and returns the composite's profile and the colour of the
+    // middle of each frame's strip image.
+    struct Result {
+        platform::Bytes profile;
+        raster::Colour first, second;
+        bool firstCopied = false, secondCopied = false;
+    };
+    Result composeTwo(const platform::Bytes& first, const platform::Bytes& second) {
+        ComposeSession session(settings_);
+        session.loadFrame(1, pngFrame(1, first));
+        session.loadFrame(2, pngFrame(2, second));
+        EXPECT_EQ(session.setOutputSize("30", "20"), std::nullopt);
+        interlace::NoProgress none;
+        session.compose(none);
+        Result r;
+        r.profile = session.compositeProfile();
+        raster::RasterImage strip;
+        strip.loadBmpFile(root_ / "c" / "lz3d" / "x01.bmp");
+        r.first = strip.pixel(strip.width() / 2, strip.height() / 2);
+        strip.loadBmpFile(root_ / "c" / "lz3d" / "x02.bmp");
+        r.second = strip.pixel(strip.width() / 2, strip.height() / 2);
+        r.firstCopied = std::filesystem::exists(root_ / "c" / "lz3d" / "c01.bmp");
+        r.secondCopied = std::filesystem::exists(root_ / "c" / "lz3d" / "c02.bmp");
+        for (const char* name : {"c01.bmp", "c02.bmp"})
+            std::filesystem::remove(root_ / "c" / "lz3d" / name);
+        return r;
+    }
+};
+
+TEST_F(ColourProfiles, TheFirstFramesProfileWinsAndOthersAreConverted) {
+    const platform::Bytes wide = lenzora::testing::wideGamutProfile();
+    const platform::Bytes srgb = raster::srgbProfile();
+    const raster::Colour original = raster::Colour::rgb(30, 200, 40);
+
+    // None, or the same on both: pixels untouched, that profile (or none) kept.
+    for (const platform::Bytes* both : {&wide, static_cast<const platform::Bytes*>(nullptr)}) {
+        const platform::Bytes profile = both ? *both : platform::Bytes{};
+        const Result r = composeTwo(profile, profile);
+        EXPECT_EQ(r.profile, profile);
+        EXPECT_EQ(r.first, original);
+        EXPECT_EQ(r.second, original);
+        EXPECT_FALSE(r.firstCopied || r.secondCopied);
+    }
+
+    // Wide first, none second: the second, taken as sRGB, moves into the wide space, where
+    // the same green is less saturated.
+    const Result toWide = composeTwo(wide, {});
+    EXPECT_EQ(toWide.profile, wide);
+    EXPECT_EQ(toWide.first, original);
+    EXPECT_FALSE(toWide.firstCopied);
+    EXPECT_TRUE(toWide.secondCopied);
+    EXPECT_GT(toWide.second.red, original.red);
+    EXPECT_LT(toWide.second.green, original.green);
+
+    // None first, wide second: everything goes to sRGB, where the wide green is beyond
+    // what the original numbers say.
+    const Result toSrgb = composeTwo({}, wide);
+    EXPECT_EQ(toSrgb.profile, srgb);
+    EXPECT_EQ(toSrgb.first, original);
+    EXPECT_TRUE(toSrgb.secondCopied);
+    EXPECT_LT(toSrgb.second.red, original.red);
+    EXPECT_GT(toSrgb.second.green, original.green);
 }
 
 }  // namespace

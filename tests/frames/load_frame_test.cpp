@@ -7,6 +7,9 @@
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/save_file.h"
+#include "raster/png_codec.h"
+#include "raster/tiff_codec.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 
@@ -19,12 +22,15 @@ TEST(FrameKind, ExtensionRuleCaseAndAll) {
         const char* extension;
         FrameKind kind;
     } cases[] = {
-        {"/p/a.jpg", ".jpg", FrameKind::Jpeg},         {"/p/a.JPG", ".JPG", FrameKind::Jpeg},
-        {"/p/a.bmp", ".bmp", FrameKind::Bmp},          {"/p/a.Jpg", ".Jpg", FrameKind::Unaccepted},
-        {"/p/a.jpeg", ".jpeg", FrameKind::Unaccepted}, {"/p/a.BMP", ".BMP", FrameKind::Unaccepted},
-        {"/p.d/a", "", FrameKind::Unaccepted},         {"c:\\p.d\\a", "", FrameKind::Unaccepted},
-        {"c:a.x:y", "", FrameKind::Unaccepted},        {"a.tar.bmp", ".bmp", FrameKind::Bmp},
-        {"noextension", "", FrameKind::Unaccepted},    {"/p/.bmp", ".bmp", FrameKind::Bmp},
+        {"/p/a.jpg", ".jpg", FrameKind::Jpeg},       {"/p/a.JPG", ".JPG", FrameKind::Jpeg},
+        {"/p/a.bmp", ".bmp", FrameKind::Bmp},        {"/p/a.Jpg", ".Jpg", FrameKind::Jpeg},
+        {"/p/a.jpeg", ".jpeg", FrameKind::Jpeg},     {"/p/a.BMP", ".BMP", FrameKind::Bmp},
+        {"/p/a.png", ".png", FrameKind::Png},        {"/p/a.Png", ".Png", FrameKind::Png},
+        {"/p/a.tif", ".tif", FrameKind::Tiff},       {"/p/a.TIFF", ".TIFF", FrameKind::Tiff},
+        {"/p/a.jpe", ".jpe", FrameKind::Unaccepted}, {"/p/a.gif", ".gif", FrameKind::Unaccepted},
+        {"/p.d/a", "", FrameKind::Unaccepted},       {"c:\\p.d\\a", "", FrameKind::Unaccepted},
+        {"c:a.x:y", "", FrameKind::Unaccepted},      {"a.tar.bmp", ".bmp", FrameKind::Bmp},
+        {"noextension", "", FrameKind::Unaccepted},  {"/p/.bmp", ".bmp", FrameKind::Bmp},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(fileExtension(c.path), c.extension) << c.path;
@@ -67,6 +73,26 @@ TEST_F(LoadFrameTest, JpegBecomesAWorkingCopyAtItsOwnSize) {
     EXPECT_EQ(thumbnail.pixel(64, 56), raster::kBlack);
 }
 
+TEST_F(LoadFrameTest, PngAndTiffBecomeWorkingCopies) {
+    const raster::RasterImage picture = testing::patternImage(30, 20, 3);
+    platform::saveWholeFile(root_ / "frame.PNG", raster::encodePng(picture));
+    platform::saveWholeFile(root_ / "frame.tiff", raster::encodeTiff(picture));
+    int slot = 5;
+    for (const char* name : {"frame.PNG", "frame.tiff"}) {
+        std::string slotPath;
+        raster::RasterImage thumbnail;
+        ASSERT_EQ(loadFrameFile(slotPath, (root_ / name).string(), slot, thumbnail),
+                  FrameLoadResult::Loaded)
+            << name;
+        EXPECT_EQ(slotPath, "c:\\lz3d\\t0" + std::to_string(slot) + ".bmp");
+        raster::RasterImage copy;
+        copy.loadBmpFile(workingCopy(slot));
+        EXPECT_EQ(testing::describePixels(copy), testing::describePixels(picture)) << name;
+        EXPECT_EQ(thumbnail.width(), kThumbnailWidth);
+        ++slot;
+    }
+}
+
 TEST_F(LoadFrameTest, BmpIsUsedWhereItLies) {
     testing::writeBmp(root_ / "frame.bmp", testing::plainImage(40, 30, raster::kBlack));
     std::string slotPath;
@@ -83,8 +109,8 @@ TEST_F(LoadFrameTest, UnacceptedExtensionEmptiesTheSlotOnly) {
     std::string slotPath;
     raster::RasterImage thumbnail;
     loadFrameFile(slotPath, (root_ / "frame.bmp").string(), 3, thumbnail);
-    std::filesystem::copy_file(root_ / "frame.bmp", root_ / "frame.BMP");
-    EXPECT_EQ(loadFrameFile(slotPath, (root_ / "frame.BMP").string(), 3, thumbnail),
+    std::filesystem::copy_file(root_ / "frame.bmp", root_ / "frame.gif");
+    EXPECT_EQ(loadFrameFile(slotPath, (root_ / "frame.gif").string(), 3, thumbnail),
               FrameLoadResult::FormatError);
     EXPECT_EQ(slotPath, "");
     EXPECT_EQ(thumbnail.pixel(10, 10), raster::kBlack) << "the thumbnail keeps the earlier frame";
@@ -93,9 +119,12 @@ TEST_F(LoadFrameTest, UnacceptedExtensionEmptiesTheSlotOnly) {
 TEST_F(LoadFrameTest, UnreadableFilesThrowWithTheSlotNamingThem) {
     std::ofstream(root_ / "broken.bmp") << "BM this is no bitmap";
     std::ofstream(root_ / "broken.jpg") << "\xFF\xD8\xFF garbage";
+    std::ofstream(root_ / "broken.png") << "\x89PNG\r\n\x1a\n garbage";
+    std::ofstream(root_ / "broken.tif") << "II*\x00 garbage";
     const std::string missing = (root_ / "missing.jpg").string();
     for (const std::string& chosen :
-         {(root_ / "broken.bmp").string(), (root_ / "broken.jpg").string(), missing}) {
+         {(root_ / "broken.bmp").string(), (root_ / "broken.jpg").string(),
+          (root_ / "broken.png").string(), (root_ / "broken.tif").string(), missing}) {
         std::string slotPath = "c:\\lz3d\\t04.bmp";
         raster::RasterImage thumbnail;
         EXPECT_THROW(loadFrameFile(slotPath, chosen, 4, thumbnail), platform::Error) << chosen;

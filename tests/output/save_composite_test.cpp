@@ -2,17 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "output/bmp_resolution.h"
 #include "output/jpeg_exif.h"
+#include "output/picture_format.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
 #include "raster/bmp_codec.h"
 #include "raster/jpeg_codec.h"
+#include "raster/png_codec.h"
+#include "raster/tiff_codec.h"
+#include "support/encoded_pictures.h"
 #include "support/file_size_limit.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
@@ -70,21 +75,56 @@ TEST(SaveComposite, AWriteThatFailsPartWayLeavesTheOldFileAndNamesTheFile) {
     }
 }
 
-TEST(SaveComposite, OnlyLowerCaseJpgIsJpeg) {
+TEST(SaveComposite, TheNameSaysTheFormatInAnyCase) {
     struct Case {
         const char* name;
-        bool jpeg;
-    } cases[] = {{"card.jpg", true},      {"/a/b/card.jpg", true}, {"card.JPG", false},
-                 {"card.Jpg", false},     {"card.jpeg", false},    {"my.dir\\card", false},
-                 {"/my.jpg/card", false}, {"card.png", false},     {".jpg", true}};
-    for (const Case& c : cases) EXPECT_EQ(isJpegName(c.name), c.jpeg) << c.name;
+        PictureFormat format;
+    } cases[] = {
+        {"card.jpg", PictureFormat::Jpeg},    {"/a/b/card.JPG", PictureFormat::Jpeg},
+        {"card.Jpeg", PictureFormat::Jpeg},   {"card.png", PictureFormat::Png},
+        {"card.PNG", PictureFormat::Png},     {"card.tif", PictureFormat::Tiff},
+        {"card.TIFF", PictureFormat::Tiff},   {"card.bmp", PictureFormat::Bmp},
+        {"card.jpe", PictureFormat::Bmp},     {"my.dir\\card", PictureFormat::Bmp},
+        {"/my.jpg/card", PictureFormat::Bmp}, {".png", PictureFormat::Png},
+        {"card.png.bak", PictureFormat::Bmp}, {"card", PictureFormat::Bmp},
+    };
+    for (const Case& c : cases) EXPECT_EQ(pictureFormatForName(c.name), c.format) << c.name;
+}
+
+TEST(SaveComposite, PngAndTiffCarryTheResolutionAndTheProfile) {
+    testing::TempDir dir;
+    const raster::RasterImage composite = testing::patternImage(31, 17, 1);
+    const platform::Bytes profile = testing::wideGamutProfile();
+    // 169.1 dpi: 6657.48 pixels per metre, 1691 / 10 inches.
+    saveComposite(composite, dir / "card.PNG", 1691000, profile);
+    saveComposite(composite, dir / "card.Tif", 1691000, profile);
+    saveComposite(composite, dir / "card.jpeg", 1691000, profile);
+    platform::Bytes readProfile;
+    const platform::Bytes png = platform::readWholeFile(dir / "card.PNG");
+    const std::uint8_t phys[] = {'p', 'H', 'Y', 's', 0, 0, 0x1A, 0x01, 0, 0, 0x1A, 0x01, 1};
+    EXPECT_NE(std::search(png.begin(), png.end(), std::begin(phys), std::end(phys)), png.end());
+    EXPECT_EQ(testing::describePixels(raster::decodePng(png, &readProfile)),
+              testing::describePixels(composite));
+    EXPECT_EQ(readProfile, profile);
+
+    const platform::Bytes tiff = platform::readWholeFile(dir / "card.Tif");
+    EXPECT_EQ(testing::describePixels(raster::decodeTiff(tiff, &readProfile)),
+              testing::describePixels(composite));
+    EXPECT_EQ(readProfile, profile);
+    const std::uint8_t rational[] = {0x9B, 0x06, 0, 0, 10, 0, 0, 0};  // 1691, 10
+    EXPECT_NE(std::search(tiff.begin(), tiff.end(), std::begin(rational), std::end(rational)),
+              tiff.end());
+
+    raster::decodeJpeg(platform::readWholeFile(dir / "card.jpeg"), raster::kDisplayBitsPerPixel,
+                       &readProfile);
+    EXPECT_EQ(readProfile, profile);
 }
 
 TEST(SaveComposite, BmpCarriesTheResolution) {
     testing::TempDir dir;
     raster::RasterImage composite = testing::patternImage(31, 17, 1);
-    saveComposite(composite, dir / "card.JPG", 4227500);
-    platform::Bytes bytes = platform::readWholeFile(dir / "card.JPG");
+    saveComposite(composite, dir / "card.jpe", 4227500);
+    platform::Bytes bytes = platform::readWholeFile(dir / "card.jpe");
     ASSERT_GE(bytes.size(), 54u);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(readInt32(bytes, 18), 31);
@@ -92,7 +132,7 @@ TEST(SaveComposite, BmpCarriesTheResolution) {
     EXPECT_EQ(readInt32(bytes, 38), 16640);
     EXPECT_EQ(readInt32(bytes, 42), 16640);
     raster::RasterImage back;
-    back.loadBmpFile(dir / "card.JPG");
+    back.loadBmpFile(dir / "card.jpe");
     EXPECT_EQ(back.pixel(30, 16), composite.pixel(30, 16));
 }
 

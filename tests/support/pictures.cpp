@@ -40,6 +40,18 @@ raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour 
     return image;
 }
 
+std::string describePixels(const raster::RasterImage& image) {
+    std::string text = std::to_string(image.width()) + " x " + std::to_string(image.height()) + ":";
+    for (std::int32_t y = 0; y < image.height(); ++y) {
+        for (std::int32_t x = 0; x < image.width(); ++x) {
+            const raster::Colour c = image.pixel(x, y);
+            text += " " + std::to_string(c.red) + "," + std::to_string(c.green) + "," +
+                    std::to_string(c.blue);
+        }
+    }
+    return text;
+}
+
 void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image) {
     image.saveBmpFile(path);
 }

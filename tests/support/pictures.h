@@ -21,6 +21,9 @@ raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour co
 // Two frames of one-pixel strips: black in the even columns, `light` in the odd ones.
 raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour light);
 
+// Every pixel's colour as text, row by row, for comparing whole pictures in one check.
+std::string describePixels(const raster::RasterImage& image);
+
 void writeBmp(const std::filesystem::path& path, const raster::RasterImage& image);
 void writeJpeg(const std::filesystem::path& path, const raster::RasterImage& image);
 

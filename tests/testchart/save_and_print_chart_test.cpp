@@ -1,12 +1,16 @@
-// Saving the chart as a stamped 1-bit BMP file and printing it one dot per pixel.
+// Saving the chart as a stamped 1-bit BMP, TIFF or PNG file and printing it one dot per pixel.
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "output/output_choices.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
 #include "raster/bmp_codec.h"
+#include "raster/png_codec.h"
+#include "raster/tiff_codec.h"
 #include "support/temp_dir.h"
 #include "testchart/generate_chart.h"
 #include "testchart/print_pitch_chart.h"
@@ -29,8 +33,8 @@ ChartState makeChart(const ChartInputs& in) {
 TEST(SaveChart, WritesTheBmpBytesWithTheResolutionStampedUnderAnyName) {
     const ChartState chart = makeChart(ChartInputs{1200, {21, 29}, 400000, 15, 11});
     testing::TempDir dir;
-    for (const char* name : {"chart.bmp", "chart.jpg", "chart"}) {
-        saveChartBmp(chart.image, dir / name, chart.resolution);
+    for (const char* name : {"chart.bmp", "chart.jpg", "chart.JPEG", "chart"}) {
+        saveChart(chart.image, dir / name, chart.resolution);
         const platform::Bytes file = platform::readWholeFile(dir / name);
         ASSERT_EQ(file.size(), 8345150u) << name;  // 62 + 768 bytes × 10866 rows
         EXPECT_EQ(u32At(file, 38), 47233u);
@@ -44,7 +48,37 @@ TEST(SaveChart, WritesTheBmpBytesWithTheResolutionStampedUnderAnyName) {
         EXPECT_EQ(back.height(), 10866);
     }
     // Only the saved files remain: no temporary names left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+}
+
+bool samePixels(const raster::RasterImage& a, const raster::RasterImage& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (std::int32_t y = 0; y < a.height(); ++y)
+        for (std::int32_t x = 0; x < a.width(); ++x)
+            if (!(a.pixel(x, y) == b.pixel(x, y))) return false;
+    return true;
+}
+
+TEST(SaveChart, TiffAndPngNamesGiveOneBitFilesAtTheChartsResolution) {
+    const ChartState chart = makeChart(ChartInputs{300, {21, 29}, 400000, 15, 11});
+    testing::TempDir dir;
+    saveChart(chart.image, dir / "chart.TIFF", chart.resolution);
+    saveChart(chart.image, dir / "chart.Png", chart.resolution);
+    const platform::Bytes tiff = platform::readWholeFile(dir / "chart.TIFF");
+    EXPECT_TRUE(samePixels(raster::decodeTiff(tiff), chart.image));
+    // Compression (259) SHORT 1: 4, Group 4; XResolution's value 300 / 1.
+    const std::uint8_t group4[] = {0x03, 0x01, 3, 0, 1, 0, 0, 0, 4, 0};
+    const std::uint8_t dpi[] = {0x2C, 0x01, 0, 0, 1, 0, 0, 0};
+    EXPECT_NE(std::search(tiff.begin(), tiff.end(), std::begin(group4), std::end(group4)),
+              tiff.end());
+    EXPECT_NE(std::search(tiff.begin(), tiff.end(), std::begin(dpi), std::end(dpi)), tiff.end());
+    const platform::Bytes png = platform::readWholeFile(dir / "chart.Png");
+    EXPECT_TRUE(samePixels(raster::decodePng(png), chart.image));
+    EXPECT_EQ(png[24], 1) << "1 bit";
+    EXPECT_EQ(png[25], 0) << "grey";
+    // pHYs: nearest(300 / 0.0254) = 11811 pixels per metre.
+    const std::uint8_t phys[] = {'p', 'H', 'Y', 's', 0, 0, 0x2E, 0x23, 0, 0, 0x2E, 0x23, 1};
+    EXPECT_NE(std::search(png.begin(), png.end(), std::begin(phys), std::end(phys)), png.end());
 }
 
 TEST(SaveChart, AFolderThatIsNotThereIsTheCreateError) {

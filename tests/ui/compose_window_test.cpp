@@ -190,9 +190,9 @@ class ComposeWindowTest : public QObject {
         QVERIFY(!fs::exists(working("t02.bmp")));
 
         // Refused extensions empty the slot; the thumbnail stays.
-        fs::copy_file(bmp, env_->root.path() / "frame.BMP");
+        fs::copy_file(bmp, env_->root.path() / "frame.gif");
         const QPixmap before = control<QLabel>(form, "thumbnail2")->pixmap();
-        loadSlot(form, 2, env_->root.path() / "frame.BMP");
+        loadSlot(form, 2, env_->root.path() / "frame.gif");
         QCOMPARE(messages(), std::vector<std::string>{"File format error!"});
         QCOMPARE(form.frameSlots()[2], std::string());
         QCOMPARE(control<QLabel>(form, "thumbnail2")->pixmap().toImage(), before.toImage());

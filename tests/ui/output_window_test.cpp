@@ -13,6 +13,7 @@
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
+#include "raster/tiff_codec.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
@@ -74,23 +75,27 @@ class OutputWindowTest : public QObject {
         form.show();
         composeAt300(form, "200", "100");
         auto& dialog = *env_->scripted.savePicture;
-        dialog.answers = {file("card.bmp").string(), file("card.JPG").string(),
+        dialog.answers = {file("card.bmp").string(), file("card.TIF").string(),
                           file("card.jpg").string()};
         click(form, "saveButton");
         click(form, "saveButton");
         click(form, "saveButton");
         click(form, "saveButton");  // cancelled: nothing written
         QCOMPARE(dialog.prefills,
-                 (std::vector<std::string>{"", file("card.bmp").string(), file("card.JPG").string(),
+                 (std::vector<std::string>{"", file("card.bmp").string(), file("card.TIF").string(),
                                            file("card.jpg").string()}));
-        for (const char* name : {"card.bmp", "card.JPG"}) {
-            lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(file(name));
+        {
+            lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(file("card.bmp"));
             QCOMPARE(bytes[0], std::uint8_t('B'));
             QCOMPARE(int32At(bytes, 18), 200);
             QCOMPARE(int32At(bytes, 22), 100);
             QCOMPARE(int32At(bytes, 38), 11808);
             QCOMPARE(int32At(bytes, 42), 11808);
         }
+        const lenzora::raster::RasterImage tiff =
+            lenzora::raster::loadTiffFile(file("card.TIF"));  // the name says TIFF
+        QCOMPARE(tiff.width(), 200);
+        QCOMPARE(tiff.height(), 100);
         lenzora::platform::Bytes jpeg = lenzora::platform::readWholeFile(file("card.jpg"));
         QCOMPARE(jpeg[0], std::uint8_t(0xFF));
         QCOMPARE(jpeg[1], std::uint8_t(0xD8));

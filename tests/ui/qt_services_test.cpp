@@ -1,6 +1,12 @@
-// The desktop program's message boxes: looked at while they are up, then answered.
+// The desktop program's message boxes and file dialogs: looked at while they are up, then
+// answered.
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -66,6 +72,60 @@ class QtServicesTest : public QObject {
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         services.cursor->setBusy(false);
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void openDialogOffersEveryFrameFormat() {
+        auto services = lenzora::platform::qtServices();
+        QStringList filters;
+        QTimer::singleShot(0, [&filters] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            filters = dialog->nameFilters();
+            dialog->reject();
+        });
+        QCOMPARE(services.openPicture->choose(), std::string());
+        QCOMPARE(filters.size(), 5);
+        // The first filter takes every kind a frame may be; then one per format.
+        for (const char* pattern : {"*.jpg", "*.jpeg", "*.png", "*.tif", "*.tiff", "*.bmp"})
+            QVERIFY2(filters.front().contains(QLatin1String(pattern)), pattern);
+        QVERIFY(filters.at(2).startsWith(QStringLiteral("PNG")));
+        QVERIFY(filters.at(3).contains(QStringLiteral("*.tiff")));
+    }
+
+    void saveDialogAddsTheChosenFiltersExtension() {
+        auto services = lenzora::platform::qtServices();
+        const QString folder = QDir::tempPath();
+        struct Case {
+            int filter;
+            const char* typed;
+            const char* saved;
+        } cases[] = {{0, "card", "card.bmp"},
+                     {2, "card", "card.png"},
+                     {3, "card", "card.tif"},
+                     {3, "card.jpg", "card.jpg"}};
+        for (const Case& c : cases) {
+            QStringList filters;
+            QTimer::singleShot(0, [&filters, &c] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                filters = dialog->nameFilters();
+                // As a click in the file type box does.
+                auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                if (types) {
+                    types->setCurrentIndex(c.filter);
+                    emit types->activated(c.filter);
+                    emit types->textActivated(types->currentText());
+                }
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (name) name->setText(QString::fromUtf8(c.typed));
+                static_cast<QDialog*>(dialog)->accept();  // the dialog's own accept, as Save does
+            });
+            const std::string chosen =
+                services.savePicture->choose((folder + QStringLiteral("/x")).toStdString());
+            QCOMPARE(filters.size(), 4);
+            QCOMPARE(QFileInfo(QString::fromStdString(chosen)).fileName(),
+                     QString::fromUtf8(c.saved));
+        }
     }
 };
 

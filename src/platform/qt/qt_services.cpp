@@ -55,11 +55,17 @@ class QtOpenPicture : public OpenPictureDialog {
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
+        // The dialog matches the patterns in any case, as the frame kinds are told apart.
         dialog.setNameFilters(
-            {QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                         "All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)"),
+            {QCoreApplication::translate(
+                 "lenzora::platform::FileDialogs",
+                 "All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)"),
              QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                         "JPEG Image File (*.jpg) (*.jpg)"),
+                                         "JPEG Image File (*.jpg) (*.jpg *.jpeg)"),
+             QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                         "PNG Image File (*.png) (*.png)"),
+             QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                         "TIFF Image File (*.tif) (*.tif *.tiff)"),
              QCoreApplication::translate("lenzora::platform::FileDialogs",
                                          "Bitmaps (*.bmp) (*.bmp)")});
         dialog.setDefaultSuffix(QStringLiteral("jpg"));
@@ -100,15 +106,29 @@ class QtOpenPicture : public OpenPictureDialog {
     QString lastFolder_;
 };
 
-// The save dialog: one filter, the default extension, and no question before replacing.
+// The save dialog: a filter per format the name chooses, the chosen filter's extension added
+// to a name typed without one, and no question before replacing.
 class QtSavePicture : public SavePictureDialog {
   public:
     std::string choose(const std::string& prefilled) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(
-            QCoreApplication::translate("lenzora::platform::FileDialogs", "Bitmaps (*.bmp)"));
-        dialog.setDefaultSuffix(QStringLiteral("bmp"));
+        const QStringList filters = {
+            QCoreApplication::translate("lenzora::platform::FileDialogs", "Bitmaps (*.bmp)"),
+            QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                        "JPEG Image File (*.jpg)"),
+            QCoreApplication::translate("lenzora::platform::FileDialogs", "PNG Image File (*.png)"),
+            QCoreApplication::translate("lenzora::platform::FileDialogs",
+                                        "TIFF Image File (*.tif)")};
+        const QStringList suffixes = {QStringLiteral("bmp"), QStringLiteral("jpg"),
+                                      QStringLiteral("png"), QStringLiteral("tif")};
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(suffixes.front());
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &filters, &suffixes](const QString& filter) {
+                             const qsizetype index = filters.indexOf(filter);
+                             if (index >= 0) dialog.setDefaultSuffix(suffixes.at(index));
+                         });
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (!prefilled.empty()) dialog.selectFile(QString::fromStdString(prefilled));
         if (dialog.exec() != QDialog::Accepted) return {};

@@ -1,0 +1,29 @@
+// Feeds arbitrary bytes to the PNG reader, asking for the colour profile too. Anything it
+// accepts must be a whole picture that survives being written and read back.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "platform/error.h"
+#include "raster/png_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace lenzora::raster;
+    lenzora::platform::Bytes profile;
+    RasterImage image;
+    try {
+        image = decodePng(std::span<const std::uint8_t>(data, size), &profile);
+    } catch (const lenzora::platform::Error&) {
+        return 0;
+    }
+    if (image.empty() || image.format() != PixelFormat::Bgr24) __builtin_trap();
+    // Small pictures only: a large one would spend the run encoding.
+    if (std::int64_t{image.width()} * image.height() > 1 << 16) return 0;
+    const RasterImage back = decodePng(encodePng(image));
+    if (back.width() != image.width() || back.height() != image.height()) __builtin_trap();
+    for (std::int32_t y = 0; y < image.height(); ++y)
+        for (std::int32_t x = 0; x < image.width(); ++x)
+            if (!(back.pixel(x, y) == image.pixel(x, y))) __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,47 @@
+#include "output/saved_picture.h"
+
+#include <optional>
+
+#include "core/numbers.h"
+#include "platform/error.h"
+#include "platform/save_file.h"
+
+namespace lenzora::output {
+namespace {
+
+// Runs one step on the file being saved: a failure of the file names it.
+template <class Step>
+void onFile(const std::filesystem::path& path, Step&& step) {
+    try {
+        step();
+    } catch (const platform::Error& e) {
+        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
+    }
+}
+
+}  // namespace
+
+void saveStreamed(const std::filesystem::path& path,
+                  const std::function<void(const ByteSink&)>& encode) {
+    std::optional<platform::SaveFile> file;
+    encode([&](const std::uint8_t* data, std::size_t size) {
+        onFile(path, [&] {
+            if (!file) file.emplace(path);
+            file->write(data, size);
+        });
+    });
+    onFile(path, [&] {
+        if (!file) file.emplace(path);
+        file->commit();
+    });
+}
+
+void savePicture(const std::filesystem::path& path, const platform::Bytes& bytes) {
+    onFile(path, [&] { platform::saveWholeFile(path, bytes); });
+}
+
+std::int32_t pngPixelsPerMetre(long double dotsPerInch) {
+    return static_cast<std::int32_t>(core::nearest(dotsPerInch / 0.0254L));
+}
+
+}  // namespace lenzora::output

@@ -1,0 +1,28 @@
+#pragma once
+// Writing an encoded picture through platform::SaveFile, shared by the composite and the
+// chart: a failure of the file names it, and a failed save leaves the earlier file intact.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+#include "platform/file_io.h"
+
+namespace lenzora::output {
+
+using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
+
+// Runs `encode` with a sink into the file. The file is opened when the encoder hands over its
+// first bytes, so a picture the encoder refuses gives the encoder's error and leaves the
+// folder untouched. Failures of the file are reported as "Cannot create file "<path>".
+// <reason>".
+void saveStreamed(const std::filesystem::path& path,
+                  const std::function<void(const ByteSink&)>& encode);
+
+// The whole encoded file at once.
+void savePicture(const std::filesystem::path& path, const platform::Bytes& bytes);
+
+// A PNG's pHYs value for a resolution in dots per inch: nearest(dpi / 0.0254).
+std::int32_t pngPixelsPerMetre(long double dotsPerInch);
+
+}  // namespace lenzora::output

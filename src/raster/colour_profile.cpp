@@ -1,0 +1,76 @@
+#include "raster/colour_profile.h"
+
+#include <lcms2.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/error.h"
+
+namespace lenzora::raster {
+namespace {
+
+// Palettes are converted in place as blue-green-red triplets.
+static_assert(sizeof(Colour) == 3);
+
+struct ProfileCloser {
+    void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+using Profile = std::unique_ptr<void, ProfileCloser>;
+
+struct TransformDeleter {
+    void operator()(void* transform) const { cmsDeleteTransform(transform); }
+};
+using Transform = std::unique_ptr<void, TransformDeleter>;
+
+Profile openProfile(const platform::Bytes& bytes) {
+    return Profile(cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size())));
+}
+
+[[noreturn]] void throwProfileError() { throw platform::Error("Colour profile error"); }
+
+}  // namespace
+
+bool isRgbProfile(const platform::Bytes& profile) {
+    if (profile.empty()) return false;
+    const Profile opened = openProfile(profile);
+    return opened && cmsGetColorSpace(opened.get()) == cmsSigRgbData &&
+           cmsIsIntentSupported(opened.get(), INTENT_PERCEPTUAL, LCMS_USED_AS_INPUT) != 0;
+}
+
+platform::Bytes srgbProfile() {
+    const Profile profile(cmsCreate_sRGBProfile());
+    cmsUInt32Number size = 0;
+    if (!profile || cmsSaveProfileToMem(profile.get(), nullptr, &size) == 0) throwProfileError();
+    platform::Bytes bytes(size);
+    cmsSaveProfileToMem(profile.get(), bytes.data(), &size);
+    return bytes;
+}
+
+void convertColours(RasterImage& image, const platform::Bytes& from, const platform::Bytes& to) {
+    const Profile source = openProfile(from);
+    const Profile target = openProfile(to);
+    if (!source || !target) throwProfileError();
+    const bool padded = image.format() == PixelFormat::Bgrx32;
+    const cmsUInt32Number type = padded ? TYPE_BGRA_8 : TYPE_BGR_8;
+    const Transform transform(cmsCreateTransform(source.get(), type, target.get(), type,
+                                                 INTENT_PERCEPTUAL,
+                                                 padded ? cmsFLAGS_COPY_ALPHA : 0));
+    if (!transform) throwProfileError();
+    if (isIndexed(image.format())) {
+        std::vector<Colour> palette = image.palette();
+        cmsDoTransform(transform.get(), palette.data(), palette.data(),
+                       static_cast<cmsUInt32Number>(palette.size()));
+        image.setPalette(std::move(palette));
+        return;
+    }
+    // All rows in one call: the library steps from row to row by the image's stride.
+    const auto width = static_cast<cmsUInt32Number>(image.width());
+    const auto height = static_cast<cmsUInt32Number>(image.height());
+    const auto stride = static_cast<cmsUInt32Number>(image.stride());
+    if (height == 0) return;
+    cmsDoTransformLineStride(transform.get(), image.row(0), image.row(0), width, height, stride,
+                             stride, 0, 0);
+}
+
+}  // namespace lenzora::raster

@@ -1,0 +1,38 @@
+#pragma once
+// PNG files to and from memory, through libpng (the only place the library is used).
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+
+#include "platform/file_io.h"
+#include "raster/raster_image.h"
+
+namespace lenzora::raster {
+
+// Every kind of PNG gives a 24-bit image: grey, palette and low depths are expanded, 16-bit
+// samples rounded to 8 bits, transparency (alpha or a transparent colour) laid over white.
+// The embedded colour profile (iCCP), if any, goes to `iccProfile` when one is asked for.
+// Anything the library refuses throws Error("PNG error: <the library's reason>"); a picture
+// beyond the decode limit is refused before its pixels are allocated.
+RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile = nullptr);
+
+// Reads and decodes a PNG file. A file that cannot be opened gives "Cannot open file "<path>".
+// <reason>", one that cannot be decoded "Cannot read file "<path>". PNG error: <reason>".
+RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr);
+
+struct PngOptions {
+    std::int32_t pixelsPerMetre = 0;  // 0: no pHYs chunk
+    platform::Bytes iccProfile;       // empty: no iCCP chunk; never in a 1-bit file
+};
+
+// A 1-bit image with the black-and-white palette gives a 1-bit grey PNG, any other image an
+// 8-bit RGB one. The bytes go to `sink` a block at a time; an exception thrown by the sink
+// ends the encoding and reaches the caller as it was thrown.
+void writePng(const RasterImage& image, const PngOptions& options,
+              const std::function<void(const std::uint8_t*, std::size_t)>& sink);
+
+platform::Bytes encodePng(const RasterImage& image, const PngOptions& options = {});
+
+}  // namespace lenzora::raster

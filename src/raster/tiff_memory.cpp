@@ -1,0 +1,103 @@
+#include "raster/tiff_memory.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/error.h"
+
+namespace lenzora::raster::detail {
+namespace {
+
+// No single buffer of the library may take more; the pixels themselves are ours.
+constexpr tmsize_t kMaxLibraryAllocation = tmsize_t{256} << 20;
+
+TiffStream& streamOf(thandle_t handle) { return *static_cast<TiffStream*>(handle); }
+
+std::uint64_t lengthOf(const TiffStream& s) {
+    return s.output != nullptr ? s.output->size() : s.input.size();
+}
+
+tmsize_t onRead(thandle_t handle, void* buffer, tmsize_t size) {
+    TiffStream& s = streamOf(handle);
+    const std::uint8_t* data = s.output != nullptr ? s.output->data() : s.input.data();
+    const std::uint64_t length = lengthOf(s);
+    if (size <= 0 || s.position >= length) return 0;
+    const auto count = static_cast<std::size_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(size), length - s.position));
+    std::memcpy(buffer, data + s.position, count);
+    s.position += count;
+    return static_cast<tmsize_t>(count);
+}
+
+tmsize_t onWrite(thandle_t handle, void* buffer, tmsize_t size) {
+    TiffStream& s = streamOf(handle);
+    if (s.output == nullptr || size < 0) return -1;
+    const auto count = static_cast<std::size_t>(size);
+    if (s.output->size() < s.position + count) s.output->resize(s.position + count);
+    std::memcpy(s.output->data() + s.position, buffer, count);
+    s.position += count;
+    return size;
+}
+
+toff_t onSeek(thandle_t handle, toff_t offset, int whence) {
+    TiffStream& s = streamOf(handle);
+    std::uint64_t base = 0;
+    if (whence == SEEK_CUR) base = s.position;
+    if (whence == SEEK_END) base = lengthOf(s);
+    s.position = base + offset;
+    return s.position;
+}
+
+int onClose(thandle_t) { return 0; }
+
+toff_t onSize(thandle_t handle) { return lengthOf(streamOf(handle)); }
+
+// Reading maps the file itself, so strips are taken from it without a copy.
+int onMap(thandle_t handle, void** base, toff_t* size) {
+    TiffStream& s = streamOf(handle);
+    if (s.output != nullptr) return 0;
+    *base = const_cast<std::uint8_t*>(s.input.data());
+    *size = s.input.size();
+    return 1;
+}
+
+void onUnmap(thandle_t, void*, toff_t) {}
+
+int onError(TIFF*, void* user, const char*, const char* format, va_list args) {
+    auto& s = *static_cast<TiffStream*>(user);
+    if (s.firstError.empty()) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, args);
+        s.firstError = text;
+    }
+    return 1;
+}
+
+int onWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct OptionsDeleter {
+    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+
+}  // namespace
+
+TiffHandle openTiff(TiffStream& stream, const char* mode) {
+    std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
+    if (!options) throw platform::Error("TIFF error: out of memory");
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kMaxLibraryAllocation);
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), onError, &stream);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), onWarning, &stream);
+    TiffHandle tiff(TIFFClientOpenExt("picture", mode, &stream, onRead, onWrite, onSeek, onClose,
+                                      onSize, onMap, onUnmap, options.get()));
+    if (!tiff) throwTiffError(stream, "not a TIFF file");
+    return tiff;
+}
+
+void throwTiffError(const TiffStream& stream, const char* fallback) {
+    throw platform::Error("TIFF error: " +
+                          (stream.firstError.empty() ? std::string(fallback) : stream.firstError));
+}
+
+}  // namespace lenzora::raster::detail
