@@ -121,14 +121,10 @@
     </message>
 </context>
 <context>
-    <name>lenzora::cli</name>
-    <message>
-        <source>Cannot create a work folder</source>
-        <translation>The work folder cannot be created</translation>
-    </message>
+    <name>lenzora::compose</name>
     <message>
         <source>File format error!</source>
-        <translation>The program cannot read this kind of file</translation>
+        <translation>The program cannot read this kind of file.</translation>
     </message>
 </context>
 <context>
@@ -218,17 +214,17 @@
         <source>Invalid file name</source>
         <translation>The file name is not valid</translation>
     </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>It is not an ordinary file.</translation>
+    </message>
+    <message>
+        <source>Cannot create a work folder</source>
+        <translation>The work folder cannot be created</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::platform::FileDialogs</name>
-    <message>
-        <source>All (*.jpg;*.bmp) (*.jpg *.jpeg *.bmp)</source>
-        <translation>All pictures (*.jpg *.jpeg *.bmp)</translation>
-    </message>
-    <message>
-        <source>JPEG Image File (*.jpg) (*.jpg)</source>
-        <translation>JPEG pictures (*.jpg)</translation>
-    </message>
     <message>
         <source>Bitmaps (*.bmp) (*.bmp)</source>
         <translation>BMP pictures (*.bmp)</translation>
@@ -236,6 +232,34 @@
     <message>
         <source>Bitmaps (*.bmp)</source>
         <translation>BMP pictures (*.bmp)</translation>
+    </message>
+    <message>
+        <source>All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)</source>
+        <translation>All pictures (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)</translation>
+    </message>
+    <message>
+        <source>JPEG Image File (*.jpg) (*.jpg *.jpeg)</source>
+        <translation>JPEG pictures (*.jpg *.jpeg)</translation>
+    </message>
+    <message>
+        <source>PNG Image File (*.png) (*.png)</source>
+        <translation>PNG pictures (*.png)</translation>
+    </message>
+    <message>
+        <source>TIFF Image File (*.tif) (*.tif *.tiff)</source>
+        <translation>TIFF pictures (*.tif *.tiff)</translation>
+    </message>
+    <message>
+        <source>JPEG Image File (*.jpg)</source>
+        <translation>JPEG picture (*.jpg)</translation>
+    </message>
+    <message>
+        <source>PNG Image File (*.png)</source>
+        <translation>PNG picture (*.png)</translation>
+    </message>
+    <message>
+        <source>TIFF Image File (*.tif)</source>
+        <translation>TIFF picture (*.tif)</translation>
     </message>
 </context>
 <context>
@@ -255,6 +279,18 @@
     <message>
         <source>JPEG error #%1</source>
         <translation>The JPEG picture cannot be read (error %1)</translation>
+    </message>
+    <message>
+        <source>Cannot read file &quot;%1&quot;. %2</source>
+        <translation>The file &quot;%1&quot; cannot be read. %2</translation>
+    </message>
+    <message>
+        <source>图片太大! %1 x %2 像素</source>
+        <translation>The picture is too large: %1 x %2 pixels.</translation>
+    </message>
+    <message>
+        <source>图片太大! &quot;%1&quot; %2 x %3 像素</source>
+        <translation>The picture &quot;%1&quot; is too large: %2 x %3 pixels.</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "core/numbers.h"
 #include "platform/error.h"
 #include "platform/save_file.h"
+#include "platform/translation.h"
 
 namespace lenzora::output {
 namespace {
@@ -15,7 +16,9 @@ void onFile(const std::filesystem::path& path, Step&& step) {
     try {
         step();
     } catch (const platform::Error& e) {
-        throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
+        throw platform::Error(platform::fillIn(
+            platform::translate("lenzora::output", "Cannot create file \"%1\". %2"),
+            {path.string(), e.what()}));
     }
 }
 

@@ -235,5 +235,36 @@ TEST_F(ColourProfiles, TheFirstFramesProfileWinsAndOthersAreConverted) {
     EXPECT_GT(toSrgb.second.green, original.green);
 }
 
+// The batch tool's one-go compose matches colours as the window's compose does: the same
+// profile for the composite and the same composite bytes, on one thread or several.
+TEST_F(ColourProfiles, ComposingInOneGoMatchesColoursAsTheWindowDoes) {
+    const platform::Bytes wide = lenzora::testing::wideGamutProfile();
+    auto pixels = [](const raster::RasterImage& image) {
+        return platform::Bytes(
+            image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
+    };
+    const std::vector<std::pair<platform::Bytes, platform::Bytes>> pairs = {
+        {wide, {}}, {{}, wide}, {wide, wide}, {{}, {}}};
+    for (const auto& [firstProfile, secondProfile] : pairs) {
+        const std::vector<std::string> files = {pngFrame(1, firstProfile),
+                                                pngFrame(2, secondProfile)};
+        core::OutputSettings windowSettings = settings_;
+        ComposeSession window(windowSettings);
+        window.loadFrames(files, 1);
+        ASSERT_EQ(window.setOutputSize("30", "20"), std::nullopt);
+        interlace::NoProgress none;
+        window.compose(none);
+        for (int threads : {1, 2}) {
+            core::OutputSettings settings = settings_;
+            ComposeSession oneGo(settings);
+            interlace::ComposeRun run;
+            run.threads = threads;
+            ASSERT_EQ(oneGo.composeFiles(files, "30", "20", none, run), std::nullopt);
+            EXPECT_EQ(oneGo.compositeProfile(), window.compositeProfile()) << threads;
+            EXPECT_EQ(pixels(oneGo.composite()), pixels(window.composite())) << threads;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lenzora::compose
