@@ -163,6 +163,7 @@ class LanguageWindowTest : public QObject {
             click(form, slot == 1 ? "slotButton1" : "slotButton2");
         }
         click(form, "composeButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);  // the compose runs on its own thread
     }
 
   private slots:
