@@ -1,9 +1,9 @@
 #include "raster/bmp_codec.h"
+#include "raster/decode_file.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <optional>
 
 #include "platform/error.h"
 #include "platform/save_file.h"
@@ -433,20 +433,8 @@ platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre)
 }
 
 void RasterImage::loadBmpFile(const std::filesystem::path& path) {
-    std::optional<platform::MappedFile> file;
-    try {
-        file.emplace(path);
-    } catch (const platform::Error& e) {
-        throw platform::Error(
-            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
-                             {path.string(), e.what()}));
-    }
-    RasterImage loaded;
-    try {
-        loaded = decodeBmp(std::span<const std::uint8_t>(file->data(), file->size()));
-    } catch (const ImageTooLarge& e) {
-        throw platform::Error(e.messageFor(path.string()));
-    }
+    RasterImage loaded =
+        decodeFile(path, [](std::span<const std::uint8_t> bytes) { return decodeBmp(bytes); });
     pixels_ = std::move(loaded.pixels_);
     palette_ = std::move(loaded.palette_);
     format_ = loaded.format_;

@@ -1,4 +1,5 @@
 #include "raster/jpeg_codec.h"
+#include "raster/decode_file.h"
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <csetjmp>
@@ -6,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -214,20 +214,9 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
 }
 
 RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
-    std::optional<platform::MappedFile> file;
-    try {
-        file.emplace(path);
-    } catch (const platform::Error& e) {
-        throw platform::Error(
-            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
-                             {path.string(), e.what()}));
-    }
-    try {
-        return decodeJpeg(std::span<const std::uint8_t>(file->data(), file->size()),
-                          kDisplayBitsPerPixel, iccProfile);
-    } catch (const ImageTooLarge& e) {
-        throw platform::Error(e.messageFor(path.string()));
-    }
+    return decodeFile(path, [&](std::span<const std::uint8_t> bytes) {
+        return decodeJpeg(bytes, kDisplayBitsPerPixel, iccProfile);
+    });
 }
 
 namespace {

@@ -1,9 +1,8 @@
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/translation.h"
+#include "raster/decode_file.h"
 #include "raster/png_codec.h"
 #include "raster/png_guard.h"
 #include "raster/sample_rows.h"
@@ -146,23 +145,9 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
 }
 
 RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
-    std::optional<platform::MappedFile> file;
-    try {
-        file.emplace(path);
-    } catch (const platform::Error& e) {
-        throw platform::Error(
-            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
-                             {path.string(), e.what()}));
-    }
-    try {
-        return decodePng(std::span<const std::uint8_t>(file->data(), file->size()), iccProfile);
-    } catch (const ImageTooLarge& e) {
-        throw platform::Error(e.messageFor(path.string()));
-    } catch (const platform::Error& e) {
-        throw platform::Error(
-            platform::fillIn(platform::translate("lenzora::raster", "Cannot read file \"%1\". %2"),
-                             {path.string(), e.what()}));
-    }
+    return decodeFile(
+        path, [&](std::span<const std::uint8_t> bytes) { return decodePng(bytes, iccProfile); },
+        true);
 }
 
 }  // namespace lenzora::raster

@@ -1,10 +1,9 @@
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/translation.h"
+#include "raster/decode_file.h"
 #include "raster/sample_rows.h"
 #include "raster/size_limit.h"
 #include "raster/tiff_codec.h"
@@ -328,23 +327,9 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
 }
 
 RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
-    std::optional<platform::MappedFile> file;
-    try {
-        file.emplace(path);
-    } catch (const platform::Error& e) {
-        throw platform::Error(
-            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
-                             {path.string(), e.what()}));
-    }
-    try {
-        return decodeTiff(std::span<const std::uint8_t>(file->data(), file->size()), iccProfile);
-    } catch (const ImageTooLarge& e) {
-        throw platform::Error(e.messageFor(path.string()));
-    } catch (const platform::Error& e) {
-        throw platform::Error(
-            platform::fillIn(platform::translate("lenzora::raster", "Cannot read file \"%1\". %2"),
-                             {path.string(), e.what()}));
-    }
+    return decodeFile(
+        path, [&](std::span<const std::uint8_t> bytes) { return decodeTiff(bytes, iccProfile); },
+        true);
 }
 
 }  // namespace lenzora::raster

@@ -1,0 +1,34 @@
+#include "raster/decode_file.h"
+
+#include <optional>
+
+#include "platform/error.h"
+#include "platform/file_io.h"
+#include "platform/translation.h"
+#include "raster/size_limit.h"
+
+namespace lenzora::raster {
+
+RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& decode,
+                       bool nameDecodeErrors) {
+    std::optional<platform::MappedFile> file;
+    try {
+        file.emplace(path);
+    } catch (const platform::Error& e) {
+        throw platform::Error(
+            platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
+                             {path.string(), e.what()}));
+    }
+    try {
+        return decode(std::span<const std::uint8_t>(file->data(), file->size()));
+    } catch (const ImageTooLarge& e) {
+        throw platform::Error(e.messageFor(path.string()));
+    } catch (const platform::Error& e) {
+        if (!nameDecodeErrors) throw;
+        throw platform::Error(
+            platform::fillIn(platform::translate("lenzora::raster", "Cannot read file \"%1\". %2"),
+                             {path.string(), e.what()}));
+    }
+}
+
+}  // namespace lenzora::raster

@@ -1,0 +1,22 @@
+#pragma once
+// Reading a picture file: mapped into memory and handed to a format's decoder, with the errors
+// a user sees naming the file.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+
+#include "raster/raster_image.h"
+
+namespace lenzora::raster {
+
+using PictureDecoder = std::function<RasterImage(std::span<const std::uint8_t>)>;
+
+// Decodes the file at `path`. A file that cannot be opened and a picture too large to take on
+// name the file in their errors; with `nameDecodeErrors`, so does every other error of the
+// decoder (for libraries whose reasons say nothing of the file).
+RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& decode,
+                       bool nameDecodeErrors = false);
+
+}  // namespace lenzora::raster
