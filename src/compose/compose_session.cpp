@@ -78,15 +78,15 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     raster::RasterImage first;
     frames::loadFrameFileKeeping(slots_[1], chosenPaths[0], 1, thumbnails_[0], first,
                                  &profiles_[0]);
-    const platform::Bytes target = profiles_[0].empty() ? raster::srgbProfile() : profiles_[0];
+    const platform::Bytes srgb = raster::srgbProfile();
+    const platform::Bytes& target = profiles_[0].empty() ? srgb : profiles_[0];
     const interlace::FrameLoader load = [&](int slot) {
         if (slot == 1) return std::move(first);
         const auto index = static_cast<std::size_t>(slot - 1);
         raster::RasterImage frame;
         frames::loadFrameFileKeeping(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
                                      frame, &profiles_[index]);
-        const platform::Bytes from =
-            profiles_[index].empty() ? raster::srgbProfile() : profiles_[index];
+        const platform::Bytes& from = profiles_[index].empty() ? srgb : profiles_[index];
         if (from != target) {
             raster::convertColours(frame, from, target);
             frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));

@@ -130,35 +130,46 @@ void interlaceFrame(const raster::RasterImage& strip, int q, int s, int p, int m
     });
 }
 
+// Each frame works out its own sizes; the state keeps those of the last frame prepared in a
+// row from frame 1, as if the frames had gone one after the other.
+class PreparedSizes {
+  public:
+    PreparedSizes(int frameCount, const ComposeState& start)
+        : prepared_(static_cast<std::size_t>(frameCount), start),
+          done_(static_cast<std::size_t>(frameCount)) {}
+    ComposeState& of(int index) { return prepared_[static_cast<std::size_t>(index)]; }
+    void finished(int index) { done_[static_cast<std::size_t>(index)].store(true); }
+    void keepLastInARow(ComposeState& state) const {
+        std::size_t count = 0;
+        while (count < done_.size() && done_[count].load()) ++count;
+        if (count > 0) state = prepared_[count - 1];
+    }
+
+  private:
+    std::vector<ComposeState> prepared_;
+    std::vector<std::atomic<bool>> done_;
+};
+
 void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                 const ComposeRun& run, ProgressTally& tally) {
-    // Each frame works out its own sizes; the state keeps those of the last frame prepared in
-    // a row from frame 1, as if the frames had gone one after the other.
-    std::vector<ComposeState> prepared(static_cast<std::size_t>(frameCount), state);
-    std::vector<std::atomic<bool>> done(static_cast<std::size_t>(frameCount));
-    auto keepLastInARow = [&] {
-        std::size_t count = 0;
-        while (count < done.size() && done[count].load()) ++count;
-        if (count > 0) state = prepared[count - 1];
-    };
+    PreparedSizes prepared(frameCount, state);
     try {
         platform::runTasks(frameCount, run.threads, [&](int index) {
             checkCancel(run);
-            const auto at = static_cast<std::size_t>(index);
             int step = 0;
             prepareFrame(slots[index + 1], core::stripFilePath(index + 1), frameCount, mode,
-                         prepared[at], PrepareMethod::Direct, [&] {
+                         prepared.of(index), PrepareMethod::Direct, [&] {
                              checkCancel(run);
                              tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
                          });
             tally.add(kWriteUnits);
-            done[at].store(true);
+            prepared.finished(index);
         });
     } catch (...) {
-        keepLastInARow();
+        prepared.keepLastInARow(state);
         throw;
     }
-    keepLastInARow();
+    prepared.keepLastInARow(state);
 }
 
 std::size_t calibrationBandBytes(std::int32_t W, std::int32_t H, int p, int mode) {
@@ -188,13 +199,7 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
     const int s = stripWidth;
     const int p = frameCount * stripWidth;
     const ComposeState sizes = state;
-    std::vector<ComposeState> prepared(static_cast<std::size_t>(frameCount), state);
-    std::vector<std::atomic<bool>> done(static_cast<std::size_t>(frameCount));
-    auto keepLastInARow = [&] {
-        std::size_t count = 0;
-        while (count < done.size() && done[count].load()) ++count;
-        if (count > 0) state = prepared[count - 1];
-    };
+    PreparedSizes prepared(frameCount, state);
     ComposeRun withinFrame = run;
     withinFrame.threads = 1;  // the frames themselves share the threads
     try {
@@ -202,11 +207,10 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
         composite.create(raster::PixelFormat::Bgr24, sizes.outputWidth, sizes.outputHeight);
         platform::runTasks(frameCount, run.threads, [&](int index) {
             checkCancel(run);
-            const auto at = static_cast<std::size_t>(index);
             int step = 0;
             raster::RasterImage strip;
             prepare(
-                index + 1, prepared[at],
+                index + 1, prepared.of(index),
                 [&] {
                     checkCancel(run);
                     tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
@@ -214,14 +218,14 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
                 strip);
             tally.add(kWriteUnits);
             interlaceFrame(strip, index + 1, s, p, mode, sizes, withinFrame, tally, composite);
-            done[at].store(true);
+            prepared.finished(index);
         });
     } catch (...) {
-        keepLastInARow();
+        prepared.keepLastInARow(state);
         composite = raster::RasterImage();  // half a composite is never kept
         throw;
     }
-    keepLastInARow();
+    prepared.keepLastInARow(state);
 }
 
 void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& state,

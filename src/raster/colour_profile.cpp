@@ -2,6 +2,9 @@
 
 #include <lcms2.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -38,13 +41,30 @@ bool isRgbProfile(const platform::Bytes& profile) {
            cmsIsIntentSupported(opened.get(), INTENT_PERCEPTUAL, LCMS_USED_AS_INPUT) != 0;
 }
 
-platform::Bytes srgbProfile() {
+namespace {
+
+platform::Bytes makeSrgbProfile() {
     const Profile profile(cmsCreate_sRGBProfile());
     cmsUInt32Number size = 0;
     if (!profile || cmsSaveProfileToMem(profile.get(), nullptr, &size) == 0) throwProfileError();
     platform::Bytes bytes(size);
     cmsSaveProfileToMem(profile.get(), bytes.data(), &size);
+    // LittleCMS stamps the header with the time the profile was made (bytes 24-35: year,
+    // month, day, hour, minute, second, big-endian 16 bits each). A fixed date keeps the
+    // profile, the comparisons of frames' profiles with it and the files it goes into the same
+    // from run to run; the profile ID (bytes 84-99) is cleared, as it would hash the date.
+    constexpr std::array<std::uint8_t, 12> kFixedDate = {0x07, 0xEA, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    if (bytes.size() < 128) throwProfileError();
+    std::copy(kFixedDate.begin(), kFixedDate.end(), bytes.begin() + 24);
+    std::fill(bytes.begin() + 84, bytes.begin() + 100, std::uint8_t{0});
     return bytes;
+}
+
+}  // namespace
+
+platform::Bytes srgbProfile() {
+    static const platform::Bytes profile = makeSrgbProfile();
+    return profile;
 }
 
 void convertColours(RasterImage& image, const platform::Bytes& from, const platform::Bytes& to) {
