@@ -6,11 +6,10 @@
 #include <atomic>
 #include <exception>
 #include <functional>
-#include <thread>
 
 #include "compose/compose_session.h"
 #include "interlace/compose_state.h"
-#include "platform/work_pool.h"
+#include "platform/background_job.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::app {
@@ -19,26 +18,23 @@ class ComposeJob {
   public:
     // Starts at once. `finished` runs on `receiver`'s thread, from its event queue, once the
     // compose has ended, whichever way; it is dropped when the receiver is gone by then. The
-    // receiver must outlive the job (it owns it).
+    // receiver must outlive the job (it owns it). Destroying a job still running cancels it
+    // and waits for its thread.
     ComposeJob(compose::ComposeSession& session, int threads, QObject* receiver,
                std::function<void()> finished);
-    // Cancels a job still running and waits for its thread.
-    ~ComposeJob();
-    ComposeJob(const ComposeJob&) = delete;
-    ComposeJob& operator=(const ComposeJob&) = delete;
 
     // Asks the compose to stop at its next step.
-    void cancel() { cancellation_.request(); }
-    bool cancelRequested() const { return cancellation_.requested(); }
+    void cancel() { job_.cancel(); }
+    bool cancelRequested() const { return job_.cancelRequested(); }
     // Waits until the thread has ended (the compose and its preview, or its failure).
-    void wait();
+    void wait() { job_.wait(); }
 
     // Where the work stands, 0 ... 200 as the window's bar counts.
     int progress() const { return progress_.value.load(std::memory_order_relaxed); }
 
     // Once ended: the failure (a platform::Cancelled for a cancelled compose), or none and
     // the preview of the new composite.
-    std::exception_ptr failure() const { return failure_; }
+    std::exception_ptr failure() const { return job_.failure(); }
     raster::RasterImage takePreview() { return std::move(preview_); }
 
   private:
@@ -50,15 +46,11 @@ class ComposeJob {
         std::atomic<int> value{0};
     };
 
-    void run(compose::ComposeSession& session, int threads);
+    void run(compose::ComposeSession& session, int threads, const platform::Cancellation& cancel);
 
-    platform::Cancellation cancellation_;
     BarProgress progress_;
-    std::exception_ptr failure_;
     raster::RasterImage preview_;
-    QObject* receiver_;
-    std::function<void()> finished_;
-    std::jthread thread_;  // last: started once everything above exists
+    platform::BackgroundJob job_;  // last: started once everything above exists
 };
 
 }  // namespace lenzora::app

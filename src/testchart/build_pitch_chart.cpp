@@ -39,7 +39,11 @@ RasterImage makeReferenceGrating(const ChartGeometry& g) {
 }
 
 void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
-                     core::FixedCount pitch, int increment, int bands) {
+                     core::FixedCount pitch, int increment, int bands,
+                     const platform::Cancellation* cancel) {
+    auto checkpoint = [cancel] {
+        if (cancel != nullptr) cancel->check();
+    };
     const ChartInputs inputs{dpi, {paperWidthCm, paperHeightCm}, pitch, increment, bands};
     if (std::string refusal = chartRefusal(inputs); !refusal.empty())
         throw platform::Error(refusal);
@@ -56,6 +60,7 @@ void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
     const auto right = static_cast<std::int32_t>(
         std::min<std::int64_t>(std::int64_t{g.labelColumn} + g.stripLength, chart.width()));
     for (std::int32_t i = 0; i < bands; ++i) {
+        checkpoint();
         // Bands that start below the chart leave no trace on it.
         const std::int64_t top = std::int64_t{i} * hb;
         if (top >= chart.height()) break;
@@ -80,6 +85,7 @@ void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
         chart.drawRectangle(0, y0 + hb - 1, g.stripLength, y0 + hb + 1);
     }
 
+    checkpoint();
     chart.copyArea(Rect{g.referenceLeft, 0, g.referenceRight, g.chartHeight}, grating,
                    Rect{0, 0, g.referenceSource, hb});
 }

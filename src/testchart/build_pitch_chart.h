@@ -2,6 +2,7 @@
 // Drawing the pitch test chart: bands of bars at slowly changing pitch, each labelled with
 // its pitch on paper, and a strip of the unchanged grating beside them.
 
+#include "platform/work_pool.h"
 #include "raster/raster_image.h"
 #include "testchart/chart_geometry.h"
 
@@ -9,9 +10,12 @@ namespace lenzora::testchart {
 
 // Replaces `chart` by the chart of these inputs (resolution, paper width and height in
 // centimetres, expected pitch in ten-thousandths, increment, band count). Inputs that
-// chartRefusal refuses raise its message before `chart` is touched.
+// chartRefusal refuses raise its message before `chart` is touched. A stop asked through
+// `cancel` is looked at between bands and raises platform::Cancelled, leaving a part-drawn
+// chart.
 void buildPitchChart(raster::RasterImage& chart, int dpi, int paperWidthCm, int paperHeightCm,
-                     core::FixedCount pitch, int increment, int bands);
+                     core::FixedCount pitch, int increment, int bands,
+                     const platform::Cancellation* cancel = nullptr);
 
 // The reference grating: Hb rows of bars of width B every T columns, the last row white.
 raster::RasterImage makeReferenceGrating(const ChartGeometry& geometry);

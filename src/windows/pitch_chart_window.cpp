@@ -1,20 +1,22 @@
 #include "windows/pitch_chart_window.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "platform/background_job.h"
 #include "platform/handler_guard.h"
 #include "platform/qt/named_child.h"
 #include "platform/services.h"
 #include "raster/fit.h"
 #include "raster/qimage_conversion.h"
 #include "testchart/chart_fields.h"
-#include "testchart/generate_chart.h"
 #include "testchart/print_pitch_chart.h"
 #include "testchart/save_chart.h"
 #include "windows/step_arrows.h"
@@ -48,6 +50,8 @@ PitchChartWindow::PitchChartWindow(QWidget* owner, output::OutputChoices& output
     resize(694, 578);
     buildControls();
 }
+
+PitchChartWindow::~PitchChartWindow() = default;
 
 void PitchChartWindow::buildControls() {
     addLabel(this, "paperLabel", tr("纸张:"), 50);
@@ -112,7 +116,10 @@ void PitchChartWindow::buildControls() {
     connect(resetButton_, &QPushButton::clicked, this, &PitchChartWindow::resetFields);
     connect(saveButton_, &QPushButton::clicked, this, &PitchChartWindow::saveChart);
     connect(printButton_, &QPushButton::clicked, this, &PitchChartWindow::printChart);
-    connect(closeButton_, &QPushButton::clicked, this, &QWidget::hide);
+    connect(closeButton_, &QPushButton::clicked, this, [this] {
+        stopGeneration();
+        hide();
+    });
 }
 
 void PitchChartWindow::setExpectedPitch(core::FixedCount pitch) {
@@ -120,26 +127,92 @@ void PitchChartWindow::setExpectedPitch(core::FixedCount pitch) {
     expectedPitchEdit_->setText(QString::fromStdString(core::formatFixed(pitch)));
 }
 
+// The inputs are read and checked here; the chart is drawn on a thread of its own, the
+// window answering meanwhile, and shown by finishGeneration.
 void PitchChartWindow::generateChart() {
+    if (generating()) return;
     platform::guardHandler([this] {
         // A typed paper name that is not in the list has no entry and gives the A4 measures.
         testchart::ChartFieldTexts texts;
         texts.paperEntry = paperBox_->findText(paperBox_->currentText(), Qt::MatchExactly);
-        const platform::BusyCursor busy;
         texts.dpi = dpiBox_->currentText().toStdString();
         texts.pitch = expectedPitchEdit_->text().toStdString();
         texts.bands = bandCountEdit_->text().toStdString();
         texts.increment = incrementEdit_->text().toStdString();
         const testchart::ChartInputs inputs = testchart::readChartFields(texts);
-        raster::RasterImage preview;
-        if (std::string refusal = testchart::generatePitchChart(chart_, inputs, preview);
+        if (std::string refusal = testchart::startChartGeneration(chart_, inputs);
             !refusal.empty()) {
             platform::showMessage(refusal);
             return;
         }
-        preview_ = std::move(preview);
+        job_ = std::make_unique<platform::BackgroundJob>(
+            [this, inputs](const platform::Cancellation& cancel) {
+                drawn_ = testchart::drawChart(inputs, &cancel);
+            },
+            this, [this] { finishGeneration(); });
+        enableJobControls(false);
+        busy_ = std::make_unique<platform::BusyCursor>();
+    });
+}
+
+void PitchChartWindow::finishGeneration() {
+    if (!job_) return;  // already finished by a close
+    job_->wait();
+    // A stop asked before the end was shown counts, even when the drawing had just ended.
+    const bool stopAsked = job_->cancelRequested();
+    const std::exception_ptr failure = job_->failure();
+    job_.reset();
+    testchart::DrawnChart drawn = std::move(drawn_);
+    drawn_ = testchart::DrawnChart();
+    enableJobControls(true);
+    busy_.reset();
+    platform::guardHandler([&] {
+        bool cancelled = stopAsked;
+        try {
+            if (failure) std::rethrow_exception(failure);
+        } catch (const platform::Cancelled&) {
+            cancelled = true;
+        }
+        if (cancelled) {
+            // The old chart is gone and nothing of the stopped one is kept or shown.
+            preview_ = raster::RasterImage();
+            previewImage_->clear();
+            return;
+        }
+        testchart::keepChart(chart_, drawn);
+        preview_ = std::move(drawn.preview);
         showPreview();
     });
+}
+
+void PitchChartWindow::enableJobControls(bool enabled) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             paperBox_, dpiBox_, expectedPitchEdit_, bandCountEdit_, incrementEdit_,
+             expectedPitchArrows_, bandCountArrows_, incrementArrows_, generateButton_,
+             resetButton_, saveButton_, printButton_}) {
+        control->setEnabled(enabled);
+    }
+}
+
+void PitchChartWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && job_) {
+        job_->cancel();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// The thread is waited for, a step at most, so that the window closes with nothing running.
+void PitchChartWindow::stopGeneration() {
+    if (!job_) return;
+    job_->cancel();
+    finishGeneration();
+}
+
+void PitchChartWindow::closeEvent(QCloseEvent* event) {
+    stopGeneration();
+    QWidget::closeEvent(event);
 }
 
 // The preview image shows the chart stretched to the panel, its aspect ratio kept, centred.

@@ -4,17 +4,24 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "core/numbers.h"
 #include "output/output_choices.h"
 #include "raster/raster_image.h"
 #include "testchart/chart_state.h"
+#include "testchart/generate_chart.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+namespace lenzora::platform {
+class BackgroundJob;
+class BusyCursor;
+}  // namespace lenzora::platform
 
 namespace lenzora::windows {
 
@@ -27,6 +34,8 @@ class PitchChartWindow : public QWidget {
     // pitch for the reset.
     PitchChartWindow(QWidget* owner, output::OutputChoices& output, testchart::ChartState& chart,
                      std::function<core::FixedCount()> currentPitch);
+    // Stops a generation still running and waits for its thread.
+    ~PitchChartWindow() override;
 
     // Writes a pitch into the expected-pitch box, in the general number form.
     void setExpectedPitch(core::FixedCount pitch);
@@ -34,6 +43,15 @@ class PitchChartWindow : public QWidget {
     // The picture the preview image shows (before it is fitted to the panel); empty before a
     // generation.
     const raster::RasterImage& preview() const { return preview_; }
+
+    // True from "生成" until the chart drawn on its own thread is shown, or the drawing stopped.
+    bool generating() const { return job_ != nullptr; }
+
+  protected:
+    // Escape stops a running generation.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Closing stops a running generation first; nothing of it is kept.
+    void closeEvent(QCloseEvent* event) override;
 
   private slots:
     void generateChart();  // 生成
@@ -44,11 +62,17 @@ class PitchChartWindow : public QWidget {
   private:
     void buildControls();
     void showPreview();
+    void finishGeneration();
+    void stopGeneration();
+    void enableJobControls(bool enabled);
 
     output::OutputChoices& output_;
     testchart::ChartState& chart_;
     std::function<core::FixedCount()> currentPitch_;
     raster::RasterImage preview_;
+    testchart::DrawnChart drawn_;  // written by the job's thread until it has ended
+    std::unique_ptr<platform::BusyCursor> busy_;
+    std::unique_ptr<platform::BackgroundJob> job_;  // after what its thread writes
 
     QComboBox* paperBox_ = nullptr;
     QComboBox* dpiBox_ = nullptr;

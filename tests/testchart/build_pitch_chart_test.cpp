@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/work_pool.h"
 #include "raster/bmp_codec.h"
 #include "testchart/build_pitch_chart.h"
 #include "testchart/generate_chart.h"
@@ -267,6 +268,39 @@ TEST(PitchChart, RefusedInputsLeaveTheChartAsItWas) {
     // Called directly, the drawing refuses them as well, before touching the chart.
     EXPECT_THROW(buildPitchChart(state.image, 1200, 11, 14, 400000, 15, 11), platform::Error);
     EXPECT_EQ(state.image.width(), width);
+}
+
+// The generation in steps, as the window runs it: the old chart goes first, the drawing
+// gives the chart and preview of the one-go generation, and a stop asked is obeyed before
+// anything is drawn into the shared chart.
+TEST(PitchChart, GenerationInStepsMatchesTheOneGoAndStops) {
+    const ChartInputs inputs{600, {21, 29}, 422750, 15, 11};
+    ChartState whole;
+    RasterImage wholePreview;
+    ASSERT_EQ(generatePitchChart(whole, inputs, wholePreview), "");
+
+    ChartState state;
+    RasterImage oldPreview;
+    ASSERT_EQ(generatePitchChart(state, ChartInputs{300, {21, 29}, 400000, 15, 11}, oldPreview),
+              "");
+    EXPECT_NE(startChartGeneration(state, ChartInputs{600, {21, 29}, 400000, 15, 0}), "");
+    EXPECT_EQ(state.resolution, 300);
+    ASSERT_EQ(startChartGeneration(state, inputs), "");
+    EXPECT_FALSE(state.exists());
+    EXPECT_TRUE(state.image.empty());
+
+    platform::Cancellation stop;
+    stop.request();
+    EXPECT_THROW((void)drawChart(inputs, &stop), platform::Cancelled);
+    RasterImage partial;
+    EXPECT_THROW(buildPitchChart(partial, 600, 21, 29, 422750, 15, 11, &stop), platform::Cancelled);
+
+    const platform::Cancellation go;
+    DrawnChart drawn = drawChart(inputs, &go);
+    keepChart(state, drawn);
+    EXPECT_EQ(state.resolution, 600);
+    EXPECT_TRUE(raster::encodeBmp(state.image) == raster::encodeBmp(whole.image));
+    EXPECT_TRUE(raster::encodeBmp(drawn.preview) == raster::encodeBmp(wholePreview));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -56,6 +57,12 @@ std::pair<int, int> periodAndBar(const raster::RasterImage& image, std::int32_t 
     return {starts.size() == 2 ? starts[1] - starts[0] : 0, firstRun};
 }
 
+// The controls that could change a running generation, all disabled while it runs.
+const char* const kJobControls[] = {"paperBox",        "dpiBox",          "expectedPitchEdit",
+                                    "bandCountEdit",   "incrementEdit",   "expectedPitchArrows",
+                                    "bandCountArrows", "incrementArrows", "generateButton",
+                                    "resetButton",     "saveButton",      "printButton"};
+
 bool sameImage(const raster::RasterImage& a, const raster::RasterImage& b) {
     if (a.width() != b.width() || a.height() != b.height()) return false;
     for (std::int32_t y = 0; y < a.height(); ++y)
@@ -97,6 +104,12 @@ class ChartWindowTest : public QObject {
     }
     static void click(QWidget& f, const char* button) {
         QTest::mouseClick(control<QPushButton>(f, button), Qt::LeftButton);
+    }
+    // Clicks "生成" and waits until the chart drawn on its own thread is shown (at once when
+    // the inputs are refused).
+    static void generate(PitchChartWindow& f) {
+        click(f, "generateButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!f.generating(), 120000);
     }
 
   private slots:
@@ -243,7 +256,7 @@ class ChartWindowTest : public QObject {
         f->show();
         fill(*f, paper.toUtf8().constData(), dpi.toUtf8().constData(), pitch.toUtf8().constData(),
              bands.toUtf8().constData(), "15");
-        click(*f, "generateButton");
+        generate(*f);
         QVERIFY(errors().empty());
         QVERIFY(messages().empty());
         QCOMPARE(chart_->resolution, dpi.toInt());
@@ -279,19 +292,19 @@ class ChartWindowTest : public QObject {
 
     void badTextsStopTheGenerationInReadingOrder() {
         auto f = window();
-        click(*f, "generateButton");
+        generate(*f);
         const int width = chart_->image.width();
         fill(*f, "A4", "12x", "4o", "1l", "l5");
-        click(*f, "generateButton");
+        generate(*f);
         QCOMPARE(errors(), std::vector<std::string>{"'12x' is not a valid integer value."});
         fill(*f, "A4", "300", "4o", "1l", "l5");
-        click(*f, "generateButton");
+        generate(*f);
         QCOMPARE(errors().back(), std::string("'4o' is not a valid floating point value."));
         fill(*f, "A4", "300", "40", "1l", "l5");
-        click(*f, "generateButton");
+        generate(*f);
         QCOMPARE(errors().back(), std::string("'1l' is not a valid integer value."));
         fill(*f, "A4", "300", "40", "11", "l5");
-        click(*f, "generateButton");
+        generate(*f);
         QCOMPARE(errors().back(), std::string("'l5' is not a valid integer value."));
         QCOMPARE(chart_->image.width(), width);
         QCOMPARE(chart_->resolution, 1200);
@@ -300,7 +313,7 @@ class ChartWindowTest : public QObject {
 
     void refusedInputsKeepTheChartAndSaySo() {
         auto f = window();
-        click(*f, "generateButton");
+        generate(*f);
         const raster::RasterImage before = [&] {
             raster::RasterImage copy;
             copy.copyFrom(chart_->image);
@@ -322,13 +335,13 @@ class ChartWindowTest : public QObject {
             fill(*f, c.paperIndexText, "1200", c.pitch, c.bands, c.increment);
             if (std::string(c.paperIndexText).empty())
                 control<QComboBox>(*f, "paperBox")->setCurrentIndex(3);
-            click(*f, "generateButton");
+            generate(*f);
             QCOMPARE(messages(), std::vector<std::string>{c.message});
             QVERIFY(sameImage(chart_->image, before));
         }
         // An expected pitch of 0 divides by zero, reported as an error; the chart stays.
         fill(*f, "A4", "1200", "0", "11", "15");
-        click(*f, "generateButton");
+        generate(*f);
         QCOMPARE(errors(), std::vector<std::string>{"Floating point division by zero."});
         QVERIFY(sameImage(chart_->image, before));
         QCOMPARE(chart_->resolution, 1200);
@@ -346,7 +359,7 @@ class ChartWindowTest : public QObject {
         QCOMPARE(control<QLineEdit>(*f, "incrementEdit")->text(), QStringLiteral("15"));
         QVERIFY(!chart_->exists());
         retype(control<QLineEdit>(*f, "expectedPitchEdit"), QStringLiteral("40"));
-        click(*f, "generateButton");
+        generate(*f);
         QCOMPARE(chart_->resolution, 360);
         const auto [period, bar] = periodAndBar(
             chart_->image, 10,
@@ -439,7 +452,7 @@ class ChartWindowTest : public QObject {
         QVERIFY(
             env_->scripted.savePicture->prefills.empty());  // no chart: no dialog, nothing saved
         QVERIFY(!fs::exists(name));
-        click(*f, "generateButton");
+        generate(*f);
         click(*f, "saveButton");
         const lenzora::platform::Bytes file = lenzora::platform::readWholeFile(name);
         QCOMPARE(file.size(), std::size_t{8345150});
@@ -462,7 +475,7 @@ class ChartWindowTest : public QObject {
         auto& printer = *env_->scripted.printer;
         click(*f, "printButton");
         QCOMPARE(printer.setupsShown, 0);  // no chart yet: nothing happens
-        click(*f, "generateButton");       // made at 1200
+        generate(*f);                      // made at 1200
         printer.defaultDpi = 600;
         click(*f, "printButton");
         QCOMPARE(messages(), std::vector<std::string>{testchart::kPrinterDpiWrong});
@@ -499,7 +512,7 @@ class ChartWindowTest : public QObject {
 
         auto f = window();
         fill(*f, "A4", "300", "40", "11", "15");
-        click(*f, "generateButton");
+        generate(*f);
         click(*f, "printButton");
         QVERIFY(errors().empty());
         QVERIFY(messages().empty());
@@ -568,7 +581,7 @@ class ChartWindowTest : public QObject {
         {
             auto f = window();
             f->show();
-            click(*f, "generateButton");
+            generate(*f);
             click(*f, "closeButton");
             QVERIFY(!f->isVisible());
         }
@@ -578,6 +591,100 @@ class ChartWindowTest : public QObject {
         env_->scripted.savePicture->answers = {name.string()};
         click(*second, "saveButton");
         QVERIFY(fs::exists(name));
+    }
+
+    // A zero-interval timer started with a large generation keeps firing while the chart is
+    // drawn: the window answers all along, busy, with the controls of the job disabled.
+    void theWindowAnswersWhileGenerating() {
+        auto f = window();
+        f->show();
+        fill(*f, "A3", "3600", "40", "11", "15");
+        int turns = 0;
+        QTimer turning;
+        turning.setInterval(0);
+        connect(&turning, &QTimer::timeout, [&] { ++turns; });
+        QStringList disabled;
+        int busyDepth = 0;
+        bool closeEnabled = false;
+        QTimer::singleShot(0, [&] {
+            for (const char* name : kJobControls)
+                if (!control<QWidget>(*f, name)->isEnabled()) disabled << name;
+            closeEnabled = control<QWidget>(*f, "closeButton")->isEnabled();
+            busyDepth = env_->scripted.cursor->depth;
+        });
+        turning.start();
+        generate(*f);
+        turning.stop();
+        QVERIFY2(turns > 20, qPrintable(QString::number(turns)));
+        QCOMPARE(disabled.size(), qsizetype(std::size(kJobControls)));
+        QVERIFY(closeEnabled);
+        QCOMPARE(busyDepth, 1);
+        for (const char* name : kJobControls)
+            QVERIFY2(control<QWidget>(*f, name)->isEnabled(), name);
+        QCOMPARE(env_->scripted.cursor->depth, 0);
+        QVERIFY(messages().empty());
+        QVERIFY(errors().empty());
+        const testchart::ChartGeometry g =
+            testchart::computeChartGeometry({3600, testchart::paperForEntry(1), 400000, 15, 11});
+        QCOMPARE(chart_->resolution, 3600);
+        QCOMPARE(chart_->image.width(), g.chartWidth);
+        QCOMPARE(chart_->image.height(), g.chartHeight);
+        QCOMPARE(f->preview().width(), g.previewWidth);
+        QCOMPARE(f->preview().height(), g.previewHeight);
+        QVERIFY(!control<QLabel>(*f, "previewImage")->pixmap().isNull());
+    }
+
+    // Escape, the close button or closing the window stop a large generation: nothing of it
+    // or of the chart before is kept or shown, and saving and printing do nothing, as before
+    // the first generation.
+    void stoppingAGenerationKeepsNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("escape") << "escape";
+        QTest::newRow("close button") << "close button";
+        QTest::newRow("window closed") << "window closed";
+    }
+    void stoppingAGenerationKeepsNothing() {
+        QFETCH(QString, how);
+        auto f = window();
+        f->show();
+        fill(*f, "A4", "300", "40", "11", "15");
+        generate(*f);
+        QVERIFY(chart_->exists());
+        fill(*f, "A3", "3600", "40", "11", "15");
+        click(*f, "generateButton");
+        QVERIFY(f->generating());
+        QCOMPARE(env_->scripted.cursor->depth, 1);
+        if (how == "escape") {
+            QTest::keyClick(f.get(), Qt::Key_Escape);
+        } else if (how == "close button") {
+            click(*f, "closeButton");
+        } else {
+            QVERIFY(f->close());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!f->generating(), 120000);
+        QCOMPARE(f->isVisible(), how == "escape");
+        QVERIFY(messages().empty());
+        QVERIFY(errors().empty());
+        QVERIFY(!chart_->exists());
+        QVERIFY(chart_->image.empty());
+        QVERIFY(f->preview().empty());
+        QVERIFY(control<QLabel>(*f, "previewImage")->pixmap().isNull());
+        QCOMPARE(env_->scripted.cursor->depth, 0);
+        for (const char* name : kJobControls)
+            QVERIFY2(control<QWidget>(*f, name)->isEnabled(), name);
+        f->show();  // opened again after a close
+        const fs::path name = env_->root.path() / "stopped.bmp";
+        env_->scripted.savePicture->answers = {name.string()};
+        click(*f, "saveButton");
+        QVERIFY(env_->scripted.savePicture->prefills.empty());
+        QVERIFY(!fs::exists(name));
+        click(*f, "printButton");
+        QCOMPARE(env_->scripted.printer->setupsShown, 0);
+        // The next generation runs to its end as ever.
+        fill(*f, "A4", "300", "40", "11", "15");
+        generate(*f);
+        QCOMPARE(chart_->resolution, 300);
+        QVERIFY(!f->preview().empty());
     }
 
     void startUpMakesOneHiddenChartWindow() {
@@ -614,7 +721,7 @@ class ChartWindowTest : public QObject {
         QCOMPARE(control<QLineEdit>(*first, "expectedPitchEdit")->text(), QStringLiteral("42.275"));
         // Both windows work on the one chart.
         retype(control<QComboBox>(*first, "dpiBox")->lineEdit(), QStringLiteral("300"));
-        QTest::mouseClick(control<QPushButton>(*first, "generateButton"), Qt::LeftButton);
+        generate(*first);
         QCOMPARE(form.chart().resolution, 300);
         const fs::path name = env_->root.path() / "from-second.bmp";
         env_->scripted.savePicture->answers = {name.string()};

@@ -195,6 +195,7 @@ class LanguageWindowTest : public QObject {
         click(form, "measurePitchButton");
         auto* chart = newest<lenzora::windows::PitchChartWindow>(form);
         click(*chart, "generateButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!chart->generating(), 60000);
         click(form, "helpButton");
         click(form, "aboutButton");
         QWidget* windows[] = {preview, chart, newest<lenzora::windows::HelpWindow>(form),

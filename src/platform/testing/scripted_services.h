@@ -116,9 +116,10 @@ class RecordingPrinter : public Printer {
                     const bool white = (row[x / 8] >> (7 - x % 8)) & 1;
                     dot[0] = dot[1] = dot[2] = white ? 0xFF : 0x00;
                 } else {
-                    dot[0] = row[3 * x];
-                    dot[1] = row[3 * x + 1];
-                    dot[2] = row[3 * x + 2];
+                    const std::uint8_t* pixel = row + 3 * static_cast<std::size_t>(x);
+                    dot[0] = pixel[0];
+                    dot[1] = pixel[1];
+                    dot[2] = pixel[2];
                 }
             }
         }
