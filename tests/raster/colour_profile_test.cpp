@@ -2,30 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <lcms2.h>
-
 #include "platform/error.h"
 #include "support/encoded_pictures.h"
 
 namespace lenzora::raster {
 namespace {
 
-platform::Bytes greyProfile() {
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
-    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), gamma);
-    cmsFreeToneCurve(gamma);
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    platform::Bytes bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
-}
-
 TEST(ColourProfile, OnlyRgbProfilesCount) {
     EXPECT_TRUE(isRgbProfile(srgbProfile()));
     EXPECT_TRUE(isRgbProfile(testing::wideGamutProfile()));
-    EXPECT_FALSE(isRgbProfile(greyProfile()));
+    EXPECT_FALSE(isRgbProfile(testing::greyProfile()));
     EXPECT_FALSE(isRgbProfile({}));
     EXPECT_FALSE(isRgbProfile({'a', 'c', 's', 'p', 1, 2, 3}));
 }

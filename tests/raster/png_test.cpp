@@ -19,11 +19,11 @@
 namespace lenzora::raster {
 namespace {
 
-using testing::PngSpec;
+using testing::PngRecipe;
 
 struct DecodeCase {
     const char* name;
-    PngSpec spec;
+    PngRecipe recipe;
     std::vector<Colour> expected;  // row by row
 };
 
@@ -137,34 +137,35 @@ TEST(Png, EveryKindDecodesToTheColoursItsSamplesSay) {
     };
     for (const DecodeCase& c : cases) {
         RasterImage image;
-        ASSERT_NO_THROW(image = decodePng(testing::makePng(c.spec))) << c.name;
+        ASSERT_NO_THROW(image = decodePng(testing::makePng(c.recipe))) << c.name;
         EXPECT_EQ(image.format(), PixelFormat::Bgr24) << c.name;
         EXPECT_EQ(describe(pixelsOf(image)), describe(c.expected)) << c.name;
     }
 }
 
 // A pattern large enough that all seven interlace passes carry pixels.
-PngSpec patternSpec(int colourType, int channels, bool interlaced) {
-    PngSpec spec{.width = 19, .height = 13, .colourType = colourType, .interlaced = interlaced};
-    for (std::uint32_t y = 0; y < spec.height; ++y)
-        for (std::uint32_t x = 0; x < spec.width; ++x)
+PngRecipe patternRecipe(int colourType, int channels, bool interlaced) {
+    PngRecipe recipe{.width = 19, .height = 13, .colourType = colourType, .interlaced = interlaced};
+    for (std::uint32_t y = 0; y < recipe.height; ++y)
+        for (std::uint32_t x = 0; x < recipe.width; ++x)
             for (int c = 0; c < channels; ++c)
-                spec.samples.push_back(static_cast<std::uint16_t>((x * 13 + y * 7 + c * 50) % 256));
-    return spec;
+                recipe.samples.push_back(
+                    static_cast<std::uint16_t>((x * 13 + y * 7 + c * 50) % 256));
+    return recipe;
 }
 
 TEST(Png, InterlacedFilesGiveWhatPlainOnesGive) {
     for (auto [type, channels] :
          {std::pair{PNG_COLOR_TYPE_RGB, 3}, {PNG_COLOR_TYPE_RGBA, 4}, {PNG_COLOR_TYPE_GRAY, 1}}) {
-        const RasterImage plain = decodePng(testing::makePng(patternSpec(type, channels, false)));
+        const RasterImage plain = decodePng(testing::makePng(patternRecipe(type, channels, false)));
         const RasterImage interlaced =
-            decodePng(testing::makePng(patternSpec(type, channels, true)));
+            decodePng(testing::makePng(patternRecipe(type, channels, true)));
         EXPECT_EQ(describe(pixelsOf(interlaced)), describe(pixelsOf(plain))) << type;
     }
 }
 
 TEST(Png, DamagedFilesAreRefusedWithTheLibrarysReason) {
-    const platform::Bytes good = testing::makePng(patternSpec(PNG_COLOR_TYPE_RGB, 3, false));
+    const platform::Bytes good = testing::makePng(patternRecipe(PNG_COLOR_TYPE_RGB, 3, false));
     platform::Bytes badCrc = good;
     badCrc[40] ^= 0x55;  // inside the first data chunk
     struct Case {

@@ -16,7 +16,7 @@
 namespace lenzora::raster {
 namespace {
 
-using testing::TiffSpec;
+using testing::TiffRecipe;
 
 Colour rgb(int r, int g, int b) {
     return Colour::rgb(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
@@ -60,7 +60,7 @@ std::vector<std::uint16_t> greyRampMap() {
 TEST(Tiff, EveryKindDecodesToTheColoursItsSamplesSay) {
     struct Case {
         const char* name;
-        TiffSpec spec;
+        TiffRecipe recipe;
         std::vector<Colour> expected;
     } cases[] = {
         {"rgb 8",
@@ -155,34 +155,35 @@ TEST(Tiff, EveryKindDecodesToTheColoursItsSamplesSay) {
     };
     for (const Case& c : cases) {
         RasterImage image;
-        ASSERT_NO_THROW(image = decodeTiff(testing::makeTiff(c.spec))) << c.name;
+        ASSERT_NO_THROW(image = decodeTiff(testing::makeTiff(c.recipe))) << c.name;
         EXPECT_EQ(image.format(), PixelFormat::Bgr24) << c.name;
         EXPECT_EQ(describe(image), describe(c.expected)) << c.name;
     }
 }
 
 // An RGB pattern whose tiles and strips end inside the picture.
-TiffSpec patternSpec(int compression, std::uint32_t tileSide) {
-    TiffSpec spec{.width = 37,
-                  .height = 21,
-                  .compression = compression,
-                  .rowsPerStrip = 4,
-                  .tileSide = tileSide};
-    for (std::uint32_t y = 0; y < spec.height; ++y)
-        for (std::uint32_t x = 0; x < spec.width; ++x)
+TiffRecipe patternRecipe(int compression, std::uint32_t tileSide) {
+    TiffRecipe recipe{.width = 37,
+                      .height = 21,
+                      .compression = compression,
+                      .rowsPerStrip = 4,
+                      .tileSide = tileSide};
+    for (std::uint32_t y = 0; y < recipe.height; ++y)
+        for (std::uint32_t x = 0; x < recipe.width; ++x)
             for (std::uint32_t c = 0; c < 3; ++c)
-                spec.samples.push_back(static_cast<std::uint16_t>((x * 13 + y * 7 + c * 50) % 256));
-    return spec;
+                recipe.samples.push_back(
+                    static_cast<std::uint16_t>((x * 13 + y * 7 + c * 50) % 256));
+    return recipe;
 }
 
 TEST(Tiff, EveryCompressionInStripsAndTilesGivesThePattern) {
     const std::string expected =
-        describe(decodeTiff(testing::makeTiff(patternSpec(COMPRESSION_NONE, 0))));
+        describe(decodeTiff(testing::makeTiff(patternRecipe(COMPRESSION_NONE, 0))));
     EXPECT_NE(expected.find("(13,63,113) "), std::string::npos);  // pixel (1, 0)
     for (int compression :
          {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE, COMPRESSION_PACKBITS}) {
         for (std::uint32_t tile : {0u, 16u}) {
-            EXPECT_EQ(describe(decodeTiff(testing::makeTiff(patternSpec(compression, tile)))),
+            EXPECT_EQ(describe(decodeTiff(testing::makeTiff(patternRecipe(compression, tile)))),
                       expected)
                 << compression << " tile " << tile;
         }
@@ -190,13 +191,13 @@ TEST(Tiff, EveryCompressionInStripsAndTilesGivesThePattern) {
 }
 
 TEST(Tiff, JpegCompressedYcbcrGivesItsColours) {
-    TiffSpec spec{.width = 32,
-                  .height = 16,
-                  .photometric = PHOTOMETRIC_YCBCR,
-                  .compression = COMPRESSION_JPEG,
-                  .rowsPerStrip = 16};
-    for (int i = 0; i < 32 * 16; ++i) spec.samples.insert(spec.samples.end(), {200, 40, 90});
-    const RasterImage image = decodeTiff(testing::makeTiff(spec));
+    TiffRecipe recipe{.width = 32,
+                      .height = 16,
+                      .photometric = PHOTOMETRIC_YCBCR,
+                      .compression = COMPRESSION_JPEG,
+                      .rowsPerStrip = 16};
+    for (int i = 0; i < 32 * 16; ++i) recipe.samples.insert(recipe.samples.end(), {200, 40, 90});
+    const RasterImage image = decodeTiff(testing::makeTiff(recipe));
     ASSERT_EQ(image.width(), 32);
     const Colour c = image.pixel(20, 9);
     EXPECT_NEAR(c.red, 200, 4);
@@ -205,7 +206,7 @@ TEST(Tiff, JpegCompressedYcbcrGivesItsColours) {
 }
 
 TEST(Tiff, DamagedAndUnsupportedFilesAreRefusedWithAReason) {
-    const platform::Bytes good = testing::makeTiff(patternSpec(COMPRESSION_LZW, 0));
+    const platform::Bytes good = testing::makeTiff(patternRecipe(COMPRESSION_LZW, 0));
     struct Case {
         const char* name;
         platform::Bytes file;

@@ -72,46 +72,46 @@ void onPngError(png_structp, png_const_charp message) { throw std::runtime_error
 
 }  // namespace
 
-platform::Bytes makePng(const PngSpec& spec) {
+platform::Bytes makePng(const PngRecipe& recipe) {
     platform::Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, onWrite, onFlush);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colourType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, recipe.width, recipe.height, recipe.bitDepth, recipe.colourType,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (std::size_t i = 0; i + 2 < spec.palette.size(); i += 3) {
-        palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
+    for (std::size_t i = 0; i + 2 < recipe.palette.size(); i += 3) {
+        palette.push_back({recipe.palette[i], recipe.palette[i + 1], recipe.palette[i + 2]});
     }
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     png_color_16 key{};
-    if (!spec.keyColour.empty()) {
-        key.gray = spec.keyColour[0];
-        key.red = spec.keyColour[0];
-        if (spec.keyColour.size() == 3) {
-            key.green = spec.keyColour[1];
-            key.blue = spec.keyColour[2];
+    if (!recipe.keyColour.empty()) {
+        key.gray = recipe.keyColour[0];
+        key.red = recipe.keyColour[0];
+        if (recipe.keyColour.size() == 3) {
+            key.green = recipe.keyColour[1];
+            key.blue = recipe.keyColour[2];
         }
     }
-    if (!spec.paletteAlpha.empty() || !spec.keyColour.empty()) {
-        png_set_tRNS(png, info, spec.paletteAlpha.empty() ? nullptr : spec.paletteAlpha.data(),
-                     static_cast<int>(spec.paletteAlpha.size()), &key);
+    if (!recipe.paletteAlpha.empty() || !recipe.keyColour.empty()) {
+        png_set_tRNS(png, info, recipe.paletteAlpha.empty() ? nullptr : recipe.paletteAlpha.data(),
+                     static_cast<int>(recipe.paletteAlpha.size()), &key);
     }
-    if (!spec.iccProfile.empty()) {
-        png_set_iCCP(png, info, "icc", 0, spec.iccProfile.data(),
-                     static_cast<png_uint_32>(spec.iccProfile.size()));
+    if (!recipe.iccProfile.empty()) {
+        png_set_iCCP(png, info, "icc", 0, recipe.iccProfile.data(),
+                     static_cast<png_uint_32>(recipe.iccProfile.size()));
     }
-    if (spec.pixelsPerMetre > 0) {
-        png_set_pHYs(png, info, static_cast<png_uint_32>(spec.pixelsPerMetre),
-                     static_cast<png_uint_32>(spec.pixelsPerMetre), PNG_RESOLUTION_METER);
+    if (recipe.pixelsPerMetre > 0) {
+        png_set_pHYs(png, info, static_cast<png_uint_32>(recipe.pixelsPerMetre),
+                     static_cast<png_uint_32>(recipe.pixelsPerMetre), PNG_RESOLUTION_METER);
     }
     png_write_info(png, info);
-    const std::size_t perRow = std::size_t{spec.width} * channelsOf(spec.colourType);
+    const std::size_t perRow = std::size_t{recipe.width} * channelsOf(recipe.colourType);
     std::vector<std::vector<std::uint8_t>> rows;
     std::vector<png_bytep> pointers;
-    for (std::uint32_t y = 0; y < spec.height; ++y) {
-        rows.push_back(packRow(spec.samples.data() + y * perRow, perRow, spec.bitDepth, true));
+    for (std::uint32_t y = 0; y < recipe.height; ++y) {
+        rows.push_back(packRow(recipe.samples.data() + y * perRow, perRow, recipe.bitDepth, true));
     }
     for (auto& row : rows) pointers.push_back(row.data());
     png_write_image(png, pointers.data());
@@ -120,56 +120,56 @@ platform::Bytes makePng(const PngSpec& spec) {
     return out;
 }
 
-platform::Bytes makeTiff(const TiffSpec& spec) {
+platform::Bytes makeTiff(const TiffRecipe& recipe) {
     char path[] = "/tmp/lenzora-tiff-XXXXXX";
     const int fd = ::mkstemp(path);
     if (fd < 0) throw std::runtime_error("no temporary file");
     ::close(fd);
     TIFF* tiff = TIFFOpen(path, "w");
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, spec.height);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, spec.bits);
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, spec.samplesPerPixel);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, spec.photometric);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, recipe.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, recipe.height);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, recipe.bits);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, recipe.samplesPerPixel);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, recipe.photometric);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, spec.compression);
-    if (spec.compression == COMPRESSION_JPEG) {
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, recipe.compression);
+    if (recipe.compression == COMPRESSION_JPEG) {
         TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     }
-    if (spec.extraSample >= 0) {
-        const auto kind = static_cast<std::uint16_t>(spec.extraSample);
+    if (recipe.extraSample >= 0) {
+        const auto kind = static_cast<std::uint16_t>(recipe.extraSample);
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &kind);
     }
-    if (!spec.colourMap.empty()) {
-        TIFFSetField(tiff, TIFFTAG_COLORMAP, spec.colourMap.data(), spec.colourMap.data() + 256,
-                     spec.colourMap.data() + 512);
+    if (!recipe.colourMap.empty()) {
+        TIFFSetField(tiff, TIFFTAG_COLORMAP, recipe.colourMap.data(), recipe.colourMap.data() + 256,
+                     recipe.colourMap.data() + 512);
     }
-    if (!spec.iccProfile.empty()) {
-        TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(spec.iccProfile.size()),
-                     spec.iccProfile.data());
+    if (!recipe.iccProfile.empty()) {
+        TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(recipe.iccProfile.size()),
+                     recipe.iccProfile.data());
     }
-    const std::size_t perRow = std::size_t{spec.width} * spec.samplesPerPixel;
-    if (spec.tileSide == 0) {
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip);
-        for (std::uint32_t y = 0; y < spec.height; ++y) {
+    const std::size_t perRow = std::size_t{recipe.width} * recipe.samplesPerPixel;
+    if (recipe.tileSide == 0) {
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, recipe.rowsPerStrip);
+        for (std::uint32_t y = 0; y < recipe.height; ++y) {
             std::vector<std::uint8_t> row =
-                packRow(spec.samples.data() + y * perRow, perRow, spec.bits, false);
+                packRow(recipe.samples.data() + y * perRow, perRow, recipe.bits, false);
             TIFFWriteScanline(tiff, row.data(), y, 0);
         }
     } else {
-        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, spec.tileSide);
-        TIFFSetField(tiff, TIFFTAG_TILELENGTH, spec.tileSide);
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, recipe.tileSide);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, recipe.tileSide);
         const std::size_t pixelBytes =
-            static_cast<std::size_t>(spec.samplesPerPixel * spec.bits / 8);
-        std::vector<std::uint8_t> tile(std::size_t{spec.tileSide} * spec.tileSide * pixelBytes);
-        for (std::uint32_t ty = 0; ty < spec.height; ty += spec.tileSide) {
-            for (std::uint32_t tx = 0; tx < spec.width; tx += spec.tileSide) {
+            static_cast<std::size_t>(recipe.samplesPerPixel * recipe.bits / 8);
+        std::vector<std::uint8_t> tile(std::size_t{recipe.tileSide} * recipe.tileSide * pixelBytes);
+        for (std::uint32_t ty = 0; ty < recipe.height; ty += recipe.tileSide) {
+            for (std::uint32_t tx = 0; tx < recipe.width; tx += recipe.tileSide) {
                 std::fill(tile.begin(), tile.end(), 0);
-                for (std::uint32_t r = 0; r < spec.tileSide && ty + r < spec.height; ++r) {
-                    std::vector<std::uint8_t> row =
-                        packRow(spec.samples.data() + (ty + r) * perRow, perRow, spec.bits, false);
-                    const std::uint32_t n = std::min(spec.tileSide, spec.width - tx);
-                    std::memcpy(tile.data() + r * spec.tileSide * pixelBytes,
+                for (std::uint32_t r = 0; r < recipe.tileSide && ty + r < recipe.height; ++r) {
+                    std::vector<std::uint8_t> row = packRow(
+                        recipe.samples.data() + (ty + r) * perRow, perRow, recipe.bits, false);
+                    const std::uint32_t n = std::min(recipe.tileSide, recipe.width - tx);
+                    std::memcpy(tile.data() + r * recipe.tileSide * pixelBytes,
                                 row.data() + tx * pixelBytes, n * pixelBytes);
                 }
                 TIFFWriteTile(tiff, tile.data(), tx, ty, 0, 0);
@@ -203,6 +203,13 @@ platform::Bytes wideGamutProfile() {
     cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.19921875);
     cmsToneCurve* curves[3] = {gamma, gamma, gamma};
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    cmsFreeToneCurve(gamma);
+    return profileBytes(profile);
+}
+
+platform::Bytes greyProfile() {
+    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 2.2);
+    cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), gamma);
     cmsFreeToneCurve(gamma);
     return profileBytes(profile);
 }

@@ -9,7 +9,7 @@
 
 namespace lenzora::testing {
 
-struct PngSpec {
+struct PngRecipe {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     int colourType = 2;  // PNG_COLOR_TYPE_*
@@ -22,15 +22,15 @@ struct PngSpec {
     platform::Bytes iccProfile;
     std::int32_t pixelsPerMetre = 0;
 };
-platform::Bytes makePng(const PngSpec& spec);
+platform::Bytes makePng(const PngRecipe& recipe);
 
-struct TiffSpec {
+struct TiffRecipe {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     int photometric = 2;  // PHOTOMETRIC_*
     int bits = 8;
     int samplesPerPixel = 3;
-    std::vector<std::uint16_t> samples;  // as for PngSpec
+    std::vector<std::uint16_t> samples;  // as for PngRecipe
     int compression = 1;                 // COMPRESSION_*
     std::uint32_t rowsPerStrip = 2;
     std::uint32_t tileSide = 0;  // 0: strips
@@ -38,10 +38,12 @@ struct TiffSpec {
     std::vector<std::uint16_t> colourMap;  // 3 x 256 values: reds, greens, blues
     platform::Bytes iccProfile;
 };
-platform::Bytes makeTiff(const TiffSpec& spec);
+platform::Bytes makeTiff(const TiffRecipe& recipe);
 
-// A small valid ICC profile (sRGB, or Adobe RGB (1998) coordinates) made by LittleCMS.
+// A small valid ICC profile (sRGB, or Adobe RGB (1998) coordinates, or grey with gamma 2.2)
+// made by LittleCMS.
 platform::Bytes srgbProfile();
 platform::Bytes wideGamutProfile();
+platform::Bytes greyProfile();
 
 }  // namespace lenzora::testing
