@@ -1,6 +1,8 @@
 #include "compose/compose_session.h"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 
 #include "core/working_files.h"
 #include "interlace/calibration_band.h"
@@ -14,6 +16,10 @@
 #include "raster/colour_profile.h"
 
 namespace lenzora::compose {
+namespace {
+// How often a frame waiting for frame 1's colour profile looks for a stop.
+constexpr std::chrono::milliseconds kProfileWaitStep{20};
+}  // namespace
 
 frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
     const auto index = static_cast<std::size_t>(slot - 1);
@@ -74,21 +80,34 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     if (auto missing = missingFrame()) throw platform::Error(*missing);
     if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
     // Every frame's colours are matched to the first frame's profile (sRGB when it has none),
-    // as matchColours does; so the first frame is read before the others.
-    raster::RasterImage first;
-    frames::loadFrameFileKeeping(slots_[1], chosenPaths[0], 1, thumbnails_[0], first,
-                                 &profiles_[0]);
+    // as matchColours does. All frames are read at once; each waits for frame 1's profile
+    // only after its own decoding and working copy, just before converting.
     const platform::Bytes srgb = raster::srgbProfile();
-    const platform::Bytes& target = profiles_[0].empty() ? srgb : profiles_[0];
+    std::promise<const platform::Bytes*> firstProfile;
+    const std::shared_future<const platform::Bytes*> target = firstProfile.get_future().share();
     const interlace::FrameLoader load = [&](int slot) {
-        if (slot == 1) return std::move(first);
         const auto index = static_cast<std::size_t>(slot - 1);
         raster::RasterImage frame;
+        if (slot == 1) {
+            try {
+                frames::loadFrameFileKeeping(slots_[1], chosenPaths[0], 1, thumbnails_[0], frame,
+                                             &profiles_[0]);
+            } catch (...) {
+                firstProfile.set_exception(std::current_exception());
+                throw;
+            }
+            firstProfile.set_value(profiles_[0].empty() ? &srgb : &profiles_[0]);
+            return frame;
+        }
         frames::loadFrameFileKeeping(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
                                      frame, &profiles_[index]);
+        // Frame 1's task is taken before any other and only a stop keeps it from loading.
+        while (target.wait_for(kProfileWaitStep) != std::future_status::ready) {
+            if (run.cancel != nullptr) run.cancel->check();
+        }
         const platform::Bytes& from = profiles_[index].empty() ? srgb : profiles_[index];
-        if (from != target) {
-            raster::convertColours(frame, from, target);
+        if (from != *target.get()) {
+            raster::convertColours(frame, from, *target.get());
             frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));
         }
         return frame;
@@ -98,7 +117,7 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     const auto withProfile = [](const platform::Bytes& p) { return !p.empty(); };
     const auto used = profiles_.begin() + settings_.frameCount;
     compositeProfile_ =
-        std::any_of(profiles_.begin(), used, withProfile) ? target : platform::Bytes();
+        std::any_of(profiles_.begin(), used, withProfile) ? *target.get() : platform::Bytes();
     return std::nullopt;
 }
 

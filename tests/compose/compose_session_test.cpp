@@ -10,6 +10,7 @@
 #include "core/working_files.h"
 #include "interlace/interlace_frames.h"
 #include "platform/drive_paths.h"
+#include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
 #include "raster/colour_profile.h"
@@ -152,6 +153,34 @@ TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
             for (int slot = 1; slot <= 5; ++slot)
                 EXPECT_EQ(pixels(oneGo.thumbnail(slot)), pixels(first.thumbnail(slot))) << how;
         }
+    }
+}
+
+// Every frame waits for frame 1's colour profile before converting; a frame 1 that cannot be
+// read must not leave them waiting. Whichever frame fails, the error is the one a plain loop
+// meets first, on any number of threads, and no composite is kept.
+TEST_F(ComposeSessionTest, AnUnreadableFrameStopsTheOneGoComposeOnAnyThreads) {
+    const auto broken = root_ / "broken.jpg";
+    platform::saveWholeFile(broken, platform::Bytes{'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'g'});
+    for (int brokenSlot : {1, 3}) {
+        std::vector<std::string> files = {frameFile(1), frameFile(2), frameFile(3), frameFile(4)};
+        files[static_cast<std::size_t>(brokenSlot - 1)] = broken.string();
+        std::string firstError;
+        for (int threads : {1, 4}) {
+            ComposeSession session(settings_);
+            interlace::ComposeRun run;
+            run.threads = threads;
+            interlace::NoProgress none;
+            try {
+                session.composeFiles(files, "30", "20", none, run);
+                ADD_FAILURE() << "composed with a broken frame " << brokenSlot;
+            } catch (const platform::Error& e) {
+                if (threads == 1) firstError = e.what();
+                EXPECT_EQ(e.what(), firstError) << brokenSlot << ", " << threads << " threads";
+            }
+            EXPECT_TRUE(session.composite().empty()) << brokenSlot << ", " << threads;
+        }
+        EXPECT_EQ(firstError.rfind("JPEG error #", 0), 0U) << firstError;
     }
 }
 
