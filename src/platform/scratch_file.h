@@ -1,6 +1,6 @@
 #pragma once
 // Working files (working copies, strip images): written whole under a temporary name beside
-// the target and renamed over it once complete, so a job stopped part-way never leaves half a
+// the target and put in its place once complete, so a job stopped part-way never leaves half a
 // file; but never forced to disk, as they are deleted when the program closes. Files the user
 // asked for go through SaveFile instead, which flushes them first.
 

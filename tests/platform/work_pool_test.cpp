@@ -95,6 +95,14 @@ TEST(ScratchFile, WrittenWholeOrNotAtAll) {
     EXPECT_EQ(readWholeFile(target).size(), 11U) << "the last whole file stays";
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
         << "no temporary file is left";
+    const fs::path folder = dir / "x03.bmp";
+    fs::create_directory(folder);
+    {
+        ScratchFile onAFolder(folder);
+        onAFolder.write("x", 1);
+        EXPECT_THROW(onAFolder.commit(), Error);
+    }
+    EXPECT_TRUE(fs::is_directory(folder)) << "a folder in the way is never swapped out";
     try {
         ScratchFile nowhere(dir / "missing" / "x02.bmp");
         FAIL() << "opened in a missing folder";
