@@ -152,6 +152,7 @@ class PreparedSizes {
 
 void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                 const ComposeRun& run, ProgressTally& tally) {
+    const raster::PixelReuse reuse;  // each frame's buffer serves the next
     PreparedSizes prepared(frameCount, state);
     try {
         platform::runTasks(frameCount, run.threads, [&](int index) {
@@ -199,6 +200,7 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
     const int s = stripWidth;
     const int p = frameCount * stripWidth;
     const ComposeState sizes = state;
+    const raster::PixelReuse reuse;  // each frame's buffer serves the next
     PreparedSizes prepared(frameCount, state);
     ComposeRun withinFrame = run;
     withinFrame.threads = 1;  // the frames themselves share the threads

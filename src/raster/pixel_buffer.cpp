@@ -1,7 +1,10 @@
 #include <sys/mman.h>
 
+#include <array>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <utility>
 
 #include "raster/raster_image.h"
 
@@ -14,12 +17,52 @@ constexpr std::size_t kHugeThreshold = std::size_t{8} << 20;
 std::size_t roundedToHugePages(std::size_t bytes) {
     return (bytes + kHugePage - 1) & ~(kHugePage - 1);
 }
+
+// Large buffers freed while a PixelReuse lives, kept for the next allocation of the same
+// rounded size. Fresh pages cost a fault and the kernel clearing them, and in a virtual
+// machine often the host finding memory too: a compose allocates and frees one frame-sized
+// buffer per frame, mostly all of one size.
+constexpr std::size_t kMaxSpare = 4;
+
+struct SpareBuffers {
+    std::mutex lock;
+    int scopes = 0;
+    std::size_t count = 0;
+    std::array<std::pair<void*, std::size_t>, kMaxSpare> buffers{};  // rounded sizes
+};
+
+SpareBuffers& spares() {
+    static SpareBuffers kept;
+    return kept;
+}
+
+void* takeSpare(std::size_t rounded) {
+    SpareBuffers& s = spares();
+    const std::lock_guard<std::mutex> hold(s.lock);
+    for (std::size_t i = 0; i < s.count; ++i) {
+        if (s.buffers[i].second == rounded) {
+            void* p = s.buffers[i].first;
+            s.buffers[i] = s.buffers[--s.count];
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+bool keepSpare(void* p, std::size_t rounded) noexcept {
+    SpareBuffers& s = spares();
+    const std::lock_guard<std::mutex> hold(s.lock);
+    if (s.scopes == 0 || s.count == kMaxSpare) return false;
+    s.buffers[s.count++] = {p, rounded};
+    return true;
+}
 }  // namespace
 
 void* allocatePixels(std::size_t bytes) {
     if (bytes < kHugeThreshold) return ::operator new(bytes);
     std::size_t rounded = roundedToHugePages(bytes);
     if (rounded < bytes) throw std::bad_alloc();
+    if (void* spare = takeSpare(rounded)) return spare;
     void* p = std::aligned_alloc(kHugePage, rounded);
     if (p == nullptr) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
@@ -31,7 +74,7 @@ void* allocatePixels(std::size_t bytes) {
 void freePixels(void* p, std::size_t bytes) noexcept {
     if (bytes < kHugeThreshold)
         ::operator delete(p);
-    else
+    else if (!keepSpare(p, roundedToHugePages(bytes)))
         std::free(p);
 }
 
@@ -44,3 +87,21 @@ void releaseTail(void* p, std::size_t from, std::size_t bytes) noexcept {
 }
 
 }  // namespace lenzora::raster::detail
+
+namespace lenzora::raster {
+
+PixelReuse::PixelReuse() {
+    detail::SpareBuffers& s = detail::spares();
+    const std::lock_guard<std::mutex> hold(s.lock);
+    ++s.scopes;
+}
+
+PixelReuse::~PixelReuse() {
+    detail::SpareBuffers& s = detail::spares();
+    const std::lock_guard<std::mutex> hold(s.lock);
+    if (--s.scopes > 0) return;
+    for (std::size_t i = 0; i < s.count; ++i) std::free(s.buffers[i].first);
+    s.count = 0;
+}
+
+}  // namespace lenzora::raster

@@ -78,11 +78,11 @@ void RasterImage::allocate(PixelFormat format, std::int32_t width, std::int32_t 
     height_ = height;
     stride_ = stride;
     palette_.clear();
+    clearRowEnds(*this);  // a reused buffer holds an old picture's bytes
 }
 
 void RasterImage::create(PixelFormat format, std::int32_t width, std::int32_t height) {
     allocate(format, width, height);
-    clearRowEnds(*this);
     palette_ = defaultPalette(format);
     fillArea(0, 0, width_, height_, kWhite);
 }
@@ -101,7 +101,6 @@ void RasterImage::resize(std::int32_t width, std::int32_t height) {
     }
     RasterImage resized;
     resized.allocate(format_, width, height);
-    clearRowEnds(resized);
     resized.palette_ = palette_;
     resized.fillArea(0, 0, resized.width_, resized.height_, fillColour_);
     std::int32_t keepWidth = std::min(width_, resized.width_);

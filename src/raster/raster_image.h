@@ -26,6 +26,21 @@ void freePixels(void* p, std::size_t bytes) noexcept;
 // Gives the pages of a large buffer from byte `from` to its end back to the system; they read
 // as zeros when touched again.
 void releaseTail(void* p, std::size_t from, std::size_t bytes) noexcept;
+}  // namespace detail
+
+// While one lives (on any thread), a few large pixel buffers freed are kept and handed to the
+// next images of the same size instead of going back to the system; all are given back when
+// the last one ends. For jobs that go through many pictures of one size, such as a compose.
+// A reused buffer holds the old pixels until its new image is filled.
+class PixelReuse {
+  public:
+    PixelReuse();
+    ~PixelReuse();
+    PixelReuse(const PixelReuse&) = delete;
+    PixelReuse& operator=(const PixelReuse&) = delete;
+};
+
+namespace detail {
 
 // Leaves new bytes uninitialised: every pixel buffer is filled by its creator right away, and
 // zeroing hundreds of megabytes first would double the cost of decoding.
@@ -204,8 +219,9 @@ class RasterImage {
     // blue | green << 8 | red << 16.
     std::uint32_t pixelValue(std::int32_t x, std::int32_t y) const;
 
-    // For decoders: an image of the given format whose rows the caller fills (their content
-    // is unspecified until then). The palette is set separately.
+    // For decoders: an image of the given format whose rows the caller fills (their pixels
+    // are unspecified until then; what follows the last pixel of a row is zero). The palette
+    // is set separately.
     void allocate(PixelFormat format, std::int32_t width, std::int32_t height);
     void setPalette(std::vector<Colour> palette) { palette_ = std::move(palette); }
 

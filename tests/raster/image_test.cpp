@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "raster/raster_image.h"
 
@@ -77,6 +78,32 @@ TEST(RasterImage, RowEndsAreZeroWhateverTheMemoryHeldBefore) {
             }
         }
     }
+}
+
+// Within a PixelReuse a large buffer freed serves the next image of its size, which must not
+// show the old picture: a created image is white, a decoder's rows end in zeros.
+TEST(PixelReuse, AFreedBufferServesTheNextImageOfItsSizeWithoutItsOldBytes) {
+    const PixelReuse reuse;
+    const std::int32_t w = 1501, h = 2000;  // rows of 4503 bytes and one of padding: 9 MB
+    const std::uint8_t* buffer = nullptr;
+    {
+        RasterImage old;
+        old.allocate(PixelFormat::Bgr24, w, h);
+        std::memset(old.row(0), 0x5A, old.stride() * static_cast<std::size_t>(h));
+        buffer = old.row(0);
+    }
+    RasterImage decoded;
+    decoded.allocate(PixelFormat::Bgr24, w, h);
+    ASSERT_EQ(decoded.row(0), buffer) << "the freed buffer is not reused";
+    for (std::int32_t y = 0; y < h; ++y) ASSERT_EQ(decoded.row(y)[3 * w], 0) << "row " << y;
+
+    decoded = RasterImage();
+    RasterImage created;
+    created.create(PixelFormat::Bgr24, w, h);
+    ASSERT_EQ(created.row(0), buffer);
+    const std::vector<std::uint8_t> white(3 * static_cast<std::size_t>(w), 0xFF);
+    for (std::int32_t y = 0; y < h; ++y)
+        ASSERT_EQ(std::memcmp(created.row(y), white.data(), white.size()), 0) << "row " << y;
 }
 
 TEST(RasterImage, OneBitImagesHaveTheBlackAndWhitePalette) {
