@@ -5,11 +5,12 @@
 // an event loop while the compose runs on its own thread as in the main window, and the batch
 // tool on the same frames for its peak memory, with and without the calibration band.
 //
-//   compose_bench [--frames 16|2] [--keep DIR]
+//   compose_bench [--frames 16|2] [--rounds N (5)] [--keep DIR]
 // 16 frames: 4000 x 3000 JPEG frames into 287 x 200 mm at 42.275 lpi.
 // 2 frames: the same frames at the defaults (2 frames, 287 x 200 mm, 42.275 lpi).
 
 #include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +46,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+constexpr const char* kMeasureChild = "--measure-child";
 
 double seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
@@ -87,12 +90,16 @@ void decodeOnly(const lenzora::platform::Bytes& file) {
 }
 
 // Writing files of the compose's sizes in 8 MiB pieces; only the last, the composite, flushed.
+// Each goes in as the compose puts its files in place of the last round's: written whole under
+// a new name, the two names exchanged, the old file removed (renaming over it would make ext4
+// write it out at once).
 void writeOnly(const fs::path& dir, const std::vector<std::uint64_t>& sizes) {
     std::vector<char> chunk(8 << 20, 'x');
     int index = 0;
     for (std::uint64_t size : sizes) {
         const fs::path path = dir / ("floor-" + std::to_string(index++));
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const fs::path fresh = dir / "floor-new";
+        const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         for (std::uint64_t left = size; left > 0;) {
             const std::size_t piece = std::min<std::uint64_t>(left, chunk.size());
             if (::write(fd, chunk.data(), piece) < 0) std::abort();
@@ -100,8 +107,15 @@ void writeOnly(const fs::path& dir, const std::vector<std::uint64_t>& sizes) {
         }
         if (index == static_cast<int>(sizes.size())) ::fsync(fd);
         ::close(fd);
+        if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0)
+            ::unlink(fresh.c_str());
+        else
+            ::rename(fresh.c_str(), path.c_str());  // the first round
     }
-    for (int i = 0; i < index; ++i) fs::remove(dir / ("floor-" + std::to_string(i)));
+}
+
+void removeFloorFiles(const fs::path& dir, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) fs::remove(dir / ("floor-" + std::to_string(i)));
 }
 
 struct Child {
@@ -110,22 +124,57 @@ struct Child {
     int status = -1;
 };
 
-Child runChild(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+// Runs args[0] with its arguments and waits for it, its output thrown away.
+Child forkAndWait(char* const* argv) {
     const Clock::time_point start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
-        ::execv(argv[0], argv.data());
+        ::execv(argv[0], argv);
         ::_exit(127);
     }
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
     return {seconds(start), usage.ru_maxrss, status};
+}
+
+// The batch tool's run, measured by a fresh copy of this program: a child's peak memory counts
+// what it held as a copy of its parent before starting the tool, and this process holds several
+// composites by now.
+Child runChild(const std::vector<std::string>& args) {
+    std::vector<std::string> measured = {"/proc/self/exe", kMeasureChild};
+    measured.insert(measured.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (const std::string& a : measured) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) std::abort();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeEnds[1], STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    char report[128] = {};
+    const ssize_t got = ::read(pipeEnds[0], report, sizeof report - 1);
+    ::close(pipeEnds[0]);
+    ::waitpid(pid, nullptr, 0);
+    Child child;
+    if (got <= 0 ||
+        std::sscanf(report, "%lf %ld %d", &child.wall, &child.maxRssKb, &child.status) != 3) {
+        std::abort();
+    }
+    return child;
+}
+
+// The fresh copy's part: runs the tool and reports on standard error.
+int measureChild(char** argv) {
+    const Child child = forkAndWait(argv);
+    std::fprintf(stderr, "%f %ld %d\n", child.wall, child.maxRssKb, child.status);
+    return 0;
 }
 
 // One whole compose as the batch tool runs it (decoding, working files, strips and interlacing
@@ -207,11 +256,14 @@ double longestEventLoopWait(int argc, char** argv, const std::vector<std::string
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], kMeasureChild) == 0) return measureChild(argv + 2);
     int frames = 16;
+    int rounds = 5;
     fs::path keep;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) frames = std::atoi(argv[++i]);
         if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc) keep = argv[++i];
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::atoi(argv[++i]);
     }
     const fs::path dir = keep.empty() ? fs::temp_directory_path() / "lenzora-compose-bench" : keep;
     fs::create_directories(dir / "c" / "lz3d");
@@ -228,32 +280,50 @@ int main(int argc, char** argv) {
     }
 
     const int cores = lenzora::platform::coreCount();
-    // Three rounds, every core and one thread taking turns, so that neither always runs on a
-    // cold file cache; the median round of each counts.
+    // A round to warm up, then five or as many as asked, every core, one thread and the floor
+    // taking turns, so that none of them always finds the file cache or the machine's memory in the
+    // same state; the median round of each counts. The floor, on one core: the same JPEG files
+    // decoded by libjpeg-turbo alone, the same bytes written.
     std::vector<Composed> allRounds, oneRounds;
-    for (int round = 0; round < 3; ++round) {
-        allRounds.push_back(composeOnce(jpegs, cores, dir));
-        oneRounds.push_back(composeOnce(jpegs, 1, dir));
+    std::vector<double> decodeFloors, writeFloors;
+    for (int round = 0; round <= std::max(1, rounds); ++round) {
+        const Composed all = composeOnce(jpegs, cores, dir);
+        const Composed one = composeOnce(jpegs, 1, dir);
+        Clock::time_point phase = Clock::now();
+        for (const std::string& path : jpegs) decodeOnly(lenzora::platform::readWholeFile(path));
+        const double decoding = seconds(phase);
+        phase = Clock::now();
+        writeOnly(dir, one.written);
+        const double writing = seconds(phase);
+        std::fprintf(stderr, "round %d%s: all cores %.2f s, one thread %.2f s, floor %.2f s\n",
+                     round, round == 0 ? " (warming up)" : "", all.total, one.total,
+                     decoding + writing);
+        if (round == 0) continue;
+        allRounds.push_back(all);
+        oneRounds.push_back(one);
+        decodeFloors.push_back(decoding);
+        writeFloors.push_back(writing);
     }
-    auto median = [](std::vector<Composed> rounds) {
-        std::sort(rounds.begin(), rounds.end(),
+    auto median = [](std::vector<Composed> taken) {
+        std::sort(taken.begin(), taken.end(),
                   [](const Composed& a, const Composed& b) { return a.total < b.total; });
-        return rounds[rounds.size() / 2];
+        return taken[taken.size() / 2];
+    };
+    auto medianOf = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
     };
     const Composed all = median(allRounds);
     const Composed one = median(oneRounds);
-
-    // The floor, on one core: the same JPEG files decoded by libjpeg-turbo alone, the same
-    // bytes written.
-    Clock::time_point phase = Clock::now();
-    for (const std::string& path : jpegs) decodeOnly(lenzora::platform::readWholeFile(path));
-    const double decodeFloor = seconds(phase);
-    phase = Clock::now();
-    writeOnly(dir, one.written);
-    const double writeFloor = seconds(phase);
-    const double floor = decodeFloor + writeFloor;
+    const double decodeFloor = medianOf(decodeFloors);
+    const double writeFloor = medianOf(writeFloors);
+    std::vector<double> floors;
+    for (std::size_t i = 0; i < decodeFloors.size(); ++i)
+        floors.push_back(decodeFloors[i] + writeFloors[i]);
+    const double floor = medianOf(floors);
     std::uint64_t bytes = 0;
     for (std::uint64_t b : one.written) bytes += b;
+    removeFloorFiles(dir, one.written.size());
 
     const double longestWait = longestEventLoopWait(argc, argv, jpegs, cores);
 
@@ -267,6 +337,7 @@ int main(int argc, char** argv) {
     std::printf("  floor: decoding alone       %8.2f s\n", decodeFloor);
     std::printf("  floor: writing %6.0f MB     %8.2f s\n", static_cast<double>(bytes) / 1e6,
                 writeFloor);
+    std::printf("  floor in all                %8.2f s\n", floor);
     std::printf("  all cores / floor           %8.2f\n", all.total / floor);
     std::printf("  all cores / one thread      %8.2f\n", all.total / one.total);
     std::printf("  one thread / floor          %8.2f\n", one.total / floor);

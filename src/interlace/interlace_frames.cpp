@@ -152,7 +152,6 @@ class PreparedSizes {
 
 void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                 const ComposeRun& run, ProgressTally& tally) {
-    const raster::PixelReuse reuse;  // each frame's buffer serves the next
     PreparedSizes prepared(frameCount, state);
     try {
         platform::runTasks(frameCount, run.threads, [&](int index) {
@@ -200,7 +199,6 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
     const int s = stripWidth;
     const int p = frameCount * stripWidth;
     const ComposeState sizes = state;
-    const raster::PixelReuse reuse;  // each frame's buffer serves the next
     PreparedSizes prepared(frameCount, state);
     ComposeRun withinFrame = run;
     withinFrame.threads = 1;  // the frames themselves share the threads
@@ -268,6 +266,8 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
                      const ComposeRun& run) {
+    // Each frame's buffer serves the next, the old composite's the new one.
+    const raster::PixelReuse reuse;
     ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
     if (composite.empty()) {
         const FramePreparer fromFile = [&](int q, ComposeState& frameState,
@@ -286,6 +286,7 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
 void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
                          ComposeState& state, ComposeProgress& progress,
                          raster::RasterImage& composite, const ComposeRun& run) {
+    const raster::PixelReuse reuse;
     ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
     composite = raster::RasterImage();
     const FramePreparer fromMemory = [&](int q, ComposeState& frameState,
@@ -301,6 +302,7 @@ void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth
 
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                    ComposeProgress& progress, const ComposeRun& run) {
+    const raster::PixelReuse reuse;  // each frame's buffer serves the next
     ProgressTally tally(progress, frameCount * kPrepareUnits);
     prepareAll(slots, frameCount, mode, state, run, tally);
 }
@@ -308,6 +310,7 @@ void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, Co
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
                      ComposeProgress& progress, raster::RasterImage& composite,
                      const ComposeRun& run) {
+    const raster::PixelReuse reuse;  // the old composite's buffer serves the new one
     ProgressTally tally(progress, frameCount * kCopyUnits);
     interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
 }

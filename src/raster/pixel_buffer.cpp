@@ -36,16 +36,26 @@ SpareBuffers& spares() {
     return kept;
 }
 
+// A buffer of that size, if one is kept. When none is, the job has moved on to another size
+// and every kept buffer goes back, so that an old composite never stays beside a new one.
 void* takeSpare(std::size_t rounded) {
     SpareBuffers& s = spares();
-    const std::lock_guard<std::mutex> hold(s.lock);
-    for (std::size_t i = 0; i < s.count; ++i) {
-        if (s.buffers[i].second == rounded) {
-            void* p = s.buffers[i].first;
-            s.buffers[i] = s.buffers[--s.count];
-            return p;
+    std::array<void*, kMaxSpare> unused{};
+    std::size_t unusedCount = 0;
+    {
+        const std::lock_guard<std::mutex> hold(s.lock);
+        for (std::size_t i = 0; i < s.count; ++i) {
+            if (s.buffers[i].second == rounded) {
+                void* p = s.buffers[i].first;
+                s.buffers[i] = s.buffers[--s.count];
+                return p;
+            }
         }
+        for (; unusedCount < s.count; ++unusedCount)
+            unused[unusedCount] = s.buffers[unusedCount].first;
+        s.count = 0;
     }
+    for (std::size_t i = 0; i < unusedCount; ++i) std::free(unused[i]);
     return nullptr;
 }
 
