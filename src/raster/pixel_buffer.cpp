@@ -59,6 +59,12 @@ void* takeSpare(std::size_t rounded) {
     return nullptr;
 }
 
+bool reuseActive() {
+    SpareBuffers& s = spares();
+    const std::lock_guard<std::mutex> hold(s.lock);
+    return s.scopes > 0;
+}
+
 bool keepSpare(void* p, std::size_t rounded) noexcept {
     SpareBuffers& s = spares();
     const std::lock_guard<std::mutex> hold(s.lock);
@@ -76,7 +82,11 @@ void* allocatePixels(std::size_t bytes) {
     void* p = std::aligned_alloc(kHugePage, rounded);
     if (p == nullptr) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
-    ::madvise(p, rounded, MADV_HUGEPAGE);  // advice only; failure leaves ordinary pages
+    // Not within a reuse scope: there the buffers are reused, so their page faults are paid
+    // once per thread, while huge pages faulted in by several threads at once stall each other
+    // in the kernel (a two-frame compose on two threads took from one to four times as long).
+    if (!reuseActive())
+        ::madvise(p, rounded, MADV_HUGEPAGE);  // advice only; failure leaves ordinary pages
 #endif
     return p;
 }
