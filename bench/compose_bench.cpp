@@ -124,13 +124,15 @@ struct Child {
     int status = -1;
 };
 
-// Runs args[0] with its arguments and waits for it, its output thrown away.
+// Runs argv[0] with its arguments and waits for it, its output thrown away.
 Child forkAndWait(char* const* argv) {
     const Clock::time_point start = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // Its messages too: standard error carries the measuring copy's report.
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
         ::execv(argv[0], argv);
         ::_exit(127);
     }
