@@ -25,16 +25,15 @@ class ComposeJob {
 
     // Asks the compose to stop at its next step.
     void cancel() { job_.cancel(); }
-    bool cancelRequested() const { return job_.cancelRequested(); }
     // Waits until the thread has ended (the compose and its preview, or its failure).
     void wait() { job_.wait(); }
 
     // Where the work stands, 0 ... 200 as the window's bar counts.
     int progress() const { return progress_.value.load(std::memory_order_relaxed); }
 
-    // Once ended: the failure (a platform::Cancelled for a cancelled compose), or none and
-    // the preview of the new composite.
-    std::exception_ptr failure() const { return job_.failure(); }
+    // Once ended: how (stopped, failed or finished), and for a finished compose the preview
+    // of the new composite.
+    platform::BackgroundJob::Ending ending() const { return job_.ending(); }
     raster::RasterImage takePreview() { return std::move(preview_); }
 
   private:

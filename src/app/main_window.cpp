@@ -495,9 +495,7 @@ void MainWindow::finishCompose() {
     if (!composeJob_) return;  // already finished by a close
     progressTimer_->stop();
     composeJob_->wait();
-    // A stop asked before the end was shown counts, even when the compose had just ended.
-    const bool stopAsked = composeJob_->cancelRequested();
-    const std::exception_ptr failure = composeJob_->failure();
+    const platform::BackgroundJob::Ending ending = composeJob_->ending();
     raster::RasterImage preview = composeJob_->takePreview();
     const int reached = composeJob_->progress();
     composeJob_.reset();
@@ -507,11 +505,9 @@ void MainWindow::finishCompose() {
     printButton_->setEnabled(outputsEnabled_[1]);
     calibrationBox_->setEnabled(outputsEnabled_[2]);
     platform::guardHandler([&] {
-        bool cancelled = stopAsked;
+        bool stopped = false;
         try {
-            if (failure) std::rethrow_exception(failure);
-        } catch (const platform::Cancelled&) {
-            cancelled = true;
+            stopped = ending.stopped();
         } catch (...) {
             // A frame that could not be read leaves the previous composite and its controls.
             composeCursor_.reset();
@@ -519,7 +515,7 @@ void MainWindow::finishCompose() {
             throw;
         }
         composeCursor_.reset();
-        if (cancelled) {
+        if (stopped) {
             // Nothing of a stopped compose is shown: no composite, preview or output controls.
             session_.discardComposite();
             preview_ = raster::RasterImage();

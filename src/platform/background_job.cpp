@@ -19,6 +19,17 @@ void BackgroundJob::wait() {
     if (thread_.joinable()) thread_.join();
 }
 
+bool BackgroundJob::Ending::stopped() const {
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const Cancelled&) {
+            return true;
+        }
+    }
+    return stopAsked;
+}
+
 void BackgroundJob::run(const Work& work) {
     try {
         work(cancellation_);

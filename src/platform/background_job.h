@@ -26,12 +26,21 @@ class BackgroundJob {
 
     // Asks the work to stop at its next step.
     void cancel() { cancellation_.request(); }
-    bool cancelRequested() const { return cancellation_.requested(); }
     // Waits until the thread has ended.
     void wait();
 
-    // Once ended: what the work threw (a Cancelled for stopped work), or none.
-    std::exception_ptr failure() const { return failure_; }
+    // How the work ended, kept apart from the job so that the window can drop the job first.
+    struct Ending {
+        bool stopAsked = false;
+        std::exception_ptr failure;  // what the work threw (a Cancelled for stopped work)
+
+        // Whether the work is to count as stopped: a stop was asked before the end was
+        // looked at, even when the work had just finished, or it threw Cancelled. Any other
+        // failure wins over a stop and is thrown again here.
+        bool stopped() const;
+    };
+    // Once ended (after wait()).
+    Ending ending() const { return {cancellation_.requested(), failure_}; }
 
   private:
     void run(const Work& work);

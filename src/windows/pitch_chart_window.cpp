@@ -158,22 +158,14 @@ void PitchChartWindow::generateChart() {
 void PitchChartWindow::finishGeneration() {
     if (!job_) return;  // already finished by a close
     job_->wait();
-    // A stop asked before the end was shown counts, even when the drawing had just ended.
-    const bool stopAsked = job_->cancelRequested();
-    const std::exception_ptr failure = job_->failure();
+    const platform::BackgroundJob::Ending ending = job_->ending();
     job_.reset();
     testchart::DrawnChart drawn = std::move(drawn_);
     drawn_ = testchart::DrawnChart();
     enableJobControls(true);
     busy_.reset();
     platform::guardHandler([&] {
-        bool cancelled = stopAsked;
-        try {
-            if (failure) std::rethrow_exception(failure);
-        } catch (const platform::Cancelled&) {
-            cancelled = true;
-        }
-        if (cancelled) {
+        if (ending.stopped()) {
             // The old chart is gone and nothing of the stopped one is kept or shown.
             preview_ = raster::RasterImage();
             previewImage_->clear();

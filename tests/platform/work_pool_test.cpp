@@ -1,4 +1,5 @@
-// The task queue spread over threads, and working files written whole without a flush.
+// The task queue spread over threads, how a job on its own thread ended, and working files
+// written whole without a flush.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/background_job.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/scratch_file.h"
@@ -62,6 +64,31 @@ TEST(RunTasks, TheLowestFailedTaskIsThrown) {
                 EXPECT_EQ(started.load(), 4);
             }
         }
+    }
+}
+
+// A stop asked counts even when the work had just finished; a real failure wins over it.
+TEST(BackgroundJobEnding, AStopCountsUnlessTheWorkFailed) {
+    const std::exception_ptr cancelled = std::make_exception_ptr(Cancelled());
+    const std::exception_ptr failed = std::make_exception_ptr(Error("Disk full"));
+    struct Case {
+        bool stopAsked;
+        std::exception_ptr failure;
+        bool stopped;
+        bool throws;
+    } cases[] = {
+        {false, nullptr, false, false},  {true, nullptr, true, false},
+        {false, cancelled, true, false}, {true, cancelled, true, false},
+        {false, failed, false, true},    {true, failed, false, true},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const BackgroundJob::Ending ending{c.stopAsked, c.failure};
+        if (c.throws)
+            EXPECT_THROW(static_cast<void>(ending.stopped()), Error) << index;
+        else
+            EXPECT_EQ(ending.stopped(), c.stopped) << index;
+        ++index;
     }
 }
 
