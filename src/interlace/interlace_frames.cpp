@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -183,6 +184,22 @@ std::size_t calibrationBandBytes(std::int32_t W, std::int32_t H, int p, int mode
            static_cast<std::size_t>(H + band);
 }
 
+// A new white composite with room set aside for the calibration band, its rows whitened in
+// bands on the run's threads: this first touch of a large composite's memory is a good part of
+// a compose, and nothing else can run until it is done.
+void makeComposite(raster::RasterImage& composite, const ComposeState& st, int p, int mode,
+                   const ComposeRun& run) {
+    composite.reserve(calibrationBandBytes(st.outputWidth, st.outputHeight, p, mode));
+    composite.allocate(raster::PixelFormat::Bgr24, st.outputWidth, st.outputHeight);
+    const std::int32_t rows = composite.height();
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(composite.width());
+    platform::runTasks((rows + kBandRows - 1) / kBandRows, run.threads, [&](int band) {
+        const std::int32_t top = band * kBandRows;
+        for (std::int32_t y = top; y < std::min(rows, top + kBandRows); ++y)
+            std::memset(composite.row(y), 0xFF, rowBytes);
+    });
+}
+
 // With no composite to keep should the compose fail, the new one is made first and each
 // frame's strips go into it as soon as the frame is prepared, from the strip image in memory:
 // the strip file is written but not read back. Frames write disjoint pixels, so they go side
@@ -203,8 +220,7 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
     ComposeRun withinFrame = run;
     withinFrame.threads = 1;  // the frames themselves share the threads
     try {
-        composite.reserve(calibrationBandBytes(sizes.outputWidth, sizes.outputHeight, p, mode));
-        composite.create(raster::PixelFormat::Bgr24, sizes.outputWidth, sizes.outputHeight);
+        makeComposite(composite, sizes, p, mode, run);
         platform::runTasks(frameCount, run.threads, [&](int index) {
             checkCancel(run);
             int step = 0;
@@ -235,8 +251,7 @@ void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& 
         const int s = stripWidth;
         const int p = frameCount * stripWidth;
         // Room for the calibration band, so that ticking it grows the composite in place.
-        composite.reserve(calibrationBandBytes(state.outputWidth, state.outputHeight, p, mode));
-        composite.create(raster::PixelFormat::Bgr24, state.outputWidth, state.outputHeight);
+        makeComposite(composite, state, p, mode, run);
         raster::RasterImage strip;
         for (int q = 1; q <= frameCount; ++q) {
             checkCancel(run);
