@@ -5,7 +5,9 @@
 // asked for go through SaveFile instead, which flushes them first.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <span>
 
 namespace lenzora::platform {
 
@@ -19,6 +21,8 @@ class ScratchFile {
     ScratchFile& operator=(const ScratchFile&) = delete;
 
     void write(const void* data, std::size_t size);
+    // The pieces one after the other, in one call to the system for as many as it takes.
+    void write(std::span<const std::span<const std::uint8_t>> pieces);
     // Puts the file in place of the target.
     void commit();
 

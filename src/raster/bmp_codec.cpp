@@ -341,23 +341,8 @@ void putU32(platform::Bytes& out, std::uint32_t v) {
     putU16(out, v >> 16);
 }
 
-}  // namespace
-
-RasterImage decodeBmp(std::span<const std::uint8_t> file) {
-    Reader in(file);
-    Layout layout = readLayout(in);
-    RasterImage image;
-    if (layout.compression == kBiRle8 || layout.compression == kBiRle4)
-        readRunLength(in, layout, image);
-    else
-        readUncompressed(in, layout, image);
-    image.setPalette(std::move(layout.palette));
-    return image;
-}
-
-void writeBmp(const RasterImage& image,
-              const std::function<void(const std::uint8_t*, std::size_t)>& sink,
-              std::int32_t pixelsPerMetre) {
+// The file header, the information header and the palette: everything before the rows.
+platform::Bytes bmpHeader(const RasterImage& image, std::int32_t pixelsPerMetre) {
     int bits = bitsPerPixel(image.format());
     std::uint64_t entries = isIndexed(image.format()) ? image.palette().size() : 0;
     std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
@@ -394,6 +379,43 @@ void writeBmp(const RasterImage& image,
         out.push_back(c.red);
         out.push_back(0);
     }
+    return out;
+}
+
+// Whether the file's rows are the image's rows as they stand (whole bytes per pixel, padding
+// zero as allocate() leaves it), so that they can go to the file without a copy.
+bool rowsAreFileRows(const RasterImage& image) {
+    const int bits = bitsPerPixel(image.format());
+    if (bits % 8 != 0) return false;
+    const std::size_t used = static_cast<std::size_t>(std::max(image.width(), 0)) * (bits / 8);
+    for (std::int32_t y = 0; y < image.height(); ++y) {
+        const std::uint8_t* row = image.row(y);
+        for (std::size_t i = used; i < image.stride(); ++i)
+            if (row[i] != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+RasterImage decodeBmp(std::span<const std::uint8_t> file) {
+    Reader in(file);
+    Layout layout = readLayout(in);
+    RasterImage image;
+    if (layout.compression == kBiRle8 || layout.compression == kBiRle4)
+        readRunLength(in, layout, image);
+    else
+        readUncompressed(in, layout, image);
+    image.setPalette(std::move(layout.palette));
+    return image;
+}
+
+void writeBmp(const RasterImage& image,
+              const std::function<void(const std::uint8_t*, std::size_t)>& sink,
+              std::int32_t pixelsPerMetre) {
+    const int bits = bitsPerPixel(image.format());
+    const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
+    const platform::Bytes out = bmpHeader(image, pixelsPerMetre);
     sink(out.data(), out.size());
 
     // Rows bottom to top, a block of rows at a time; padding and the unused bits of a last
@@ -446,8 +468,25 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
 void RasterImage::saveBmpFile(const std::filesystem::path& path) const {
     try {
         platform::ScratchFile file(path);
-        writeBmp(*this,
-                 [&file](const std::uint8_t* data, std::size_t size) { file.write(data, size); });
+        if (rowsAreFileRows(*this)) {
+            // Straight from the rows, bottom to top, many rows a call.
+            constexpr std::size_t kRowsPerCall = 512;
+            const platform::Bytes header = bmpHeader(*this, 0);
+            std::vector<std::span<const std::uint8_t>> pieces{header};
+            pieces.reserve(kRowsPerCall + 1);
+            for (std::int32_t y = height_ - 1; y >= 0; --y) {
+                pieces.emplace_back(row(y), stride_);
+                if (pieces.size() > kRowsPerCall) {
+                    file.write(pieces);
+                    pieces.clear();
+                }
+            }
+            file.write(pieces);
+        } else {
+            writeBmp(*this, [&file](const std::uint8_t* data, std::size_t size) {
+                file.write(data, size);
+            });
+        }
         file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());

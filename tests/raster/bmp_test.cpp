@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/file_io.h"
 #include "raster/bmp_codec.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 // Designated initializers leave the fields they do not name at their defaults, on purpose.
@@ -576,6 +578,40 @@ TEST(BmpFiles, SaveAndLoadThroughTheFileSystem) {
     } catch (const platform::Error& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + nowhere + "\". File not found");
     }
+}
+
+// A working file's rows go to the file straight from the image, many rows a call, when they
+// can stand as they are; the file is the same as encodeBmp's either way, and a disk that fills
+// part-way is reported and leaves no file.
+TEST(BmpFiles, AWorkingFileHoldsTheEncodedBytesWhicheverWayItsRowsGo) {
+    testing::TempDir dir;
+    auto image = [](PixelFormat format, std::int32_t w, std::int32_t h) {
+        RasterImage made;
+        made.create(format, w, h);
+        for (std::int32_t y = 0; y < h; ++y)
+            for (std::int32_t x = 0; x < w * bitsPerPixel(format) / 8; ++x)
+                made.row(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
+        return made;
+    };
+    RasterImage dirty = image(PixelFormat::Bgr24, 5, 3);
+    dirty.row(1)[15] = 0x5A;  // padding not zero: the rows are copied and cleaned instead
+    const RasterImage cases[] = {
+        image(PixelFormat::Bgr24, 7, 3),       // three bytes of padding
+        image(PixelFormat::Bgr24, 300, 1100),  // more rows than one call takes
+        image(PixelFormat::Bgrx32, 9, 4),
+        image(PixelFormat::Indexed8, 5, 3),
+        dirty,
+    };
+    int index = 0;
+    for (const RasterImage& c : cases) {
+        c.saveBmpFile(dir / "x01.bmp");
+        EXPECT_TRUE(platform::readWholeFile(dir / "x01.bmp") == encodeBmp(c)) << index++;
+    }
+    {
+        const testing::FileSizeLimit limit(100000);
+        EXPECT_THROW(cases[1].saveBmpFile(dir / "x02.bmp"), platform::Error);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x02.bmp"));
 }
 
 }  // namespace
