@@ -323,6 +323,14 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < decodeFloors.size(); ++i)
         floors.push_back(decodeFloors[i] + writeFloors[i]);
     const double floor = medianOf(floors);
+    // The ratios round by round, each of three runs made one after the other, so that a
+    // drift of the machine's speed over the rounds cancels out; their medians.
+    std::vector<double> allToFloor, allToOne, oneToFloor;
+    for (std::size_t i = 0; i < floors.size(); ++i) {
+        allToFloor.push_back(allRounds[i].total / floors[i]);
+        allToOne.push_back(allRounds[i].total / oneRounds[i].total);
+        oneToFloor.push_back(oneRounds[i].total / floors[i]);
+    }
     std::uint64_t bytes = 0;
     for (std::uint64_t b : one.written) bytes += b;
     removeFloorFiles(dir, one.written.size());
@@ -340,9 +348,12 @@ int main(int argc, char** argv) {
     std::printf("  floor: writing %6.0f MB     %8.2f s\n", static_cast<double>(bytes) / 1e6,
                 writeFloor);
     std::printf("  floor in all                %8.2f s\n", floor);
-    std::printf("  all cores / floor           %8.2f\n", all.total / floor);
-    std::printf("  all cores / one thread      %8.2f\n", all.total / one.total);
-    std::printf("  one thread / floor          %8.2f\n", one.total / floor);
+    std::printf("  all cores / floor           %8.2f  (round by round: %.2f)\n", all.total / floor,
+                medianOf(allToFloor));
+    std::printf("  all cores / one thread      %8.2f  (round by round: %.2f)\n",
+                all.total / one.total, medianOf(allToOne));
+    std::printf("  one thread / floor          %8.2f  (round by round: %.2f)\n", one.total / floor,
+                medianOf(oneToFloor));
     std::printf("  longest event-loop wait     %8.1f ms (compose on its own thread)\n",
                 longestWait * 1000.0);
 
