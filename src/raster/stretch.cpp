@@ -381,6 +381,28 @@ inline void copySmall(std::uint8_t* d, const std::uint8_t* s, std::size_t n) {
     }
 }
 
+// One span as byte offsets into its rows.
+struct ByteSpan {
+    std::size_t dest, source, bytes;
+};
+
+// Rows [top, bottom) of every span, all taking the same rows of the source: each row's source
+// is found once, and spans of `N` bytes (the usual strip width) are fixed-size moves.
+template <std::size_t N>
+void copyBand(RasterImage& dest, const RasterImage& source, const std::vector<ByteSpan>& spans,
+              std::int32_t top, std::int32_t bottom, std::int32_t rowOffset) {
+    for (std::int32_t y = top; y < bottom; ++y) {
+        std::uint8_t* out = dest.row(y);
+        const std::uint8_t* in = source.row(y + rowOffset);
+        for (const ByteSpan& s : spans) {
+            if (N != 0 && s.bytes == N)
+                std::memcpy(out + s.dest, in + s.source, N);
+            else
+                copySmall(out + s.dest, in + s.source, s.bytes);
+        }
+    }
+}
+
 }  // namespace
 
 void RasterImage::copyAreas(const RasterImage& source, const std::vector<AreaCopy>& copies) {
@@ -411,6 +433,36 @@ void RasterImage::copyAreas(const RasterImage& source, const std::vector<AreaCop
         spans.push_back(span);
     }
     std::size_t bytesPerPixel = static_cast<std::size_t>(bitsPerPixel(format_) / 8);
+    const bool oneBand = std::all_of(spans.begin(), spans.end(), [&](const Span& s) {
+        return s.destTop == spans[0].destTop && s.destBottom == spans[0].destBottom &&
+               s.rowOffset == spans[0].rowOffset;
+    });
+    if (!spans.empty() && oneBand) {
+        // The usual case: one band of one strip image, as the interlacer copies them.
+        std::vector<ByteSpan> bytes;
+        bytes.reserve(spans.size());
+        for (const Span& s : spans) {
+            bytes.push_back({bytesPerPixel * static_cast<std::size_t>(s.destX),
+                             bytesPerPixel * static_cast<std::size_t>(s.sourceX),
+                             bytesPerPixel * static_cast<std::size_t>(s.count)});
+        }
+        const Span& band = spans[0];
+        switch (bytes[0].bytes) {
+            case 3:  // one 24-bit pixel
+                copyBand<3>(*this, source, bytes, band.destTop, band.destBottom, band.rowOffset);
+                break;
+            case 6:
+                copyBand<6>(*this, source, bytes, band.destTop, band.destBottom, band.rowOffset);
+                break;
+            case 9:
+                copyBand<9>(*this, source, bytes, band.destTop, band.destBottom, band.rowOffset);
+                break;
+            default:
+                copyBand<0>(*this, source, bytes, band.destTop, band.destBottom, band.rowOffset);
+                break;
+        }
+        return;
+    }
     for (std::int32_t y = top; y < bottom; ++y) {
         std::uint8_t* out = row(y);
         for (const Span& s : spans) {

@@ -2,6 +2,8 @@
 
 #include <random>
 #include <set>
+#include <string>
+#include <utility>
 
 #include "raster/raster_image.h"
 
@@ -309,9 +311,12 @@ namespace {
 
 TEST(copyAreas, GivesWhatCopyAreaGivesPairByPair) {
     std::mt19937 random(3);
-    for (PixelFormat format :
-         {PixelFormat::Bgr24, PixelFormat::Bgrx32, PixelFormat::Indexed8, PixelFormat::Indexed1}) {
-        SCOPED_TRACE(bitsPerPixel(format));
+    const std::pair<PixelFormat, std::int32_t> cases[] = {
+        {PixelFormat::Bgr24, 1},  {PixelFormat::Bgr24, 2},    {PixelFormat::Bgr24, 3},
+        {PixelFormat::Bgrx32, 1}, {PixelFormat::Indexed8, 2}, {PixelFormat::Indexed1, 1}};
+    for (const auto& [format, firstWidth] : cases) {
+        SCOPED_TRACE(std::to_string(bitsPerPixel(format)) + " bits, first " +
+                     std::to_string(firstWidth));
         RasterImage source;
         source.create(format, 40, 12);
         source.drawImageAt(0, 0, numbered(40, 12));
@@ -319,7 +324,9 @@ TEST(copyAreas, GivesWhatCopyAreaGivesPairByPair) {
         // Strips of one to three pixels at a lens period of 5, some hanging off the edges, and
         // one pair of different sizes.
         for (std::int32_t x = -3; x < 45; x += 5) {
+            // The first strip on the image (x = 2) has the width the others mostly share.
             auto w = static_cast<std::int32_t>(1 + random() % 3);
+            if (x == 2) w = firstWidth;
             auto from = static_cast<std::int32_t>(random() % 40);
             copies.push_back({{x, -2, x + w, 11}, {from, 0, from + w, 13}});
         }
