@@ -598,9 +598,7 @@ TEST(BmpFiles, AWorkingFileHoldsTheEncodedBytesWhicheverWayItsRowsGo) {
     const RasterImage cases[] = {
         image(PixelFormat::Bgr24, 7, 3),       // three bytes of padding
         image(PixelFormat::Bgr24, 300, 1100),  // more rows than one call takes
-        image(PixelFormat::Bgrx32, 9, 4),
-        image(PixelFormat::Indexed8, 5, 3),
-        dirty,
+        image(PixelFormat::Bgrx32, 9, 4),     image(PixelFormat::Indexed8, 5, 3), dirty,
     };
     int index = 0;
     for (const RasterImage& c : cases) {
