@@ -44,16 +44,8 @@ ScratchFile::~ScratchFile() {
 }
 
 void ScratchFile::write(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(fd_, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throwIoError(errno);
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
+    const std::span<const std::uint8_t> whole(static_cast<const std::uint8_t*>(data), size);
+    write(std::span(&whole, 1));
 }
 
 void ScratchFile::write(std::span<const std::span<const std::uint8_t>> pieces) {

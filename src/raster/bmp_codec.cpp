@@ -410,16 +410,31 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file) {
     return image;
 }
 
-void writeBmp(const RasterImage& image,
-              const std::function<void(const std::uint8_t*, std::size_t)>& sink,
+void writeBmp(const RasterImage& image, const std::function<void(BmpPieces)>& sink,
               std::int32_t pixelsPerMetre) {
     const int bits = bitsPerPixel(image.format());
     const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
-    const platform::Bytes out = bmpHeader(image, pixelsPerMetre);
-    sink(out.data(), out.size());
+    const platform::Bytes header = bmpHeader(image, pixelsPerMetre);
+    std::vector<std::span<const std::uint8_t>> pieces{header};
 
-    // Rows bottom to top, a block of rows at a time; padding and the unused bits of a last
-    // partial byte are zero.
+    // Rows bottom to top.
+    if (rowsAreFileRows(image)) {
+        constexpr std::size_t kRowsPerCall = 512;
+        pieces.reserve(kRowsPerCall + 1);
+        for (std::int32_t y = image.height() - 1; y >= 0; --y) {
+            pieces.emplace_back(image.row(y), static_cast<std::size_t>(stride));
+            if (pieces.size() > kRowsPerCall) {
+                sink(pieces);
+                pieces.clear();
+            }
+        }
+        if (!pieces.empty()) sink(pieces);
+        return;
+    }
+    sink(pieces);
+
+    // A block of rows at a time, with the padding and the unused bits of a last partial byte
+    // set to zero.
     std::uint64_t rowBits = std::uint64_t(std::max(image.width(), 0)) * std::uint64_t(bits);
     std::size_t usedBytes = static_cast<std::size_t>((rowBits + 7) / 8);
     std::size_t padding = static_cast<std::size_t>(stride) - usedBytes;
@@ -436,7 +451,8 @@ void writeBmp(const RasterImage& image,
             if (usedBytes > 0) block.back() &= lastMask;
             block.insert(block.end(), padding, 0);
         }
-        sink(block.data(), block.size());
+        const std::span<const std::uint8_t> whole(block);
+        sink(BmpPieces(&whole, 1));
     }
 }
 
@@ -447,8 +463,8 @@ platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre)
                 kFileHeaderSize + kInfoHeaderSize + 4 * image.palette().size());
     writeBmp(
         image,
-        [&out](const std::uint8_t* data, std::size_t size) {
-            out.insert(out.end(), data, data + size);
+        [&out](BmpPieces pieces) {
+            for (const auto& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
         },
         pixelsPerMetre);
     return out;
@@ -468,25 +484,7 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
 void RasterImage::saveBmpFile(const std::filesystem::path& path) const {
     try {
         platform::ScratchFile file(path);
-        if (rowsAreFileRows(*this)) {
-            // Straight from the rows, bottom to top, many rows a call.
-            constexpr std::size_t kRowsPerCall = 512;
-            const platform::Bytes header = bmpHeader(*this, 0);
-            std::vector<std::span<const std::uint8_t>> pieces{header};
-            pieces.reserve(kRowsPerCall + 1);
-            for (std::int32_t y = height_ - 1; y >= 0; --y) {
-                pieces.emplace_back(row(y), stride_);
-                if (pieces.size() > kRowsPerCall) {
-                    file.write(pieces);
-                    pieces.clear();
-                }
-            }
-            file.write(pieces);
-        } else {
-            writeBmp(*this, [&file](const std::uint8_t* data, std::size_t size) {
-                file.write(data, size);
-            });
-        }
+        writeBmp(*this, [&file](BmpPieces pieces) { file.write(pieces); });
         file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
@@ -498,7 +496,10 @@ void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
     try {
         platform::SaveFile file(path);
         writeBmp(
-            image, [&file](const std::uint8_t* data, std::size_t size) { file.write(data, size); },
+            image,
+            [&file](BmpPieces pieces) {
+                for (const auto& piece : pieces) file.write(piece.data(), piece.size());
+            },
             pixelsPerMetre);
         file.commit();
     } catch (const platform::Error& e) {

@@ -515,8 +515,9 @@ TEST(BmpWrite, TheResolutionGoesIntoBothFieldsAndNowhereElse) {
         platform::Bytes streamed;
         writeBmp(
             image,
-            [&](const std::uint8_t* data, std::size_t size) {
-                streamed.insert(streamed.end(), data, data + size);
+            [&](BmpPieces pieces) {
+                for (const auto& piece : pieces)
+                    streamed.insert(streamed.end(), piece.begin(), piece.end());
             },
             c.pixelsPerMetre);
         EXPECT_TRUE(streamed == stamped);
