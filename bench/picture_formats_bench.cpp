@@ -7,9 +7,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <vector>
 
+#include "photo_picture.h"
 #include "platform/save_file.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
@@ -22,30 +22,12 @@ using namespace lenzora::raster;
 constexpr std::int32_t kWidth = 4000;
 constexpr std::int32_t kHeight = 3000;
 
-// A photograph-like picture: smooth gradients with a little noise, so file sizes are realistic.
-RasterImage picture() {
-    RasterImage image;
-    image.create(PixelFormat::Bgr24, kWidth, kHeight);
-    std::mt19937 random(7);
-    for (std::int32_t y = 0; y < kHeight; ++y) {
-        std::uint8_t* row = image.row(y);
-        for (std::int32_t x = 0; x < kWidth; ++x) {
-            const unsigned noise = random() & 15;
-            row[3 * x] = static_cast<std::uint8_t>((x * 255 / kWidth + noise) & 255);
-            row[3 * x + 1] = static_cast<std::uint8_t>((y * 255 / kHeight + noise) & 255);
-            row[3 * x + 2] =
-                static_cast<std::uint8_t>(((x + y) * 127 / (kWidth + kHeight) + 64 + noise) & 255);
-        }
-    }
-    return image;
-}
-
 // The two files, as the program writes them, made once before any clock starts.
 const std::filesystem::path& frameFile(const char* name) {
     static const std::filesystem::path folder = [] {
         auto path = std::filesystem::temp_directory_path() / "lenzora-format-bench";
         std::filesystem::create_directories(path);
-        const RasterImage image = picture();
+        const RasterImage image = bench::photoPicture(kWidth, kHeight);
         platform::saveWholeFile(path / "frame.png", encodePng(image));
         platform::saveWholeFile(path / "frame.tif", encodeTiff(image));
         return path;

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "photo_picture.h"
 #include "raster/bmp_codec.h"
 #include "raster/jpeg_codec.h"
 #include "raster/raster_image.h"
@@ -21,26 +21,8 @@ namespace {
 using namespace lenzora;
 using namespace lenzora::raster;
 
-// A photograph-like picture: smooth gradients with a little noise, so JPEG sizes are realistic.
-RasterImage picture(std::int32_t w, std::int32_t h) {
-    RasterImage image;
-    image.create(PixelFormat::Bgr24, w, h);
-    std::mt19937 random(7);
-    for (std::int32_t y = 0; y < h; ++y) {
-        std::uint8_t* row = image.row(y);
-        for (std::int32_t x = 0; x < w; ++x) {
-            unsigned noise = random() & 15;
-            row[3 * x] = static_cast<std::uint8_t>((x * 255 / w + noise) & 255);
-            row[3 * x + 1] = static_cast<std::uint8_t>((y * 255 / h + noise) & 255);
-            row[3 * x + 2] =
-                static_cast<std::uint8_t>(((x + y) * 127 / (w + h) + 64 + noise) & 255);
-        }
-    }
-    return image;
-}
-
 const RasterImage& photo6000x4000() {
-    static const RasterImage image = picture(6000, 4000);
+    static const RasterImage image = bench::photoPicture(6000, 4000);
     return image;
 }
 
@@ -90,7 +72,7 @@ constexpr std::int32_t kCompositeHeight = 7000;
 
 // Every column of a 10000 × 7000 composite copied as its own one-pixel-wide strip.
 void CopyArea_OnePixelStrips(benchmark::State& state) {
-    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    static const RasterImage source = bench::photoPicture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
     composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
@@ -105,7 +87,7 @@ BENCHMARK(CopyArea_OnePixelStrips)->Unit(benchmark::kMillisecond);
 
 // Strips of the usual width (a few pixels) for comparison.
 void CopyArea_FourPixelStrips(benchmark::State& state) {
-    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    static const RasterImage source = bench::photoPicture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
     composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
@@ -120,7 +102,7 @@ BENCHMARK(CopyArea_FourPixelStrips)->Unit(benchmark::kMillisecond);
 
 // The same one-pixel strips handed over together.
 void CopyAreas_OnePixelStrips(benchmark::State& state) {
-    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    static const RasterImage source = bench::photoPicture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
     composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     std::vector<RasterImage::AreaCopy> strips;
@@ -136,7 +118,7 @@ BENCHMARK(CopyAreas_OnePixelStrips)->Unit(benchmark::kMillisecond);
 
 // A whole-image pixel-exact copy: row by row.
 void DrawImageAt_WholeComposite(benchmark::State& state) {
-    static const RasterImage source = picture(kCompositeWidth, kCompositeHeight);
+    static const RasterImage source = bench::photoPicture(kCompositeWidth, kCompositeHeight);
     RasterImage composite;
     composite.create(PixelFormat::Bgr24, kCompositeWidth, kCompositeHeight);
     for (auto _ : state) {
@@ -163,7 +145,7 @@ BENCHMARK(Memcpy_Composite)->Unit(benchmark::kMillisecond);
 
 // 10000 × 6667 at 24 bits: 200 MB of pixels.
 const RasterImage& image200MB() {
-    static const RasterImage image = picture(10000, 6667);
+    static const RasterImage image = bench::photoPicture(10000, 6667);
     return image;
 }
 
@@ -243,7 +225,7 @@ BENCHMARK(BmpLoadFile_200MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // 4000 × 3000, 12 megapixels, as the program writes them (quality 90).
 const platform::Bytes& jpeg12MP() {
-    static const platform::Bytes bytes = encodeJpeg(picture(4000, 3000));
+    static const platform::Bytes bytes = encodeJpeg(bench::photoPicture(4000, 3000));
     return bytes;
 }
 
