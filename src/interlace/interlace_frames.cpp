@@ -219,6 +219,8 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
     PreparedSizes prepared(frameCount, state);
     ComposeRun withinFrame = run;
     withinFrame.threads = 1;  // the frames themselves share the threads
+    // Frames whose strip image is made: they ask for no more large buffers.
+    std::atomic<int> squeezed{0};
     try {
         makeComposite(composite, sizes, p, mode, run);
         platform::runTasks(frameCount, run.threads, [&](int index) {
@@ -229,12 +231,16 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
                 index + 1, prepared.of(index),
                 [&] {
                     checkCancel(run);
+                    if (step == 1) squeezed.fetch_add(1);
                     tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
                 },
                 strip);
             tally.add(kWriteUnits);
             interlaceFrame(strip, index + 1, s, p, mode, sizes, withinFrame, tally, composite);
             prepared.finished(index);
+            // Buffers kept for reuse can serve no frame now: they go back on this thread while
+            // the others finish, instead of after all of them.
+            if (squeezed.load() == frameCount) raster::PixelReuse::windDown();
         });
     } catch (...) {
         prepared.keepLastInARow(state);

@@ -22,6 +22,9 @@ namespace {
 // target's name plus ".XXXXXX".
 constexpr std::size_t kTemporarySuffix = 7;
 
+// How much is written before the disk is asked to start on it.
+constexpr std::uint64_t kWritebackStretch = std::uint64_t{4} << 20;
+
 // The file QSaveFile replaces: symbolic links followed as far as they lead, to a file that
 // may not exist yet.
 std::filesystem::path resolvedTarget(const QString& name) {
@@ -72,11 +75,23 @@ SaveFile::SaveFile(const std::filesystem::path& path) {
 SaveFile::~SaveFile() = default;
 
 void SaveFile::write(const void* data, std::size_t size) {
+    const std::span<const std::uint8_t> whole(static_cast<const std::uint8_t*>(data), size);
+    write(Pieces(&whole, 1));
+}
+
+// Straight to the descriptor: the file is unbuffered, so Qt holds none of the bytes, and every
+// write goes this way, so Qt never moves the offset back to a position of its own.
+void SaveFile::write(Pieces pieces) {
     throwIfInterrupted();
-    if (size == 0) return;
-    errno = 0;
-    const qint64 written = file_->write(static_cast<const char*>(data), static_cast<qint64>(size));
-    if (written != static_cast<qint64>(size)) throwIoError(errno != 0 ? errno : EIO);
+    writeGathered(file_->handle(), pieces);
+    for (const auto& piece : pieces) written_ += piece.size();
+    // The disk starts on what is written while the rest is still coming, so that the flush
+    // before commit() waits for the last stretch only. Only a hint: the flush reports failures.
+    if (written_ - writebackFrom_ >= kWritebackStretch) {
+        ::sync_file_range(file_->handle(), static_cast<off_t>(writebackFrom_),
+                          static_cast<off_t>(written_ - writebackFrom_), SYNC_FILE_RANGE_WRITE);
+        writebackFrom_ = written_;
+    }
 }
 
 void SaveFile::commit() {

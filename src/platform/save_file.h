@@ -11,6 +11,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/gathered_write.h"
+
 class QSaveFile;
 
 namespace lenzora::platform {
@@ -32,6 +34,8 @@ class SaveFile {
 
     // Throws Interrupted after Ctrl-C or SIGTERM (see interruption.h).
     void write(const void* data, std::size_t size);
+    // The pieces one after the other, in one call to the system for as many as it takes.
+    void write(Pieces pieces);
     // Flushes the file to disk and puts it in place of the target.
     void commit();
 
@@ -40,7 +44,9 @@ class SaveFile {
     void commitUnderShortName();
 
     std::unique_ptr<QSaveFile> file_;
-    std::filesystem::path target_;  // the file replaced, symbolic links followed
+    std::uint64_t written_ = 0;        // bytes written so far
+    std::uint64_t writebackFrom_ = 0;  // where the disk has not been asked to start yet
+    std::filesystem::path target_;     // the file replaced, symbolic links followed
 };
 
 // The whole content in one go.

@@ -1,18 +1,15 @@
 #include "platform/scratch_file.h"
 
 #include <fcntl.h>
-#include <limits.h>  // IOV_MAX
-#include <stdio.h>   // renameat2
+#include <stdio.h>  // renameat2
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <string>
-#include <vector>
 
+#include "platform/gathered_write.h"
 #include "platform/io_error.h"
 
 namespace lenzora::platform {
@@ -48,31 +45,7 @@ void ScratchFile::write(const void* data, std::size_t size) {
     write(std::span(&whole, 1));
 }
 
-void ScratchFile::write(std::span<const std::span<const std::uint8_t>> pieces) {
-    std::vector<iovec> left;
-    left.reserve(pieces.size());
-    for (const auto& piece : pieces) {
-        if (!piece.empty()) left.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
-    }
-    std::size_t first = 0;
-    while (first < left.size()) {
-        const int count = static_cast<int>(std::min<std::size_t>(left.size() - first, IOV_MAX));
-        ssize_t written = ::writev(fd_, left.data() + first, count);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throwIoError(errno);
-        }
-        // Past the pieces written whole, into the one written in part.
-        while (first < left.size() && static_cast<std::size_t>(written) >= left[first].iov_len) {
-            written -= static_cast<ssize_t>(left[first].iov_len);
-            ++first;
-        }
-        if (first < left.size()) {
-            left[first].iov_base = static_cast<std::uint8_t*>(left[first].iov_base) + written;
-            left[first].iov_len -= static_cast<std::size_t>(written);
-        }
-    }
-}
+void ScratchFile::write(Pieces pieces) { writeGathered(fd_, pieces); }
 
 void ScratchFile::commit() {
     const int fd = fd_;

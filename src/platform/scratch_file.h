@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <span>
 
+#include "platform/gathered_write.h"
+
 namespace lenzora::platform {
 
 class ScratchFile {
@@ -22,7 +24,7 @@ class ScratchFile {
 
     void write(const void* data, std::size_t size);
     // The pieces one after the other, in one call to the system for as many as it takes.
-    void write(std::span<const std::span<const std::uint8_t>> pieces);
+    void write(Pieces pieces);
     // Puts the file in place of the target.
     void commit();
 

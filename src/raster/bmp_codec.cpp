@@ -496,11 +496,7 @@ void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
     try {
         platform::SaveFile file(path);
         writeBmp(
-            image,
-            [&file](BmpPieces pieces) {
-                for (const auto& piece : pieces) file.write(piece.data(), piece.size());
-            },
-            pixelsPerMetre);
+            image, [&file](BmpPieces pieces) { file.write(pieces); }, pixelsPerMetre);
         file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error(platform::fillIn(

@@ -27,9 +27,27 @@ constexpr std::size_t kMaxSpare = 4;
 struct SpareBuffers {
     std::mutex lock;
     int scopes = 0;
+    bool windingDown = false;
     std::size_t count = 0;
     std::array<std::pair<void*, std::size_t>, kMaxSpare> buffers{};  // rounded sizes
 };
+
+// Buffers taken out of the kept ones under the lock, to be freed after it.
+struct KeptBuffers {
+    std::array<void*, kMaxSpare> buffers{};
+    std::size_t count = 0;
+    void free() {
+        for (std::size_t i = 0; i < count; ++i) std::free(buffers[i]);
+    }
+};
+
+KeptBuffers takeAllKept(SpareBuffers& s) {
+    KeptBuffers taken;
+    for (; taken.count < s.count; ++taken.count)
+        taken.buffers[taken.count] = s.buffers[taken.count].first;
+    s.count = 0;
+    return taken;
+}
 
 SpareBuffers& spares() {
     static SpareBuffers kept;
@@ -40,8 +58,7 @@ SpareBuffers& spares() {
 // and every kept buffer goes back, so that an old composite never stays beside a new one.
 void* takeSpare(std::size_t rounded) {
     SpareBuffers& s = spares();
-    std::array<void*, kMaxSpare> unused{};
-    std::size_t unusedCount = 0;
+    KeptBuffers unused;
     {
         const std::lock_guard<std::mutex> hold(s.lock);
         for (std::size_t i = 0; i < s.count; ++i) {
@@ -51,11 +68,9 @@ void* takeSpare(std::size_t rounded) {
                 return p;
             }
         }
-        for (; unusedCount < s.count; ++unusedCount)
-            unused[unusedCount] = s.buffers[unusedCount].first;
-        s.count = 0;
+        unused = takeAllKept(s);
     }
-    for (std::size_t i = 0; i < unusedCount; ++i) std::free(unused[i]);
+    unused.free();
     return nullptr;
 }
 
@@ -68,7 +83,7 @@ bool reuseActive() {
 bool keepSpare(void* p, std::size_t rounded) noexcept {
     SpareBuffers& s = spares();
     const std::lock_guard<std::mutex> hold(s.lock);
-    if (s.scopes == 0 || s.count == kMaxSpare) return false;
+    if (s.scopes == 0 || s.windingDown || s.count == kMaxSpare) return false;
     s.buffers[s.count++] = {p, rounded};
     return true;
 }
@@ -118,10 +133,25 @@ PixelReuse::PixelReuse() {
 
 PixelReuse::~PixelReuse() {
     detail::SpareBuffers& s = detail::spares();
-    const std::lock_guard<std::mutex> hold(s.lock);
-    if (--s.scopes > 0) return;
-    for (std::size_t i = 0; i < s.count; ++i) std::free(s.buffers[i].first);
-    s.count = 0;
+    detail::KeptBuffers kept;
+    {
+        const std::lock_guard<std::mutex> hold(s.lock);
+        if (--s.scopes > 0) return;
+        s.windingDown = false;
+        kept = detail::takeAllKept(s);
+    }
+    kept.free();
+}
+
+void PixelReuse::windDown() {
+    detail::SpareBuffers& s = detail::spares();
+    detail::KeptBuffers kept;
+    {
+        const std::lock_guard<std::mutex> hold(s.lock);
+        s.windingDown = s.scopes > 0;
+        kept = detail::takeAllKept(s);
+    }
+    kept.free();  // outside the lock: giving back a frame's pages takes milliseconds
 }
 
 }  // namespace lenzora::raster

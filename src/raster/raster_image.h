@@ -38,6 +38,11 @@ class PixelReuse {
     ~PixelReuse();
     PixelReuse(const PixelReuse&) = delete;
     PixelReuse& operator=(const PixelReuse&) = delete;
+
+    // The job will ask for no more buffers of the sizes kept: they go back now, on the calling
+    // thread (one that would otherwise wait for the others), and buffers freed from now on
+    // until the last scope ends go straight back.
+    static void windDown();
 };
 
 namespace detail {

@@ -62,6 +62,27 @@ TEST(SaveFile, ReplacesWholeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(entries(dir.path()), 1);
 }
 
+// Whole writes and gathered pieces go to the file in order; several megabytes pass the point
+// where the disk is asked to start writing before the flush.
+TEST(SaveFile, WholeWritesAndPiecesLandInOrder) {
+    TempDir dir;
+    std::string expected;
+    {
+        SaveFile file(dir / "big.bmp");
+        const std::string rows(3 << 20, 'r');
+        const std::span<const std::uint8_t> bytes(
+            reinterpret_cast<const std::uint8_t*>(rows.data()), rows.size());
+        for (char tag : {'a', 'b', 'c'}) {
+            file.write(&tag, 1);
+            const std::span<const std::uint8_t> pieces[] = {bytes.first(7), {}, bytes};
+            file.write(Pieces(pieces));
+            expected += tag + rows.substr(0, 7) + rows;
+        }
+        file.commit();
+    }
+    EXPECT_TRUE(text(dir / "big.bmp") == expected);
+}
+
 TEST(SaveFile, AReplacedFileKeepsItsPermissionBits) {
     for (mode_t mode : {0600, 0640, 0644, 0660, 0664, 0666, 0700, 0755, 0604}) {
         TempDir dir;

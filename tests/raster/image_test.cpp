@@ -106,6 +106,30 @@ TEST(PixelReuse, AFreedBufferServesTheNextImageOfItsSizeWithoutItsOldBytes) {
         ASSERT_EQ(std::memcmp(created.row(y), white.data(), white.size()), 0) << "row " << y;
 }
 
+// A job that winds its reuse down keeps no more buffers; the next job keeps them again. A kept
+// buffer shows its old bytes; one from the system (over 32 MB, so mapped afresh) shows zeros.
+TEST(PixelReuse, WindingDownEndsWithItsJob) {
+    const std::int32_t w = 4000, h = 3000;  // 36 MB
+    const auto servedAgain = [&] {
+        {
+            RasterImage old;
+            old.allocate(PixelFormat::Bgr24, w, h);
+            std::memset(old.row(0), 0x5A, old.stride() * static_cast<std::size_t>(h));
+        }
+        RasterImage next;
+        next.allocate(PixelFormat::Bgr24, w, h);
+        return next.row(h / 2)[w] == 0x5A;
+    };
+    {
+        const PixelReuse reuse;
+        EXPECT_TRUE(servedAgain());
+        PixelReuse::windDown();
+        EXPECT_FALSE(servedAgain()) << "kept while winding down";
+    }
+    const PixelReuse reuse;
+    EXPECT_TRUE(servedAgain()) << "the next job keeps nothing";
+}
+
 TEST(RasterImage, OneBitImagesHaveTheBlackAndWhitePalette) {
     RasterImage image;
     image.create(PixelFormat::Indexed1, 3, 3);
