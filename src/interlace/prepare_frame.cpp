@@ -39,7 +39,8 @@ std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outp
 }
 
 // The three steps as one pass over the strip image, for 24-bit frames: only the frame and
-// the strip image are ever held.
+// the strip image are ever held. Every pixel is written, white where the output stays white,
+// so the strip image need not be made white first.
 void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t W, std::int32_t H,
                      std::int32_t dx, std::int32_t dy, const ComposeState& st) {
     const std::vector<std::int32_t> cols =
@@ -48,14 +49,19 @@ void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t 
         composedAxis(st.stripImageHeight, H, dy, st.scaledHeight, frame.height());
     for (std::int32_t y = 0; y < st.stripImageHeight; ++y) {
         const std::int32_t sourceRow = rows[static_cast<std::size_t>(y)];
-        if (sourceRow < 0) continue;  // the strip image is white already
-        const std::uint8_t* in = frame.row(sourceRow);
         std::uint8_t* out = strip.row(y);
+        if (sourceRow < 0) {
+            std::memset(out, 0xFF, 3 * static_cast<std::size_t>(st.stripImageWidth));
+            continue;
+        }
+        const std::uint8_t* in = frame.row(sourceRow);
         for (std::int32_t x = 0; x < st.stripImageWidth; ++x) {
             const std::int32_t c = cols[static_cast<std::size_t>(x)];
+            std::uint8_t* pixel = out + 3 * static_cast<std::size_t>(x);
             if (c >= 0)
-                std::memcpy(out + 3 * static_cast<std::size_t>(x),
-                            in + 3 * static_cast<std::size_t>(c), 3);
+                std::memcpy(pixel, in + 3 * static_cast<std::size_t>(c), 3);
+            else
+                std::memset(pixel, 0xFF, 3);
         }
     }
 }
@@ -129,13 +135,15 @@ void prepareFrameImage(RasterImage frame, const std::string& workingPath, int fr
     const auto dy = static_cast<std::int32_t>(core::nearest((H - state.scaledHeight) / 2.0L));
 
     RasterImage strip;
-    strip.create(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
-    if (method == PrepareMethod::Steps) {
-        squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
-    } else if (frame.format() == PixelFormat::Bgr24) {
+    if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
+        strip.allocate(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
         squeezeDirectly(frame, strip, W, H, dx, dy, state);
     } else {
-        squeezeByRows(frame, strip, W, H, dx, dy, state);
+        strip.create(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
+        if (method == PrepareMethod::Steps)
+            squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
+        else
+            squeezeByRows(frame, strip, W, H, dx, dy, state);
     }
     if (checkpoint) checkpoint();
     strip.saveBmpFile(platform::hostPath(workingPath));
