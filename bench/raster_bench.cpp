@@ -116,6 +116,36 @@ void CopyAreas_OnePixelStrips(benchmark::State& state) {
 }
 BENCHMARK(CopyAreas_OnePixelStrips)->Unit(benchmark::kMillisecond);
 
+// Sixteen frames' one-pixel strips into a 7642 x 5325 composite (16 frames at 676.4 dpi), in
+// bands of 256 rows: each frame over the whole composite in turn (argument 1), or each band
+// taking four frames before the next band (argument 4), as a compose groups its frames.
+void CopyAreas_SixteenFramesInGroups(benchmark::State& state) {
+    constexpr std::int32_t w = 7642, h = 5325, frames = 16, band = 256;
+    const auto group = static_cast<int>(state.range(0));
+    std::vector<RasterImage> strips;
+    for (int q = 0; q < frames; ++q) strips.push_back(bench::photoPicture(w / frames, h));
+    RasterImage composite;
+    composite.create(PixelFormat::Bgr24, w, h);
+    const auto copiesOf = [&](int q, std::int32_t top) {
+        std::vector<RasterImage::AreaCopy> copies;
+        const std::int32_t bottom = std::min(h, top + band);
+        for (std::int32_t x = q, u = 0; x <= w; x += frames, ++u)
+            copies.push_back({{x, top, x + 1, bottom}, {u, top, u + 1, bottom}});
+        return copies;
+    };
+    for (auto _ : state) {
+        for (int first = 0; first < frames; first += group) {
+            for (std::int32_t top = 0; top < h; top += band) {
+                for (int q = first; q < first + group; ++q)
+                    composite.copyAreas(strips[static_cast<std::size_t>(q)], copiesOf(q, top));
+            }
+        }
+        benchmark::ClobberMemory();
+    }
+    setBytes(state, composite.stride() * h);
+}
+BENCHMARK(CopyAreas_SixteenFramesInGroups)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
 // A whole-image pixel-exact copy: row by row.
 void DrawImageAt_WholeComposite(benchmark::State& state) {
     static const RasterImage source = bench::photoPicture(kCompositeWidth, kCompositeHeight);

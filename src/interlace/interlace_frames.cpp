@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "core/numbers.h"
@@ -34,6 +35,14 @@ bool fitsInMemory(std::int64_t width, std::int64_t height) {
 // Rows of the composite copied as one task: small enough that the threads share the work
 // evenly, large enough that a task is more than its own bookkeeping.
 constexpr std::int32_t kBandRows = 256;
+
+// Frames whose strips are copied band by band together: a pass over a large composite's
+// memory costs more than the copies of one frame (16 frames of one-pixel strips: half the time).
+// A strip image is about 1 / n of the composite; the strips waiting for their group stay under a
+// fifth of it, at most three.
+std::size_t framesPerGroup(int frameCount) {
+    return std::min<std::size_t>(4, 1 + static_cast<std::size_t>(frameCount) / 5);
+}
 
 // Units of progress per frame: reading it, squeezing it and writing its strip file, then
 // copying its strips (spread over its bands). Preparing costs about four times the copying.
@@ -105,29 +114,49 @@ std::int64_t rowLensCount(int q, int s, int p, std::int32_t H) {
     return first > H ? 1 : (H - first) / p + 1;
 }
 
-// Frame q's strips into the composite, a band at a time on the run's threads.
-void interlaceFrame(const raster::RasterImage& strip, int q, int s, int p, int mode,
+// One frame's strip image, ready to be copied into the composite.
+struct FrameStrip {
+    int q = 0;
+    raster::RasterImage strip;
+};
+
+// The strips of several frames into the composite, a band at a time on the run's threads, every
+// frame of the group within a band before the next band: each pass over the composite's memory
+// then serves all of them, not one.
+void interlaceGroup(std::span<const FrameStrip> group, int s, int p, int mode,
                     const ComposeState& st, const ComposeRun& run, ProgressTally& tally,
                     raster::RasterImage& composite) {
+    if (group.empty()) return;
+    const auto frames = static_cast<std::int64_t>(group.size());
     if (mode == core::kModeColumns) {
-        const std::int32_t rows = std::max(1, std::min(strip.height(), composite.height()));
+        std::int32_t rows = 1;
+        for (const FrameStrip& f : group)
+            rows = std::max(rows, std::min(f.strip.height(), composite.height()));
         const int bands = static_cast<int>((rows + kBandRows - 1) / kBandRows);
         platform::runTasks(bands, run.threads, [&](int band) {
             checkCancel(run);
             const std::int32_t top = band * kBandRows;
-            interlaceColumns(strip, q, s, p, st, top, std::min(rows, top + kBandRows), composite);
-            tally.add(kCopyUnits * (band + 1) / bands - kCopyUnits * band / bands);
+            for (const FrameStrip& f : group)
+                interlaceColumns(f.strip, f.q, s, p, st, top, std::min(rows, top + kBandRows),
+                                 composite);
+            tally.add(frames * (kCopyUnits * (band + 1) / bands - kCopyUnits * band / bands));
         });
         return;
     }
-    const std::int64_t lenses = rowLensCount(q, s, p, st.outputHeight);
+    std::int64_t lenses = 1;
+    for (const FrameStrip& f : group)
+        lenses = std::max(lenses, rowLensCount(f.q, s, p, st.outputHeight));
     const std::int64_t lensesPerBand = std::max<std::int64_t>(1, kBandRows / std::max(1, s));
     const int bands = static_cast<int>((lenses + lensesPerBand - 1) / lensesPerBand);
     platform::runTasks(bands, run.threads, [&](int band) {
         checkCancel(run);
         const std::int64_t first = band * lensesPerBand;
-        interlaceRows(strip, q, s, p, first, std::min(lenses, first + lensesPerBand), composite);
-        tally.add(kCopyUnits * (band + 1) / bands - kCopyUnits * band / bands);
+        for (const FrameStrip& f : group) {
+            const std::int64_t own = rowLensCount(f.q, s, p, st.outputHeight);
+            interlaceRows(f.strip, f.q, s, p, first, std::min(own, first + lensesPerBand),
+                          composite);
+        }
+        tally.add(frames * (kCopyUnits * (band + 1) / bands - kCopyUnits * band / bands));
     });
 }
 
@@ -221,12 +250,17 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
     withinFrame.threads = 1;  // the frames themselves share the threads
     // Frames whose strip image is made: they ask for no more large buffers.
     std::atomic<int> squeezed{0};
+    // Prepared strips wait for a group to fill; the last frame prepared takes what is left.
+    std::mutex waitingLock;
+    std::vector<FrameStrip> waiting;
+    int waited = 0;
+    const std::size_t groupFrames = framesPerGroup(frameCount);
     try {
         makeComposite(composite, sizes, p, mode, run);
         platform::runTasks(frameCount, run.threads, [&](int index) {
             checkCancel(run);
             int step = 0;
-            raster::RasterImage strip;
+            FrameStrip done{index + 1, {}};
             prepare(
                 index + 1, prepared.of(index),
                 [&] {
@@ -234,10 +268,19 @@ void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidt
                     if (step == 1) squeezed.fetch_add(1);
                     tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
                 },
-                strip);
+                done.strip);
             tally.add(kWriteUnits);
-            interlaceFrame(strip, index + 1, s, p, mode, sizes, withinFrame, tally, composite);
             prepared.finished(index);
+            std::vector<FrameStrip> group;
+            bool last = false;
+            {
+                const std::lock_guard<std::mutex> hold(waitingLock);
+                waiting.push_back(std::move(done));
+                last = ++waited == frameCount;
+                if (last || waiting.size() == groupFrames) group.swap(waiting);
+            }
+            // No frame is left to prepare once the last is in: its group gets every thread.
+            interlaceGroup(group, s, p, mode, sizes, last ? run : withinFrame, tally, composite);
             // Buffers kept for reuse can serve no frame now: they go back on this thread while
             // the others finish, instead of after all of them.
             if (squeezed.load() == frameCount) raster::PixelReuse::windDown();
@@ -258,11 +301,11 @@ void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& 
         const int p = frameCount * stripWidth;
         // Room for the calibration band, so that ticking it grows the composite in place.
         makeComposite(composite, state, p, mode, run);
-        raster::RasterImage strip;
-        for (int q = 1; q <= frameCount; ++q) {
+        FrameStrip frame;
+        for (frame.q = 1; frame.q <= frameCount; ++frame.q) {
             checkCancel(run);
-            strip.loadBmpFile(platform::hostPath(core::stripFilePath(q)));
-            interlaceFrame(strip, q, s, p, mode, state, run, tally, composite);
+            frame.strip.loadBmpFile(platform::hostPath(core::stripFilePath(frame.q)));
+            interlaceGroup({&frame, 1}, s, p, mode, state, run, tally, composite);
         }
     } catch (const platform::Cancelled&) {
         composite = raster::RasterImage();  // half a composite is never shown

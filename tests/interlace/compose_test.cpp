@@ -292,8 +292,8 @@ TEST_F(InterlaceTest, AnUnreadableFrameStopsThePreparation) {
 
 // Frames of different sizes, several bands of rows, both modes: the composite, the strip
 // files and the sizes kept are the same on one thread and on four, and whether the strips go
-// straight into a new composite or, with a previous composite to keep until the frames are
-// prepared, through their files.
+// straight into a new composite (7 and 16 frames in groups, over several bands) or, with a
+// previous composite to keep until the frames are prepared, through their files one by one.
 TEST_F(InterlaceTest, FourThreadsGiveTheBytesOfOne) {
     struct Case {
         int mode, n, s;
@@ -301,7 +301,7 @@ TEST_F(InterlaceTest, FourThreadsGiveTheBytesOfOne) {
     } cases[] = {
         {core::kModeColumns, 2, 3, 301, 700},  {core::kModeColumns, 7, 1, 290, 611},
         {core::kModeColumns, 16, 2, 640, 520}, {core::kModeRows, 3, 2, 257, 1030},
-        {core::kModeRows, 16, 1, 333, 1600},
+        {core::kModeRows, 16, 1, 333, 1600},   {core::kModeRows, 7, 1, 150, 4000},
     };
     struct Way {
         int threads;
