@@ -5,9 +5,7 @@
 // asked for go through SaveFile instead, which flushes them first.
 
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
-#include <span>
 
 #include "platform/gathered_write.h"
 

@@ -410,7 +410,7 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file) {
     return image;
 }
 
-void writeBmp(const RasterImage& image, const std::function<void(BmpPieces)>& sink,
+void writeBmp(const RasterImage& image, const std::function<void(platform::Pieces)>& sink,
               std::int32_t pixelsPerMetre) {
     const int bits = bitsPerPixel(image.format());
     const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
@@ -452,7 +452,7 @@ void writeBmp(const RasterImage& image, const std::function<void(BmpPieces)>& si
             block.insert(block.end(), padding, 0);
         }
         const std::span<const std::uint8_t> whole(block);
-        sink(BmpPieces(&whole, 1));
+        sink(platform::Pieces(&whole, 1));
     }
 }
 
@@ -463,7 +463,7 @@ platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre)
                 kFileHeaderSize + kInfoHeaderSize + 4 * image.palette().size());
     writeBmp(
         image,
-        [&out](BmpPieces pieces) {
+        [&out](platform::Pieces pieces) {
             for (const auto& piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
         },
         pixelsPerMetre);
@@ -484,7 +484,7 @@ void RasterImage::loadBmpFile(const std::filesystem::path& path) {
 void RasterImage::saveBmpFile(const std::filesystem::path& path) const {
     try {
         platform::ScratchFile file(path);
-        writeBmp(*this, [&file](BmpPieces pieces) { file.write(pieces); });
+        writeBmp(*this, [&file](platform::Pieces pieces) { file.write(pieces); });
         file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error("Cannot create file \"" + path.string() + "\". " + e.what());
@@ -496,7 +496,7 @@ void saveBmpFile(const RasterImage& image, const std::filesystem::path& path,
     try {
         platform::SaveFile file(path);
         writeBmp(
-            image, [&file](BmpPieces pieces) { file.write(pieces); }, pixelsPerMetre);
+            image, [&file](platform::Pieces pieces) { file.write(pieces); }, pixelsPerMetre);
         file.commit();
     } catch (const platform::Error& e) {
         throw platform::Error(platform::fillIn(

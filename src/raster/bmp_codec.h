@@ -10,6 +10,7 @@
 #include <span>
 
 #include "platform/file_io.h"
+#include "platform/gathered_write.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -26,13 +27,10 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file);
 // both resolution fields of the header (0: the file carries no resolution).
 platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre = 0);
 
-// The file's bytes in order, a few pieces at a time.
-using BmpPieces = std::span<const std::span<const std::uint8_t>>;
-
 // The same bytes handed to `sink` a few pieces at a time, so no copy of the whole file is
 // made: rows that can stand in the file as they are (whole bytes per pixel, zero padding) go
 // straight from the image, many to a call; others are copied a block of rows at a time.
-void writeBmp(const RasterImage& image, const std::function<void(BmpPieces)>& sink,
+void writeBmp(const RasterImage& image, const std::function<void(platform::Pieces)>& sink,
               std::int32_t pixelsPerMetre = 0);
 
 // Writes the file through platform::SaveFile: a failure leaves an earlier file of that name as

@@ -515,7 +515,7 @@ TEST(BmpWrite, TheResolutionGoesIntoBothFieldsAndNowhereElse) {
         platform::Bytes streamed;
         writeBmp(
             image,
-            [&](BmpPieces pieces) {
+            [&](platform::Pieces pieces) {
                 for (const auto& piece : pieces)
                     streamed.insert(streamed.end(), piece.begin(), piece.end());
             },
