@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <future>
+#include <utility>
 
 #include "core/working_files.h"
+#include "frames/load_frame.h"
 #include "interlace/calibration_band.h"
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
@@ -19,6 +22,32 @@ namespace lenzora::compose {
 namespace {
 // How often a frame waiting for frame 1's colour profile looks for a stop.
 constexpr std::chrono::milliseconds kProfileWaitStep{20};
+
+// Hands a frame on to be taken in bands only when `sameColours` finds it needs no converting
+// to the composite's colours, and tells `profileRead` the frame's profile as soon as it is read.
+class ColourCheckedBands final : public frames::FrameBands {
+  public:
+    ColourCheckedBands(frames::FrameBands& taker,
+                       std::function<void(const platform::Bytes&)> profileRead,
+                       std::function<bool()> sameColours)
+        : taker_(taker),
+          profileRead_(std::move(profileRead)),
+          sameColours_(std::move(sameColours)) {}
+    void profileRead(const platform::Bytes& colourProfile) override {
+        if (profileRead_) profileRead_(colourProfile);
+    }
+    bool takeInBands(std::int32_t width, std::int32_t height) override {
+        return (!sameColours_ || sameColours_()) && taker_.takeInBands(width, height);
+    }
+    void band(std::int32_t top, const raster::RasterImage& band, std::int32_t count) override {
+        taker_.band(top, band, count);
+    }
+
+  private:
+    frames::FrameBands& taker_;
+    std::function<void(const platform::Bytes&)> profileRead_;
+    std::function<bool()> sameColours_;
+};
 }  // namespace
 
 frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
@@ -80,34 +109,59 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     if (auto missing = missingFrame()) throw platform::Error(*missing);
     if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
     // Every frame's colours are matched to the first frame's profile (sRGB when it has none),
-    // as matchColours does. All frames are read at once; each waits for frame 1's profile
-    // only after its own decoding and working copy, just before converting.
+    // as matchColours does. All frames are read at once. A JPEG frame 1 makes its profile known
+    // as soon as it is read, and a frame of that same profile needs no converting: it is
+    // prepared from its rows as they are decoded. Any other frame is read whole, and waits for
+    // frame 1's profile only then, just before converting.
     const platform::Bytes srgb = raster::srgbProfile();
+    platform::Bytes firstRead;
+    bool firstSent = false;  // frame 1's thread only
     std::promise<const platform::Bytes*> firstProfile;
     const std::shared_future<const platform::Bytes*> target = firstProfile.get_future().share();
-    const interlace::FrameLoader load = [&](int slot) {
-        const auto index = static_cast<std::size_t>(slot - 1);
-        raster::RasterImage frame;
-        if (slot == 1) {
-            try {
-                frames::loadFrameFileKeeping(slots_[1], chosenPaths[0], 1, thumbnails_[0], frame,
-                                             &profiles_[0]);
-            } catch (...) {
-                firstProfile.set_exception(std::current_exception());
-                throw;
-            }
-            firstProfile.set_value(profiles_[0].empty() ? &srgb : &profiles_[0]);
-            return frame;
-        }
-        frames::loadFrameFileKeeping(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
-                                     frame, &profiles_[index]);
-        // Frame 1's task is taken before any other and only a stop keeps it from loading.
+    const auto sendFirst = [&](const platform::Bytes& profile) {
+        firstRead = profile;
+        firstProfile.set_value(firstRead.empty() ? &srgb : &firstRead);
+        firstSent = true;
+    };
+    // Frame 1's task is taken before any other and only a stop keeps it from loading.
+    const auto awaitTarget = [&]() -> const platform::Bytes& {
         while (target.wait_for(kProfileWaitStep) != std::future_status::ready) {
             if (run.cancel != nullptr) run.cancel->check();
         }
+        return *target.get();
+    };
+    const bool firstReadEarly = frames::frameKindOf(chosenPaths[0]) == frames::FrameKind::Jpeg;
+    const interlace::FrameLoader load = [&](int slot, frames::FrameBands& bands) {
+        const auto index = static_cast<std::size_t>(slot - 1);
+        raster::RasterImage frame;
+        if (slot == 1) {
+            ColourCheckedBands checked(bands, sendFirst, {});
+            try {
+                frames::loadFrameFileInBands(slots_[1], chosenPaths[0], 1, thumbnails_[0], frame,
+                                             checked, &profiles_[0]);
+            } catch (...) {
+                if (!firstSent) firstProfile.set_exception(std::current_exception());
+                throw;
+            }
+            if (!firstSent) sendFirst(profiles_[0]);
+            return frame;
+        }
+        platform::Bytes own;
+        ColourCheckedBands checked(
+            bands, [&](const platform::Bytes& profile) { own = profile; },
+            [&] {
+                if (!firstReadEarly &&
+                    target.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                    return false;
+                return (own.empty() ? srgb : own) == awaitTarget();
+            });
+        frames::loadFrameFileInBands(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
+                                     frame, checked, &profiles_[index]);
+        if (frame.empty()) return frame;  // taken in bands, in frame 1's colours
+        const platform::Bytes& to = awaitTarget();
         const platform::Bytes& from = profiles_[index].empty() ? srgb : profiles_[index];
-        if (from != *target.get()) {
-            raster::convertColours(frame, from, *target.get());
+        if (from != to) {
+            raster::convertColours(frame, from, to);
             frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));
         }
         return frame;

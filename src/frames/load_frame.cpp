@@ -1,8 +1,16 @@
 #include "frames/load_frame.h"
 
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
 #include "core/working_files.h"
 #include "platform/drive_paths.h"
+#include "raster/bmp_band_file.h"
 #include "raster/colour_profile.h"
+#include "raster/decoded_rows.h"
 #include "raster/jpeg_codec.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
@@ -30,7 +38,117 @@ FrameLoadResult keepWorkingCopy(std::string& slotPath, int slot, const raster::R
     return FrameLoadResult::Loaded;
 }
 
+// Rows of a band handed on together: a few hundred kilobytes of a large frame, so that the
+// band is still in the cache when the working copy, the thumbnail and the strips are made from
+// it. The decoder asks for a few rows beyond the band's before handing them over.
+constexpr std::int32_t kBandRows = 32;
+constexpr std::int32_t kRowsAhead = 16;
+
+// The row of the frame that thumbnail row d shows: the nearest pick of the stretch rule.
+std::int32_t thumbnailSourceRow(std::int32_t d, std::int32_t frameHeight) {
+    return static_cast<std::int32_t>((2 * std::int64_t{d} + 1) * frameHeight /
+                                     (2 * std::int64_t{kThumbnailHeight}));
+}
+
+// A frame decoded either whole, or in bands that go to the working copy, a new thumbnail and
+// the taker of the bands. The working copy is put in place only by commit(), after the last
+// row.
+class FrameRows final : public raster::DecodedRows {
+  public:
+    FrameRows(int slot, const platform::Bytes& profile, const raster::RasterImage& thumbnail,
+              FrameBands& taker)
+        : slot_(slot), profile_(profile), oldThumbnail_(thumbnail), taker_(taker) {}
+
+    bool inBands() const { return file_.has_value(); }
+    raster::RasterImage takeWhole() { return std::move(whole_.image); }
+    raster::RasterImage commit() {
+        file_->commit();
+        return std::move(thumbnail_);
+    }
+
+    void begin(raster::PixelFormat format, std::int32_t width, std::int32_t height) override {
+        // The decoder's profile as far as it describes the pixels, as the whole frame keeps it.
+        static const platform::Bytes none;
+        const platform::Bytes& rgb = raster::isRgbProfile(profile_) ? profile_ : none;
+        taker_.profileRead(rgb);
+        // Only a 24-bit frame: its rows stand in the working copy as they are.
+        if (format != raster::PixelFormat::Bgr24 || !taker_.takeInBands(width, height)) {
+            whole_.begin(format, width, height);
+            return;
+        }
+        height_ = height;
+        band_.allocate(format, width, kBandRows + kRowsAhead);
+        line_.allocate(format, width, 1);
+        if (oldThumbnail_.empty())
+            thumbnail_.create(raster::PixelFormat::Bgr24, kThumbnailWidth, kThumbnailHeight);
+        else
+            thumbnail_.copyFrom(oldThumbnail_);
+        file_.emplace(platform::hostPath(core::workingCopyPath(slot_)), format, width, height);
+    }
+    std::uint8_t* row(std::int32_t y) override {
+        if (!inBands()) return whole_.row(y);
+        if (y - top_ >= band_.height()) throw std::logic_error("a row asked for too far ahead");
+        return band_.row(y - top_);
+    }
+    void decodedTo(std::int32_t end) override {
+        if (inBands() && (end - top_ >= kBandRows || end == height_)) handOn(end);
+    }
+    void setPalette(std::vector<raster::Colour> palette) override {
+        whole_.setPalette(std::move(palette));
+    }
+
+  private:
+    void handOn(std::int32_t end) {
+        const std::int32_t count = end - top_;
+        file_->write(top_, band_, count);
+        // The thumbnail's rows one at a time, each stretched as the whole frame's would be.
+        for (; thumbRow_ < kThumbnailHeight; ++thumbRow_) {
+            const std::int32_t source = thumbnailSourceRow(thumbRow_, height_);
+            if (source >= end) break;
+            std::memcpy(line_.row(0), band_.row(source - top_), line_.stride());
+            thumbnail_.stretchImage({0, thumbRow_, kThumbnailWidth, thumbRow_ + 1}, line_);
+        }
+        taker_.band(top_, band_, count);
+        top_ = end;
+    }
+
+    int slot_;
+    const platform::Bytes& profile_;
+    const raster::RasterImage& oldThumbnail_;
+    FrameBands& taker_;
+    raster::WholeImageRows whole_;
+    std::optional<raster::BmpBandFile> file_;
+    raster::RasterImage band_;
+    raster::RasterImage line_;  // a thumbnail row's source row on its own
+    raster::RasterImage thumbnail_;
+    std::int32_t height_ = 0;
+    std::int32_t top_ = 0;  // the band's first row in the frame
+    std::int32_t thumbRow_ = 0;
+};
+
 }  // namespace
+
+FrameLoadResult loadFrameFileInBands(std::string& slotPath, const std::string& chosenPath, int slot,
+                                     raster::RasterImage& thumbnail, raster::RasterImage& frame,
+                                     FrameBands& bands, platform::Bytes* colourProfile) {
+    if (frameKindOf(chosenPath) != FrameKind::Jpeg)
+        return loadFrameFileKeeping(slotPath, chosenPath, slot, thumbnail, frame, colourProfile);
+    slotPath = chosenPath;
+    if (colourProfile != nullptr) colourProfile->clear();
+    platform::Bytes profile;
+    FrameRows rows(slot, profile, thumbnail, bands);
+    raster::loadJpegFileRows(platform::hostPath(chosenPath), rows, &profile);
+    if (colourProfile != nullptr && raster::isRgbProfile(profile))
+        *colourProfile = std::move(profile);
+    if (!rows.inBands()) {
+        frame = rows.takeWhole();
+        return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+    }
+    thumbnail = rows.commit();
+    frame = raster::RasterImage();
+    slotPath = core::workingCopyPath(slot);
+    return FrameLoadResult::Loaded;
+}
 
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
                               raster::RasterImage& thumbnail, platform::Bytes* colourProfile) {

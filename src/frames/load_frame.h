@@ -2,6 +2,7 @@
 // Filling a slot with a chosen picture file: the working copy of a JPEG, PNG or TIFF frame,
 // the thumbnail.
 
+#include <cstdint>
 #include <string>
 
 #include "frames/frame_slots.h"
@@ -31,5 +32,25 @@ FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPa
 FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& chosenPath, int slot,
                                      raster::RasterImage& thumbnail, raster::RasterImage& frame,
                                      platform::Bytes* colourProfile = nullptr);
+
+// Takes a frame's rows a band at a time while it is loaded, instead of the whole frame.
+class FrameBands {
+  public:
+    virtual ~FrameBands() = default;
+    // The frame's RGB colour profile (empty: none) as soon as it is read, before any row.
+    virtual void profileRead(const platform::Bytes& /*colourProfile*/) {}
+    // Whether to take this 24-bit frame in bands, asked before any row (other frames are not
+    // offered); otherwise the frame comes back whole.
+    virtual bool takeInBands(std::int32_t width, std::int32_t height) = 0;
+    // Rows [top, top + count) of the frame: rows 0 ... count - 1 of `band`.
+    virtual void band(std::int32_t top, const raster::RasterImage& band, std::int32_t count) = 0;
+};
+
+// As loadFrameFileKeeping, but a JPEG frame that `bands` takes goes to it as it is decoded, and
+// its working copy and thumbnail are made from the bands; `frame` is then left empty. Other
+// frames come back whole in `frame`.
+FrameLoadResult loadFrameFileInBands(std::string& slotPath, const std::string& chosenPath, int slot,
+                                     raster::RasterImage& thumbnail, raster::RasterImage& frame,
+                                     FrameBands& bands, platform::Bytes* colourProfile = nullptr);
 
 }  // namespace lenzora::frames

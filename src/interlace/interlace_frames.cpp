@@ -356,8 +356,14 @@ void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth
     const FramePreparer fromMemory = [&](int q, ComposeState& frameState,
                                          const std::function<void()>& checkpoint,
                                          raster::RasterImage& strip) {
-        raster::RasterImage frame = load(q);
+        BandedPreparation banded(frameCount, mode, frameState, [&] { checkCancel(run); });
+        raster::RasterImage frame = load(q, banded);
         checkpoint();
+        if (banded.taken()) {
+            checkpoint();
+            banded.finish(core::stripFilePath(q), strip);
+            return;
+        }
         prepareFrameImage(std::move(frame), core::stripFilePath(q), frameCount, mode, frameState,
                           PrepareMethod::Direct, checkpoint, &strip);
     };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frames/frame_slots.h"
+#include "frames/load_frame.h"
 #include "interlace/compose_state.h"
 #include "raster/raster_image.h"
 
@@ -40,8 +41,8 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
                      const ComposeRun& run = {});
 
 // Frame q (1 ... frameCount) in memory, as its slot's file holds it (loading it may write
-// that file, as a JPEG frame's working copy).
-using FrameLoader = std::function<raster::RasterImage(int q)>;
+// that file, as a JPEG frame's working copy); or nothing, when `bands` took it as it was read.
+using FrameLoader = std::function<raster::RasterImage(int q, frames::FrameBands& bands)>;
 
 // As interlaceFrames into a new composite, with each frame loaded by `load` on the thread that
 // prepares it, and prepared from memory instead of being read back from its slot's file. The

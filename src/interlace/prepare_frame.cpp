@@ -1,6 +1,7 @@
 #include "interlace/prepare_frame.h"
 
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -38,34 +39,6 @@ std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outp
     return map;
 }
 
-// The three steps as one pass over the strip image, for 24-bit frames: only the frame and
-// the strip image are ever held. Every pixel is written, white where the output stays white,
-// so the strip image need not be made white first.
-void squeezeDirectly(const RasterImage& frame, RasterImage& strip, std::int32_t W, std::int32_t H,
-                     std::int32_t dx, std::int32_t dy, const ComposeState& st) {
-    const std::vector<std::int32_t> cols =
-        composedAxis(st.stripImageWidth, W, dx, st.scaledWidth, frame.width());
-    const std::vector<std::int32_t> rows =
-        composedAxis(st.stripImageHeight, H, dy, st.scaledHeight, frame.height());
-    for (std::int32_t y = 0; y < st.stripImageHeight; ++y) {
-        const std::int32_t sourceRow = rows[static_cast<std::size_t>(y)];
-        std::uint8_t* out = strip.row(y);
-        if (sourceRow < 0) {
-            std::memset(out, 0xFF, 3 * static_cast<std::size_t>(st.stripImageWidth));
-            continue;
-        }
-        const std::uint8_t* in = frame.row(sourceRow);
-        for (std::int32_t x = 0; x < st.stripImageWidth; ++x) {
-            const std::int32_t c = cols[static_cast<std::size_t>(x)];
-            std::uint8_t* pixel = out + 3 * static_cast<std::size_t>(x);
-            if (c >= 0)
-                std::memcpy(pixel, in + 3 * static_cast<std::size_t>(c), 3);
-            else
-                std::memset(pixel, 0xFF, 3);
-        }
-    }
-}
-
 // The three steps one after the other, each into an image of its own: what the other two ways
 // must give.
 void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::int32_t H,
@@ -99,7 +72,63 @@ void squeezeByRows(const RasterImage& frame, RasterImage& strip, std::int32_t W,
     }
 }
 
+// Sets the frame's sizes in `state` and gives the offset of the scaled frame on the output.
+raster::Point placeFrame(std::int32_t frameWidth, std::int32_t frameHeight, int frameCount,
+                         int mode, ComposeState& state) {
+    const std::int32_t W = state.outputWidth;
+    const std::int32_t H = state.outputHeight;
+    const std::int64_t f = frameScale(W, H, frameWidth, frameHeight);
+    state.scaledWidth = static_cast<std::int32_t>(std::int64_t{frameWidth} * f / 10000);
+    state.scaledHeight = static_cast<std::int32_t>(std::int64_t{frameHeight} * f / 10000);
+    state.stripImageWidth = mode == core::kModeColumns ? W / frameCount : W;
+    state.stripImageHeight = mode == core::kModeColumns ? H : H / frameCount;
+    // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
+    // rounding of the offset gives.
+    return {static_cast<std::int32_t>(core::nearest((W - state.scaledWidth) / 2.0L)),
+            static_cast<std::int32_t>(core::nearest((H - state.scaledHeight) / 2.0L))};
+}
+
 }  // namespace
+
+// The three steps as one pass over the strip image, for 24-bit frames: only the frame (or a
+// band of its rows) and the strip image are ever held. Every pixel is written, white where the
+// output stays white, so the strip image need not be made white first.
+class DirectSqueeze {
+  public:
+    DirectSqueeze(std::int32_t frameWidth, std::int32_t frameHeight, std::int32_t W, std::int32_t H,
+                  std::int32_t dx, std::int32_t dy, const ComposeState& st)
+        : cols_(composedAxis(st.stripImageWidth, W, dx, st.scaledWidth, frameWidth)),
+          rows_(composedAxis(st.stripImageHeight, H, dy, st.scaledHeight, frameHeight)) {}
+
+    // The strip rows that show frame rows [top, end), which `rows` holds from its row 0 on,
+    // and the white rows before them; strip rows go top to bottom, as their frame rows do.
+    void squeezeRows(const RasterImage& rows, std::int32_t top, std::int32_t end,
+                     RasterImage& strip) {
+        const auto width = static_cast<std::size_t>(strip.width());
+        for (; next_ < strip.height(); ++next_) {
+            const std::int32_t sourceRow = rows_[static_cast<std::size_t>(next_)];
+            if (sourceRow >= end) return;
+            std::uint8_t* out = strip.row(next_);
+            if (sourceRow < 0) {
+                std::memset(out, 0xFF, 3 * width);
+                continue;
+            }
+            const std::uint8_t* in = rows.row(sourceRow - top);
+            for (std::size_t x = 0; x < width; ++x) {
+                const std::int32_t c = cols_[x];
+                if (c >= 0)
+                    std::memcpy(out + 3 * x, in + 3 * static_cast<std::size_t>(c), 3);
+                else
+                    std::memset(out + 3 * x, 0xFF, 3);
+            }
+        }
+    }
+
+  private:
+    std::vector<std::int32_t> cols_;
+    std::vector<std::int32_t> rows_;
+    std::int32_t next_ = 0;  // the first strip row not yet made
+};
 
 std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::int32_t srcH) {
     const long double outputAspect = static_cast<long double>(W) / H;
@@ -124,20 +153,15 @@ void prepareFrameImage(RasterImage frame, const std::string& workingPath, int fr
                        const std::function<void()>& checkpoint, RasterImage* keptStrip) {
     const std::int32_t W = state.outputWidth;
     const std::int32_t H = state.outputHeight;
-    const std::int64_t f = frameScale(W, H, frame.width(), frame.height());
-    state.scaledWidth = static_cast<std::int32_t>(std::int64_t{frame.width()} * f / 10000);
-    state.scaledHeight = static_cast<std::int32_t>(std::int64_t{frame.height()} * f / 10000);
-    state.stripImageWidth = mode == core::kModeColumns ? W / frameCount : W;
-    state.stripImageHeight = mode == core::kModeColumns ? H : H / frameCount;
-    // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
-    // rounding of the offset gives.
-    const auto dx = static_cast<std::int32_t>(core::nearest((W - state.scaledWidth) / 2.0L));
-    const auto dy = static_cast<std::int32_t>(core::nearest((H - state.scaledHeight) / 2.0L));
+    const raster::Point offset = placeFrame(frame.width(), frame.height(), frameCount, mode, state);
+    const std::int32_t dx = offset.x;
+    const std::int32_t dy = offset.y;
 
     RasterImage strip;
     if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
         strip.allocate(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
-        squeezeDirectly(frame, strip, W, H, dx, dy, state);
+        DirectSqueeze(frame.width(), frame.height(), W, H, dx, dy, state)
+            .squeezeRows(frame, 0, frame.height(), strip);
     } else {
         strip.create(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
         if (method == PrepareMethod::Steps)
@@ -148,6 +172,30 @@ void prepareFrameImage(RasterImage frame, const std::string& workingPath, int fr
     if (checkpoint) checkpoint();
     strip.saveBmpFile(platform::hostPath(workingPath));
     if (keptStrip != nullptr) *keptStrip = std::move(strip);
+}
+
+BandedPreparation::BandedPreparation(int frameCount, int mode, ComposeState& state,
+                                     std::function<void()> perBand)
+    : frameCount_(frameCount), mode_(mode), state_(state), perBand_(std::move(perBand)) {}
+
+BandedPreparation::~BandedPreparation() = default;
+
+bool BandedPreparation::takeInBands(std::int32_t width, std::int32_t height) {
+    const raster::Point offset = placeFrame(width, height, frameCount_, mode_, state_);
+    squeeze_ = std::make_unique<DirectSqueeze>(width, height, state_.outputWidth,
+                                               state_.outputHeight, offset.x, offset.y, state_);
+    strip_.allocate(PixelFormat::Bgr24, state_.stripImageWidth, state_.stripImageHeight);
+    return true;
+}
+
+void BandedPreparation::band(std::int32_t top, const RasterImage& band, std::int32_t count) {
+    if (perBand_) perBand_();
+    squeeze_->squeezeRows(band, top, top + count, strip_);
+}
+
+void BandedPreparation::finish(const std::string& workingPath, RasterImage& keptStrip) {
+    strip_.saveBmpFile(platform::hostPath(workingPath));
+    keptStrip = std::move(strip_);
 }
 
 }  // namespace lenzora::interlace

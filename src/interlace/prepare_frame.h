@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "frames/load_frame.h"
 #include "interlace/compose_state.h"
 #include "raster/raster_image.h"
 
@@ -31,6 +33,36 @@ void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
 void prepareFrameImage(raster::RasterImage frame, const std::string& workingPath, int frameCount,
                        int mode, ComposeState& state, PrepareMethod method,
                        const std::function<void()>& checkpoint, raster::RasterImage* keptStrip);
+
+class DirectSqueeze;
+
+// Prepares a 24-bit frame from its rows a band at a time while it is loaded: the strip image
+// of prepareFrameImage (directly), filled as the rows it shows arrive, so that the frame is
+// never held whole.
+class BandedPreparation final : public frames::FrameBands {
+  public:
+    // `perBand`, when given, is called before each band; it may throw to stop there.
+    BandedPreparation(int frameCount, int mode, ComposeState& state,
+                      std::function<void()> perBand = {});
+    ~BandedPreparation() override;
+    BandedPreparation(const BandedPreparation&) = delete;
+    BandedPreparation& operator=(const BandedPreparation&) = delete;
+
+    // Takes any frame offered, and sets its sizes in the state as prepareFrameImage does.
+    bool takeInBands(std::int32_t width, std::int32_t height) override;
+    void band(std::int32_t top, const raster::RasterImage& band, std::int32_t count) override;
+    // After the last band: writes the strip image to `workingPath` and hands it over.
+    void finish(const std::string& workingPath, raster::RasterImage& keptStrip);
+    bool taken() const { return squeeze_ != nullptr; }
+
+  private:
+    int frameCount_;
+    int mode_;
+    ComposeState& state_;
+    std::function<void()> perBand_;
+    std::unique_ptr<DirectSqueeze> squeeze_;
+    raster::RasterImage strip_;
+};
 
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.

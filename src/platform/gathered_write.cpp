@@ -11,7 +11,7 @@
 
 namespace lenzora::platform {
 
-void writeGathered(int fd, Pieces pieces) {
+void writeGathered(int fd, Pieces pieces, std::int64_t offset) {
     std::vector<iovec> left;
     left.reserve(pieces.size());
     for (const auto& piece : pieces) {
@@ -20,11 +20,13 @@ void writeGathered(int fd, Pieces pieces) {
     std::size_t first = 0;
     while (first < left.size()) {
         const int count = static_cast<int>(std::min<std::size_t>(left.size() - first, IOV_MAX));
-        ssize_t written = ::writev(fd, left.data() + first, count);
+        ssize_t written = offset < 0 ? ::writev(fd, left.data() + first, count)
+                                     : ::pwritev(fd, left.data() + first, count, offset);
         if (written < 0) {
             if (errno == EINTR) continue;
             throwIoError(errno);
         }
+        if (offset >= 0) offset += written;
         // Past the pieces written whole, into the one written in part.
         while (first < left.size() && static_cast<std::size_t>(written) >= left[first].iov_len) {
             written -= static_cast<ssize_t>(left[first].iov_len);

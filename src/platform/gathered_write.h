@@ -9,8 +9,9 @@ namespace lenzora::platform {
 
 using Pieces = std::span<const std::span<const std::uint8_t>>;
 
-// Writes all of `pieces` to the descriptor at its current offset, resuming after a partial
-// write or a signal; a failure throws its I/O error text ("Disk full", "I/O error N" ...).
-void writeGathered(int fd, Pieces pieces);
+// Writes all of `pieces` to the descriptor at its current offset, or from `offset` on when one
+// is given (the file's own offset then stays where it was), resuming after a partial write or a
+// signal; a failure throws its I/O error text ("Disk full", "I/O error N" ...).
+void writeGathered(int fd, Pieces pieces, std::int64_t offset = -1);
 
 }  // namespace lenzora::platform

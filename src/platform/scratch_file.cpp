@@ -47,6 +47,10 @@ void ScratchFile::write(const void* data, std::size_t size) {
 
 void ScratchFile::write(Pieces pieces) { writeGathered(fd_, pieces); }
 
+void ScratchFile::writeAt(std::uint64_t offset, Pieces pieces) {
+    writeGathered(fd_, pieces, static_cast<std::int64_t>(offset));
+}
+
 void ScratchFile::commit() {
     const int fd = fd_;
     fd_ = -1;

@@ -5,6 +5,7 @@
 // asked for go through SaveFile instead, which flushes them first.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 #include "platform/gathered_write.h"
@@ -23,6 +24,10 @@ class ScratchFile {
     void write(const void* data, std::size_t size);
     // The pieces one after the other, in one call to the system for as many as it takes.
     void write(Pieces pieces);
+    // The pieces from `offset` on, wherever the writes before left off: a file filled out of
+    // order (a picture's rows bottom to top as they come top to bottom) is whole once every
+    // part of it is written.
+    void writeAt(std::uint64_t offset, Pieces pieces);
     // Puts the file in place of the target.
     void commit();
 

@@ -341,12 +341,14 @@ void putU32(platform::Bytes& out, std::uint32_t v) {
     putU16(out, v >> 16);
 }
 
-// The file header, the information header and the palette: everything before the rows.
-platform::Bytes bmpHeader(const RasterImage& image, std::int32_t pixelsPerMetre) {
-    int bits = bitsPerPixel(image.format());
-    std::uint64_t entries = isIndexed(image.format()) ? image.palette().size() : 0;
-    std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
-    std::uint64_t imageSize = stride * std::uint64_t(std::max(image.height(), 0));
+}  // namespace
+
+platform::Bytes bmpHeader(PixelFormat format, std::int32_t width, std::int32_t height,
+                          const std::vector<Colour>& palette, std::int32_t pixelsPerMetre) {
+    int bits = bitsPerPixel(format);
+    std::uint64_t entries = isIndexed(format) ? palette.size() : 0;
+    std::uint64_t stride = RasterImage::strideFor(format, width);
+    std::uint64_t imageSize = stride * std::uint64_t(std::max(height, 0));
     std::uint64_t dataOffset = kFileHeaderSize + kInfoHeaderSize + 4 * entries;
     std::uint64_t fileSize = dataOffset + imageSize;
     if (fileSize > std::numeric_limits<std::uint32_t>::max()) notValid();
@@ -362,9 +364,9 @@ platform::Bytes bmpHeader(const RasterImage& image, std::int32_t pixelsPerMetre)
     putU32(out, static_cast<std::uint32_t>(dataOffset));
     // Information header
     putU32(out, kInfoHeaderSize);
-    putU32(out, static_cast<std::uint32_t>(image.width()));
-    putU32(out, static_cast<std::uint32_t>(image.height()));  // positive: bottom-up
-    putU16(out, 1);                                           // planes
+    putU32(out, static_cast<std::uint32_t>(width));
+    putU32(out, static_cast<std::uint32_t>(height));  // positive: bottom-up
+    putU16(out, 1);                                   // planes
     putU16(out, static_cast<std::uint32_t>(bits));
     putU32(out, kBiRgb);
     putU32(out, static_cast<std::uint32_t>(imageSize));
@@ -373,7 +375,7 @@ platform::Bytes bmpHeader(const RasterImage& image, std::int32_t pixelsPerMetre)
     putU32(out, static_cast<std::uint32_t>(entries));         // colours used
     putU32(out, 0);                                           // colours important
     for (std::uint64_t i = 0; i < entries; ++i) {
-        const Colour& c = image.palette()[i];
+        const Colour& c = palette[i];
         out.push_back(c.blue);
         out.push_back(c.green);
         out.push_back(c.red);
@@ -381,6 +383,8 @@ platform::Bytes bmpHeader(const RasterImage& image, std::int32_t pixelsPerMetre)
     }
     return out;
 }
+
+namespace {
 
 // Whether the file's rows are the image's rows as they stand (whole bytes per pixel, padding
 // zero as allocate() leaves it), so that they can go to the file without a copy.
@@ -414,7 +418,8 @@ void writeBmp(const RasterImage& image, const std::function<void(platform::Piece
               std::int32_t pixelsPerMetre) {
     const int bits = bitsPerPixel(image.format());
     const std::uint64_t stride = RasterImage::strideFor(image.format(), image.width());
-    const platform::Bytes header = bmpHeader(image, pixelsPerMetre);
+    const platform::Bytes header =
+        bmpHeader(image.format(), image.width(), image.height(), image.palette(), pixelsPerMetre);
     std::vector<std::span<const std::uint8_t>> pieces{header};
 
     // Rows bottom to top.

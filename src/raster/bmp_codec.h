@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <span>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/gathered_write.h"
@@ -26,6 +27,11 @@ RasterImage decodeBmp(std::span<const std::uint8_t> file);
 // 16- and 32-bit files are held as 32-bit blue, green, red, unused. `pixelsPerMetre` goes into
 // both resolution fields of the header (0: the file carries no resolution).
 platform::Bytes encodeBmp(const RasterImage& image, std::int32_t pixelsPerMetre = 0);
+
+// The file header, the information header and the palette (indexed formats): everything before
+// the rows, which follow bottom to top, each strideFor() bytes.
+platform::Bytes bmpHeader(PixelFormat format, std::int32_t width, std::int32_t height,
+                          const std::vector<Colour>& palette, std::int32_t pixelsPerMetre = 0);
 
 // The same bytes handed to `sink` a few pieces at a time, so no copy of the whole file is
 // made: rows that can stand in the file as they are (whole bytes per pixel, zero padding) go

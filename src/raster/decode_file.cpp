@@ -11,6 +11,16 @@ namespace lenzora::raster {
 
 RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& decode,
                        bool nameDecodeErrors) {
+    RasterImage image;
+    readFileWith(
+        path, [&](std::span<const std::uint8_t> bytes) { image = decode(bytes); },
+        nameDecodeErrors);
+    return image;
+}
+
+void readFileWith(const std::filesystem::path& path,
+                  const std::function<void(std::span<const std::uint8_t>)>& decode,
+                  bool nameDecodeErrors) {
     std::optional<platform::MappedFile> file;
     try {
         file.emplace(path);
@@ -20,7 +30,7 @@ RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& 
                              {path.string(), e.what()}));
     }
     try {
-        return decode(std::span<const std::uint8_t>(file->data(), file->size()));
+        decode(std::span<const std::uint8_t>(file->data(), file->size()));
     } catch (const ImageTooLarge& e) {
         throw platform::Error(e.messageFor(path.string()));
     } catch (const platform::Error& e) {

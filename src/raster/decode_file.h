@@ -19,4 +19,9 @@ using PictureDecoder = std::function<RasterImage(std::span<const std::uint8_t>)>
 RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& decode,
                        bool nameDecodeErrors = false);
 
+// The same for a decoder that hands its rows on as it goes.
+void readFileWith(const std::filesystem::path& path,
+                  const std::function<void(std::span<const std::uint8_t>)>& decode,
+                  bool nameDecodeErrors = false);
+
 }  // namespace lenzora::raster

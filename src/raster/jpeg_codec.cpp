@@ -112,8 +112,8 @@ class Decompressor {
 
 }  // namespace
 
-RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel,
-                       platform::Bytes* iccProfile) {
+void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int displayBitsPerPixel,
+                    platform::Bytes* iccProfile) {
     Decompressor d;
     jpeg_decompress_struct& cinfo = d.cinfo_;
     ErrorManager& errors = d.errors_;
@@ -170,8 +170,7 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
     if (imageBytes > kFreeImageBytes && imageBytes / kImageBytesPerInputByte > file.size())
         throwJpegError(JERR_IMAGE_TOO_BIG);
     checkDecodedSize(cinfo.output_width, cinfo.output_height, bitsPerPixel(format));
-    RasterImage image;
-    image.allocate(format, width, height);
+    out.begin(format, width, height);
     std::vector<std::uint8_t> cmykRows;
     std::vector<JSAMPROW> rows;
 
@@ -186,15 +185,16 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
             std::min<JDIMENSION>(static_cast<JDIMENSION>(rows.size()), cinfo.output_height - first);
         for (JDIMENSION i = 0; i < want; ++i)
             rows[i] = cmyk ? cmykRows.data() + std::size_t(i) * 4 * cinfo.output_width
-                           : image.row(static_cast<std::int32_t>(first + i));
+                           : out.row(static_cast<std::int32_t>(first + i));
         JDIMENSION got = 0;
         guarded(errors, [&] { got = jpeg_read_scanlines(&cinfo, rows.data(), want); });
         if (cmyk) {
             for (JDIMENSION i = 0; i < got; ++i)
-                detail::cmykToBgr(rows[i], image.row(static_cast<std::int32_t>(first + i)),
+                detail::cmykToBgr(rows[i], out.row(static_cast<std::int32_t>(first + i)),
                                   cinfo.output_width, inverted);
         }
         if (got == 0) throwJpegError(JWRN_JPEG_EOF);
+        out.decodedTo(static_cast<std::int32_t>(first + got));
     }
     if (quantised) {
         std::vector<Colour> palette;
@@ -207,15 +207,28 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPix
                     Colour::rgb(cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i]));
             }
         }
-        image.setPalette(std::move(palette));
+        out.setPalette(std::move(palette));
     }
     guarded(errors, [&] { jpeg_finish_decompress(&cinfo); });
-    return image;
+}
+
+RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel,
+                       platform::Bytes* iccProfile) {
+    WholeImageRows whole;
+    decodeJpegRows(file, whole, displayBitsPerPixel, iccProfile);
+    return std::move(whole.image);
 }
 
 RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
-    return decodeFile(path, [&](std::span<const std::uint8_t> bytes) {
-        return decodeJpeg(bytes, kDisplayBitsPerPixel, iccProfile);
+    WholeImageRows whole;
+    loadJpegFileRows(path, whole, iccProfile);
+    return std::move(whole.image);
+}
+
+void loadJpegFileRows(const std::filesystem::path& path, DecodedRows& out,
+                      platform::Bytes* iccProfile) {
+    readFileWith(path, [&](std::span<const std::uint8_t> bytes) {
+        decodeJpegRows(bytes, out, kDisplayBitsPerPixel, iccProfile);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "platform/file_io.h"
+#include "raster/decoded_rows.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -21,8 +22,15 @@ RasterImage decodeJpeg(std::span<const std::uint8_t> file,
                        int displayBitsPerPixel = kDisplayBitsPerPixel,
                        platform::Bytes* iccProfile = nullptr);
 
+// The same rows handed to `out` as they are decoded; the palette of an 8-bit image last.
+void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out,
+                    int displayBitsPerPixel = kDisplayBitsPerPixel,
+                    platform::Bytes* iccProfile = nullptr);
+
 // Reads and decodes a JPEG file.
 RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr);
+void loadJpegFileRows(const std::filesystem::path& path, DecodedRows& out,
+                      platform::Bytes* iccProfile = nullptr);
 
 struct JpegOptions {
     int quality = 90;

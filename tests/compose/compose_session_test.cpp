@@ -102,11 +102,13 @@ TEST_F(ComposeSessionTest, ComposeAndBandAsTheInterlacerMakesThem) {
 
 // The batch tool's one-go compose, which prepares each frame from memory as it is loaded, gives
 // every byte that loading the frames first and composing them from their files gives: the
-// composite, the working copies, the strip files, the thumbnails and the sizes kept.
+// composite, the working copies, the strip files, the thumbnails and the sizes kept. With a
+// JPEG frame 1, the colour frames are prepared from their rows as they are decoded.
 TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
-    std::vector<std::string> files = {frameFile(1), (root_ / "colour.jpg").string(),
-                                      LENZORA_TEST_DATA "/grey-ramp.jpg", frameFile(4),
-                                      (root_ / "wide.jpg").string()};
+    std::vector<std::string> files = {
+        (root_ / "tall.jpg").string(), (root_ / "colour.jpg").string(),
+        LENZORA_TEST_DATA "/grey-ramp.jpg", frameFile(4), (root_ / "wide.jpg").string()};
+    lenzora::testing::writeJpeg(files[0], lenzora::testing::patternImage(61, 300, 1));
     lenzora::testing::writeJpeg(files[1], lenzora::testing::patternImage(90, 70, 2));
     lenzora::testing::writeJpeg(files[4], lenzora::testing::patternImage(150, 40, 5));
     auto workingFiles = [&] {

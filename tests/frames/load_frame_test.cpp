@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "platform/drive_paths.h"
@@ -131,6 +132,68 @@ TEST_F(LoadFrameTest, UnreadableFilesThrowWithTheSlotNamingThem) {
         EXPECT_EQ(slotPath, chosen);
         EXPECT_TRUE(thumbnail.empty());
         EXPECT_FALSE(platform::fileExists(workingCopy(4)));
+    }
+}
+
+// Takes every frame offered, or none, and puts the bands it gets back together.
+class CollectedBands final : public FrameBands {
+  public:
+    explicit CollectedBands(bool takes) : takes_(takes) {}
+    bool takeInBands(std::int32_t width, std::int32_t height) override {
+        if (takes_) frame.create(raster::PixelFormat::Bgr24, width, height);
+        return takes_;
+    }
+    void band(std::int32_t top, const raster::RasterImage& band, std::int32_t count) override {
+        EXPECT_EQ(top, next_);
+        for (std::int32_t y = 0; y < count; ++y)
+            std::memcpy(frame.row(top + y), band.row(y), frame.stride());
+        next_ = top + count;
+    }
+    raster::RasterImage frame;
+
+  private:
+    bool takes_;
+    std::int32_t next_ = 0;
+};
+
+// A JPEG frame taken in bands gives the bands, working copy, thumbnail and slot path of the
+// frame loaded whole: odd row padding, frames smaller than the thumbnail, several bands, CMYK.
+// A grey frame (8-bit) is never offered, and a frame not taken comes back whole.
+TEST_F(LoadFrameTest, AFrameTakenInBandsGivesTheFilesOfTheWholeFrame) {
+    testing::writeJpeg(root_ / "tall.jpg", testing::patternImage(101, 300, 1));
+    testing::writeJpeg(root_ / "small.jpg", testing::patternImage(20, 10, 2));
+    struct Case {
+        std::string path;
+        bool offered;
+    } cases[] = {
+        {(root_ / "tall.jpg").string(), true},
+        {(root_ / "small.jpg").string(), true},
+        {LENZORA_TEST_DATA "/cmyk-adobe-red-blue.jpg", true},
+        {LENZORA_TEST_DATA "/grey-ramp.jpg", false},
+    };
+    for (const Case& c : cases) {
+        std::string wholePath;
+        raster::RasterImage wholeThumbnail, whole;
+        loadFrameFileKeeping(wholePath, c.path, 3, wholeThumbnail, whole);
+        const platform::Bytes wholeCopy = platform::readWholeFile(workingCopy(3));
+        std::filesystem::remove(workingCopy(3));
+        for (bool takes : {true, false}) {
+            const bool taken = takes && c.offered;
+            std::string slotPath;
+            raster::RasterImage thumbnail, frame;
+            CollectedBands bands(takes);
+            ASSERT_EQ(loadFrameFileInBands(slotPath, c.path, 3, thumbnail, frame, bands),
+                      FrameLoadResult::Loaded);
+            const std::string how = c.path + (takes ? ", taken" : ", not taken");
+            EXPECT_EQ(frame.empty(), taken) << how;
+            EXPECT_EQ(testing::describePixels(taken ? bands.frame : frame),
+                      testing::describePixels(whole))
+                << how;
+            EXPECT_TRUE(platform::readWholeFile(workingCopy(3)) == wholeCopy) << how;
+            EXPECT_EQ(testing::describePixels(thumbnail), testing::describePixels(wholeThumbnail))
+                << how;
+            EXPECT_EQ(slotPath, wholePath) << how;
+        }
     }
 }
 

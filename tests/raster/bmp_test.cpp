@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "raster/bmp_band_file.h"
 #include "raster/bmp_codec.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
@@ -611,6 +614,46 @@ TEST(BmpFiles, AWorkingFileHoldsTheEncodedBytesWhicheverWayItsRowsGo) {
         EXPECT_THROW(cases[1].saveBmpFile(dir / "x02.bmp"), platform::Error);
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "x02.bmp"));
+}
+
+// A file written a band of rows at a time, top to bottom as a decoder hands them on (or in any
+// other order), holds encodeBmp's bytes of the whole picture once committed, whatever the row
+// padding and band sizes; uncommitted, it leaves nothing.
+TEST(BmpFiles, ABandWrittenFileHoldsTheEncodedBytesOfTheWholePicture) {
+    testing::TempDir dir;
+    struct Case {
+        std::int32_t width, height;
+        std::vector<std::int32_t> bandTops;  // in the order written; each band runs to the next top
+    } cases[] = {
+        {1, 5, {0, 2, 3}}, {2, 7, {0, 1, 4}}, {3, 4, {0}}, {7, 9, {5, 0, 2}},  // out of order
+        {4, 3, {0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        RasterImage whole;
+        whole.allocate(PixelFormat::Bgr24, c.width, c.height);
+        for (std::int32_t y = 0; y < c.height; ++y)
+            for (std::int32_t x = 0; x < 3 * c.width; ++x)
+                whole.row(y)[x] = static_cast<std::uint8_t>(x * 7 + y * 13 + 1);
+        std::vector<std::int32_t> tops = c.bandTops;
+        std::sort(tops.begin(), tops.end());
+        tops.push_back(c.height);
+        for (bool commit : {true, false}) {
+            const auto path = dir / (commit ? "whole.bmp" : "left.bmp");
+            BmpBandFile file(path, PixelFormat::Bgr24, c.width, c.height);
+            for (std::int32_t top : c.bandTops) {
+                const auto next = *std::upper_bound(tops.begin(), tops.end(), top);
+                RasterImage band;
+                band.allocate(PixelFormat::Bgr24, c.width, next - top + 2);  // rows to spare
+                for (std::int32_t y = top; y < next; ++y)
+                    std::memcpy(band.row(y - top), whole.row(y), 3 * std::size_t(c.width));
+                file.write(top, band, next - top);
+            }
+            if (commit) file.commit();
+        }
+        EXPECT_TRUE(platform::readWholeFile(dir / "whole.bmp") == encodeBmp(whole)) << c.width;
+        std::filesystem::remove(dir / "whole.bmp");
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.width;  // nor a part file
+    }
 }
 
 }  // namespace
