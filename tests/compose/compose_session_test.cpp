@@ -14,6 +14,7 @@
 #include "platform/file_io.h"
 #include "platform/save_file.h"
 #include "raster/colour_profile.h"
+#include "raster/jpeg_codec.h"
 #include "raster/png_codec.h"
 #include "support/encoded_pictures.h"
 #include "support/pictures.h"
@@ -159,12 +160,18 @@ TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
 }
 
 // Every frame waits for frame 1's colour profile before converting; a frame 1 that cannot be
-// read must not leave them waiting. Whichever frame fails, the error is the one a plain loop
-// meets first, on any number of threads, and no composite is kept.
+// read must not leave them waiting, nor one cut short after its profile was known. Whichever
+// frame fails, the error is the one a plain loop meets first, on any number of threads, no
+// composite is kept and the broken frame leaves no working copy.
 TEST_F(ComposeSessionTest, AnUnreadableFrameStopsTheOneGoComposeOnAnyThreads) {
-    const auto broken = root_ / "broken.jpg";
-    platform::saveWholeFile(broken, platform::Bytes{'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'g'});
-    for (int brokenSlot : {1, 3}) {
+    const auto notJpeg = root_ / "broken.jpg";
+    platform::saveWholeFile(notJpeg, platform::Bytes{'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'g'});
+    const auto cutShort = root_ / "cut.jpg";
+    platform::Bytes whole = raster::encodeJpeg(lenzora::testing::patternImage(60, 200, 1));
+    whole.resize(whole.size() / 2);
+    platform::saveWholeFile(cutShort, whole);
+    for (const auto& [brokenSlot, broken] : {std::pair{1, notJpeg}, std::pair{3, notJpeg},
+                                             std::pair{1, cutShort}, std::pair{3, cutShort}}) {
         std::vector<std::string> files = {frameFile(1), frameFile(2), frameFile(3), frameFile(4)};
         files[static_cast<std::size_t>(brokenSlot - 1)] = broken.string();
         std::string firstError;
@@ -181,6 +188,9 @@ TEST_F(ComposeSessionTest, AnUnreadableFrameStopsTheOneGoComposeOnAnyThreads) {
                 EXPECT_EQ(e.what(), firstError) << brokenSlot << ", " << threads << " threads";
             }
             EXPECT_TRUE(session.composite().empty()) << brokenSlot << ", " << threads;
+            EXPECT_FALSE(
+                std::filesystem::exists(platform::hostPath(core::workingCopyPath(brokenSlot))))
+                << brokenSlot << ", " << threads;
         }
         EXPECT_EQ(firstError.rfind("JPEG error #", 0), 0U) << firstError;
     }
@@ -199,6 +209,16 @@ class ColourProfiles : public ComposeSessionTest {
             path,
             raster::encodePng(
                 lenzora::testing::plainImage(60, 40, raster::Colour::rgb(30, 200, 40)), options));
+        return path.string();
+    }
+
+    // The same frame as a JPEG, whose profile the one-go compose learns before its rows.
+    std::string jpegFrame(int tag, const platform::Bytes& profile) {
+        const auto path = root_ / ("frame" + std::to_string(tag) + ".jpg");
+        raster::JpegOptions options;
+        options.iccProfile = profile;
+        platform::saveWholeFile(
+            path, raster::encodeJpeg(lenzora::testing::patternImage(60, 90, tag), options));
         return path.string();
     }
 
@@ -267,7 +287,8 @@ TEST_F(ColourProfiles, TheFirstFramesProfileWinsAndOthersAreConverted) {
 }
 
 // The batch tool's one-go compose matches colours as the window's compose does: the same
-// profile for the composite and the same composite bytes, on one thread or several.
+// profile for the composite and the same composite bytes, on one thread or several, for PNG
+// frames and for JPEG frames (taken band by band when they need no converting).
 TEST_F(ColourProfiles, ComposingInOneGoMatchesColoursAsTheWindowDoes) {
     const platform::Bytes wide = lenzora::testing::wideGamutProfile();
     auto pixels = [](const raster::RasterImage& image) {
@@ -277,22 +298,25 @@ TEST_F(ColourProfiles, ComposingInOneGoMatchesColoursAsTheWindowDoes) {
     const std::vector<std::pair<platform::Bytes, platform::Bytes>> pairs = {
         {wide, {}}, {{}, wide}, {wide, wide}, {{}, {}}};
     for (const auto& [firstProfile, secondProfile] : pairs) {
-        const std::vector<std::string> files = {pngFrame(1, firstProfile),
-                                                pngFrame(2, secondProfile)};
-        core::OutputSettings windowSettings = settings_;
-        ComposeSession window(windowSettings);
-        window.loadFrames(files, 1);
-        ASSERT_EQ(window.setOutputSize("30", "20"), std::nullopt);
-        interlace::NoProgress none;
-        window.compose(none);
-        for (int threads : {1, 2}) {
-            core::OutputSettings settings = settings_;
-            ComposeSession oneGo(settings);
-            interlace::ComposeRun run;
-            run.threads = threads;
-            ASSERT_EQ(oneGo.composeFiles(files, "30", "20", none, run), std::nullopt);
-            EXPECT_EQ(oneGo.compositeProfile(), window.compositeProfile()) << threads;
-            EXPECT_EQ(pixels(oneGo.composite()), pixels(window.composite())) << threads;
+        for (bool jpeg : {false, true}) {
+            const std::vector<std::string> files =
+                jpeg ? std::vector{jpegFrame(1, firstProfile), jpegFrame(2, secondProfile)}
+                     : std::vector{pngFrame(1, firstProfile), pngFrame(2, secondProfile)};
+            core::OutputSettings windowSettings = settings_;
+            ComposeSession window(windowSettings);
+            window.loadFrames(files, 1);
+            ASSERT_EQ(window.setOutputSize("30", "20"), std::nullopt);
+            interlace::NoProgress none;
+            window.compose(none);
+            for (int threads : {1, 2}) {
+                core::OutputSettings settings = settings_;
+                ComposeSession oneGo(settings);
+                interlace::ComposeRun run;
+                run.threads = threads;
+                ASSERT_EQ(oneGo.composeFiles(files, "30", "20", none, run), std::nullopt);
+                EXPECT_EQ(oneGo.compositeProfile(), window.compositeProfile()) << threads << jpeg;
+                EXPECT_EQ(pixels(oneGo.composite()), pixels(window.composite())) << threads << jpeg;
+            }
         }
     }
 }
