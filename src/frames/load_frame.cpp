@@ -152,8 +152,16 @@ FrameLoadResult loadFrameFileInBands(std::string& slotPath, const std::string& c
 
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
                               raster::RasterImage& thumbnail, platform::Bytes* colourProfile) {
+    // Nothing of the frame is kept beyond its working copy and thumbnail, so a JPEG frame goes
+    // into them band by band and is never held whole.
+    struct Unused final : FrameBands {
+        bool takeInBands(std::int32_t /*width*/, std::int32_t /*height*/) override { return true; }
+        void band(std::int32_t /*top*/, const raster::RasterImage& /*band*/,
+                  std::int32_t /*count*/) override {}
+    } unused;
     raster::RasterImage frame;
-    return loadFrameFileKeeping(slotPath, chosenPath, slot, thumbnail, frame, colourProfile);
+    return loadFrameFileInBands(slotPath, chosenPath, slot, thumbnail, frame, unused,
+                                colourProfile);
 }
 
 FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& chosenPath, int slot,
