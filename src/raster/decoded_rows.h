@@ -1,8 +1,8 @@
 #pragma once
 // Where a decoder puts the rows it decodes, top to bottom: into one whole image, or a band at a
-// time to be used and forgotten, so that a large frame need never be held whole. Fresh memory
-// for a whole 12-megapixel frame costs about as much as decoding it, memory already in the
-// cache nothing.
+// time to be used and forgotten, so that a large frame need never be held whole: fresh memory
+// for a whole 12-megapixel frame costs about as much as decoding it, a band that stays in the
+// cache next to nothing.
 
 #include <cstdint>
 #include <vector>
@@ -16,8 +16,8 @@ class DecodedRows {
     virtual ~DecodedRows() = default;
     // The picture's format and size, before any row; its size is checked already.
     virtual void begin(PixelFormat format, std::int32_t width, std::int32_t height) = 0;
-    // Where row y is to be decoded, `stride` bytes or more (only the pixels are written);
-    // asked for top to bottom, at most a few rows ahead of the last decodedTo().
+    // Where row y is to be decoded: room for its pixels, which are all the decoder writes.
+    // Asked for top to bottom, at most a few rows ahead of the last decodedTo().
     virtual std::uint8_t* row(std::int32_t y) = 0;
     // Rows [0, end) hold their final pixels.
     virtual void decodedTo(std::int32_t end) = 0;
