@@ -114,13 +114,17 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     // prepared from its rows as they are decoded. Any other frame is read whole, and waits for
     // frame 1's profile only then, just before converting.
     const platform::Bytes srgb = raster::srgbProfile();
+    // A frame without a profile counts as sRGB.
+    const auto colours = [&](const platform::Bytes& profile) -> const platform::Bytes& {
+        return profile.empty() ? srgb : profile;
+    };
     platform::Bytes firstRead;
     bool firstSent = false;  // frame 1's thread only
     std::promise<const platform::Bytes*> firstProfile;
     const std::shared_future<const platform::Bytes*> target = firstProfile.get_future().share();
     const auto sendFirst = [&](const platform::Bytes& profile) {
         firstRead = profile;
-        firstProfile.set_value(firstRead.empty() ? &srgb : &firstRead);
+        firstProfile.set_value(&colours(firstRead));
         firstSent = true;
     };
     // Frame 1's task is taken before any other and only a stop keeps it from loading.
@@ -153,13 +157,13 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
                 if (!firstReadEarly &&
                     target.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
                     return false;
-                return (own.empty() ? srgb : own) == awaitTarget();
+                return colours(own) == awaitTarget();
             });
         frames::loadFrameFileInBands(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
                                      frame, checked, &profiles_[index]);
         if (frame.empty()) return frame;  // taken in bands, in frame 1's colours
         const platform::Bytes& to = awaitTarget();
-        const platform::Bytes& from = profiles_[index].empty() ? srgb : profiles_[index];
+        const platform::Bytes& from = colours(profiles_[index]);
         if (from != to) {
             raster::convertColours(frame, from, to);
             frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));

@@ -126,47 +126,23 @@ class FrameRows final : public raster::DecodedRows {
     std::int32_t thumbRow_ = 0;
 };
 
-}  // namespace
+// Takes no frame: it comes back whole.
+struct NoBands final : FrameBands {
+    bool takeInBands(std::int32_t /*width*/, std::int32_t /*height*/) override { return false; }
+    void band(std::int32_t /*top*/, const raster::RasterImage& /*band*/,
+              std::int32_t /*count*/) override {}
+};
 
-FrameLoadResult loadFrameFileInBands(std::string& slotPath, const std::string& chosenPath, int slot,
-                                     raster::RasterImage& thumbnail, raster::RasterImage& frame,
-                                     FrameBands& bands, platform::Bytes* colourProfile) {
-    if (frameKindOf(chosenPath) != FrameKind::Jpeg)
-        return loadFrameFileKeeping(slotPath, chosenPath, slot, thumbnail, frame, colourProfile);
-    slotPath = chosenPath;
-    if (colourProfile != nullptr) colourProfile->clear();
-    platform::Bytes profile;
-    FrameRows rows(slot, profile, thumbnail, bands);
-    raster::loadJpegFileRows(platform::hostPath(chosenPath), rows, &profile);
-    if (colourProfile != nullptr && raster::isRgbProfile(profile))
-        *colourProfile = std::move(profile);
-    if (!rows.inBands()) {
-        frame = rows.takeWhole();
-        return keepWorkingCopy(slotPath, slot, frame, thumbnail);
-    }
-    thumbnail = rows.commit();
-    frame = raster::RasterImage();
-    slotPath = core::workingCopyPath(slot);
-    return FrameLoadResult::Loaded;
-}
+// Takes every frame offered and does nothing with its bands.
+struct UnusedBands final : FrameBands {
+    bool takeInBands(std::int32_t /*width*/, std::int32_t /*height*/) override { return true; }
+    void band(std::int32_t /*top*/, const raster::RasterImage& /*band*/,
+              std::int32_t /*count*/) override {}
+};
 
-FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
-                              raster::RasterImage& thumbnail, platform::Bytes* colourProfile) {
-    // Nothing of the frame is kept beyond its working copy and thumbnail, so a JPEG frame goes
-    // into them band by band and is never held whole.
-    struct Unused final : FrameBands {
-        bool takeInBands(std::int32_t /*width*/, std::int32_t /*height*/) override { return true; }
-        void band(std::int32_t /*top*/, const raster::RasterImage& /*band*/,
-                  std::int32_t /*count*/) override {}
-    } unused;
-    raster::RasterImage frame;
-    return loadFrameFileInBands(slotPath, chosenPath, slot, thumbnail, frame, unused,
-                                colourProfile);
-}
-
-FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& chosenPath, int slot,
-                                     raster::RasterImage& thumbnail, raster::RasterImage& frame,
-                                     platform::Bytes* colourProfile) {
+FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, int slot,
+                          raster::RasterImage& thumbnail, raster::RasterImage& frame,
+                          FrameBands& bands, platform::Bytes* colourProfile) {
     slotPath = chosenPath;
     if (colourProfile != nullptr) colourProfile->clear();
     platform::Bytes profile;
@@ -178,9 +154,17 @@ FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& c
     };
     switch (frameKindOf(chosenPath)) {
         case FrameKind::Jpeg: {
-            frame = raster::loadJpegFile(platform::hostPath(chosenPath), &profile);
+            FrameRows rows(slot, profile, thumbnail, bands);
+            raster::loadJpegFileRows(platform::hostPath(chosenPath), rows, &profile);
             keepProfile();
-            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+            if (!rows.inBands()) {
+                frame = rows.takeWhole();
+                return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+            }
+            thumbnail = rows.commit();
+            frame = raster::RasterImage();
+            slotPath = core::workingCopyPath(slot);
+            return FrameLoadResult::Loaded;
         }
         case FrameKind::Png: {
             frame = raster::loadPngFile(platform::hostPath(chosenPath), &profile);
@@ -202,6 +186,30 @@ FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& c
     }
     slotPath.clear();
     return FrameLoadResult::FormatError;
+}
+
+}  // namespace
+
+FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
+                              raster::RasterImage& thumbnail, platform::Bytes* colourProfile) {
+    // Nothing of the frame is kept beyond its working copy and thumbnail, so a JPEG frame goes
+    // into them band by band and is never held whole.
+    UnusedBands unused;
+    raster::RasterImage frame;
+    return loadFrame(slotPath, chosenPath, slot, thumbnail, frame, unused, colourProfile);
+}
+
+FrameLoadResult loadFrameFileKeeping(std::string& slotPath, const std::string& chosenPath, int slot,
+                                     raster::RasterImage& thumbnail, raster::RasterImage& frame,
+                                     platform::Bytes* colourProfile) {
+    NoBands none;
+    return loadFrame(slotPath, chosenPath, slot, thumbnail, frame, none, colourProfile);
+}
+
+FrameLoadResult loadFrameFileInBands(std::string& slotPath, const std::string& chosenPath, int slot,
+                                     raster::RasterImage& thumbnail, raster::RasterImage& frame,
+                                     FrameBands& bands, platform::Bytes* colourProfile) {
+    return loadFrame(slotPath, chosenPath, slot, thumbnail, frame, bands, colourProfile);
 }
 
 }  // namespace lenzora::frames
