@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/available_memory.h"
 #include "platform/translation.h"
+#include "raster/memory_budget.h"
 
 namespace lenzora::raster {
 namespace {
@@ -17,6 +17,7 @@ thread_local bool ownFilesOnly = false;
 // Pictures this small are not worth a look at the system's memory status.
 constexpr std::uint64_t kAlwaysFits = 8ull << 20;
 
+// The variable's whole number above 0; 0 when it is unset or anything else.
 std::uint64_t maxPixelsFromEnvironment() {
     const char* text = std::getenv(kMaxPixelsVariable);
     if (text == nullptr) return 0;
@@ -44,8 +45,17 @@ void setMaxImagePixels(std::uint64_t pixels) {
     chosenMaxPixels.store(pixels, std::memory_order_relaxed);
 }
 
+void checkMaxPixelsVariable() {
+    const char* text = std::getenv(kMaxPixelsVariable);
+    if (text == nullptr || maxPixelsFromEnvironment() != 0) return;
+    throw platform::Error(
+        tooLarge(QT_TRANSLATE_NOOP("lenzora::raster",
+                                   "环境变量 %1 的值 \"%2\" 无效: 应为大于 0 的整数像素数"),
+                 {kMaxPixelsVariable, text}));
+}
+
 bool fitsInMemory(std::uint64_t bytes) {
-    return bytes <= kAlwaysFits || bytes <= platform::availableMemoryBytes();
+    return bytes <= kAlwaysFits || MemoryBudget::process().fitsNow(bytes);
 }
 
 ImageTooLarge::ImageTooLarge(std::uint64_t width, std::uint64_t height)
@@ -63,14 +73,26 @@ OwnFilesOnly::OwnFilesOnly() : before_(ownFilesOnly) { ownFilesOnly = true; }
 OwnFilesOnly::~OwnFilesOnly() { ownFilesOnly = before_; }
 
 void checkDecodedSize(std::uint64_t width, std::uint64_t height, int bitsPerPixel) {
+    checkDecodingMemory(width, height, bitsPerPixel, 0);
+}
+
+void checkDecodingMemory(std::uint64_t width, std::uint64_t height, int bitsPerPixel,
+                         std::uint64_t workingBytes) {
     // Sides of 32 bits each: the products need more than 64.
     __extension__ typedef unsigned __int128 Wide;
     const Wide pixels = Wide{width} * height;
     const Wide stride = (Wide{width} * static_cast<unsigned>(bitsPerPixel) + 31) / 32 * 4;
-    const Wide bytes = stride * height;
-    if ((!ownFilesOnly && pixels > maxImagePixels()) || bytes > ~std::uint64_t{0} ||
-        !fitsInMemory(static_cast<std::uint64_t>(bytes)))
+    const Wide bytes = stride * height + workingBytes;
+    if ((!ownFilesOnly && pixels > maxImagePixels()) || workingBytes > kMaxDecodingBytes ||
+        bytes > ~std::uint64_t{0})
         throw ImageTooLarge(width, height);
+    const auto total = static_cast<std::uint64_t>(bytes);
+    if (total <= kAlwaysFits) return;
+    if (FrameMemory* frame = FrameMemory::current()) {
+        frame->reserve(total, width, height);
+    } else if (!MemoryBudget::process().fitsNow(total)) {
+        throw ImageTooLarge(width, height);
+    }
 }
 
 }  // namespace lenzora::raster

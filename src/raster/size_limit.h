@@ -20,7 +20,16 @@ std::uint64_t maxImagePixels();
 // 0 goes back to the environment variable or the default.
 void setMaxImagePixels(std::uint64_t pixels);
 
-// Whether `bytes` more fit in the memory the system has available now.
+// Throws a user's error when LENZORA_MAX_FRAME_PIXELS is set to anything but a whole number
+// above 0; both programs ask once at start-up, so that a mistyped ceiling is never ignored.
+void checkMaxPixelsVariable();
+
+// The most a reader may hold besides the picture it delivers: its rows of samples, a tile or
+// strip, the library's own buffers as far as they grow with the picture.
+inline constexpr std::uint64_t kMaxDecodingBytes = 64ull << 20;
+
+// Whether `bytes` more fit in the memory the system has available now, beside what the frames
+// being read have reserved (see memory_budget.h).
 bool fitsInMemory(std::uint64_t bytes);
 
 // A picture too large to decode. Its text gives the size; a loader that knows the file's name
@@ -50,7 +59,14 @@ class OwnFilesOnly {
 };
 
 // Throws ImageTooLarge when a width x height picture of bitsPerPixel would have more pixels
-// than maxImagePixels() (outside OwnFilesOnly) or not fit in the available memory.
+// than maxImagePixels() (outside OwnFilesOnly) or not fit in the available memory. Within a
+// FrameMemory scope the picture's bytes are reserved in the process's budget (waiting, if
+// need be, for other frames to end).
 void checkDecodedSize(std::uint64_t width, std::uint64_t height, int bitsPerPixel);
+
+// checkDecodedSize for a reader that also needs `workingBytes` besides the picture while it
+// decodes: refused when they exceed kMaxDecodingBytes, else counted and reserved with it.
+void checkDecodingMemory(std::uint64_t width, std::uint64_t height, int bitsPerPixel,
+                         std::uint64_t workingBytes);
 
 }  // namespace lenzora::raster

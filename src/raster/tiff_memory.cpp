@@ -11,7 +11,7 @@ namespace lenzora::raster::detail {
 namespace {
 
 // No single buffer of the library may take more; the pixels themselves are ours.
-constexpr tmsize_t kMaxLibraryAllocation = tmsize_t{256} << 20;
+constexpr tmsize_t kMaxLibraryAllocation = tmsize_t{16} << 20;
 
 TiffStream& streamOf(thandle_t handle) { return *static_cast<TiffStream*>(handle); }
 

@@ -146,139 +146,175 @@ std::vector<std::uint8_t> paletteOf(TIFF* tiff, const TiffStream& stream) {
     return table;
 }
 
-// Turns rows of the file's samples into rows of the image.
+// Turns pieces of rows of the file's samples into rows of the image: 24-bit, or 1-bit
+// (black 0, white 1) for a 1-bit grey picture.
 class RowConverter {
   public:
     RowConverter(const Layout& layout, std::vector<std::uint8_t> palette)
-        : layout_(layout), palette_(std::move(palette)) {
-        if (layout.bits == 1) expanded_.resize(layout.width);
-        if (layout.kind == Kind::Cmyk) cmyk_.resize(4 * std::size_t{layout.width});
+        : layout_(layout), palette_(std::move(palette)) {}
+
+    static PixelFormat formatFor(const Layout& layout) {
+        return layout.bits == 1 ? PixelFormat::Indexed1 : PixelFormat::Bgr24;
     }
 
-    void convert(const std::uint8_t* samples, std::uint8_t* bgr) {
-        const std::size_t width = layout_.width;
+    // Pixels [x, x + count) of an image row from `count` pixels of samples; x is a multiple
+    // of 8 (tiles are 16 pixels wide or a multiple of that).
+    void convert(const std::uint8_t* samples, std::uint8_t* row, std::size_t x,
+                 std::size_t count) const {
         switch (layout_.kind) {
             case Kind::Grey:
             case Kind::Rgb:
                 if (layout_.bits == 1) {
-                    for (std::size_t x = 0; x < width; ++x) {
-                        expanded_[x] = (samples[x >> 3] >> (7 - (x & 7)) & 1) != 0 ? 255 : 0;
-                    }
-                    samples = expanded_.data();
+                    copyBits(samples, row, x, count);
+                } else {
+                    detail::samplesToBgr(samples, layout_.sampleLayout, row + 3 * x, count);
                 }
-                detail::samplesToBgr(
-                    samples, layout_.bits == 1 ? eightBitGrey() : layout_.sampleLayout, bgr, width);
                 break;
             case Kind::Palette:
-                for (std::size_t x = 0; x < width; ++x) {
-                    const std::uint8_t* entry = palette_.data() + 3 * std::size_t{samples[x]};
-                    bgr[3 * x] = entry[0];
-                    bgr[3 * x + 1] = entry[1];
-                    bgr[3 * x + 2] = entry[2];
+                for (std::size_t i = 0; i < count; ++i) {
+                    const std::uint8_t* entry = palette_.data() + 3 * std::size_t{samples[i]};
+                    std::copy_n(entry, 3, row + 3 * (x + i));
                 }
                 break;
-            case Kind::Cmyk: {
-                // The first four samples of each pixel, in 8 bits.
-                const std::size_t step = layout_.samples;
-                for (std::size_t x = 0; x < width; ++x) {
-                    for (std::size_t i = 0; i < 4; ++i) {
-                        cmyk_[4 * x + i] =
-                            layout_.bits == 16
-                                ? detail::eightBits(
-                                      reinterpret_cast<const std::uint16_t*>(samples)[x * step + i])
-                                : samples[x * step + i];
-                    }
-                }
-                detail::cmykToBgr(cmyk_.data(), bgr, width, false);
+            case Kind::Cmyk:
+                cmyk(samples, row + 3 * x, count);
                 break;
-            }
         }
     }
 
   private:
-    detail::SampleLayout eightBitGrey() const {
-        detail::SampleLayout grey = layout_.sampleLayout;
-        grey.bits = 8;
-        return grey;
+    // The file's bits as they are, with white 1 ("min is white" files turned round); the
+    // bits past the row's last pixel are left 0.
+    void copyBits(const std::uint8_t* samples, std::uint8_t* row, std::size_t x,
+                  std::size_t count) const {
+        const std::size_t bytes = (count + 7) / 8;
+        std::uint8_t* out = row + x / 8;
+        const std::uint8_t flip = layout_.sampleLayout.invertedGrey ? 0xFF : 0;
+        for (std::size_t i = 0; i < bytes; ++i) out[i] = samples[i] ^ flip;
+        if (count % 8 != 0) out[bytes - 1] &= static_cast<std::uint8_t>(0xFF00u >> (count % 8));
+    }
+
+    // The first four samples of each pixel in 8 bits, a stretch of pixels at a time.
+    void cmyk(const std::uint8_t* samples, std::uint8_t* bgr, std::size_t count) const {
+        constexpr std::size_t kStretch = 256;
+        std::array<std::uint8_t, 4 * kStretch> ink{};
+        const std::size_t step = layout_.samples;
+        for (std::size_t done = 0; done < count; done += kStretch) {
+            const std::size_t n = std::min(kStretch, count - done);
+            for (std::size_t x = 0; x < n; ++x) {
+                for (std::size_t i = 0; i < 4; ++i) {
+                    const std::size_t at = (done + x) * step + i;
+                    ink[4 * x + i] =
+                        layout_.bits == 16
+                            ? detail::eightBits(reinterpret_cast<const std::uint16_t*>(samples)[at])
+                            : samples[at];
+                }
+            }
+            detail::cmykToBgr(ink.data(), bgr + 3 * done, n, false);
+        }
     }
 
     const Layout& layout_;
     std::vector<std::uint8_t> palette_;
-    std::vector<std::uint8_t> expanded_;
-    std::vector<std::uint8_t> cmyk_;
 };
 
 // Strips up to this size are decoded whole, which costs the codec far less than a row at a
 // time; a larger one (a picture stored as one strip) is read row by row instead.
 constexpr tmsize_t kMaxStripBuffer = tmsize_t{8} << 20;
 
-void readStrips(TIFF* tiff, const TiffStream& stream, const Layout& layout, RowConverter& converter,
-                RasterImage& image) {
+// The buffer a picture is read through: whole strips, one row, or one tile.
+struct ReadPlan {
+    std::size_t bufferBytes = 0;
+    std::size_t rowBytes = 0;  // of a strip's row or a tile's row
+    std::uint32_t rowsPerStrip = 0;
+    bool wholeStrips = false;
+};
+
+ReadPlan planReading(TIFF* tiff, const TiffStream& stream, const Layout& layout) {
+    ReadPlan plan;
+    if (layout.tiled) {
+        const tmsize_t tileBytes = TIFFTileSize(tiff);
+        const tmsize_t tileRowBytes = TIFFTileRowSize(tiff);
+        if (tileBytes <= 0 || tileRowBytes <= 0)
+            detail::throwTiffError(stream, "the tiles have no size");
+        plan.bufferBytes = static_cast<std::size_t>(tileBytes);
+        plan.rowBytes = static_cast<std::size_t>(tileRowBytes);
+        return plan;
+    }
     const tmsize_t lineBytes = TIFFScanlineSize(tiff);
     const tmsize_t stripBytes = TIFFStripSize(tiff);
     if (lineBytes <= 0 || stripBytes <= 0) detail::throwTiffError(stream, "the rows have no size");
-    const auto line = static_cast<std::size_t>(lineBytes);
+    plan.rowBytes = static_cast<std::size_t>(lineBytes);
     std::uint32_t rowsPerStrip = 0;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-    rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), layout.height);
-    const bool wholeStrips =
-        stripBytes <= kMaxStripBuffer &&
-        static_cast<std::uint64_t>(rowsPerStrip) * line <= static_cast<std::uint64_t>(stripBytes);
-    if (!wholeStrips) {
-        std::vector<std::uint8_t> row(line);
+    plan.rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), layout.height);
+    plan.wholeStrips = stripBytes <= kMaxStripBuffer &&
+                       static_cast<std::uint64_t>(plan.rowsPerStrip) * plan.rowBytes <=
+                           static_cast<std::uint64_t>(stripBytes);
+    plan.bufferBytes = plan.wholeStrips ? static_cast<std::size_t>(stripBytes) : plan.rowBytes;
+    return plan;
+}
+
+// What the codec itself holds for a picture this wide: the JPEG codec keeps rows of a few
+// blocks' height, the fax codecs two run lists.
+std::uint64_t codecBytes(TIFF* tiff, const Layout& layout, const ReadPlan& plan) {
+    switch (field<std::uint16_t>(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE)) {
+        case COMPRESSION_JPEG:
+        case COMPRESSION_OJPEG:
+            return 32 * std::uint64_t{plan.rowBytes};
+        case COMPRESSION_CCITTRLE:
+        case COMPRESSION_CCITTRLEW:
+        case COMPRESSION_CCITTFAX3:
+        case COMPRESSION_CCITTFAX4:
+            return 8 * std::uint64_t{layout.tiled ? layout.tileWidth : layout.width};
+        default:
+            return 0;
+    }
+}
+
+void readStrips(TIFF* tiff, const TiffStream& stream, const Layout& layout, const ReadPlan& plan,
+                const RowConverter& converter, RasterImage& image) {
+    const std::size_t line = plan.rowBytes;
+    std::vector<std::uint8_t> buffer(plan.bufferBytes);
+    if (!plan.wholeStrips) {
         for (std::uint32_t y = 0; y < layout.height; ++y) {
-            if (TIFFReadScanline(tiff, row.data(), y, 0) != 1) {
+            if (TIFFReadScanline(tiff, buffer.data(), y, 0) != 1) {
                 detail::throwTiffError(stream, "the picture data is damaged");
             }
-            converter.convert(row.data(), image.row(static_cast<std::int32_t>(y)));
+            converter.convert(buffer.data(), image.row(static_cast<std::int32_t>(y)), 0,
+                              layout.width);
         }
         return;
     }
-    std::vector<std::uint8_t> strip(static_cast<std::size_t>(stripBytes));
-    for (std::uint32_t top = 0; top < layout.height; top += rowsPerStrip) {
-        const std::uint32_t rows = std::min(rowsPerStrip, layout.height - top);
-        const tmsize_t want = static_cast<tmsize_t>(std::size_t{rows} * line);
-        if (TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), strip.data(), want) !=
+    for (std::uint32_t top = 0; top < layout.height; top += plan.rowsPerStrip) {
+        const std::uint32_t rows = std::min(plan.rowsPerStrip, layout.height - top);
+        const auto want = static_cast<tmsize_t>(std::size_t{rows} * line);
+        if (TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), buffer.data(), want) !=
             want) {
             detail::throwTiffError(stream, "the picture data is damaged");
         }
         for (std::uint32_t r = 0; r < rows; ++r) {
-            converter.convert(strip.data() + std::size_t{r} * line,
-                              image.row(static_cast<std::int32_t>(top + r)));
+            converter.convert(buffer.data() + std::size_t{r} * line,
+                              image.row(static_cast<std::int32_t>(top + r)), 0, layout.width);
         }
     }
 }
 
-void readTiles(TIFF* tiff, const TiffStream& stream, const Layout& layout, RowConverter& converter,
-               RasterImage& image) {
-    const std::uint64_t across =
-        (std::uint64_t{layout.width} + layout.tileWidth - 1) / layout.tileWidth;
-    // A band of tiles side by side: as many rows as a tile, as wide as the tiles together.
-    checkDecodedSize(across * layout.tileWidth, layout.tileHeight, 32);
-    const tmsize_t tileBytes = TIFFTileSize(tiff);
-    const tmsize_t tileRowBytes = TIFFTileRowSize(tiff);
-    if (tileBytes <= 0 || tileRowBytes <= 0)
-        detail::throwTiffError(stream, "the tiles have no size");
-    const std::size_t bandRowBytes = static_cast<std::size_t>(tileRowBytes) * across;
-    std::vector<std::uint8_t> tile(static_cast<std::size_t>(tileBytes));
-    std::vector<std::uint8_t> band(bandRowBytes * layout.tileHeight);
+// Each tile goes straight into the image rows it covers.
+void readTiles(TIFF* tiff, const TiffStream& stream, const Layout& layout, const ReadPlan& plan,
+               const RowConverter& converter, RasterImage& image) {
+    std::vector<std::uint8_t> tile(plan.bufferBytes);
     for (std::uint32_t top = 0; top < layout.height; top += layout.tileHeight) {
-        for (std::uint64_t column = 0; column < across; ++column) {
-            const auto x = static_cast<std::uint32_t>(column * layout.tileWidth);
-            if (TIFFReadTile(tiff, tile.data(), x, top, 0, 0) < 0) {
+        const std::uint32_t rows = std::min(layout.tileHeight, layout.height - top);
+        for (std::uint64_t x = 0; x < layout.width; x += layout.tileWidth) {
+            if (TIFFReadTile(tiff, tile.data(), static_cast<std::uint32_t>(x), top, 0, 0) < 0) {
                 detail::throwTiffError(stream, "the picture data is damaged");
             }
-            for (std::uint32_t r = 0; r < layout.tileHeight; ++r) {
-                std::copy_n(tile.data() + std::size_t{r} * static_cast<std::size_t>(tileRowBytes),
-                            tileRowBytes,
-                            band.data() + std::size_t{r} * bandRowBytes +
-                                column * static_cast<std::size_t>(tileRowBytes));
+            const std::size_t count = std::min<std::uint64_t>(layout.tileWidth, layout.width - x);
+            for (std::uint32_t r = 0; r < rows; ++r) {
+                converter.convert(tile.data() + std::size_t{r} * plan.rowBytes,
+                                  image.row(static_cast<std::int32_t>(top + r)), x, count);
             }
-        }
-        const std::uint32_t rows = std::min(layout.tileHeight, layout.height - top);
-        for (std::uint32_t r = 0; r < rows; ++r) {
-            converter.convert(band.data() + std::size_t{r} * bandRowBytes,
-                              image.row(static_cast<std::int32_t>(top + r)));
         }
     }
 }
@@ -290,10 +326,14 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
     stream.input = file;
     detail::TiffHandle tiff = detail::openTiff(stream, "r");
     const Layout layout = readLayout(tiff.get(), stream);
-    checkDecodedSize(layout.width, layout.height, 24);
     if (layout.width == 0 || layout.height == 0) {
         detail::throwTiffError(stream, "the picture is empty");
     }
+    // Everything the reading holds, counted before any of it is allocated.
+    const ReadPlan plan = planReading(tiff.get(), stream, layout);
+    const PixelFormat format = RowConverter::formatFor(layout);
+    checkDecodingMemory(layout.width, layout.height, bitsPerPixel(format),
+                        plan.bufferBytes + codecBytes(tiff.get(), layout, plan));
     // Uncompressed samples are all in the file: a header claiming more is refused before the
     // picture is allocated.
     if (field<std::uint16_t>(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE) ==
@@ -316,12 +356,13 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
     RowConverter converter(layout, layout.kind == Kind::Palette ? paletteOf(tiff.get(), stream)
                                                                 : std::vector<std::uint8_t>{});
     RasterImage image;
-    image.allocate(PixelFormat::Bgr24, static_cast<std::int32_t>(layout.width),
+    image.allocate(format, static_cast<std::int32_t>(layout.width),
                    static_cast<std::int32_t>(layout.height));
+    if (format == PixelFormat::Indexed1) image.setPalette({kBlack, kWhite});
     if (layout.tiled) {
-        readTiles(tiff.get(), stream, layout, converter, image);
+        readTiles(tiff.get(), stream, layout, plan, converter, image);
     } else {
-        readStrips(tiff.get(), stream, layout, converter, image);
+        readStrips(tiff.get(), stream, layout, plan, converter, image);
     }
     return image;
 }

@@ -38,6 +38,15 @@ TEST(BmpResolution, PixelsPerMetreWithTheProgramsDivisor) {
     for (const Case& c : cases) EXPECT_EQ(pixelsPerMetre(c.dpi), c.perMetre);
 }
 
+// pHYs holds the nearest whole number of pixels per metre: 300.5 dpi is 11830.7, not 11830.
+TEST(PngResolution, PixelsPerMetreAreRoundedNotCut) {
+    struct Case {
+        long double dpi;
+        std::int32_t perMetre;
+    } cases[] = {{300, 11811}, {300.5L, 11831}, {169.1L, 6657}};
+    for (const Case& c : cases) EXPECT_EQ(pngPixelsPerMetre(c.dpi), c.perMetre) << c.dpi;
+}
+
 TEST(BmpResolution, ASavedCompositeDiffersFromTheBareBmpInBothFieldsOnly) {
     testing::TempDir dir;
     raster::RasterImage image = testing::patternImage(7, 5, 3);

@@ -3,12 +3,17 @@
 #include <png.h>
 #include <zlib.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <fstream>
 
 #include <string>
 
+#include "platform/available_memory.h"
 #include "platform/error.h"
 #include "platform/save_file.h"
+#include "raster/memory_budget.h"
 #include "raster/png_codec.h"
 #include "support/encoded_pictures.h"
 #include "support/temp_dir.h"
@@ -138,29 +143,91 @@ TEST(Png, EveryKindDecodesToTheColoursItsSamplesSay) {
     for (const DecodeCase& c : cases) {
         RasterImage image;
         ASSERT_NO_THROW(image = decodePng(testing::makePng(c.recipe))) << c.name;
-        EXPECT_EQ(image.format(), PixelFormat::Bgr24) << c.name;
+        // A 1-bit grey picture stays 1-bit, to be stretched as a 1-bit BMP is.
+        const bool oneBit = c.recipe.colourType == PNG_COLOR_TYPE_GRAY && c.recipe.bitDepth == 1;
+        EXPECT_EQ(image.format(), oneBit ? PixelFormat::Indexed1 : PixelFormat::Bgr24) << c.name;
         EXPECT_EQ(describe(pixelsOf(image)), describe(c.expected)) << c.name;
     }
 }
 
 // A pattern large enough that all seven interlace passes carry pixels.
-PngRecipe patternRecipe(int colourType, int channels, bool interlaced) {
-    PngRecipe recipe{.width = 19, .height = 13, .colourType = colourType, .interlaced = interlaced};
+PngRecipe patternRecipe(int colourType, int channels, bool interlaced, int bitDepth = 8) {
+    PngRecipe recipe{.width = 19,
+                     .height = 13,
+                     .colourType = colourType,
+                     .bitDepth = bitDepth,
+                     .interlaced = interlaced};
+    const std::uint32_t top = 1u << bitDepth;
     for (std::uint32_t y = 0; y < recipe.height; ++y)
         for (std::uint32_t x = 0; x < recipe.width; ++x)
             for (int c = 0; c < channels; ++c)
-                recipe.samples.push_back(
-                    static_cast<std::uint16_t>((x * 13 + y * 7 + c * 50) % 256));
+                recipe.samples.push_back(static_cast<std::uint16_t>(
+                    (x * 13 + y * 7 + static_cast<std::uint32_t>(c) * 50) * (top / 256 + 1) % top));
     return recipe;
 }
 
 TEST(Png, InterlacedFilesGiveWhatPlainOnesGive) {
-    for (auto [type, channels] :
-         {std::pair{PNG_COLOR_TYPE_RGB, 3}, {PNG_COLOR_TYPE_RGBA, 4}, {PNG_COLOR_TYPE_GRAY, 1}}) {
-        const RasterImage plain = decodePng(testing::makePng(patternRecipe(type, channels, false)));
+    struct Case {
+        int type, channels, bitDepth;
+    } cases[] = {{PNG_COLOR_TYPE_RGB, 3, 8},  {PNG_COLOR_TYPE_RGBA, 4, 8},
+                 {PNG_COLOR_TYPE_GRAY, 1, 8}, {PNG_COLOR_TYPE_RGBA, 4, 16},
+                 {PNG_COLOR_TYPE_GRAY, 1, 1}, {PNG_COLOR_TYPE_GRAY, 1, 2}};
+    for (const Case& c : cases) {
+        const RasterImage plain =
+            decodePng(testing::makePng(patternRecipe(c.type, c.channels, false, c.bitDepth)));
         const RasterImage interlaced =
-            decodePng(testing::makePng(patternRecipe(type, channels, true)));
-        EXPECT_EQ(describe(pixelsOf(interlaced)), describe(pixelsOf(plain))) << type;
+            decodePng(testing::makePng(patternRecipe(c.type, c.channels, true, c.bitDepth)));
+        EXPECT_EQ(describe(pixelsOf(interlaced)), describe(pixelsOf(plain)))
+            << c.type << " " << c.bitDepth;
+    }
+}
+
+// An interlaced 16-bit picture with alpha costs its 24-bit size (9 MB here) and a few rows:
+// its passes are turned into colours row by row, never held whole at 8 bytes a pixel (24 MB).
+// Under an address-space limit 20 MB above what the process holds, it is read.
+TEST(PngDeathTest, AnInterlacedSixteenBitPictureIsReadWithinItsColourSize) {
+    PngRecipe recipe{.width = 2000,
+                     .height = 1500,
+                     .colourType = PNG_COLOR_TYPE_RGBA,
+                     .bitDepth = 16,
+                     .interlaced = true};
+    recipe.samples.assign(std::size_t{2000} * 1500 * 4, 65535);
+    const platform::Bytes file = testing::makePng(recipe);
+    recipe.samples = {};
+    auto underLimit = [&] {
+        std::ifstream statm("/proc/self/statm");
+        std::uint64_t pages = 0;
+        statm >> pages;
+        const rlimit limit{pages * 4096 + (20ull << 20), RLIM_INFINITY};
+        if (::setrlimit(RLIMIT_AS, &limit) != 0) std::_Exit(3);
+        try {
+            std::_Exit(decodePng(file).pixel(1999, 1499) == kWhite ? 0 : 1);
+        } catch (...) {
+            std::_Exit(2);
+        }
+    };
+    EXPECT_EXIT(underLimit(), ::testing::ExitedWithCode(0), "");
+}
+
+// A palette without transparency gives its colours at every depth: the last entry a depth
+// can hold, the first two, and the last again.
+TEST(Png, PalettePicturesWithoutTransparencyGiveTheirColours) {
+    const std::vector<std::uint8_t> colours = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
+    for (int depth : {1, 2, 4, 8}) {
+        const std::size_t entries = depth == 1 ? 2 : 4;
+        const auto last = static_cast<std::uint16_t>(entries - 1);
+        const RasterImage image = decodePng(testing::makePng(
+            {.width = 4,
+             .height = 1,
+             .colourType = PNG_COLOR_TYPE_PALETTE,
+             .bitDepth = depth,
+             .samples = {last, 0, 1, last},
+             .palette = std::vector<std::uint8_t>(colours.begin(),
+                                                  colours.begin() + 3 * std::ptrdiff_t(entries))}));
+        const Colour lastColour = depth == 1 ? rgb(0, 255, 0) : rgb(10, 20, 30);
+        EXPECT_EQ(describe(pixelsOf(image)),
+                  describe({lastColour, rgb(255, 0, 0), rgb(0, 255, 0), lastColour}))
+            << depth;
     }
 }
 

@@ -3,6 +3,8 @@
 #include <tiffio.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/save_file.h"
@@ -156,7 +158,9 @@ TEST(Tiff, EveryKindDecodesToTheColoursItsSamplesSay) {
     for (const Case& c : cases) {
         RasterImage image;
         ASSERT_NO_THROW(image = decodeTiff(testing::makeTiff(c.recipe))) << c.name;
-        EXPECT_EQ(image.format(), PixelFormat::Bgr24) << c.name;
+        // A 1-bit grey picture stays 1-bit, to be stretched as a 1-bit BMP is.
+        const bool oneBit = c.recipe.bits == 1 && c.recipe.samplesPerPixel == 1;
+        EXPECT_EQ(image.format(), oneBit ? PixelFormat::Indexed1 : PixelFormat::Bgr24) << c.name;
         EXPECT_EQ(describe(image), describe(c.expected)) << c.name;
     }
 }
@@ -227,6 +231,98 @@ TEST(Tiff, DamagedAndUnsupportedFilesAreRefusedWithAReason) {
             EXPECT_EQ(text.rfind("TIFF error: ", 0), 0u) << c.name << ": " << text;
             EXPECT_GT(text.size(), 14u) << c.name;
         }
+    }
+}
+
+// A little-endian file of one directory and no pixel data: each tag's values as LONGs,
+// stored after the directory when they take more than four bytes.
+platform::Bytes headerOnly(
+    const std::vector<std::pair<std::uint16_t, std::vector<std::uint32_t>>>& tags) {
+    platform::Bytes file = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    auto put = [&](std::uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    put(tags.size(), 2);
+    std::size_t external = 8 + 2 + 12 * tags.size() + 4;
+    for (const auto& [tag, values] : tags) {
+        put(tag, 2);
+        put(4, 2);  // LONG
+        put(values.size(), 4);
+        put(values.size() == 1 ? values[0] : external, 4);
+        if (values.size() > 1) external += 4 * values.size();
+    }
+    put(0, 4);
+    for (const auto& [tag, values] : tags)
+        if (values.size() > 1)
+            for (std::uint32_t v : values) put(v, 4);
+    return file;
+}
+
+// A width x height picture of `samples` samples of `bits` (8 or 16) each, in tiles of
+// `tileSide` (0: one strip) and Deflate compression, with one byte of data.
+platform::Bytes claiming(std::uint32_t width, std::uint32_t height, std::uint32_t samples,
+                         std::uint32_t bits, std::uint32_t tileSide) {
+    std::vector<std::pair<std::uint16_t, std::vector<std::uint32_t>>> tags = {
+        {TIFFTAG_IMAGEWIDTH, {width}},
+        {TIFFTAG_IMAGELENGTH, {height}},
+        {TIFFTAG_BITSPERSAMPLE, std::vector<std::uint32_t>(samples, bits)},
+        {TIFFTAG_COMPRESSION, {COMPRESSION_ADOBE_DEFLATE}},
+        {TIFFTAG_PHOTOMETRIC, {PHOTOMETRIC_RGB}},
+        {TIFFTAG_SAMPLESPERPIXEL, {samples}},
+    };
+    if (samples > 3)
+        tags.push_back({TIFFTAG_EXTRASAMPLES, std::vector<std::uint32_t>(samples - 3, 0)});
+    if (tileSide == 0) {
+        tags.insert(tags.begin() + 4, {TIFFTAG_STRIPOFFSETS, {8}});
+        tags.insert(tags.begin() + 6, {TIFFTAG_ROWSPERSTRIP, {height}});
+        tags.insert(tags.begin() + 7, {TIFFTAG_STRIPBYTECOUNTS, {1}});
+    } else {
+        tags.push_back({TIFFTAG_TILEWIDTH, {tileSide}});
+        tags.push_back({TIFFTAG_TILELENGTH, {tileSide}});
+        tags.push_back({TIFFTAG_TILEOFFSETS, {8}});
+        tags.push_back({TIFFTAG_TILEBYTECOUNTS, {1}});
+    }
+    return headerOnly(tags);
+}
+
+// Whatever the picture's own size, a file whose reading would hold more than 64 MB besides it
+// (a tile, a row of samples) is refused before any of it is allocated.
+TEST(Tiff, AReadingThatWouldHoldMoreThan64MegabytesBesidesThePictureIsRefused) {
+    struct Case {
+        std::uint32_t width, height, samples, bits, tileSide;
+        const char* says;
+    } cases[] = {
+        {1, 1, 8, 16, 16384, "图片太大! 1 x 1 像素"},               // a 4 GB tile
+        {1, 1, 8, 16, 2064, "图片太大! 1 x 1 像素"},                // a 68 MB tile
+        {4'200'000, 1, 8, 16, 0, "图片太大! 4200000 x 1 像素"},     // a 67 MB row
+        {400'000'000, 1, 3, 8, 0, "图片太大! 400000000 x 1 像素"},  // a 1.2 GB row
+        {1, 1, 8, 16, 1024, "TIFF error: "},  // a 16 MB tile is read (its data is damaged)
+    };
+    for (const Case& c : cases) {
+        try {
+            decodeTiff(claiming(c.width, c.height, c.samples, c.bits, c.tileSide));
+            ADD_FAILURE() << c.says << " accepted";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(c.says, 0), 0u) << e.what();
+        }
+    }
+}
+
+// Samples stored plane by plane are not read; the refusal says why.
+TEST(Tiff, PlanarSeparateSamplesAreRefusedWithTheirReason) {
+    const platform::Bytes planar = headerOnly({{TIFFTAG_IMAGEWIDTH, {2}},
+                                               {TIFFTAG_IMAGELENGTH, {1}},
+                                               {TIFFTAG_BITSPERSAMPLE, {8, 8, 8}},
+                                               {TIFFTAG_PHOTOMETRIC, {PHOTOMETRIC_RGB}},
+                                               {TIFFTAG_STRIPOFFSETS, {8, 8, 8}},
+                                               {TIFFTAG_SAMPLESPERPIXEL, {3}},
+                                               {TIFFTAG_STRIPBYTECOUNTS, {2, 2, 2}},
+                                               {TIFFTAG_PLANARCONFIG, {PLANARCONFIG_SEPARATE}}});
+    try {
+        decodeTiff(planar);
+        FAIL() << "accepted";
+    } catch (const platform::Error& e) {
+        EXPECT_STREQ(e.what(), "TIFF error: this sample layout is not supported");
     }
 }
 
