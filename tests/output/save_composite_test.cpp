@@ -10,6 +10,7 @@
 #include "output/bmp_resolution.h"
 #include "output/jpeg_exif.h"
 #include "output/picture_format.h"
+#include "output/saved_picture.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
