@@ -79,9 +79,14 @@ struct Pass {
 };
 
 Pass passOf(int pass, std::uint32_t width, std::uint32_t height) {
-    return {PNG_PASS_ROWS(height, pass), PNG_PASS_COLS(width, pass),
-            PNG_PASS_START_ROW(pass),    1u << PNG_PASS_ROW_SHIFT(pass),
-            PNG_PASS_START_COL(pass),    1u << PNG_PASS_COL_SHIFT(pass)};
+    const auto startRow = static_cast<std::uint32_t>(PNG_PASS_START_ROW(pass));
+    const auto startColumn = static_cast<std::uint32_t>(PNG_PASS_START_COL(pass));
+    return {PNG_PASS_ROWS(height, pass),
+            PNG_PASS_COLS(width, pass),
+            startRow,
+            1u << PNG_PASS_ROW_SHIFT(pass),
+            startColumn,
+            1u << PNG_PASS_COL_SHIFT(pass)};
 }
 
 }  // namespace
