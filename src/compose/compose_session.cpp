@@ -17,6 +17,7 @@
 #include "platform/translation.h"
 #include "platform/work_pool.h"
 #include "raster/colour_profile.h"
+#include "raster/memory_budget.h"
 
 namespace lenzora::compose {
 namespace {
@@ -129,6 +130,7 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     };
     // Frame 1's task is taken before any other and only a stop keeps it from loading.
     const auto awaitTarget = [&]() -> const platform::Bytes& {
+        const raster::FrameMemory::Waiting parked;  // frame 1 never waits for this frame
         while (target.wait_for(kProfileWaitStep) != std::future_status::ready) {
             if (run.cancel != nullptr) run.cancel->check();
         }

@@ -12,6 +12,7 @@
 #include "raster/colour_profile.h"
 #include "raster/decoded_rows.h"
 #include "raster/jpeg_codec.h"
+#include "raster/memory_budget.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
 
@@ -143,6 +144,9 @@ struct UnusedBands final : FrameBands {
 FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, int slot,
                           raster::RasterImage& thumbnail, raster::RasterImage& frame,
                           FrameBands& bands, platform::Bytes* colourProfile) {
+    // What the frame's reader allocates is held in the process's budget until the frame is
+    // loaded, so that frames read side by side share the memory there is.
+    const raster::FrameMemory memory;
     slotPath = chosenPath;
     if (colourProfile != nullptr) colourProfile->clear();
     platform::Bytes profile;

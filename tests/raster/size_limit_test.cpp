@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "platform/error.h"
 #include "raster/bmp_codec.h"
 #include "raster/jpeg_codec.h"
+#include "raster/memory_budget.h"
 #include "raster/size_limit.h"
 #include "support/temp_dir.h"
 
@@ -103,6 +107,55 @@ TEST(SizeLimitDeathTest, APictureBeyondTheMemoryLeftIsRefused) {
         std::_Exit(1);
     };
     EXPECT_EXIT(underLimit(), ::testing::ExitedWithCode(0), "");
+}
+
+// Frames read side by side share one budget: a reservation that does not fit waits until
+// another ends, then goes ahead.
+TEST(MemoryBudget, AReservationThatDoesNotFitWaitsForAnotherToEnd) {
+    MemoryBudget budget([] { return std::uint64_t{100}; });
+    MemoryReservation first;
+    budget.reserve(first, 60, 1, 1);
+    std::atomic<bool> reserved{false};
+    std::thread second([&] {
+        MemoryReservation held;
+        budget.reserve(held, 60, 2, 2);
+        reserved = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(reserved);
+    first.release();
+    second.join();
+    EXPECT_TRUE(reserved);
+}
+
+// With nobody to wait for (no other reservation, or only ones that wait on something
+// themselves), a reservation that does not fit is refused at once; a stop ends a wait.
+TEST(MemoryBudget, WhatNothingCanMakeFitIsRefusedAndAStopEndsAWait) {
+    MemoryBudget budget([] { return std::uint64_t{100}; });
+    try {
+        MemoryReservation alone;
+        budget.reserve(alone, 101, 7, 9);
+        ADD_FAILURE() << "too large alone, reserved";
+    } catch (const ImageTooLarge& e) {
+        EXPECT_STREQ(e.what(), "图片太大! 7 x 9 像素");
+    }
+
+    MemoryReservation parked;
+    budget.reserve(parked, 60, 1, 1);
+    budget.park(parked, true);  // as a frame waiting for frame 1's colour profile
+    MemoryReservation first;
+    EXPECT_THROW(budget.reserve(first, 60, 1, 1), ImageTooLarge);
+    budget.park(parked, false);
+
+    platform::Cancellation cancel;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        cancel.request();
+    });
+    MemoryReservation waiting;
+    EXPECT_THROW(budget.reserve(waiting, 60, 1, 1, &cancel), platform::Cancelled);
+    stopper.join();
+    EXPECT_EQ(waiting.bytes(), 0u);
 }
 
 }  // namespace
