@@ -292,6 +292,10 @@
         <source>图片太大! &quot;%1&quot; %2 x %3 像素</source>
         <translation>The picture &quot;%1&quot; is too large: %2 x %3 pixels.</translation>
     </message>
+    <message>
+        <source>环境变量 %1 的值 &quot;%2&quot; 无效: 应为大于 0 的整数像素数</source>
+        <translation>The environment variable %1 is &quot;%2&quot;: it must be a whole number of pixels above 0.</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::testchart</name>

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "platform/handler_guard.h"
+#include "raster/size_limit.h"
+
 namespace lenzora::app {
 
 std::unique_ptr<MainWindow> startProgram(std::chrono::milliseconds splashDuration) {
@@ -23,6 +26,8 @@ std::unique_ptr<MainWindow> startProgram(std::chrono::milliseconds splashDuratio
     splash.reset();
 
     form->show();
+    // A mistyped pixel ceiling is reported, not ignored; frames are then held to the default.
+    platform::guardHandler(raster::checkMaxPixelsVariable);
     return form;
 }
 

@@ -125,6 +125,12 @@ int runCompose(const std::vector<std::string>& args) {
         storedSettingsFrom(options.value("--pitch"), options.value("--width"),
                            options.value("--height"), options.value("--unit"));
     if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
+    // A mistyped ceiling in the environment is refused as a mistyped option is, not ignored.
+    try {
+        raster::checkMaxPixelsVariable();
+    } catch (const platform::Error& e) {
+        throw UsageError(e.what());
+    }
     if (auto maxPixels = options.value("--max-frame-pixels"))
         raster::setMaxImagePixels(pixelCount(*maxPixels));
     const std::string& output = *out;

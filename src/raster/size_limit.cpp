@@ -27,7 +27,7 @@ std::uint64_t maxPixelsFromEnvironment() {
     return problem == std::errc() && stop == end ? value : 0;
 }
 
-std::string tooLarge(const char* pattern, std::initializer_list<std::string> values) {
+std::string rasterText(const char* pattern, std::initializer_list<std::string> values) {
     return platform::fillIn(platform::translate("lenzora::raster", pattern), values);
 }
 
@@ -49,9 +49,9 @@ void checkMaxPixelsVariable() {
     const char* text = std::getenv(kMaxPixelsVariable);
     if (text == nullptr || maxPixelsFromEnvironment() != 0) return;
     throw platform::Error(
-        tooLarge(QT_TRANSLATE_NOOP("lenzora::raster",
-                                   "环境变量 %1 的值 \"%2\" 无效: 应为大于 0 的整数像素数"),
-                 {kMaxPixelsVariable, text}));
+        rasterText(QT_TRANSLATE_NOOP("lenzora::raster",
+                                     "环境变量 %1 的值 \"%2\" 无效: 应为大于 0 的整数像素数"),
+                   {kMaxPixelsVariable, text}));
 }
 
 bool fitsInMemory(std::uint64_t bytes) {
@@ -59,14 +59,14 @@ bool fitsInMemory(std::uint64_t bytes) {
 }
 
 ImageTooLarge::ImageTooLarge(std::uint64_t width, std::uint64_t height)
-    : platform::Error(tooLarge(QT_TRANSLATE_NOOP("lenzora::raster", "图片太大! %1 x %2 像素"),
-                               {std::to_string(width), std::to_string(height)})),
+    : platform::Error(rasterText(QT_TRANSLATE_NOOP("lenzora::raster", "图片太大! %1 x %2 像素"),
+                                 {std::to_string(width), std::to_string(height)})),
       width_(width),
       height_(height) {}
 
 std::string ImageTooLarge::messageFor(const std::string& fileName) const {
-    return tooLarge(QT_TRANSLATE_NOOP("lenzora::raster", "图片太大! \"%1\" %2 x %3 像素"),
-                    {fileName, std::to_string(width_), std::to_string(height_)});
+    return rasterText(QT_TRANSLATE_NOOP("lenzora::raster", "图片太大! \"%1\" %2 x %3 像素"),
+                      {fileName, std::to_string(width_), std::to_string(height_)});
 }
 
 OwnFilesOnly::OwnFilesOnly() : before_(ownFilesOnly) { ownFilesOnly = true; }

@@ -72,11 +72,18 @@ TEST(CliMemory, FramesAboveTheCeilingAreRefusedByName) {
         std::vector<std::string> environment;
         std::vector<std::string> options;
         std::string err;
+        int exitCode = 1;
     } cases[] = {
         {{"LENZORA_MAX_FRAME_PIXELS=1999999"}, {}, refusal},
-        {{"LENZORA_MAX_FRAME_PIXELS=2000000"}, {}, ""},
+        {{"LENZORA_MAX_FRAME_PIXELS=2000000"}, {}, "", 0},
         {{}, {"--max-frame-pixels", "1999999"}, refusal},
-        {{"LENZORA_MAX_FRAME_PIXELS=1000"}, {"--max-frame-pixels", "2000000"}, ""},
+        {{"LENZORA_MAX_FRAME_PIXELS=1000"}, {"--max-frame-pixels", "2000000"}, "", 0},
+        // A ceiling that is no whole number above 0 is refused as a mistyped option is.
+        {{"LENZORA_MAX_FRAME_PIXELS=2000000 px"},
+         {},
+         "lenzora-cli: 环境变量 LENZORA_MAX_FRAME_PIXELS 的值 \"2000000 px\" 无效: 应为大于 0 "
+         "的整数像素数",
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.environment) + ::testing::PrintToString(c.options));
@@ -86,7 +93,7 @@ TEST(CliMemory, FramesAboveTheCeilingAreRefusedByName) {
         args.push_back((dir / "small.bmp").string());
         const testing::ProcessResult r =
             testing::runLimitedProcess(0, c.environment, LENZORA_CLI, args);
-        EXPECT_EQ(r.exitCode, c.err.empty() ? 0 : 1);
+        EXPECT_EQ(r.exitCode, c.exitCode);
         EXPECT_EQ(toolLine(r.err), c.err);
     }
 }

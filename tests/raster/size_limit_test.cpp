@@ -48,6 +48,26 @@ TEST_F(SizeLimit, TheCeilingIsTheSettingElseTheEnvironmentElse500Megapixels) {
     }
 }
 
+// Both programs refuse at start-up a ceiling that is no whole number above 0.
+TEST_F(SizeLimit, AVariableThatIsNoWholeNumberAboveZeroIsRefused) {
+    struct Case {
+        const char* environment;  // nullptr: unset
+        bool refused;
+    } cases[] = {{nullptr, false}, {"1000", false}, {"junk", true}, {"0", true},
+                 {"-5", true},     {"12 px", true}, {"", true}};
+    for (const Case& c : cases) {
+        if (c.environment != nullptr)
+            ::setenv(kMaxPixelsVariable, c.environment, 1);
+        else
+            ::unsetenv(kMaxPixelsVariable);
+        if (c.refused) {
+            EXPECT_THROW(checkMaxPixelsVariable(), platform::Error) << c.environment;
+        } else {
+            EXPECT_NO_THROW(checkMaxPixelsVariable()) << (c.environment ? c.environment : "");
+        }
+    }
+}
+
 // Every reader, in every format it gives: a 30 x 20 frame decodes at a ceiling of 600 pixels
 // and is refused at 599 with its name and size, before anything is decoded.
 TEST_F(SizeLimit, AFrameAboveTheCeilingIsRefusedNamingItAndItsSize) {

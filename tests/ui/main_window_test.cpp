@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/start_up.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
@@ -77,6 +78,15 @@ class MainWindowTest : public QObject {
   private slots:
     void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
     void cleanup() { env_.reset(); }
+
+    // A pixel ceiling that is no whole number is reported at start-up, not ignored.
+    void aMistypedPixelCeilingIsReportedAtStartUp() {
+        qputenv("LENZORA_MAX_FRAME_PIXELS", "junk");
+        const auto form = lenzora::app::startProgram(std::chrono::milliseconds(0));
+        qunsetenv("LENZORA_MAX_FRAME_PIXELS");
+        QCOMPARE(errors(), std::vector<std::string>{"环境变量 LENZORA_MAX_FRAME_PIXELS 的值 "
+                                                    "\"junk\" 无效: 应为大于 0 的整数像素数."});
+    }
 
     void firstStartCreatesFolderAndFileAndShowsTheDefaults() {
         MainWindow form;
