@@ -94,6 +94,37 @@ TEST_F(LoadFrameTest, PngAndTiffBecomeWorkingCopies) {
     }
 }
 
+// A 1-bit frame is stretched with black winning, whatever file it came in: a one-pixel
+// line survives a shrinking to a quarter, in the frame handed back and in the slot's file.
+TEST_F(LoadFrameTest, AOneBitFrameKeepsItsThinLinesWhenShrunkInEveryFormat) {
+    raster::RasterImage line;
+    line.create(raster::PixelFormat::Indexed1, 64, 8);
+    line.setFillColour(raster::kBlack);
+    line.setLineColour(raster::kBlack);
+    line.drawRectangle(13, 0, 14, 8);
+    testing::writeBmp(root_ / "line.bmp", line);
+    platform::saveWholeFile(root_ / "line.png", raster::encodePng(line));
+    platform::saveWholeFile(root_ / "line.tif", raster::encodeTiff(line));
+    int slot = 1;
+    for (const char* name : {"line.bmp", "line.png", "line.tif"}) {
+        SCOPED_TRACE(name);
+        std::string slotPath;
+        raster::RasterImage thumbnail;
+        raster::RasterImage frame;
+        ASSERT_EQ(loadFrameFileKeeping(slotPath, (root_ / name).string(), slot++, thumbnail, frame),
+                  FrameLoadResult::Loaded);
+        raster::RasterImage slotFile;
+        slotFile.loadBmpFile(platform::hostPath(slotPath));
+        for (const raster::RasterImage* source : {&frame, &slotFile}) {
+            raster::RasterImage shrunk;
+            shrunk.create(raster::PixelFormat::Bgr24, 16, 8);
+            shrunk.stretchImage({0, 0, 16, 8}, *source);
+            EXPECT_EQ(shrunk.pixel(3, 4), raster::kBlack);
+            EXPECT_EQ(shrunk.pixel(4, 4), raster::kWhite);
+        }
+    }
+}
+
 TEST_F(LoadFrameTest, BmpIsUsedWhereItLies) {
     testing::writeBmp(root_ / "frame.bmp", testing::plainImage(40, 30, raster::kBlack));
     std::string slotPath;
