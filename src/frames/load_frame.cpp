@@ -145,7 +145,8 @@ FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, 
                           raster::RasterImage& thumbnail, raster::RasterImage& frame,
                           FrameBands& bands, platform::Bytes* colourProfile) {
     // What the frame's reader allocates is held in the process's budget until the frame is
-    // loaded, so that frames read side by side share the memory there is.
+    // loaded (or, in a compose's scope, prepared), so that frames read side by side share the
+    // memory there is.
     const raster::FrameMemory memory;
     slotPath = chosenPath;
     if (colourProfile != nullptr) colourProfile->clear();

@@ -14,6 +14,7 @@
 #include "interlace/prepare_frame.h"
 #include "platform/drive_paths.h"
 #include "platform/translation.h"
+#include "raster/memory_budget.h"
 #include "raster/size_limit.h"
 
 namespace lenzora::interlace {
@@ -356,6 +357,8 @@ void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth
     const FramePreparer fromMemory = [&](int q, ComposeState& frameState,
                                          const std::function<void()>& checkpoint,
                                          raster::RasterImage& strip) {
+        // The frame's memory stays reserved until it is prepared and let go.
+        const raster::FrameMemory memory(run.cancel);
         BandedPreparation banded(frameCount, mode, frameState, [&] { checkCancel(run); });
         raster::RasterImage frame = load(q, banded);
         checkpoint();

@@ -106,10 +106,12 @@ void MemoryBudget::giveBack(MemoryReservation& held) noexcept {
 
 FrameMemory::FrameMemory(const platform::Cancellation* cancel)
     : outer_(currentFrame), cancel_(cancel) {
-    currentFrame = this;
+    if (outer_ == nullptr) currentFrame = this;
 }
 
-FrameMemory::~FrameMemory() { currentFrame = outer_; }
+FrameMemory::~FrameMemory() {
+    if (outer_ == nullptr) currentFrame = nullptr;
+}
 
 FrameMemory* FrameMemory::current() { return currentFrame; }
 

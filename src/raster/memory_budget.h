@@ -75,7 +75,8 @@ class MemoryBudget {
 
 // The memory of the frame this thread is reading. While one lives, readers on this thread
 // reserve what they allocate in the process's budget and hold it until the scope ends;
-// without one they only check that it fits beside what others hold.
+// without one they only check that it fits beside what others hold. A scope opened within
+// another on the same thread joins it: the frame's memory is held until the outer one ends.
 class FrameMemory {
   public:
     explicit FrameMemory(const platform::Cancellation* cancel = nullptr);
@@ -83,7 +84,7 @@ class FrameMemory {
     FrameMemory(const FrameMemory&) = delete;
     FrameMemory& operator=(const FrameMemory&) = delete;
 
-    // The innermost scope open on this thread, or nullptr.
+    // The outermost scope open on this thread, or nullptr.
     static FrameMemory* current();
     // Adds `bytes` to the frame's reservation (see MemoryBudget::reserve).
     void reserve(std::uint64_t bytes, std::uint64_t width, std::uint64_t height);
@@ -102,7 +103,7 @@ class FrameMemory {
     };
 
   private:
-    FrameMemory* outer_;
+    FrameMemory* outer_;  // the scope this one joins, if any
     const platform::Cancellation* cancel_;
     MemoryReservation held_;
 };
