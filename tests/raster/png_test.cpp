@@ -16,6 +16,7 @@
 #include "raster/memory_budget.h"
 #include "raster/png_codec.h"
 #include "support/encoded_pictures.h"
+#include "support/run_process.h"
 #include "support/temp_dir.h"
 
 // Designated initializers leave the fields they do not name at their defaults, on purpose.
@@ -186,6 +187,7 @@ TEST(Png, InterlacedFilesGiveWhatPlainOnesGive) {
 // its passes are turned into colours row by row, never held whole at 8 bytes a pixel (24 MB).
 // Under an address-space limit 20 MB above what the process holds, it is read.
 TEST(PngDeathTest, AnInterlacedSixteenBitPictureIsReadWithinItsColourSize) {
+    if (testing::kAddressSanitizer) GTEST_SKIP() << "the sanitizer's own reservations";
     PngRecipe recipe{.width = 2000,
                      .height = 1500,
                      .colourType = PNG_COLOR_TYPE_RGBA,
