@@ -8,9 +8,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/file_io.h"
@@ -91,6 +93,49 @@ TEST(SaveFile, AReplacedFileKeepsItsPermissionBits) {
         saveWholeFile(dir / "a.bmp", std::string_view("replaced"));
         EXPECT_EQ(text(dir / "a.bmp"), "replaced");
         EXPECT_EQ(permissionBits(dir / "a.bmp"), mode) << std::oct << mode;
+        EXPECT_EQ(entries(dir.path()), 1);
+    }
+}
+
+// A group of the user's other than the one new files get, if there is one.
+gid_t otherGroupOfTheUser() {
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(
+        std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    for (gid_t group : groups) {
+        if (group != ::getegid()) return group;
+    }
+    return ::getegid();
+}
+
+// A file the user may not write is refused and left as it was, as other desktop programs do;
+// root may replace it. A replaced file keeps its mode, and its owner and group as far as the
+// saver may give them: root gives any, another user a group of their own.
+TEST(SaveFile, AFileTheUserMayNotWriteIsRefusedAndAReplacedOneKeepsItsOwner) {
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 12345 : ::geteuid();
+    const gid_t group = root ? 12345 : otherGroupOfTheUser();
+    for (const mode_t mode : {0444, 0464, 0640}) {
+        SCOPED_TRACE(::testing::Message() << std::oct << mode);
+        TempDir dir;
+        const fs::path path = dir / "a.bmp";
+        put(path, "earlier");
+        ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        const bool writable = root || (mode & S_IWUSR) != 0;
+        try {
+            saveWholeFile(path, std::string_view("replaced"));
+            EXPECT_TRUE(writable) << "replaced a file the user may not write";
+        } catch (const Error& e) {
+            EXPECT_FALSE(writable) << e.what();
+            EXPECT_STREQ(e.what(), "File access denied");
+        }
+        EXPECT_EQ(text(path), writable ? "replaced" : "earlier");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(st.st_uid, owner);
+        EXPECT_EQ(st.st_gid, group);
         EXPECT_EQ(entries(dir.path()), 1);
     }
 }
