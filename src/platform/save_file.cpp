@@ -62,11 +62,21 @@ void keepOwnerAndMode(int handle, const std::filesystem::path& target) {
 }  // namespace
 
 void checkSaveTarget(const std::filesystem::path& path) {
+    if (path.empty()) throwIoError(ENOENT);
+    // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
+    // name, so it is refused instead.
+    if (QFile::encodeName(QFile::decodeName(path.c_str())) != QByteArrayView(path.c_str()))
+        throw Error(translate("lenzora::platform", "Invalid file name"));
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        // Nothing there yet, or a link to nothing: the file is made, through the link.
-        if (errno == ENOENT) return;
-        throwIoError(errno);
+        if (errno != ENOENT) throwIoError(errno);
+        // Nothing there yet, or a link to nothing: the file is made, through the link, in a
+        // folder that must be there.
+        const std::filesystem::path folder =
+            folderOf(resolvedTarget(QFile::decodeName(path.c_str())));
+        if (::stat(folder.c_str(), &st) != 0) throwIoError(errno);
+        if (!S_ISDIR(st.st_mode)) throwIoError(ENOTDIR);
+        return;
     }
     if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
     // A device, pipe or socket would be replaced by a regular file (as root, "/dev/null" too).
@@ -81,13 +91,8 @@ void checkSaveTarget(const std::filesystem::path& path) {
 // each call so that a value left from earlier is never taken for the cause.
 
 SaveFile::SaveFile(const std::filesystem::path& path) {
-    if (path.empty()) throwIoError(ENOENT);
-    const QString name = QFile::decodeName(path.c_str());
-    // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
-    // name, so it is refused instead.
-    if (QFile::encodeName(name) != QByteArrayView(path.c_str()))
-        throw Error(translate("lenzora::platform", "Invalid file name"));
     checkSaveTarget(path);
+    const QString name = QFile::decodeName(path.c_str());
     target_ = resolvedTarget(name);
     file_ = std::make_unique<QSaveFile>(name);
     // Pictures may sit in a folder the user may not add files to while the files themselves

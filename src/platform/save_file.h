@@ -50,9 +50,11 @@ class SaveFile {
 };
 
 // What SaveFile refuses before it writes, for callers that check a target before the work
-// that fills it: an existing target, links followed, that is not a regular file ("Not a
-// regular file"; a folder "File access denied"), or a file this user may not write ("File
-// access denied"; root may). A missing target, or a link to one, is no refusal.
+// that fills it: a name that is not UTF-8 ("Invalid file name"), an existing target, links
+// followed, that is not a regular file ("Not a regular file"; a folder "File access denied"),
+// or a file this user may not write ("File access denied"; root may). A missing target, or a
+// link to one, is no refusal when its folder is there ("File not found" if not): the file is
+// made, through the link.
 void checkSaveTarget(const std::filesystem::path& path);
 
 // The whole content in one go.

@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "core/output_settings.h"
+#include "core/settings_file.h"
 #include "interlace/compose_state.h"
+#include "output/save_composite.h"
+#include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
 #include "raster/png_codec.h"
@@ -243,8 +247,8 @@ TEST_F(CliCompose, ErrorsLeaveNoOutput) {
 }
 
 // A pipe under a frame's name would block the open until something wrote into it: it is
-// refused as a folder is, with the frame's read error. The tool runs under a time limit, so
-// a hang fails the test (status 124) instead of stopping the suite.
+// refused as no regular file. The tool runs under a time limit, so a hang fails the test
+// (status 124) instead of stopping the suite.
 TEST_F(CliCompose, APipeAsAFrameIsRefusedWithoutWaiting) {
     const std::vector<std::string> good = frames(2, 30, 20);
     for (const char* name : {"x.bmp", "x.jpg"}) {
@@ -255,8 +259,75 @@ TEST_F(CliCompose, APipeAsAFrameIsRefusedWithoutWaiting) {
                         good[0], pipe.string(), good[1]});
         EXPECT_EQ(r.exitCode, 1) << name << " (124: the tool hung)";
         EXPECT_EQ(r.err,
-                  "lenzora-cli: Cannot open file \"" + pipe.string() + "\". File access denied\n");
+                  "lenzora-cli: Cannot open file \"" + pipe.string() + "\". Not a regular file\n");
         EXPECT_FALSE(fs::exists(dir_ / "out.bmp")) << name;
+    }
+}
+
+// One rule for the target of every save: the window's picture and settings file, and the
+// batch tool's -o, which is checked before any frame is read (a refused target's compose is
+// given a frame that cannot be read). A link to nothing is written through, as editors do.
+TEST_F(CliCompose, EverySaveFollowsOneRuleForItsTarget) {
+    const std::vector<std::string> good = frames(2, 30, 20);
+    const auto link = [](const char* to) {
+        return [to](const fs::path& p) { fs::create_symlink(to, p); };
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;  // what is at the target's name
+        std::string refusal;                        // empty: saved
+    } cases[] = {
+        {"nothing", [](const fs::path&) {}, ""},
+        {"a link to nothing", link("made.bmp"), ""},
+        {"a link into a missing folder", link("missing/made.bmp"), "File not found"},
+        {"a pipe", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+         "Not a regular file"},
+        {"a link to a pipe",
+         [](const fs::path& p) {
+             ASSERT_EQ(::mkfifo((p.parent_path() / "pipe").c_str(), 0600), 0);
+             fs::create_symlink("pipe", p);
+         },
+         "Not a regular file"},
+        {"links in a circle", link("target.bmp"), "File not found"},
+    };
+    const std::string window = "the window's picture", settings = "the window's settings",
+                      tool = "compose -o";
+    for (const Case& c : cases) {
+        for (const std::string& caller : {window, settings, tool}) {
+            SCOPED_TRACE(std::string(c.what) + ", " + caller);
+            const testing::TempDir dir;
+            const fs::path target = dir / "target.bmp";
+            c.make(target);
+            std::string error;
+            if (caller == tool) {
+                const testing::ProcessResult r =
+                    cli({"compose", "-o", target.string(), good[0],
+                         c.refusal.empty() ? good[1] : (dir / "unreadable.bmp").string()});
+                error = r.err;
+                EXPECT_EQ(r.exitCode, c.refusal.empty() ? 0 : 1);
+            } else {
+                try {
+                    if (caller == window) {
+                        output::saveComposite(testing::patternImage(30, 20, 1), target, 2550000);
+                    } else {
+                        core::writeSettingsFile(target, core::StoredSettings{});
+                    }
+                } catch (const platform::Error& e) {
+                    error = e.what();
+                }
+            }
+            if (c.refusal.empty()) {
+                EXPECT_EQ(error, "");
+                EXPECT_TRUE(fs::is_regular_file(target)) << "made, through a link";
+                EXPECT_EQ(fs::is_symlink(target), std::string(c.what).starts_with("a link"));
+            } else if (caller == settings) {
+                EXPECT_EQ(error, c.refusal);
+            } else {
+                const std::string file = "Cannot create file \"" + target.string() + "\". ";
+                EXPECT_EQ(error, caller == tool ? "lenzora-cli: " + file + c.refusal + "\n"
+                                                : file + c.refusal);
+            }
+        }
     }
 }
 
