@@ -177,4 +177,6 @@ int runCompose(const std::vector<std::string>& args) {
     return 0;
 }
 
+const char* composeSynopsis() { return kCompose.synopsis; }
+
 }  // namespace lenzora::cli
