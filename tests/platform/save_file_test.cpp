@@ -12,7 +12,6 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
-#include <vector>
 
 #include "platform/error.h"
 #include "platform/file_io.h"
@@ -97,24 +96,18 @@ TEST(SaveFile, AReplacedFileKeepsItsPermissionBits) {
     }
 }
 
-// A group of the user's other than the one new files get, if there is one.
-gid_t otherGroupOfTheUser() {
-    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-    groups.resize(static_cast<std::size_t>(
-        std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
-    for (gid_t group : groups) {
-        if (group != ::getegid()) return group;
-    }
-    return ::getegid();
-}
-
 // A file the user may not write is refused and left as it was, as other desktop programs do;
 // root may replace it. A replaced file keeps its mode, and its owner and group as far as the
 // saver may give them: root gives any, another user a group of their own.
 TEST(SaveFile, AFileTheUserMayNotWriteIsRefusedAndAReplacedOneKeepsItsOwner) {
     const bool root = ::geteuid() == 0;
     const uid_t owner = root ? 12345 : ::geteuid();
-    const gid_t group = root ? 12345 : otherGroupOfTheUser();
+    // Another user keeps a group of their own other than the one new files get, if they have one.
+    gid_t groups[256];
+    const int count = std::max(::getgroups(256, groups), 0);
+    const gid_t* other =
+        std::find_if(groups, groups + count, [](gid_t g) { return g != ::getegid(); });
+    const gid_t group = root ? 12345 : other != groups + count ? *other : ::getegid();
     for (const mode_t mode : {0444, 0464, 0640}) {
         SCOPED_TRACE(::testing::Message() << std::oct << mode);
         TempDir dir;
