@@ -95,8 +95,12 @@ TEST_F(ComposeSessionTest, ComposeAndBandAsTheInterlacerMakesThem) {
                   0)
             << y;
     }
+    // A window's snapshot keeps what it showed; the band comes as a new composite.
+    const std::shared_ptr<const raster::RasterImage> shown = session.compositeSnapshot();
     session.setCalibrationBand(true);
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth + 4 * settings_.lensPeriod());
+    ASSERT_EQ(shown->width(), expected.width());
+    EXPECT_EQ(std::memcmp(shown->row(0), expected.row(0), expected.stride()), 0);
     session.setCalibrationBand(false);
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth);
 }
