@@ -1,6 +1,7 @@
 #pragma once
 // A compose on a thread of its own, so that the window goes on repainting and answering
-// while it runs: the session's compose on every core, then the preview.
+// while it runs: the session's compose on every core, then the preview. The new composite is
+// the session's to publish once the job has ended (ComposeSession::publishComposite).
 
 #include <QObject>
 #include <atomic>
@@ -45,6 +46,9 @@ class ComposeJob {
         std::atomic<int> value{0};
     };
 
+    // Hands the session's composite over to the compose (see ComposeSession::startCompose)
+    // and gives the work the thread runs.
+    platform::BackgroundJob::Work startIn(compose::ComposeSession& session, int threads);
     void run(compose::ComposeSession& session, int threads, const platform::Cancellation& cancel);
 
     BarProgress progress_;

@@ -495,6 +495,7 @@ void MainWindow::finishCompose() {
     if (!composeJob_) return;  // already finished by a close
     progressTimer_->stop();
     composeJob_->wait();
+    session_.publishComposite();  // the new composite; the last one again for a failed compose
     const platform::BackgroundJob::Ending ending = composeJob_->ending();
     raster::RasterImage preview = composeJob_->takePreview();
     const int reached = composeJob_->progress();
@@ -563,25 +564,29 @@ void MainWindow::saveComposite() {
     platform::guardHandler([&] {
         const std::string name = outputChoices_.chooseSaveName();
         if (name.empty()) return;
-        output::saveComposite(session_.composite(), platform::hostPath(name), settings_.resolution,
+        const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
+        if (!composite) return;
+        output::saveComposite(*composite, platform::hostPath(name), settings_.resolution,
                               session_.compositeProfile());
     });
 }
 
-// The printer set-up, then a fresh preview; its print button prints the composite as it is
-// then, with the resolution read now.
+// The printer set-up, then a fresh preview of the composite as it is now; its print button
+// prints that composite, whatever composes or calibration bands come after, with the
+// resolution read then.
 void MainWindow::printComposite() {
     platform::guardHandler([&] {
+        const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
+        if (!composite) return;
         outputChoices_.printerSetup();
         platform::Printer& printer = *platform::services().printer;
         const output::PrinterPage page{printer.printableWidth(), printer.printableHeight(),
                                        outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
-        const output::PrintPreviewLayout layout =
-            output::printPreviewLayout(page, session_.composite().width(),
-                                       session_.composite().height(), settings_.resolution);
-        auto* preview = new windows::PrintPreviewWindow(this, layout, [this] {
-            output::printComposite(session_.composite(), settings_.resolution,
-                                   outputChoices_.printerDpiX(), outputChoices_.printerDpiY());
+        const output::PrintPreviewLayout layout = output::printPreviewLayout(
+            page, composite->width(), composite->height(), settings_.resolution);
+        auto* preview = new windows::PrintPreviewWindow(this, layout, [this, composite] {
+            output::printComposite(*composite, settings_.resolution, outputChoices_.printerDpiX(),
+                                   outputChoices_.printerDpiY());
         });
         preview->show();
     });

@@ -180,18 +180,56 @@ class PreparedSizes {
     std::vector<std::atomic<bool>> done_;
 };
 
-void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
+// Prepares frame q into its strip file and hands back the strip image; `checkpoint` is called
+// once the frame is read and once its strip image is made.
+using FramePreparer =
+    std::function<void(int q, ComposeState& state, const std::function<void()>& checkpoint,
+                       raster::RasterImage& strip)>;
+
+// Each frame loaded by `load`, then prepared from memory: as it was read, or band by band as
+// `load` hands it over.
+FramePreparer preparerFor(const FrameLoader& load, int frameCount, int mode,
+                          const ComposeRun& run) {
+    return [&load, frameCount, mode, &run](int q, ComposeState& frameState,
+                                           const std::function<void()>& checkpoint,
+                                           raster::RasterImage& strip) {
+        BandedPreparation banded(frameCount, mode, frameState, [&] { checkCancel(run); });
+        raster::RasterImage frame = load(q, banded);
+        checkpoint();
+        if (banded.taken()) {
+            checkpoint();
+            banded.finish(core::stripFilePath(q), strip);
+            return;
+        }
+        prepareFrameImage(std::move(frame), core::stripFilePath(q), frameCount, mode, frameState,
+                          PrepareMethod::Direct, checkpoint, &strip);
+    };
+}
+
+// Frame q as its slot's file holds it.
+FrameLoader fromFiles(const frames::FrameSlots& slots) {
+    return [&slots](int q, frames::FrameBands& /*bands*/) {
+        raster::RasterImage frame;
+        frame.loadBmpFile(platform::hostPath(slots[q]));
+        return frame;
+    };
+}
+
+void prepareAll(const FramePreparer& prepare, int frameCount, ComposeState& state,
                 const ComposeRun& run, ProgressTally& tally) {
     PreparedSizes prepared(frameCount, state);
     try {
         platform::runTasks(frameCount, run.threads, [&](int index) {
             checkCancel(run);
             int step = 0;
-            prepareFrame(slots[index + 1], core::stripFilePath(index + 1), frameCount, mode,
-                         prepared.of(index), PrepareMethod::Direct, [&] {
-                             checkCancel(run);
-                             tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
-                         });
+            raster::RasterImage strip;  // read back from its file once every frame is prepared
+            prepare(
+                index + 1, prepared.of(index),
+                [&] {
+                    checkCancel(run);
+                    tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
+                },
+                strip);
             tally.add(kWriteUnits);
             prepared.finished(index);
         });
@@ -233,12 +271,6 @@ void makeComposite(raster::RasterImage& composite, const ComposeState& st, int p
 // frame's strips go into it as soon as the frame is prepared, from the strip image in memory:
 // the strip file is written but not read back. Frames write disjoint pixels, so they go side
 // by side; the bytes are those of the two steps.
-// Prepares frame q into its strip file and hands back the strip image; `checkpoint` is called
-// once the frame is read and once its strip image is made.
-using FramePreparer =
-    std::function<void(int q, ComposeState& state, const std::function<void()>& checkpoint,
-                       raster::RasterImage& strip)>;
-
 void composeStraight(const FramePreparer& prepare, int frameCount, int stripWidth, int mode,
                      ComposeState& state, const ComposeRun& run, ProgressTally& tally,
                      raster::RasterImage& composite) {
@@ -307,7 +339,7 @@ void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& 
             frame.strip.loadBmpFile(platform::hostPath(core::stripFilePath(frame.q)));
             interlaceGroup({&frame, 1}, s, p, mode, state, run, tally, composite);
         }
-    } catch (const platform::Cancelled&) {
+    } catch (...) {
         composite = raster::RasterImage();  // half a composite is never shown
         throw;
     }
@@ -330,51 +362,31 @@ std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int
 void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripWidth, int mode,
                      ComposeState& state, ComposeProgress& progress, raster::RasterImage& composite,
                      const ComposeRun& run) {
-    // Each frame's buffer serves the next, the old composite's the new one.
-    const raster::PixelReuse reuse;
-    ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
-    if (composite.empty()) {
-        const FramePreparer fromFile = [&](int q, ComposeState& frameState,
-                                           const std::function<void()>& checkpoint,
-                                           raster::RasterImage& strip) {
-            prepareFrame(slots[q], core::stripFilePath(q), frameCount, mode, frameState,
-                         PrepareMethod::Direct, checkpoint, &strip);
-        };
-        composeStraight(fromFile, frameCount, stripWidth, mode, state, run, tally, composite);
-        return;
-    }
-    prepareAll(slots, frameCount, mode, state, run, tally);
-    interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
+    composeLoadedFrames(fromFiles(slots), frameCount, stripWidth, mode, state, progress, composite,
+                        run);
 }
 
 void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
                          ComposeState& state, ComposeProgress& progress,
                          raster::RasterImage& composite, const ComposeRun& run) {
+    // Each frame's buffer serves the next, the old composite's the new one.
     const raster::PixelReuse reuse;
     ProgressTally tally(progress, frameCount * (kPrepareUnits + kCopyUnits));
-    composite = raster::RasterImage();
-    const FramePreparer fromMemory = [&](int q, ComposeState& frameState,
-                                         const std::function<void()>& checkpoint,
-                                         raster::RasterImage& strip) {
-        BandedPreparation banded(frameCount, mode, frameState, [&] { checkCancel(run); });
-        raster::RasterImage frame = load(q, banded);
-        checkpoint();
-        if (banded.taken()) {
-            checkpoint();
-            banded.finish(core::stripFilePath(q), strip);
-            return;
-        }
-        prepareFrameImage(std::move(frame), core::stripFilePath(q), frameCount, mode, frameState,
-                          PrepareMethod::Direct, checkpoint, &strip);
-    };
-    composeStraight(fromMemory, frameCount, stripWidth, mode, state, run, tally, composite);
+    const FramePreparer prepare = preparerFor(load, frameCount, mode, run);
+    if (composite.empty()) {
+        composeStraight(prepare, frameCount, stripWidth, mode, state, run, tally, composite);
+        return;
+    }
+    prepareAll(prepare, frameCount, state, run, tally);
+    interlaceAll(frameCount, stripWidth, mode, state, run, tally, composite);
 }
 
 void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
                    ComposeProgress& progress, const ComposeRun& run) {
     const raster::PixelReuse reuse;  // each frame's buffer serves the next
     ProgressTally tally(progress, frameCount * kPrepareUnits);
-    prepareAll(slots, frameCount, mode, state, run, tally);
+    const FrameLoader load = fromFiles(slots);
+    prepareAll(preparerFor(load, frameCount, mode, run), frameCount, state, run, tally);
 }
 
 void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,

@@ -44,10 +44,10 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
 // that file, as a JPEG frame's working copy); or nothing, when `bands` took it as it was read.
 using FrameLoader = std::function<raster::RasterImage(int q, frames::FrameBands& bands)>;
 
-// As interlaceFrames into a new composite, with each frame loaded by `load` on the thread that
-// prepares it, and prepared from memory instead of being read back from its slot's file. The
-// composite, the working files and the sizes kept are those of loading every frame and then
-// interlacing them. A failure or cancellation leaves no composite.
+// As interlaceFrames, with each frame loaded by `load` on the thread that prepares it, and
+// prepared from memory instead of being read back from its slot's file (interlaceFrames is this
+// with every frame read from its slot's file). The composite, the working files and the sizes
+// kept are those of loading every frame and then interlacing them.
 void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
                          ComposeState& state, ComposeProgress& progress,
                          raster::RasterImage& composite, const ComposeRun& run = {});
