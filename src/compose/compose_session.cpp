@@ -56,7 +56,7 @@ frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& c
                                  &profiles_[index]);
 }
 
-frames::FrameSlots ComposeSession::matchColours() {
+frames::FrameSlots ComposeSession::matchColours(const platform::Cancellation* cancel) {
     const auto count = static_cast<std::size_t>(settings_.frameCount);
     bool allSame = true;
     for (std::size_t i = 0; i < count; ++i) allSame = allSame && profiles_[i] == profiles_[0];
@@ -72,6 +72,7 @@ frames::FrameSlots ComposeSession::matchColours() {
         const platform::Bytes& own = profiles_[static_cast<std::size_t>(slot - 1)];
         const platform::Bytes& from = own.empty() ? srgb : own;
         if (from == compositeProfile_) continue;
+        if (cancel != nullptr) cancel->check();
         raster::RasterImage frame;
         frame.loadBmpFile(platform::hostPath(slots_[slot]));
         raster::convertColours(frame, from, compositeProfile_);
@@ -199,14 +200,14 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
 
 void ComposeSession::compose(interlace::ComposeProgress& progress,
                              const interlace::ComposeRun& run) {
-    interlace::interlaceFrames(matchColours(), settings_.frameCount, settings_.stripWidth,
+    interlace::interlaceFrames(matchColours(run.cancel), settings_.frameCount, settings_.stripWidth,
                                settings_.mode, state_, progress, composite_, run);
 }
 
 void ComposeSession::prepareStrips(interlace::ComposeProgress& progress,
                                    const interlace::ComposeRun& run) {
-    interlace::prepareFrames(matchColours(), settings_.frameCount, settings_.mode, state_, progress,
-                             run);
+    interlace::prepareFrames(matchColours(run.cancel), settings_.frameCount, settings_.mode, state_,
+                             progress, run);
 }
 
 void ComposeSession::interlaceStrips(interlace::ComposeProgress& progress,

@@ -97,8 +97,8 @@ class ComposeSession {
 
   private:
     // The slots to prepare from: the frames' own files, or their colour copies. Sets the
-    // composite's profile.
-    frames::FrameSlots matchColours();
+    // composite's profile. A stop asked through `cancel` is seen between frames.
+    frames::FrameSlots matchColours(const platform::Cancellation* cancel);
 
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;

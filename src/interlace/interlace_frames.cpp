@@ -187,11 +187,14 @@ void prepareAll(const frames::FrameSlots& slots, int frameCount, int mode, Compo
         platform::runTasks(frameCount, run.threads, [&](int index) {
             checkCancel(run);
             int step = 0;
-            prepareFrame(slots[index + 1], core::stripFilePath(index + 1), frameCount, mode,
-                         prepared.of(index), PrepareMethod::Direct, [&] {
-                             checkCancel(run);
-                             tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
-                         });
+            prepareFrame(
+                slots[index + 1], core::stripFilePath(index + 1), frameCount, mode,
+                prepared.of(index), PrepareMethod::Direct,
+                [&] {
+                    checkCancel(run);
+                    tally.add(step++ == 0 ? kReadUnits : kSqueezeUnits);
+                },
+                nullptr, run.cancel);
             tally.add(kWriteUnits);
             prepared.finished(index);
         });
@@ -223,6 +226,7 @@ void makeComposite(raster::RasterImage& composite, const ComposeState& st, int p
     const std::int32_t rows = composite.height();
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(composite.width());
     platform::runTasks((rows + kBandRows - 1) / kBandRows, run.threads, [&](int band) {
+        checkCancel(run);
         const std::int32_t top = band * kBandRows;
         for (std::int32_t y = top; y < std::min(rows, top + kBandRows); ++y)
             std::memset(composite.row(y), 0xFF, rowBytes);
@@ -338,7 +342,7 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
                                            const std::function<void()>& checkpoint,
                                            raster::RasterImage& strip) {
             prepareFrame(slots[q], core::stripFilePath(q), frameCount, mode, frameState,
-                         PrepareMethod::Direct, checkpoint, &strip);
+                         PrepareMethod::Direct, checkpoint, &strip, run.cancel);
         };
         composeStraight(fromFile, frameCount, stripWidth, mode, state, run, tally, composite);
         return;
@@ -365,7 +369,7 @@ void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth
             return;
         }
         prepareFrameImage(std::move(frame), core::stripFilePath(q), frameCount, mode, frameState,
-                          PrepareMethod::Direct, checkpoint, &strip);
+                          PrepareMethod::Direct, checkpoint, &strip, run.cancel);
     };
     composeStraight(fromMemory, frameCount, stripWidth, mode, state, run, tally, composite);
 }

@@ -533,5 +533,29 @@ TEST_F(InterlaceTest, AnOverhangOfThreeLosesTwoPixelsBeforeAndOneAfter) {
     }
 }
 
+// A stop asked once a frame is read is seen within the next band of rows, for a 24-bit frame
+// (made directly) as for any other (row by row): the strip image is never finished, so the
+// checkpoint after it is not reached and no strip file is written.
+TEST_F(InterlaceTest, AStopAskedWhileAFrameIsPreparedIsSeenBeforeItsStripIsMade) {
+    raster::RasterImage twoColours;
+    twoColours.create(raster::PixelFormat::Indexed1, 300, 2000);
+    for (const raster::RasterImage& frame : {testing::patternImage(300, 2000, 1), twoColours}) {
+        testing::writeBmp(root_ / "frame.bmp", frame);
+        platform::Cancellation cancel;
+        int checkpoints = 0;
+        ComposeState state{40, 2000};
+        EXPECT_THROW(prepareFrame((root_ / "frame.bmp").string(), core::stripFilePath(1), 2,
+                                  core::kModeColumns, state, PrepareMethod::Direct,
+                                  [&] {
+                                      ++checkpoints;
+                                      cancel.request();
+                                  },
+                                  nullptr, &cancel),
+                     platform::Cancelled);
+        EXPECT_EQ(checkpoints, 1);
+        EXPECT_FALSE(std::filesystem::exists(platform::hostPath(core::stripFilePath(1))));
+    }
+}
+
 }  // namespace
 }  // namespace lenzora::interlace
