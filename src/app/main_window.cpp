@@ -21,6 +21,7 @@
 #include "app/clickable_label.h"
 #include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
+#include "app/held_messages.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildPreview();
     buildOutputColumn();
     buildStatusBar();
+    endMessages_ = new HeldMessages(this);
 
     setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
@@ -504,7 +506,7 @@ void MainWindow::finishCompose() {
     saveButton_->setEnabled(outputsEnabled_[0]);
     printButton_->setEnabled(outputsEnabled_[1]);
     calibrationBox_->setEnabled(outputsEnabled_[2]);
-    platform::guardHandler([&] {
+    endMessages_->guardHandler([&] {
         bool stopped = false;
         try {
             stopped = ending.stopped();
@@ -532,7 +534,7 @@ void MainWindow::finishCompose() {
         }
         progressBar_->setValue(reached);
         showPreview(std::move(preview));
-        platform::showMessage(tr("Merge OK！").toStdString());
+        endMessages_->showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
         printButton_->setEnabled(true);
         calibrationBox_->setEnabled(true);
