@@ -18,6 +18,7 @@ void ComposeJob::run(compose::ComposeSession& session, int threads,
     session.compose(progress_, run);
     cancel.check();  // a stop asked during the last band still shows nothing
     preview_ = session.composePreview();
+    progress_.value.store(200);
 }
 
 }  // namespace lenzora::app
