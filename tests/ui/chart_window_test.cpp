@@ -112,6 +112,27 @@ class ChartWindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!f.generating(), 120000);
     }
 
+    // The pixels of the preview image as shown: black, white and the greys between.
+    struct ShownTones {
+        qsizetype all = 0, black = 0, grey = 0;
+    };
+    static ShownTones shownTones(QWidget& f) {
+        const QImage shown = control<QLabel>(f, "previewImage")
+                                 ->pixmap()
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_Grayscale8);
+        ShownTones tones;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const int v = qGray(shown.pixel(x, y));
+                ++tones.all;
+                tones.black += v == 0;
+                tones.grey += v > 0 && v < 255;
+            }
+        }
+        return tones;
+    }
+
   private slots:
     void init() {
         env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
@@ -632,6 +653,27 @@ class ChartWindowTest : public QObject {
         QCOMPARE(f->preview().width(), g.previewWidth);
         QCOMPARE(f->preview().height(), g.previewHeight);
         QVERIFY(!control<QLabel>(*f, "previewImage")->pixmap().isNull());
+        const ShownTones tones = shownTones(*f);
+        QVERIFY2(tones.black < tones.all * 9 / 10, qPrintable(QString::number(tones.black)));
+    }
+
+    // Bars finer than a screen pixel show grey in the preview, not black; Save waits for a
+    // chart, in every chart window of the owner.
+    void aFineChartShowsGreyAndSaveWaitsForIt() {
+        QWidget owner;
+        auto* f = new PitchChartWindow(&owner, *output_, *chart_, [this] { return mainPitch_; });
+        auto* other =
+            new PitchChartWindow(&owner, *output_, *chart_, [this] { return mainPitch_; });
+        for (PitchChartWindow* w : {f, other})
+            QVERIFY(!control<QPushButton>(*w, "saveButton")->isEnabled());
+        f->show();
+        fill(*f, "A4", "1200", "40", "11", "15");
+        generate(*f);
+        for (PitchChartWindow* w : {f, other})
+            QVERIFY(control<QPushButton>(*w, "saveButton")->isEnabled());
+        const ShownTones tones = shownTones(*f);
+        QVERIFY2(tones.grey > tones.all / 10, qPrintable(QString::number(tones.grey)));
+        QVERIFY(tones.black < tones.all / 2);
     }
 
     // Escape, the close button or closing the window stop a large generation: nothing of it
@@ -671,7 +713,8 @@ class ChartWindowTest : public QObject {
         QVERIFY(control<QLabel>(*f, "previewImage")->pixmap().isNull());
         QCOMPARE(env_->scripted.cursor->depth, 0);
         for (const char* name : kJobControls)
-            QVERIFY2(control<QWidget>(*f, name)->isEnabled(), name);
+            QVERIFY2(control<QWidget>(*f, name)->isEnabled() != (name == std::string("saveButton")),
+                     name);
         f->show();  // opened again after a close
         const fs::path name = env_->root.path() / "stopped.bmp";
         env_->scripted.savePicture->answers = {name.string()};
