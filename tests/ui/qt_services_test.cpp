@@ -6,10 +6,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include "platform/qt/qt_services.h"
@@ -44,7 +48,16 @@ SeenBox whileBoxIsUp(const std::function<void()>& show) {
 class QtServicesTest : public QObject {
     Q_OBJECT
 
+  private:
+    QTemporaryDir options_;
+
   private slots:
+    // The dialogs' options go to a folder of the test's own, not the user's.
+    void initTestCase() {
+        QVERIFY(options_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, options_.path());
+    }
+
     void errorReportHasStopIconOkAndBlankCaption() {
         auto services = lenzora::platform::qtServices();
         SeenBox seen =
@@ -90,6 +103,39 @@ class QtServicesTest : public QObject {
             QVERIFY2(filters.front().contains(QLatin1String(pattern)), pattern);
         QVERIFY(filters.at(2).startsWith(QStringLiteral("PNG")));
         QVERIFY(filters.at(3).contains(QStringLiteral("*.tiff")));
+    }
+
+    // Roomy enough to show the side bar, the folder field and the whole name column beside the
+    // preview, and the size the user gives it is the size it opens with next time.
+    void openDialogShowsItsColumnsAndKeepsItsSize() {
+        auto services = lenzora::platform::qtServices();
+        struct Seen {
+            QSize size;
+            int sideBar = 0, folderField = 0, nameColumn = 0, listWidth = 0;
+        };
+        auto look = [&services](const QSize& resizeTo) {
+            Seen seen;
+            QTimer::singleShot(0, [&seen, resizeTo] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                seen.size = dialog->size();
+                seen.sideBar = dialog->findChild<QWidget*>(QStringLiteral("sidebar"))->width();
+                seen.folderField =
+                    dialog->findChild<QWidget*>(QStringLiteral("lookInCombo"))->width();
+                auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+                seen.nameColumn = list->header()->sectionSize(0);
+                seen.listWidth = list->viewport()->width();
+                if (resizeTo.isValid()) dialog->resize(resizeTo);
+                dialog->reject();
+            });
+            services.openPicture->choose();
+            return seen;
+        };
+        const Seen first = look(QSize(640, 420));
+        QVERIFY(first.sideBar >= 100);
+        QVERIFY(first.folderField >= 200);
+        QVERIFY(first.nameColumn <= first.listWidth);
+        QCOMPARE(look(QSize()).size, QSize(640, 420));
     }
 
     void saveDialogAddsTheChosenFiltersExtension() {
