@@ -380,11 +380,13 @@ bool MainWindow::storeSettingsAndCleanUp() {
         stored.pitch = core::parseFixedText(utf8(pitchBox_->currentText()));
         stored.sizeUnit = unitBox_->currentIndex();
         stored.errorAdjustment = adjustmentSlider_->value();
+        // The working files go first: the settings file is flushed to disk, and on most file
+        // systems that would first write out the working files just made, to be deleted.
+        session_.discardComposite();
+        core::removeWorkingFiles();
         // A settings file that cannot be written is reported, but the user can still leave.
         platform::guardHandler(
             [&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
-        session_.discardComposite();
-        core::removeWorkingFiles();
     });
 }
 
