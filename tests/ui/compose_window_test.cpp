@@ -163,15 +163,12 @@ class ComposeWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(help));
         compose(form);
         QTest::qWait(50);
-        QVERIFY(messages().empty());
-        QVERIFY(errors().empty());
-        const std::vector<std::string> expected = {damaged ? "Bitmap image is not valid."
-                                                           : "Merge OK！"};
-        for (int round = 0; round < 2; ++round) {
+        QVERIFY(messages().empty() && errors().empty());
+        for (int round = 0; round < 2; ++round) {  // shown once, however often activated
             form.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&form));
-            QTRY_COMPARE(damaged ? errors() : messages(), expected);
-            QVERIFY((damaged ? messages() : errors()).empty());
+            QTRY_COMPARE(messages().size() + errors().size(), std::size_t{1});
+            QCOMPARE(errors().size(), std::size_t{damaged});
             help->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(help));
         }
