@@ -23,6 +23,7 @@ void ComposeJob::run(compose::ComposeSession& session, int threads,
     session.buildComposite(progress_, run);
     cancel.check();  // a stop asked during the last band still shows nothing
     preview_ = session.builtPreview();
+    progress_.value.store(200);
 }
 
 }  // namespace lenzora::app

@@ -38,10 +38,13 @@ class ComposeJob {
     raster::RasterImage takePreview() { return std::move(preview_); }
 
   private:
+    // The compose's work takes the bar to 190, the preview the rest: the bar is full only
+    // when the whole job is done.
     class BarProgress : public interlace::ComposeProgress {
       public:
+        static constexpr int kComposeEnd = 190;
         void reached(std::int64_t done, std::int64_t total) override {
-            if (total > 0) value.store(static_cast<int>(done * 200 / total));
+            if (total > 0) value.store(static_cast<int>(done * kComposeEnd / total));
         }
         std::atomic<int> value{0};
     };

@@ -21,6 +21,7 @@
 #include "app/clickable_label.h"
 #include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
+#include "app/held_messages.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildPreview();
     buildOutputColumn();
     buildStatusBar();
+    endMessages_ = new HeldMessages(this);
 
     setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
@@ -378,11 +380,13 @@ bool MainWindow::storeSettingsAndCleanUp() {
         stored.pitch = core::parseFixedText(utf8(pitchBox_->currentText()));
         stored.sizeUnit = unitBox_->currentIndex();
         stored.errorAdjustment = adjustmentSlider_->value();
+        // The working files go first: the settings file is flushed to disk, and on most file
+        // systems that would first write out the working files just made, to be deleted.
+        session_.discardComposite();
+        core::removeWorkingFiles();
         // A settings file that cannot be written is reported, but the user can still leave.
         platform::guardHandler(
             [&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
-        session_.discardComposite();
-        core::removeWorkingFiles();
     });
 }
 
@@ -505,7 +509,7 @@ void MainWindow::finishCompose() {
     saveButton_->setEnabled(outputsEnabled_[0]);
     printButton_->setEnabled(outputsEnabled_[1]);
     calibrationBox_->setEnabled(outputsEnabled_[2]);
-    platform::guardHandler([&] {
+    endMessages_->guardHandler([&] {
         bool stopped = false;
         try {
             stopped = ending.stopped();
@@ -533,7 +537,7 @@ void MainWindow::finishCompose() {
         }
         progressBar_->setValue(reached);
         showPreview(std::move(preview));
-        platform::showMessage(tr("Merge OK！").toStdString());
+        endMessages_->showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
         printButton_->setEnabled(true);
         calibrationBox_->setEnabled(true);

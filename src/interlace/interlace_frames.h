@@ -52,14 +52,6 @@ void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth
                          ComposeState& state, ComposeProgress& progress,
                          raster::RasterImage& composite, const ComposeRun& run = {});
 
-// Its two halves: the strip files of frames 1 ... frameCount, then the composite from them.
-// Each reports its own progress from 0 to its own total.
-void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
-                   ComposeProgress& progress, const ComposeRun& run = {});
-void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
-                     ComposeProgress& progress, raster::RasterImage& composite,
-                     const ComposeRun& run = {});
-
 // A reduced copy for the preview: the image's size divided by `divisor`, rounded half to even,
 // filled by nearest-neighbour stretching.
 raster::RasterImage makePreview(const raster::RasterImage& image, long double divisor);
