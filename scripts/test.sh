@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds with warnings as errors and runs
-# every test headless: first the computation tests under AddressSanitizer +
-# UndefinedBehaviorSanitizer, then the whole suite; last, clang-tidy over the program.
+# every test headless: first the computation tests and the output window test under
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the whole suite; last, clang-tidy over the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,10 +18,10 @@ echo "== formatting"
 find src tests bench fuzz tools \( -name '*.h' -o -name '*.cpp' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
 
-echo "== core tests under ASan + UBSan"
+echo "== core tests and the output window test under ASan + UBSan"
 cmake --preset asan-ubsan -DLENZORA_WERROR=ON >/dev/null
 cmake --build --preset asan-ubsan -j "$jobs"
-ctest --preset asan-ubsan -L core -j "$jobs" --timeout 600 | tail -n 15
+ctest --preset asan-ubsan -L 'core|ui' -j "$jobs" --timeout 600 | tail -n 15
 
 echo "== all tests"
 cmake --preset dev -DLENZORA_WERROR=ON >/dev/null

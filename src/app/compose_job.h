@@ -1,6 +1,7 @@
 #pragma once
 // A compose on a thread of its own, so that the window goes on repainting and answering
-// while it runs: the session's compose on every core, then the preview.
+// while it runs: the session's compose on every core, then the preview. The new composite is
+// the session's to publish once the job has ended (ComposeSession::publishComposite).
 
 #include <QObject>
 #include <atomic>
@@ -37,14 +38,20 @@ class ComposeJob {
     raster::RasterImage takePreview() { return std::move(preview_); }
 
   private:
+    // The compose's work takes the bar to 190, the preview the rest: the bar is full only
+    // when the whole job is done.
     class BarProgress : public interlace::ComposeProgress {
       public:
+        static constexpr int kComposeEnd = 190;
         void reached(std::int64_t done, std::int64_t total) override {
-            if (total > 0) value.store(static_cast<int>(done * 200 / total));
+            if (total > 0) value.store(static_cast<int>(done * kComposeEnd / total));
         }
         std::atomic<int> value{0};
     };
 
+    // Hands the session's composite over to the compose (see ComposeSession::startCompose)
+    // and gives the work the thread runs.
+    platform::BackgroundJob::Work startIn(compose::ComposeSession& session, int threads);
     void run(compose::ComposeSession& session, int threads, const platform::Cancellation& cancel);
 
     BarProgress progress_;

@@ -1,5 +1,4 @@
 // The desktop program: an empty application title (blank message box captions), the
-// The desktop program: an empty application title (blank message box captions), the
 // desktop's interface language, the Windows font names mapped to installed faces, then the
 // start-up with its splash screen. Ctrl-C and SIGTERM end the program as its close does for
 // the working files: they are removed, and the exit status is the shell's 128 + the signal's
@@ -8,7 +7,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <cstdio>
 #include <optional>
+#include <string_view>
 
 #include "app/start_up.h"
 #include "core/working_files.h"
@@ -18,6 +19,13 @@
 #include "platform/translation.h"
 
 int main(int argc, char** argv) {
+    // Answered before the application is made, which needs a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") {
+            std::printf("lenzora %s\n", LENZORA_VERSION);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lenzora"));
     QApplication::setApplicationDisplayName(QString());

@@ -21,6 +21,7 @@
 #include "app/clickable_label.h"
 #include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
+#include "app/held_messages.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildPreview();
     buildOutputColumn();
     buildStatusBar();
+    endMessages_ = new HeldMessages(this);
 
     setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
@@ -378,11 +380,13 @@ bool MainWindow::storeSettingsAndCleanUp() {
         stored.pitch = core::parseFixedText(utf8(pitchBox_->currentText()));
         stored.sizeUnit = unitBox_->currentIndex();
         stored.errorAdjustment = adjustmentSlider_->value();
+        // The working files go first: the settings file is flushed to disk, and on most file
+        // systems that would first write out the working files just made, to be deleted.
+        session_.discardComposite();
+        core::removeWorkingFiles();
         // A settings file that cannot be written is reported, but the user can still leave.
         platform::guardHandler(
             [&] { core::writeSettingsFile(platform::hostPath(core::kSettingsFile), stored); });
-        session_.discardComposite();
-        core::removeWorkingFiles();
     });
 }
 
@@ -495,6 +499,7 @@ void MainWindow::finishCompose() {
     if (!composeJob_) return;  // already finished by a close
     progressTimer_->stop();
     composeJob_->wait();
+    session_.publishComposite();  // the new composite; the last one again for a failed compose
     const platform::BackgroundJob::Ending ending = composeJob_->ending();
     raster::RasterImage preview = composeJob_->takePreview();
     const int reached = composeJob_->progress();
@@ -504,7 +509,7 @@ void MainWindow::finishCompose() {
     saveButton_->setEnabled(outputsEnabled_[0]);
     printButton_->setEnabled(outputsEnabled_[1]);
     calibrationBox_->setEnabled(outputsEnabled_[2]);
-    platform::guardHandler([&] {
+    endMessages_->guardHandler([&] {
         bool stopped = false;
         try {
             stopped = ending.stopped();
@@ -532,7 +537,7 @@ void MainWindow::finishCompose() {
         }
         progressBar_->setValue(reached);
         showPreview(std::move(preview));
-        platform::showMessage(tr("Merge OK！").toStdString());
+        endMessages_->showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
         printButton_->setEnabled(true);
         calibrationBox_->setEnabled(true);
@@ -563,25 +568,29 @@ void MainWindow::saveComposite() {
     platform::guardHandler([&] {
         const std::string name = outputChoices_.chooseSaveName();
         if (name.empty()) return;
-        output::saveComposite(session_.composite(), platform::hostPath(name), settings_.resolution,
+        const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
+        if (!composite) return;
+        output::saveComposite(*composite, platform::hostPath(name), settings_.resolution,
                               session_.compositeProfile());
     });
 }
 
-// The printer set-up, then a fresh preview; its print button prints the composite as it is
-// then, with the resolution read now.
+// The printer set-up, then a fresh preview of the composite as it is now; its print button
+// prints that composite, whatever composes or calibration bands come after, with the
+// resolution read then.
 void MainWindow::printComposite() {
     platform::guardHandler([&] {
+        const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
+        if (!composite) return;
         outputChoices_.printerSetup();
         platform::Printer& printer = *platform::services().printer;
         const output::PrinterPage page{printer.printableWidth(), printer.printableHeight(),
                                        outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
-        const output::PrintPreviewLayout layout =
-            output::printPreviewLayout(page, session_.composite().width(),
-                                       session_.composite().height(), settings_.resolution);
-        auto* preview = new windows::PrintPreviewWindow(this, layout, [this] {
-            output::printComposite(session_.composite(), settings_.resolution,
-                                   outputChoices_.printerDpiX(), outputChoices_.printerDpiY());
+        const output::PrintPreviewLayout layout = output::printPreviewLayout(
+            page, composite->width(), composite->height(), settings_.resolution);
+        auto* preview = new windows::PrintPreviewWindow(this, layout, [this, composite] {
+            output::printComposite(*composite, settings_.resolution, outputChoices_.printerDpiX(),
+                                   outputChoices_.printerDpiY());
         });
         preview->show();
     });

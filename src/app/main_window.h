@@ -41,6 +41,7 @@ namespace lenzora::app {
 
 class ClickableLabel;
 class ComposeJob;
+class HeldMessages;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -177,6 +178,8 @@ class MainWindow : public QWidget {
     QTimer* progressTimer_ = nullptr;
     std::unique_ptr<platform::BusyCursor> composeCursor_;
     std::array<bool, 3> outputsEnabled_{};
+    // How the compose ended, shown once this window is the active one.
+    HeldMessages* endMessages_ = nullptr;
     // Last: stopped and joined before the session it composes goes.
     std::unique_ptr<ComposeJob> composeJob_;
 };

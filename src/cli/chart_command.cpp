@@ -109,4 +109,6 @@ int runChart(const std::vector<std::string>& args) {
     return 0;
 }
 
+const char* chartSynopsis() { return kChart.synopsis; }
+
 }  // namespace lenzora::cli

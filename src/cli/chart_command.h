@@ -10,4 +10,7 @@ namespace lenzora::cli {
 // What the chart window's "生成" then "存盘" give with those field texts.
 int runChart(const std::vector<std::string>& args);
 
+// The usage lines its --help starts with.
+const char* chartSynopsis();
+
 }  // namespace lenzora::cli

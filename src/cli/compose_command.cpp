@@ -14,6 +14,7 @@
 #include "core/settings_file.h"
 #include "output/picture_format.h"
 #include "output/save_composite.h"
+#include "output/saved_picture.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/interruption.h"
@@ -136,6 +137,8 @@ int runCompose(const std::vector<std::string>& args) {
     const std::string& output = *out;
     interlace::ComposeRun run;
     run.threads = jobsFrom(options.value("--jobs"));
+    // Like a folder, a target no save could write is refused before any frame is read.
+    output::checkSaveTarget(fs::absolute(output));
 
     WorkFolder work(options.value("--work-dir"));
 
@@ -179,5 +182,7 @@ int runCompose(const std::vector<std::string>& args) {
     }
     return 0;
 }
+
+const char* composeSynopsis() { return kCompose.synopsis; }
 
 }  // namespace lenzora::cli

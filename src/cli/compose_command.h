@@ -12,4 +12,7 @@ namespace lenzora::cli {
 // lines when asked, and the save.
 int runCompose(const std::vector<std::string>& args);
 
+// The usage lines its --help starts with.
+const char* composeSynopsis();
+
 }  // namespace lenzora::cli

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/chart_command.h"
@@ -17,20 +18,28 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
-    "                      [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]\n"
-    "                      [--max-frame-pixels N] -o OUT FRAME1 FRAME2 [... FRAME16]\n"
-    "  lenzora-cli chart [--paper TEXT] [--dpi N] [--pitch LPI] [--bands N] [--increment N]\n"
-    "                    [--json] -o OUT\n"
-    "  lenzora-cli settings [--frames N] [--pitch LPI] [--width V] [--height V]\n"
-    "                       [--unit mm|in|px] [--json]\n"
-    "  lenzora-cli COMMAND --help\n";
+// Every command's own usage lines, as its --help starts, so that the overview lists all the
+// options each takes.
+std::string usageText() {
+    constexpr std::string_view kLead = "usage: ";
+    constexpr std::size_t kShift = kLead.size() - 2;  // "usage: " gives way to an indent of two
+    std::string text = "usage:\n";
+    for (const char* synopsis : {lenzora::cli::composeSynopsis(), lenzora::cli::chartSynopsis(),
+                                 lenzora::cli::settingsSynopsis()}) {
+        std::string lines = "  " + std::string(std::string_view(synopsis).substr(kLead.size()));
+        // The lines after the first lose as much of their indent.
+        for (std::size_t at = lines.find('\n'); at != std::string::npos;
+             at = lines.find('\n', at + 1)) {
+            lines.erase(at + 1, kShift);
+        }
+        text += lines + '\n';
+    }
+    return text + "  lenzora-cli COMMAND --help\n  lenzora-cli --version\n";
+}
 
 int usage(const std::string& problem) {
     if (!problem.empty()) std::fprintf(stderr, "lenzora-cli: %s\n", problem.c_str());
-    std::fputs(kUsage, stderr);
+    std::fputs(usageText().c_str(), stderr);
     return 2;
 }
 
@@ -58,7 +67,11 @@ int main(int argc, char** argv) {
         if (command == "compose") return lenzora::cli::runCompose(args);
         if (command == "chart") return lenzora::cli::runChart(args);
         if (command == "--help" || command == "-h") {
-            std::fputs(kUsage, stdout);
+            std::fputs(usageText().c_str(), stdout);
+            return 0;
+        }
+        if (command == "--version") {
+            std::printf("lenzora-cli %s\n", LENZORA_VERSION);
             return 0;
         }
         return usage("unknown command " + command);

@@ -62,4 +62,6 @@ int runSettings(const std::vector<std::string>& args) {
     return 0;
 }
 
+const char* settingsSynopsis() { return kSettings.synopsis; }
+
 }  // namespace lenzora::cli

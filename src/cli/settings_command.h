@@ -10,4 +10,7 @@ namespace lenzora::cli {
 // Prints the output settings after start-up with those settings and slots 1 ... N loaded.
 int runSettings(const std::vector<std::string>& args);
 
+// The usage lines its --help starts with.
+const char* settingsSynopsis();
+
 }  // namespace lenzora::cli

@@ -24,6 +24,74 @@ namespace {
 // How often a frame waiting for frame 1's colour profile looks for a stop.
 constexpr std::chrono::milliseconds kProfileWaitStep{20};
 
+std::function<void(int)>& frameLoadedHook() {
+    static std::function<void(int)> hook;
+    return hook;
+}
+
+platform::Error formatError() {
+    return platform::Error(platform::translate("lenzora::compose", "File format error!"));
+}
+
+// The colours every frame is brought to: frame 1's profile, sRGB when it has none. A frame
+// learns them as soon as frame 1's profile is read, which may be while frame 1 still loads.
+class ColourTarget {
+  public:
+    explicit ColourTarget(const interlace::ComposeRun& run)
+        : run_(run), srgb_(raster::srgbProfile()), known_(told_.get_future().share()) {}
+
+    // On frame 1's thread, once: its profile, or why it could not be read.
+    void set(const platform::Bytes& firstProfile) {
+        first_ = firstProfile;
+        told_.set_value(&coloursOf(first_));
+        set_ = true;
+    }
+    void failIfUnset() {
+        if (!set_) told_.set_exception(std::current_exception());
+    }
+    bool isSet() const { return set_; }  // frame 1's thread only
+
+    bool known() const {
+        return known_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
+    // A frame without a profile counts as sRGB.
+    const platform::Bytes& coloursOf(const platform::Bytes& profile) const {
+        return profile.empty() ? srgb_ : profile;
+    }
+    // Frame 1's task is taken before any other and only a stop keeps it from loading.
+    const platform::Bytes& await() const {
+        const raster::FrameMemory::Waiting parked;  // frame 1 never waits for this frame
+        while (known_.wait_for(kProfileWaitStep) != std::future_status::ready) {
+            if (run_.cancel != nullptr) run_.cancel->check();
+        }
+        return *known_.get();
+    }
+
+    // Brings frame `slot`, whose own profile is `own`, to these colours in a colour copy of its
+    // own; a frame already in them stays as it is.
+    void match(raster::RasterImage& frame, const platform::Bytes& own, int slot) const {
+        const platform::Bytes& to = await();
+        const platform::Bytes& from = coloursOf(own);
+        if (from == to) return;
+        raster::convertColours(frame, from, to);
+        frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));
+    }
+
+    // The composite's profile: these colours, or none when no frame carries a profile.
+    platform::Bytes compositeProfile(const platform::Bytes* profiles, int count) const {
+        const auto withProfile = [](const platform::Bytes& p) { return !p.empty(); };
+        return std::any_of(profiles, profiles + count, withProfile) ? await() : platform::Bytes();
+    }
+
+  private:
+    const interlace::ComposeRun& run_;
+    const platform::Bytes srgb_;
+    platform::Bytes first_;
+    bool set_ = false;
+    std::promise<const platform::Bytes*> told_;
+    std::shared_future<const platform::Bytes*> known_;
+};
+
 // Hands a frame on to be taken in bands only when `sameColours` finds it needs no converting
 // to the composite's colours, and tells `profileRead` the frame's profile as soon as it is read.
 class ColourCheckedBands final : public frames::FrameBands {
@@ -51,35 +119,16 @@ class ColourCheckedBands final : public frames::FrameBands {
 };
 }  // namespace
 
+void setFrameLoadedHook(std::function<void(int slot)> hook) { frameLoadedHook() = std::move(hook); }
+
 frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
     const auto index = static_cast<std::size_t>(slot - 1);
     return frames::loadFrameFile(slots_[slot], chosenPath, slot, thumbnails_[index],
                                  &profiles_[index]);
 }
 
-frames::FrameSlots ComposeSession::matchColours() {
-    const auto count = static_cast<std::size_t>(settings_.frameCount);
-    bool allSame = true;
-    for (std::size_t i = 0; i < count; ++i) allSame = allSame && profiles_[i] == profiles_[0];
-    if (allSame) {
-        // The pixels stay as they are; the common profile (or none) goes with them.
-        compositeProfile_ = profiles_[0];
-        return slots_;
-    }
-    const platform::Bytes srgb = raster::srgbProfile();
-    compositeProfile_ = profiles_[0].empty() ? srgb : profiles_[0];
-    frames::FrameSlots sources = slots_;
-    for (int slot = 1; slot <= settings_.frameCount; ++slot) {
-        const platform::Bytes& own = profiles_[static_cast<std::size_t>(slot - 1)];
-        const platform::Bytes& from = own.empty() ? srgb : own;
-        if (from == compositeProfile_) continue;
-        raster::RasterImage frame;
-        frame.loadBmpFile(platform::hostPath(slots_[slot]));
-        raster::convertColours(frame, from, compositeProfile_);
-        sources[slot] = core::colourCopyPath(slot);
-        frame.saveBmpFile(platform::hostPath(sources[slot]));
-    }
-    return sources;
+void ComposeSession::countFrames(int count) {
+    for (int slot = 1; slot <= count; ++slot) countFrame(slot);
 }
 
 void ComposeSession::loadFrames(const std::vector<std::string>& chosenPaths, int threads) {
@@ -88,10 +137,10 @@ void ComposeSession::loadFrames(const std::vector<std::string>& chosenPaths, int
         const int slot = index + 1;
         if (loadFrame(slot, chosenPaths[static_cast<std::size_t>(index)]) ==
             frames::FrameLoadResult::FormatError) {
-            throw platform::Error(platform::translate("lenzora::compose", "File format error!"));
+            throw formatError();
         }
     });
-    for (int slot = 1; slot <= count; ++slot) countFrame(slot);
+    countFrames(count);
 }
 
 std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::string>& chosenPaths,
@@ -102,83 +151,82 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     const int count = static_cast<int>(chosenPaths.size());
     for (int slot = 1; slot <= count; ++slot) {
         const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
-        if (frames::frameKindOf(chosen) == frames::FrameKind::Unaccepted)
-            throw platform::Error(platform::translate("lenzora::compose", "File format error!"));
+        if (frames::frameKindOf(chosen) == frames::FrameKind::Unaccepted) throw formatError();
         slots_[slot] = chosen;
     }
-    for (int slot = 1; slot <= count; ++slot) countFrame(slot);
+    countFrames(count);
     if (auto missing = missingFrame()) throw platform::Error(*missing);
     if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
-    // Every frame's colours are matched to the first frame's profile (sRGB when it has none),
-    // as matchColours does. All frames are read at once. A JPEG frame 1 makes its profile known
-    // as soon as it is read, and a frame of that same profile needs no converting: it is
-    // prepared from its rows as they are decoded. Any other frame is read whole, and waits for
-    // frame 1's profile only then, just before converting.
-    const platform::Bytes srgb = raster::srgbProfile();
-    // A frame without a profile counts as sRGB.
-    const auto colours = [&](const platform::Bytes& profile) -> const platform::Bytes& {
-        return profile.empty() ? srgb : profile;
-    };
-    platform::Bytes firstRead;
-    bool firstSent = false;  // frame 1's thread only
-    std::promise<const platform::Bytes*> firstProfile;
-    const std::shared_future<const platform::Bytes*> target = firstProfile.get_future().share();
-    const auto sendFirst = [&](const platform::Bytes& profile) {
-        firstRead = profile;
-        firstProfile.set_value(&colours(firstRead));
-        firstSent = true;
-    };
-    // Frame 1's task is taken before any other and only a stop keeps it from loading.
-    const auto awaitTarget = [&]() -> const platform::Bytes& {
-        const raster::FrameMemory::Waiting parked;  // frame 1 never waits for this frame
-        while (target.wait_for(kProfileWaitStep) != std::future_status::ready) {
-            if (run.cancel != nullptr) run.cancel->check();
-        }
-        return *target.get();
-    };
-    const bool firstReadEarly = frames::frameKindOf(chosenPaths[0]) == frames::FrameKind::Jpeg;
-    const interlace::FrameLoader load = [&](int slot, frames::FrameBands& bands) {
-        const auto index = static_cast<std::size_t>(slot - 1);
-        raster::RasterImage frame;
-        if (slot == 1) {
-            ColourCheckedBands checked(bands, sendFirst, {});
-            try {
-                frames::loadFrameFileInBands(slots_[1], chosenPaths[0], 1, thumbnails_[0], frame,
-                                             checked, &profiles_[0]);
-            } catch (...) {
-                if (!firstSent) firstProfile.set_exception(std::current_exception());
-                throw;
-            }
-            if (!firstSent) sendFirst(profiles_[0]);
+    startCompose();
+    try {
+        buildFrom(&chosenPaths, progress, run);
+    } catch (...) {
+        publishComposite();
+        throw;
+    }
+    publishComposite();
+    return std::nullopt;
+}
+
+void ComposeSession::buildFrom(const std::vector<std::string>* chosenPaths,
+                               interlace::ComposeProgress& progress,
+                               const interlace::ComposeRun& run) {
+    ColourTarget target(run);
+    interlace::FrameLoader load;
+    if (chosenPaths == nullptr) {
+        // The frames were loaded into their slots before: every profile is known.
+        target.set(profiles_[0]);
+        load = [&](int slot, frames::FrameBands& /*bands*/) {
+            raster::RasterImage frame;
+            frame.loadBmpFile(platform::hostPath(slots_[slot]));
+            target.match(frame, profiles_[static_cast<std::size_t>(slot - 1)], slot);
             return frame;
-        }
-        platform::Bytes own;
-        ColourCheckedBands checked(
-            bands, [&](const platform::Bytes& profile) { own = profile; },
-            [&] {
-                if (!firstReadEarly &&
-                    target.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-                    return false;
-                return colours(own) == awaitTarget();
-            });
-        frames::loadFrameFileInBands(slots_[slot], chosenPaths[index], slot, thumbnails_[index],
-                                     frame, checked, &profiles_[index]);
-        if (frame.empty()) return frame;  // taken in bands, in frame 1's colours
-        const platform::Bytes& to = awaitTarget();
-        const platform::Bytes& from = colours(profiles_[index]);
-        if (from != to) {
-            raster::convertColours(frame, from, to);
-            frame.saveBmpFile(platform::hostPath(core::colourCopyPath(slot)));
-        }
+        };
+    } else {
+        // All frames are read at once. A JPEG frame 1 makes its profile known as soon as it
+        // is read, and a frame in its colours needs no converting: it is prepared from its rows
+        // as they are decoded. Any other frame is read whole, and waits for frame 1's profile
+        // only then, just before converting.
+        const bool firstReadEarly =
+            frames::frameKindOf((*chosenPaths)[0]) == frames::FrameKind::Jpeg;
+        load = [&, firstReadEarly](int slot, frames::FrameBands& bands) {
+            const auto index = static_cast<std::size_t>(slot - 1);
+            raster::RasterImage frame;
+            if (slot == 1) {
+                ColourCheckedBands checked(
+                    bands, [&](const platform::Bytes& profile) { target.set(profile); }, {});
+                try {
+                    frames::loadFrameFileInBands(slots_[1], (*chosenPaths)[0], 1, thumbnails_[0],
+                                                 frame, checked, &profiles_[0]);
+                } catch (...) {
+                    target.failIfUnset();
+                    throw;
+                }
+                if (!target.isSet()) target.set(profiles_[0]);
+                return frame;
+            }
+            platform::Bytes own;
+            ColourCheckedBands checked(
+                bands, [&](const platform::Bytes& profile) { own = profile; },
+                [&] {
+                    if (!firstReadEarly && !target.known()) return false;
+                    return target.coloursOf(own) == target.await();
+                });
+            frames::loadFrameFileInBands(slots_[slot], (*chosenPaths)[index], slot,
+                                         thumbnails_[index], frame, checked, &profiles_[index]);
+            if (frame.empty()) return frame;  // taken in bands, in frame 1's colours
+            target.match(frame, profiles_[index], slot);
+            return frame;
+        };
+    }
+    const interlace::FrameLoader loadAndTell = [&](int slot, frames::FrameBands& bands) {
+        raster::RasterImage frame = load(slot, bands);
+        if (frameLoadedHook()) frameLoadedHook()(slot);
         return frame;
     };
-    interlace::composeLoadedFrames(load, settings_.frameCount, settings_.stripWidth, settings_.mode,
-                                   state_, progress, composite_, run);
-    const auto withProfile = [](const platform::Bytes& p) { return !p.empty(); };
-    const auto used = profiles_.begin() + settings_.frameCount;
-    compositeProfile_ =
-        std::any_of(profiles_.begin(), used, withProfile) ? *target.get() : platform::Bytes();
-    return std::nullopt;
+    interlace::composeLoadedFrames(loadAndTell, settings_.frameCount, settings_.stripWidth,
+                                   settings_.mode, state_, progress, built_, run);
+    builtProfile_ = target.compositeProfile(profiles_.data(), settings_.frameCount);
 }
 
 bool ComposeSession::countFrame(int slot) {
@@ -201,36 +249,68 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
 
 void ComposeSession::compose(interlace::ComposeProgress& progress,
                              const interlace::ComposeRun& run) {
-    interlace::interlaceFrames(matchColours(), settings_.frameCount, settings_.stripWidth,
-                               settings_.mode, state_, progress, composite_, run);
+    startCompose();
+    try {
+        buildComposite(progress, run);
+    } catch (...) {
+        publishComposite();
+        throw;
+    }
+    publishComposite();
 }
 
-void ComposeSession::prepareStrips(interlace::ComposeProgress& progress,
-                                   const interlace::ComposeRun& run) {
-    interlace::prepareFrames(matchColours(), settings_.frameCount, settings_.mode, state_, progress,
-                             run);
+void ComposeSession::startCompose() {
+    if (composite_ && composite_.use_count() == 1) {
+        built_ = std::move(*composite_);
+        composite_.reset();
+    }
 }
 
-void ComposeSession::interlaceStrips(interlace::ComposeProgress& progress,
-                                     const interlace::ComposeRun& run) {
-    interlace::interlaceStrips(settings_.frameCount, settings_.stripWidth, settings_.mode, state_,
-                               progress, composite_, run);
+void ComposeSession::buildComposite(interlace::ComposeProgress& progress,
+                                    const interlace::ComposeRun& run) {
+    buildFrom(nullptr, progress, run);
+}
+
+raster::RasterImage ComposeSession::builtPreview() const {
+    return interlace::makePreview(built_, 3.5L);
+}
+
+void ComposeSession::publishComposite() {
+    if (!built_.empty()) {
+        composite_ = std::make_shared<raster::RasterImage>(std::move(built_));
+        compositeProfile_ = std::move(builtProfile_);
+    }
+    built_ = raster::RasterImage();
+    builtProfile_.clear();
+}
+
+const raster::RasterImage& ComposeSession::composite() const {
+    static const raster::RasterImage none;
+    return composite_ ? *composite_ : none;
 }
 
 // The band follows the settings as they are now: the pixel size of the boxes, not the one
-// the composite was made at.
+// the composite was made at. A composite that nothing else holds is changed in place, in the
+// room set aside for the band; one a window holds is copied.
 void ComposeSession::setCalibrationBand(bool ticked) {
-    if (composite_.empty()) return;
-    interlace::applyCalibrationBand(composite_, ticked, settings_.frameCount, settings_.stripWidth,
+    if (!composite_) return;
+    raster::RasterImage banded;
+    if (composite_.use_count() == 1)
+        banded = std::move(*composite_);
+    else
+        banded.copyFrom(*composite_);
+    composite_.reset();
+    interlace::applyCalibrationBand(banded, ticked, settings_.frameCount, settings_.stripWidth,
                                     settings_.pixelWidth, settings_.pixelHeight, settings_.mode);
+    composite_ = std::make_shared<raster::RasterImage>(std::move(banded));
 }
 
 raster::RasterImage ComposeSession::composePreview() const {
-    return interlace::makePreview(composite_, 3.5L);
+    return interlace::makePreview(composite(), 3.5L);
 }
 
 raster::RasterImage ComposeSession::calibrationPreview() const {
-    return interlace::makePreview(composite_, 4.0L);
+    return interlace::makePreview(composite(), 4.0L);
 }
 
 }  // namespace lenzora::compose

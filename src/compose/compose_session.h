@@ -3,8 +3,14 @@
 // file names fill, the frame count they raise, the output size and its refusal, strip
 // preparation, interlacing, the calibration band and the preview. The main window, the batch
 // tool and the compose benchmark all run their compose through this class.
+//
+// The composite is published as a snapshot that nobody writes: a window showing it holds its
+// own copy of the pointer, which a new compose or the calibration band never touches (each
+// makes a new one), so a compose on another thread never writes pixels a window reads.
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +24,11 @@
 #include "raster/raster_image.h"
 
 namespace lenzora::compose {
+
+// For tests that hold a compose mid-way: `hook` is called on the compose's threads once each
+// frame (slot 1 ... n) is loaded, before it is prepared; empty, nothing is called. Set it only
+// while no compose runs.
+void setFrameLoadedHook(std::function<void(int slot)> hook);
 
 class ComposeSession {
   public:
@@ -53,26 +64,39 @@ class ComposeSession {
     // The batch tool's whole job: fills slots 1 ... n with the n files and counts them (a file
     // of an unaccepted kind throws "File format error!", an empty slot within the count its
     // message), sets the output size from the box texts (returning its refusal, if any,
-    // before any file is read), then loads, prepares and interlaces each frame in one go on
-    // the run's threads, converting its colours as compose() would. Everything comes out as
-    // loadFrames, setOutputSize and compose give.
+    // before any file is read), then composes as compose() does, loading each frame as it is
+    // prepared, on the run's threads (a JPEG frame band by band), and publishes the composite.
+    // Everything comes out as loadFrames, setOutputSize and compose give.
     std::optional<std::string> composeFiles(const std::vector<std::string>& chosenPaths,
                                             std::string_view widthText, std::string_view heightText,
                                             interlace::ComposeProgress& progress,
                                             const interlace::ComposeRun& run);
 
-    // Prepares the strip files of the frames, then interlaces them into a new composite, on
-    // the run's threads. Frames whose colour profiles differ are first converted to the first
-    // frame's profile (a frame without one counts as sRGB), each into a colour copy of its own; a
-    // cancelled compose throws platform::Cancelled and leaves no new composite (see
-    // interlace::interlaceFrames).
+    // A whole compose on the caller's thread: startCompose, buildComposite, publishComposite.
     void compose(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
-    // The two halves of compose(), for callers that time them apart.
-    void prepareStrips(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
-    void interlaceStrips(interlace::ComposeProgress& progress,
-                         const interlace::ComposeRun& run = {});
 
-    // Adds (ticked) or removes the calibration band on the composite; nothing before a compose.
+    // A compose on a thread of its own, in three steps. First, on the owner's thread: when
+    // nothing but the session holds the published composite, it goes with the compose, whose
+    // new composite then takes its buffer once the frames are prepared (composite() is empty
+    // until publishComposite()).
+    void startCompose();
+    // Then, on any one thread, while the owner calls nothing else of the session: prepares the
+    // strip files of the frames from the slots' files, then interlaces them into a new composite
+    // kept apart from the published one, on the run's threads. Frames whose colour profiles
+    // differ are first converted to the first frame's profile (a frame without one counts as
+    // sRGB), each into a colour copy of its own. A cancelled compose throws platform::Cancelled
+    // and builds no composite (see interlace::interlaceFrames).
+    void buildComposite(interlace::ComposeProgress& progress,
+                        const interlace::ComposeRun& run = {});
+    // The main window's reduced copy of the composite just built.
+    raster::RasterImage builtPreview() const;
+    // Last, on the owner's thread, however the compose ended: the new composite and its colour
+    // profile become the published ones. A compose that built none leaves the last composite
+    // (the one handed over, when the compose failed before it was freed).
+    void publishComposite();
+
+    // Publishes the composite with the calibration band added (ticked) or removed, as a new
+    // snapshot; nothing before a compose.
     void setCalibrationBand(bool ticked);
 
     // The reduced copy the main window shows: a fresh composite at 1 / 3.5 of its size; with
@@ -80,8 +104,8 @@ class ComposeSession {
     raster::RasterImage composePreview() const;
     raster::RasterImage calibrationPreview() const;
 
-    // Frees the composite (the program is closing).
-    void discardComposite() { composite_ = raster::RasterImage(); }
+    // Lets go of the composite (the program is closing, or a compose was stopped).
+    void discardComposite() { composite_.reset(); }
 
     const core::OutputSettings& settings() const { return settings_; }
     const frames::FrameSlots& frameSlots() const { return slots_; }
@@ -89,24 +113,35 @@ class ComposeSession {
         return thumbnails_[static_cast<std::size_t>(slot - 1)];
     }
     const interlace::ComposeState& state() const { return state_; }
-    // Empty before the first compose.
-    const raster::RasterImage& composite() const { return composite_; }
+    // The published composite: empty before the first compose.
+    const raster::RasterImage& composite() const;
+    // The same as a snapshot to keep (null before the first compose), unchanged by what the
+    // session does next.
+    std::shared_ptr<const raster::RasterImage> compositeSnapshot() const { return composite_; }
     // The colour profile of the composite's pixels, for the saved file: the frames' common
     // profile, the one they were converted to, or empty when no frame carries one.
     const platform::Bytes& compositeProfile() const { return compositeProfile_; }
 
   private:
-    // The slots to prepare from: the frames' own files, or their colour copies. Sets the
-    // composite's profile.
-    frames::FrameSlots matchColours();
+    // Counts slots 1 ... count as the window counts each slot's choice, in slot order.
+    void countFrames(int count);
+    // The compose's one route: frames from the slots' files, or, given `chosenPaths`, each
+    // loaded from its chosen file as it is prepared (band by band when it can be).
+    void buildFrom(const std::vector<std::string>* chosenPaths,
+                   interlace::ComposeProgress& progress, const interlace::ComposeRun& run);
 
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;
     std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;
     std::array<platform::Bytes, core::kMaxFrames> profiles_;
-    platform::Bytes compositeProfile_;
     interlace::ComposeState state_;
-    raster::RasterImage composite_;
+    // Published; held mutable here so that the session alone may reuse it in place.
+    std::shared_ptr<raster::RasterImage> composite_;
+    platform::Bytes compositeProfile_;
+    // The compose's own until published: the composite it builds (or the one handed over to
+    // it), and its colour profile.
+    raster::RasterImage built_;
+    platform::Bytes builtProfile_;
 };
 
 }  // namespace lenzora::compose

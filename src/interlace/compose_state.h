@@ -18,8 +18,8 @@ struct ComposeState {
 };
 
 // Told how far a compose has got, in units of work done of the total: reading and squeezing
-// each frame, copying each band of its strips. Called from the compose's threads, one call at
-// a time.
+// each frame, whitening each band of the new composite, copying each band of its strips. Called
+// from the compose's threads, one call at a time.
 class ComposeProgress {
   public:
     virtual ~ComposeProgress() = default;

@@ -44,21 +44,13 @@ void interlaceFrames(const frames::FrameSlots& slots, int frameCount, int stripW
 // that file, as a JPEG frame's working copy); or nothing, when `bands` took it as it was read.
 using FrameLoader = std::function<raster::RasterImage(int q, frames::FrameBands& bands)>;
 
-// As interlaceFrames into a new composite, with each frame loaded by `load` on the thread that
-// prepares it, and prepared from memory instead of being read back from its slot's file. The
-// composite, the working files and the sizes kept are those of loading every frame and then
-// interlacing them. A failure or cancellation leaves no composite.
+// As interlaceFrames, with each frame loaded by `load` on the thread that prepares it, and
+// prepared from memory instead of being read back from its slot's file (interlaceFrames is this
+// with every frame read from its slot's file). The composite, the working files and the sizes
+// kept are those of loading every frame and then interlacing them.
 void composeLoadedFrames(const FrameLoader& load, int frameCount, int stripWidth, int mode,
                          ComposeState& state, ComposeProgress& progress,
                          raster::RasterImage& composite, const ComposeRun& run = {});
-
-// Its two halves: the strip files of frames 1 ... frameCount, then the composite from them.
-// Each reports its own progress from 0 to its own total.
-void prepareFrames(const frames::FrameSlots& slots, int frameCount, int mode, ComposeState& state,
-                   ComposeProgress& progress, const ComposeRun& run = {});
-void interlaceStrips(int frameCount, int stripWidth, int mode, const ComposeState& state,
-                     ComposeProgress& progress, raster::RasterImage& composite,
-                     const ComposeRun& run = {});
 
 // A reduced copy for the preview: the image's size divided by `divisor`, rounded half to even,
 // filled by nearest-neighbour stretching.

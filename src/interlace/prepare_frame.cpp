@@ -1,5 +1,6 @@
 #include "interlace/prepare_frame.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -25,6 +26,14 @@ std::int64_t nearestSource(std::int64_t d, std::int64_t dn, std::int64_t sn) {
 // For each strip coordinate, the frame coordinate it shows after the three steps (scale to
 // the scaled size, place at the offset on the output, squeeze to the strip size), or -1 where
 // the output stays white.
+// Rows made between two looks at a stop: a few milliseconds of work even for wide frames, so a
+// stop is seen at once, and many rows per look.
+constexpr std::int32_t kRowsPerCheck = 64;
+
+void checkStop(const platform::Cancellation* cancel) {
+    if (cancel != nullptr) cancel->check();
+}
+
 std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outputSize,
                                        std::int32_t offset, std::int32_t scaledSize,
                                        std::int32_t frameSize) {
@@ -60,10 +69,12 @@ void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::
 // can do), straight onto a white output row at the frame's offset. Besides the frame and the
 // strip image only that row is held, whatever the frame's aspect ratio.
 void squeezeByRows(const RasterImage& frame, RasterImage& strip, std::int32_t W, std::int32_t H,
-                   std::int32_t dx, std::int32_t dy, const ComposeState& st) {
+                   std::int32_t dx, std::int32_t dy, const ComposeState& st,
+                   const platform::Cancellation* cancel) {
     RasterImage outputRow;
     outputRow.create(PixelFormat::Bgr24, W, 1);  // white outside the frame, row after row
     for (std::int32_t y = 0; y < st.stripImageHeight; ++y) {
+        if (y % kRowsPerCheck == 0) checkStop(cancel);
         const std::int64_t onScaled = nearestSource(y, st.stripImageHeight, H) - dy;
         if (onScaled < 0 || onScaled >= st.scaledHeight) continue;  // the strip stays white
         const auto top = static_cast<std::int32_t>(-onScaled);
@@ -140,17 +151,19 @@ std::int64_t frameScale(std::int32_t W, std::int32_t H, std::int32_t srcW, std::
 
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
                   int mode, ComposeState& state, PrepareMethod method,
-                  const std::function<void()>& checkpoint, RasterImage* keptStrip) {
+                  const std::function<void()>& checkpoint, RasterImage* keptStrip,
+                  const platform::Cancellation* cancel) {
     RasterImage frame;
     frame.loadBmpFile(platform::hostPath(sourcePath));
     if (checkpoint) checkpoint();
     prepareFrameImage(std::move(frame), workingPath, frameCount, mode, state, method, checkpoint,
-                      keptStrip);
+                      keptStrip, cancel);
 }
 
 void prepareFrameImage(RasterImage frame, const std::string& workingPath, int frameCount, int mode,
                        ComposeState& state, PrepareMethod method,
-                       const std::function<void()>& checkpoint, RasterImage* keptStrip) {
+                       const std::function<void()>& checkpoint, RasterImage* keptStrip,
+                       const platform::Cancellation* cancel) {
     const std::int32_t W = state.outputWidth;
     const std::int32_t H = state.outputHeight;
     const raster::Point offset = placeFrame(frame.width(), frame.height(), frameCount, mode, state);
@@ -160,14 +173,18 @@ void prepareFrameImage(RasterImage frame, const std::string& workingPath, int fr
     RasterImage strip;
     if (method == PrepareMethod::Direct && frame.format() == PixelFormat::Bgr24) {
         strip.allocate(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
-        DirectSqueeze(frame.width(), frame.height(), W, H, dx, dy, state)
-            .squeezeRows(frame, 0, frame.height(), strip);
+        DirectSqueeze squeeze(frame.width(), frame.height(), W, H, dx, dy, state);
+        for (std::int32_t end = 0; end < frame.height();) {
+            checkStop(cancel);
+            end = std::min(frame.height(), end + kRowsPerCheck);
+            squeeze.squeezeRows(frame, 0, end, strip);
+        }
     } else {
         strip.create(PixelFormat::Bgr24, state.stripImageWidth, state.stripImageHeight);
         if (method == PrepareMethod::Steps)
             squeezeInSteps(std::move(frame), strip, W, H, dx, dy, state);
         else
-            squeezeByRows(frame, strip, W, H, dx, dy, state);
+            squeezeByRows(frame, strip, W, H, dx, dy, state, cancel);
     }
     if (checkpoint) checkpoint();
     strip.saveBmpFile(platform::hostPath(workingPath));

@@ -6,6 +6,7 @@
 
 #include "frames/load_frame.h"
 #include "interlace/compose_state.h"
+#include "platform/work_pool.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::interlace {
@@ -22,17 +23,20 @@ enum class PrepareMethod { Direct, Steps };
 // output row are held (a 24-bit frame needs no row of its own). `checkpoint`, when given, is
 // called once the frame is read and once the strip image is made (before it is written); it
 // may throw to stop the preparation there. `keptStrip`, when given, receives the strip image
-// once it is written, for a caller that uses it at once.
+// once it is written, for a caller that uses it at once. A stop asked through `cancel` is seen
+// between bands of rows while the strip image is made (platform::Cancelled).
 void prepareFrame(const std::string& sourcePath, const std::string& workingPath, int frameCount,
                   int mode, ComposeState& state, PrepareMethod method = PrepareMethod::Direct,
                   const std::function<void()>& checkpoint = {},
-                  raster::RasterImage* keptStrip = nullptr);
+                  raster::RasterImage* keptStrip = nullptr,
+                  const platform::Cancellation* cancel = nullptr);
 
 // The same for a frame already in memory, as read from its file; `checkpoint` is called once,
 // when the strip image is made.
 void prepareFrameImage(raster::RasterImage frame, const std::string& workingPath, int frameCount,
                        int mode, ComposeState& state, PrepareMethod method,
-                       const std::function<void()>& checkpoint, raster::RasterImage* keptStrip);
+                       const std::function<void()>& checkpoint, raster::RasterImage* keptStrip,
+                       const platform::Cancellation* cancel = nullptr);
 
 class DirectSqueeze;
 

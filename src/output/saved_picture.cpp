@@ -39,6 +39,10 @@ void saveStreamed(const std::filesystem::path& path,
     });
 }
 
+void checkSaveTarget(const std::filesystem::path& path) {
+    onFile(path, [&] { platform::checkSaveTarget(path); });
+}
+
 void savePicture(const std::filesystem::path& path, const platform::Bytes& bytes) {
     onFile(path, [&] { platform::saveWholeFile(path, bytes); });
 }

@@ -19,6 +19,10 @@ using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 void saveStreamed(const std::filesystem::path& path,
                   const std::function<void(const ByteSink&)>& encode);
 
+// Refuses, in the words of a failed save, a name that no save could write
+// (platform::checkSaveTarget), before the work that makes the picture.
+void checkSaveTarget(const std::filesystem::path& path);
+
 // The whole encoded file at once.
 void savePicture(const std::filesystem::path& path, const platform::Bytes& bytes);
 

@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/error.h"
 #include "platform/io_error.h"
+#include "platform/translation.h"
 
 namespace lenzora::platform {
 namespace {
@@ -35,15 +37,16 @@ class FileDescriptor {
     int fd_;
 };
 
-// Opens a file for reading and refuses anything but a regular file, as a folder is refused:
-// a pipe or a device under a picture's or the settings file's name would block the open or
-// the reads, or never end. O_NONBLOCK keeps the open itself from waiting for a pipe's writer.
+// Opens a file for reading and refuses anything but a regular file ("Not a regular file"; a
+// folder "File access denied"): a pipe or a device under a picture's or the settings file's
+// name would block the open or the reads, or never end. O_NONBLOCK keeps the open itself from
+// waiting for a pipe's writer.
 FileDescriptor openRegularFile(const std::filesystem::path& path, struct stat& st) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) throwIoError(errno);
     if (::fstat(fd.get(), &st) != 0) throwIoError(errno);
     if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
-    if (!S_ISREG(st.st_mode)) throwIoError(EACCES);
+    if (!S_ISREG(st.st_mode)) throw Error(translate("lenzora::platform", "Not a regular file"));
     return fd;
 }
 

@@ -17,8 +17,8 @@ bool directoryExists(const std::filesystem::path& path);
 // Creates one folder level; the parent must exist.
 void createDirectory(const std::filesystem::path& path);
 
-// Reads a regular file, at most `limit` bytes of it; anything else (a folder, a pipe, a
-// device) is refused with "File access denied".
+// Reads a regular file, at most `limit` bytes of it; anything else is refused: a pipe or a
+// device with "Not a regular file", a folder with "File access denied".
 Bytes readWholeFile(const std::filesystem::path& path,
                     std::size_t limit = std::numeric_limits<std::size_t>::max());
 

@@ -10,15 +10,20 @@
 namespace lenzora::platform {
 
 bool guardHandler(const std::function<void()>& handler) {
+    return guardHandler(handler, [](const std::string& text) { showErrorReport(text); });
+}
+
+bool guardHandler(const std::function<void()>& handler,
+                  const std::function<void(const std::string&)>& report) {
     try {
         handler();
         return true;
     } catch (const Interrupted&) {
         // The program is being ended; the handler's work is dropped without a report.
     } catch (const std::bad_alloc&) {
-        showErrorReport(translate("lenzora::platform", "Out of memory"));
+        report(translate("lenzora::platform", "Out of memory"));
     } catch (const std::exception& e) {
-        showErrorReport(e.what());
+        report(e.what());
     }
     return false;
 }

@@ -11,6 +11,7 @@ std::string ioErrorText(int errnoValue) {
     switch (errnoValue) {
         case ENOENT:
         case ENOTDIR:
+        case ELOOP:  // links that lead round in a circle name no file
             return translate("lenzora::platform", "File not found");
         case EACCES:
         case EPERM:

@@ -39,25 +39,60 @@ std::filesystem::path folderOf(const std::filesystem::path& path) {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
 
+// QSaveFile gives the new file the permissions Qt reads from the old one, which count a
+// write bit for its owner whenever this user may write it (root's save made a 0444 file 0644),
+// and the saver as its owner. The new file takes the old one's owner, group and mode instead,
+// as far as the process may give them: the owner first, as a change of owner clears the
+// set-id bits.
+void keepOwnerAndMode(int handle, const std::filesystem::path& target) {
+    struct stat old {};
+    struct stat made {};
+    if (::stat(target.c_str(), &old) != 0 || ::fstat(handle, &made) != 0) return;  // a new file
+    if (old.st_dev == made.st_dev && old.st_ino == made.st_ino) return;  // written in place
+    const auto notAllowed = [] { return errno == EPERM || errno == EINVAL; };
+    if (::fchown(handle, old.st_uid, old.st_gid) != 0) {
+        if (!notAllowed()) throwIoError(errno);
+        // A user who may not give the file away may still keep a group of their own.
+        if (::fchown(handle, static_cast<uid_t>(-1), old.st_gid) != 0 && !notAllowed())
+            throwIoError(errno);
+    }
+    if (::fchmod(handle, old.st_mode & 07777) != 0) throwIoError(errno);
+}
+
 }  // namespace
+
+void checkSaveTarget(const std::filesystem::path& path) {
+    if (path.empty()) throwIoError(ENOENT);
+    // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
+    // name, so it is refused instead.
+    if (QFile::encodeName(QFile::decodeName(path.c_str())) != QByteArrayView(path.c_str()))
+        throw Error(translate("lenzora::platform", "Invalid file name"));
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) throwIoError(errno);
+        // Nothing there yet, or a link to nothing: the file is made, through the link, in a
+        // folder that must be there.
+        const std::filesystem::path folder =
+            folderOf(resolvedTarget(QFile::decodeName(path.c_str())));
+        if (::stat(folder.c_str(), &st) != 0) throwIoError(errno);
+        if (!S_ISDIR(st.st_mode)) throwIoError(ENOTDIR);
+        return;
+    }
+    if (S_ISDIR(st.st_mode)) throwIoError(EISDIR);
+    // A device, pipe or socket would be replaced by a regular file (as root, "/dev/null" too).
+    if (!S_ISREG(st.st_mode)) throw Error(translate("lenzora::platform", "Not a regular file"));
+    // Whether this user may write the file, by the effective ids: root may replace a file
+    // nobody may write, another user may not.
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) throwIoError(errno);
+}
 
 // QSaveFile describes its failures in translated sentences; the program's own texts come from
 // the errno of the system call that failed, which Qt leaves in place. errno is cleared before
 // each call so that a value left from earlier is never taken for the cause.
 
 SaveFile::SaveFile(const std::filesystem::path& path) {
-    if (path.empty()) throwIoError(ENOENT);
+    checkSaveTarget(path);
     const QString name = QFile::decodeName(path.c_str());
-    // Qt names files in UTF-8: a name whose bytes are not UTF-8 would be written under another
-    // name, so it is refused instead.
-    if (QFile::encodeName(name) != QByteArrayView(path.c_str()))
-        throw Error(translate("lenzora::platform", "Invalid file name"));
-    // A device, pipe or socket would be replaced by a regular file (as root, "/dev/null"
-    // too); a folder is refused by QSaveFile itself.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        throw Error(translate("lenzora::platform", "Not a regular file"));
-    }
     target_ = resolvedTarget(name);
     file_ = std::make_unique<QSaveFile>(name);
     // Pictures may sit in a folder the user may not add files to while the files themselves
@@ -70,6 +105,7 @@ SaveFile::SaveFile(const std::filesystem::path& path) {
         if (file_->error() != QFileDevice::OpenError) throwIoError(EACCES);
         throwIoError(errno != 0 ? errno : EIO);
     }
+    keepOwnerAndMode(file_->handle(), target_);
 }
 
 SaveFile::~SaveFile() = default;

@@ -18,12 +18,12 @@ class QSaveFile;
 namespace lenzora::platform {
 
 // One file being written. A symbolic link is followed: its target is replaced and the link
-// stays. A target that exists and is not a regular file (a device, a pipe, a socket) is
-// refused ("Not a regular file") before anything is written. A replaced file keeps its permission
-// bits; a new one gets 0666 less the umask. In a folder the user may not create files in, an
-// existing file the user may write is written in place instead (nothing then keeps the old content
-// if the save fails). Failures raise the I/O error texts ("File not found", "File access denied",
-// "Disk full", "I/O error N").
+// stays; a link to nothing makes its target. A target refused by checkSaveTarget is refused
+// before anything is written. A replaced file keeps its permission bits, and its owner and
+// group as far as the process may give them (root keeps both); a new one gets 0666 less the
+// umask. In a folder the user may not create files in, an existing file the user may write is
+// written in place instead (nothing then keeps the old content if the save fails). Failures
+// raise the I/O error texts ("File not found", "File access denied", "Disk full", "I/O error N").
 class SaveFile {
   public:
     explicit SaveFile(const std::filesystem::path& path);
@@ -48,6 +48,14 @@ class SaveFile {
     std::uint64_t writebackFrom_ = 0;  // where the disk has not been asked to start yet
     std::filesystem::path target_;     // the file replaced, symbolic links followed
 };
+
+// What SaveFile refuses before it writes, for callers that check a target before the work
+// that fills it: a name that is not UTF-8 ("Invalid file name"), an existing target, links
+// followed, that is not a regular file ("Not a regular file"; a folder "File access denied"),
+// or a file this user may not write ("File access denied"; root may). A missing target, or a
+// link to one, is no refusal when its folder is there ("File not found" if not): the file is
+// made, through the link.
+void checkSaveTarget(const std::filesystem::path& path);
 
 // The whole content in one go.
 void saveWholeFile(const std::filesystem::path& path, std::string_view bytes);

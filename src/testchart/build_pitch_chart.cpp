@@ -1,6 +1,8 @@
 #include "testchart/build_pitch_chart.h"
 
 #include <algorithm>
+#include <bit>
+#include <vector>
 
 #include "platform/error.h"
 #include "raster/pixel_rows.h"
@@ -20,6 +22,23 @@ void repeatRowSpan(RasterImage& image, std::int32_t from, std::int32_t to, std::
     const std::uint8_t* source = image.row(from);
     for (std::int32_t y = from + 1; y < to; ++y)
         raster::detail::copyBits(image.row(y), x0, source, x0, x1 - x0);
+}
+
+// The white pixels among columns [from, to) of a chart row: its bits are set where it is white,
+// the first pixel in the most significant bit.
+std::int64_t whiteBits(const std::uint8_t* bits, std::int32_t from, std::int32_t to) {
+    std::int64_t count = 0;
+    for (std::int32_t x = from; x < to;) {
+        const std::uint8_t byte = bits[x / 8];
+        if (x % 8 == 0 && to - x >= 8) {
+            count += std::popcount(byte);
+            x += 8;
+            continue;
+        }
+        count += (byte >> (7 - x % 8)) & 1;
+        ++x;
+    }
+    return count;
 }
 
 }  // namespace
@@ -91,13 +110,41 @@ void buildPitchChart(RasterImage& chart, int dpi, int paperWidthCm, int paperHei
 }
 
 RasterImage makeChartPreview(const RasterImage& chart, int dpi) {
-    RasterImage preview;
     const auto width = core::toPixelCount(static_cast<long double>(chart.width()) / dpi * 100,
                                           core::Rounding::Truncate);
     const auto height = core::toPixelCount(static_cast<long double>(chart.height()) / dpi * 100,
                                            core::Rounding::Truncate);
-    preview.create(raster::PixelFormat::Indexed1, width, height);
-    preview.stretchImage(Rect{0, 0, width, height}, chart);
+    RasterImage preview;
+    preview.allocate(raster::PixelFormat::Indexed8, width, height);
+    std::vector<raster::Colour> greys;
+    for (int v = 0; v < 256; ++v) {
+        const auto g = static_cast<std::uint8_t>(v);
+        greys.push_back(raster::Colour::rgb(g, g, g));
+    }
+    preview.setPalette(std::move(greys));
+    // Preview column x covers chart columns [edges[x], edges[x + 1]).
+    std::vector<std::int32_t> edges(static_cast<std::size_t>(width) + 1);
+    for (std::int32_t x = 0; x <= width; ++x)
+        edges[static_cast<std::size_t>(x)] =
+            static_cast<std::int32_t>(std::int64_t{x} * chart.width() / width);
+    std::vector<std::int64_t> white(static_cast<std::size_t>(width));
+    for (std::int32_t y = 0; y < height; ++y) {
+        const auto top = static_cast<std::int32_t>(std::int64_t{y} * chart.height() / height);
+        const auto bottom =
+            static_cast<std::int32_t>(std::int64_t{y + 1} * chart.height() / height);
+        std::fill(white.begin(), white.end(), 0);
+        for (std::int32_t cy = top; cy < bottom; ++cy) {
+            const std::uint8_t* bits = chart.row(cy);
+            for (std::size_t x = 0; x < white.size(); ++x)
+                white[x] += whiteBits(bits, edges[x], edges[x + 1]);
+        }
+        std::uint8_t* out = preview.row(y);
+        for (std::size_t x = 0; x < white.size(); ++x) {
+            const std::int64_t area = std::int64_t{bottom - top} * (edges[x + 1] - edges[x]);
+            out[x] =
+                area == 0 ? 0xFF : static_cast<std::uint8_t>((white[x] * 255 + area / 2) / area);
+        }
+    }
     return preview;
 }
 

@@ -20,7 +20,8 @@ void buildPitchChart(raster::RasterImage& chart, int dpi, int paperWidthCm, int 
 // The reference grating: Hb rows of bars of width B every T columns, the last row white.
 raster::RasterImage makeReferenceGrating(const ChartGeometry& geometry);
 
-// The chart at 100 pixels per inch, black winning where pixels merge.
+// The chart at 100 pixels per inch in 256 greys, each pixel the share of white in the chart
+// pixels it covers: bars finer than a preview pixel show grey, not black.
 raster::RasterImage makeChartPreview(const raster::RasterImage& chart, int dpi);
 
 }  // namespace lenzora::testchart

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,6 +113,8 @@ void PitchChartWindow::buildControls() {
     previewImage_ = namedChild<QLabel>(previewPanel_, "previewImage");
     previewImage_->setGeometry(previewPanel_->contentsRect());
 
+    saveButton_->setEnabled(chart_.exists());
+
     connect(generateButton_, &QPushButton::clicked, this, &PitchChartWindow::generateChart);
     connect(resetButton_, &QPushButton::clicked, this, &PitchChartWindow::resetFields);
     connect(saveButton_, &QPushButton::clicked, this, &PitchChartWindow::saveChart);
@@ -145,6 +148,7 @@ void PitchChartWindow::generateChart() {
             platform::showMessage(refusal);
             return;
         }
+        enableSaving();  // the old chart is gone
         job_ = std::make_unique<platform::BackgroundJob>(
             [this, inputs](const platform::Cancellation& cancel) {
                 drawn_ = testchart::drawChart(inputs, &cancel);
@@ -175,6 +179,17 @@ void PitchChartWindow::finishGeneration() {
         preview_ = std::move(drawn.preview);
         showPreview();
     });
+    enableSaving();
+}
+
+// Every chart window of the owner saves the one chart: their Save buttons follow it.
+void PitchChartWindow::enableSaving() {
+    const QList<PitchChartWindow*> windows =
+        parentWidget() != nullptr
+            ? parentWidget()->findChildren<PitchChartWindow*>(Qt::FindDirectChildrenOnly)
+            : QList<PitchChartWindow*>{this};
+    for (PitchChartWindow* window : windows)
+        if (!window->generating()) window->saveButton_->setEnabled(chart_.exists());
 }
 
 void PitchChartWindow::enableJobControls(bool enabled) {
@@ -218,11 +233,12 @@ void PitchChartWindow::showPreview() {
         raster::fitToArea(preview_.width(), preview_.height(), area.width(), area.height(), flags);
     const auto w = static_cast<std::int32_t>(place.width());
     const auto h = static_cast<std::int32_t>(place.height());
-    raster::RasterImage shown;
-    shown.create(raster::PixelFormat::Indexed1, w, h);
-    shown.stretchImage({0, 0, w, h}, preview_);
+    // Averaged again over the area each screen pixel covers, so that fine bars stay grey.
+    const QImage shown = raster::toQImage(preview_)
+                             .convertToFormat(QImage::Format_Grayscale8)
+                             .scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     previewImage_->setGeometry(area.left() + place.left, area.top() + place.top, w, h);
-    previewImage_->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
+    previewImage_->setPixmap(QPixmap::fromImage(shown));
 }
 
 void PitchChartWindow::resetFields() {

@@ -65,6 +65,8 @@ class PitchChartWindow : public QWidget {
     void finishGeneration();
     void stopGeneration();
     void enableJobControls(bool enabled);
+    // Save is enabled in every chart window while the shared chart exists.
+    void enableSaving();
 
     output::OutputChoices& output_;
     testchart::ChartState& chart_;

@@ -6,7 +6,10 @@
 #include <fstream>
 
 #include "core/output_settings.h"
+#include "core/settings_file.h"
 #include "interlace/compose_state.h"
+#include "output/save_composite.h"
+#include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
 #include "raster/png_codec.h"
@@ -243,8 +246,8 @@ TEST_F(CliCompose, ErrorsLeaveNoOutput) {
 }
 
 // A pipe under a frame's name would block the open until something wrote into it: it is
-// refused as a folder is, with the frame's read error. The tool runs under a time limit, so
-// a hang fails the test (status 124) instead of stopping the suite.
+// refused as no regular file. The tool runs under a time limit, so a hang fails the test
+// (status 124) instead of stopping the suite.
 TEST_F(CliCompose, APipeAsAFrameIsRefusedWithoutWaiting) {
     const std::vector<std::string> good = frames(2, 30, 20);
     for (const char* name : {"x.bmp", "x.jpg"}) {
@@ -255,8 +258,56 @@ TEST_F(CliCompose, APipeAsAFrameIsRefusedWithoutWaiting) {
                         good[0], pipe.string(), good[1]});
         EXPECT_EQ(r.exitCode, 1) << name << " (124: the tool hung)";
         EXPECT_EQ(r.err,
-                  "lenzora-cli: Cannot open file \"" + pipe.string() + "\". File access denied\n");
+                  "lenzora-cli: Cannot open file \"" + pipe.string() + "\". Not a regular file\n");
         EXPECT_FALSE(fs::exists(dir_ / "out.bmp")) << name;
+    }
+}
+
+// One rule for the target of every save: the window's picture and settings file, and the
+// batch tool's -o, which is checked before any frame is read (a refused target's compose is
+// given a frame that cannot be read). A link to nothing is written through, as editors do.
+TEST_F(CliCompose, EverySaveFollowsOneRuleForItsTarget) {
+    const std::vector<std::string> good = frames(2, 30, 20);
+    const struct {
+        const char* linkTo;   // what the link target.bmp leads to; nullptr: a pipe, no link
+        std::string refusal;  // empty: saved
+    } cases[] = {{"made.bmp", ""},
+                 {"missing/made.bmp", "File not found"},
+                 {"target.bmp", "File not found"},  // a link to itself
+                 {nullptr, "Not a regular file"}};
+    for (const auto& c : cases) {
+        for (const std::string caller : {"picture", "settings", "compose -o"}) {
+            SCOPED_TRACE(std::string(c.linkTo ? c.linkTo : "a pipe") + ", " + caller);
+            const testing::TempDir dir;
+            const fs::path target = dir / "target.bmp";
+            if (c.linkTo)
+                fs::create_symlink(c.linkTo, target);
+            else
+                ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+            const std::string file = "Cannot create file \"" + target.string() + "\". ";
+            std::string error, expected = c.refusal;
+            if (caller == "compose -o") {
+                error = cli({"compose", "-o", target.string(), good[0],
+                             c.refusal.empty() ? good[1] : (dir / "unreadable.bmp").string()})
+                            .err;
+                if (!c.refusal.empty()) expected = "lenzora-cli: " + file + c.refusal + "\n";
+            } else {
+                try {
+                    if (caller == "picture")
+                        output::saveComposite(testing::patternImage(30, 20, 1), target, 2550000);
+                    else
+                        core::writeSettingsFile(target, core::StoredSettings{});
+                } catch (const platform::Error& e) {
+                    error = e.what();
+                }
+                if (!c.refusal.empty() && caller == "picture") expected = file + c.refusal;
+            }
+            EXPECT_EQ(error, expected);
+            std::error_code loop;
+            EXPECT_EQ(fs::is_symlink(target) && fs::is_regular_file(target, loop),
+                      c.refusal.empty())
+                << "written through the link";
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
+#include <utility>
 
 #include <QString>
 
@@ -125,6 +127,41 @@ TEST(CliUsage, HelpExitsWithZero) {
             EXPECT_NE(r.out.find(mention), std::string::npos) << mention << " in\n" << r.out;
         }
         EXPECT_FALSE(fs::exists(out)) << ::testing::PrintToString(c.args);
+    }
+}
+
+// The overview given without a command lists every option of every command's --help.
+TEST(CliUsage, TheOverviewListsEveryOptionOfTheCommands) {
+    const testing::ProcessResult overview = cli({});
+    for (const char* command : {"compose", "chart", "settings"}) {
+        std::istringstream help(cli({command, "--help"}).out);
+        int options = 0;
+        for (std::string line; std::getline(help, line);) {
+            // "  --jobs <N>   Threads ...": an option line; help itself is not in the overview.
+            if (!line.starts_with("  -") || line.starts_with("  -h, --help")) continue;
+            const std::string option = line.substr(2, line.find(' ', 2) - 2);
+            EXPECT_TRUE(overview.err.find("[" + option) != std::string::npos ||
+                        overview.err.find(" " + option + " ") != std::string::npos)
+                << command << " " << option << " in\n"
+                << overview.err;
+            ++options;
+        }
+        EXPECT_GT(options, 1) << command;
+    }
+}
+
+// Both programs name their version and end, the window's without a display to open.
+TEST(CliUsage, BothProgramsAnswerVersion) {
+    std::vector<std::pair<std::string, std::string>> programs = {{LENZORA_CLI, "lenzora-cli"}};
+#ifdef LENZORA_APP
+    programs.emplace_back(LENZORA_APP, "lenzora");
+#endif
+    for (const auto& [program, name] : programs) {
+        const testing::ProcessResult r =
+            testing::runProcess("/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u",
+                                                 "QT_QPA_PLATFORM", program, "--version"});
+        EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.out, name + " " LENZORA_VERSION "\n");
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -95,10 +97,34 @@ TEST_F(ComposeSessionTest, ComposeAndBandAsTheInterlacerMakesThem) {
                   0)
             << y;
     }
+    // A window's snapshot keeps what it showed; the band comes as a new composite.
+    const std::shared_ptr<const raster::RasterImage> shown = session.compositeSnapshot();
     session.setCalibrationBand(true);
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth + 4 * settings_.lensPeriod());
+    ASSERT_EQ(shown->width(), expected.width());
+    EXPECT_EQ(std::memcmp(shown->row(0), expected.row(0), expected.stride()), 0);
     session.setCalibrationBand(false);
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth);
+}
+
+// A compose that fails on a frame publishes nothing: the last composite stays, whether a window
+// held it (the compose built beside it) or not (it went with the compose, whose new composite was
+// to take its buffer).
+TEST_F(ComposeSessionTest, AFailedComposeLeavesTheLastComposite) {
+    for (bool held : {false, true}) {
+        ComposeSession session(settings_);
+        for (int slot = 1; slot <= 2; ++slot) session.loadFrame(slot, frameFile(slot));
+        ASSERT_EQ(session.setOutputSize("30", "20"), std::nullopt);
+        interlace::NoProgress none;
+        session.compose(none);
+        const raster::RasterImage first = session.composite();
+        std::shared_ptr<const raster::RasterImage> shown;
+        if (held) shown = session.compositeSnapshot();
+        std::ofstream(frameFile(2), std::ios::trunc) << "BM not a bitmap at all";
+        EXPECT_THROW(session.compose(none), platform::Error) << held;
+        ASSERT_EQ(session.composite().width(), first.width()) << held;
+        EXPECT_EQ(std::memcmp(session.composite().row(0), first.row(0), first.stride()), 0);
+    }
 }
 
 // The batch tool's one-go compose, which prepares each frame from memory as it is loaded, gives

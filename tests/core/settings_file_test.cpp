@@ -163,7 +163,7 @@ TEST(Restore, AFolderInPlaceOfTheFileIsAnIoError) {
 
 // Runs restoreSettings in a child process, so that a read that blocks or never ends fails
 // the test (by the alarm, or by the memory limit) instead of hanging it or filling memory.
-// The exit status is 0 for the defaults with "File access denied" reported.
+// The exit status is 0 for the defaults with "Not a regular file" reported.
 int restoreInChild(const std::filesystem::path& path) {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -174,7 +174,7 @@ int restoreInChild(const std::filesystem::path& path) {
 #endif
         try {
             RestoredSettings r = restoreSettings(path);
-            ::_exit(r.values == StoredSettings{} && r.problem == "File access denied" ? 0 : 1);
+            ::_exit(r.values == StoredSettings{} && r.problem == "Not a regular file" ? 0 : 1);
         } catch (...) {
             ::_exit(2);
         }

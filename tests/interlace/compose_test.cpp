@@ -383,9 +383,9 @@ TEST_F(InterlaceTest, ACancelledComposeLeavesWholeFilesAndNoNewComposite) {
             platform::removeFileQuietly(platform::hostPath(core::stripFilePath(q)));
         ComposeState state{240, 700};
         RecordingProgress progress;
-        // Preparing is 1000 units a frame, copying 250: stop after two frames are read, or
-        // half-way through the copying.
-        progress.cancelAt = whilePreparing ? 600 : 6 * 1000 + 3 * 250;
+        // Preparing is 1000 units a frame, whitening 200, reading back and copying 550: stop
+        // after two frames are read, or half-way through the copying.
+        progress.cancelAt = whilePreparing ? 600 : 6 * (1000 + 200) + 3 * 550;
         ComposeRun run;
         run.threads = 2;
         run.cancel = &progress.cancel;
@@ -530,6 +530,53 @@ TEST_F(InterlaceTest, AnOverhangOfThreeLosesTwoPixelsBeforeAndOneAfter) {
                             platform::readWholeFile(platform::hostPath(core::stripFilePath(2))));
             }
         }
+    }
+}
+
+// Over an old composite the bar is a little over half-way once every frame is prepared, not
+// near its end: whitening the new composite, reading the strips back and copying them count.
+TEST_F(InterlaceTest, ProgressSpreadsOverPreparingAndInterlacing) {
+    struct Recording : RecordingProgress {
+        void reached(std::int64_t done, std::int64_t total) override {
+            RecordingProgress::reached(done, total);
+            bool all = true;
+            for (int q = 1; q <= 4; ++q)
+                all = all && std::filesystem::exists(platform::hostPath(core::stripFilePath(q)));
+            if (all && preparedShare < 0)
+                preparedShare = static_cast<double>(done) / static_cast<double>(total);
+        }
+        double preparedShare = -1;
+    } progress;
+    const frames::FrameSlots slots = writeFrames(4, 200, 150);
+    ComposeState state{240, 700};
+    raster::RasterImage composite = testing::plainImage(5, 5, raster::kBlack);
+    interlaceFrames(slots, 4, 1, core::kModeColumns, state, progress, composite);
+    EXPECT_TRUE(progress.ranToTheEnd());
+    EXPECT_GT(progress.preparedShare, 0.45);
+    EXPECT_LT(progress.preparedShare, 0.7);
+}
+
+// A stop asked once a frame is read is seen within the next band of rows, for a 24-bit frame
+// (made directly) as for any other (row by row): the strip image is never finished, so the
+// checkpoint after it is not reached and no strip file is written.
+TEST_F(InterlaceTest, AStopAskedWhileAFrameIsPreparedIsSeenBeforeItsStripIsMade) {
+    raster::RasterImage twoColours;
+    twoColours.create(raster::PixelFormat::Indexed1, 300, 2000);
+    for (const raster::RasterImage& frame : {testing::patternImage(300, 2000, 1), twoColours}) {
+        testing::writeBmp(root_ / "frame.bmp", frame);
+        platform::Cancellation cancel;
+        int checkpoints = 0;
+        ComposeState state{40, 2000};
+        EXPECT_THROW(prepareFrame((root_ / "frame.bmp").string(), core::stripFilePath(1), 2,
+                                  core::kModeColumns, state, PrepareMethod::Direct,
+                                  [&] {
+                                      ++checkpoints;
+                                      cancel.request();
+                                  },
+                                  nullptr, &cancel),
+                     platform::Cancelled);
+        EXPECT_EQ(checkpoints, 1);
+        EXPECT_FALSE(std::filesystem::exists(platform::hostPath(core::stripFilePath(1))));
     }
 }
 

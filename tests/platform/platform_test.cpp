@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/handler_guard.h"
+#include "platform/interruption.h"
 #include "platform/io_error.h"
 #include "platform/save_file.h"
 #include "platform/services.h"
@@ -144,6 +148,20 @@ TEST(MappedFile, ReadsTheBytesOrReportsTheFile) {
         EXPECT_STREQ(e.what(), "File not found");
     }
     EXPECT_THROW(MappedFile folder(dir.path()), Error);
+}
+
+// The first Ctrl-C is only noted, for the work to stop at its next step; work that never looks
+// is still ended by the second, as if no handler were there. Run in a child process.
+TEST(InterruptionDeathTest, ASecondSignalEndsWorkTheFirstCouldNotStop) {
+    EXPECT_EXIT(
+        {
+            catchInterruptions();
+            ::raise(SIGINT);
+            if (interruptionSignal() == SIGINT) std::fputs("noted, working on\n", stderr);
+            ::raise(SIGINT);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGINT), "noted, working on");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -91,6 +92,43 @@ TEST(SaveFile, AReplacedFileKeepsItsPermissionBits) {
         saveWholeFile(dir / "a.bmp", std::string_view("replaced"));
         EXPECT_EQ(text(dir / "a.bmp"), "replaced");
         EXPECT_EQ(permissionBits(dir / "a.bmp"), mode) << std::oct << mode;
+        EXPECT_EQ(entries(dir.path()), 1);
+    }
+}
+
+// A file the user may not write is refused and left as it was, as other desktop programs do;
+// root may replace it. A replaced file keeps its mode, and its owner and group as far as the
+// saver may give them: root gives any, another user a group of their own.
+TEST(SaveFile, AFileTheUserMayNotWriteIsRefusedAndAReplacedOneKeepsItsOwner) {
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 12345 : ::geteuid();
+    // Another user keeps a group of their own other than the one new files get, if they have one.
+    gid_t groups[256];
+    const int count = std::max(::getgroups(256, groups), 0);
+    const gid_t* other =
+        std::find_if(groups, groups + count, [](gid_t g) { return g != ::getegid(); });
+    const gid_t group = root ? 12345 : other != groups + count ? *other : ::getegid();
+    for (const mode_t mode : {0444, 0464, 0640}) {
+        SCOPED_TRACE(::testing::Message() << std::oct << mode);
+        TempDir dir;
+        const fs::path path = dir / "a.bmp";
+        put(path, "earlier");
+        ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        const bool writable = root || (mode & S_IWUSR) != 0;
+        try {
+            saveWholeFile(path, std::string_view("replaced"));
+            EXPECT_TRUE(writable) << "replaced a file the user may not write";
+        } catch (const Error& e) {
+            EXPECT_FALSE(writable) << e.what();
+            EXPECT_STREQ(e.what(), "File access denied");
+        }
+        EXPECT_EQ(text(path), writable ? "replaced" : "earlier");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(st.st_uid, owner);
+        EXPECT_EQ(st.st_gid, group);
         EXPECT_EQ(entries(dir.path()), 1);
     }
 }

@@ -112,6 +112,21 @@ class ChartWindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!f.generating(), 120000);
     }
 
+    // The share of the preview image's pixels, as shown, that are grey and that are black.
+    static std::pair<double, double> greyAndBlack(QWidget& f) {
+        const QImage shown = control<QLabel>(f, "previewImage")->pixmap().toImage();
+        int grey = 0, black = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const int v = qGray(shown.pixel(x, y));
+                grey += v > 0 && v < 255;
+                black += v == 0;
+            }
+        }
+        const double all = shown.width() * shown.height();
+        return {grey / all, black / all};
+    }
+
   private slots:
     void init() {
         env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
@@ -634,6 +649,24 @@ class ChartWindowTest : public QObject {
         QVERIFY(!control<QLabel>(*f, "previewImage")->pixmap().isNull());
     }
 
+    // Bars finer than a screen pixel show grey in the preview, not black; Save waits for a
+    // chart, in every chart window of the owner.
+    void aFineChartShowsGreyAndSaveWaitsForIt() {
+        QWidget owner;
+        auto* f = new PitchChartWindow(&owner, *output_, *chart_, [this] { return mainPitch_; });
+        auto* other =
+            new PitchChartWindow(&owner, *output_, *chart_, [this] { return mainPitch_; });
+        for (PitchChartWindow* w : {f, other})
+            QVERIFY(!control<QPushButton>(*w, "saveButton")->isEnabled());
+        f->show();
+        fill(*f, "A4", "1200", "40", "11", "15");
+        generate(*f);
+        for (PitchChartWindow* w : {f, other})
+            QVERIFY(control<QPushButton>(*w, "saveButton")->isEnabled());
+        const auto [grey, black] = greyAndBlack(*f);
+        QVERIFY2(grey > 0.1 && black < 0.5, qPrintable(QString("%1 %2").arg(grey).arg(black)));
+    }
+
     // Escape, the close button or closing the window stop a large generation: nothing of it
     // or of the chart before is kept or shown, and saving and printing do nothing, as before
     // the first generation.
@@ -671,7 +704,8 @@ class ChartWindowTest : public QObject {
         QVERIFY(control<QLabel>(*f, "previewImage")->pixmap().isNull());
         QCOMPARE(env_->scripted.cursor->depth, 0);
         for (const char* name : kJobControls)
-            QVERIFY2(control<QWidget>(*f, name)->isEnabled(), name);
+            QVERIFY2(control<QWidget>(*f, name)->isEnabled() != (name == std::string("saveButton")),
+                     name);
         f->show();  // opened again after a close
         const fs::path name = env_->root.path() / "stopped.bmp";
         env_->scripted.savePicture->answers = {name.string()};

@@ -21,6 +21,7 @@
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
+#include "windows/help_window.h"
 
 using lenzora::testing::typeOver;
 
@@ -141,6 +142,38 @@ class ComposeWindowTest : public QObject {
         QCOMPARE(form.preview().width(), 720);
     }
 
+    // A compose that ends while another window is active shows nothing over it: its box comes
+    // once the main window is activated again, and only once.
+    void theEndOfAComposeWaitsForTheMainWindow_data() {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("merged") << false;
+        QTest::newRow("failed") << true;
+    }
+    void theEndOfAComposeWaitsForTheMainWindow() {
+        QFETCH(bool, damaged);
+        MainWindow form;
+        form.show();
+        loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
+        loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
+        if (damaged) std::ofstream(env_->root.path() / "b.bmp", std::ios::trunc) << "BM damaged";
+        QTest::mouseClick(control<QPushButton>(form, "helpButton"), Qt::LeftButton);
+        auto* help = form.findChild<lenzora::windows::HelpWindow*>();
+        QVERIFY(help);
+        help->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        compose(form);
+        QTest::qWait(50);
+        QVERIFY(messages().empty() && errors().empty());
+        for (int round = 0; round < 2; ++round) {  // shown once, however often activated
+            form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QTRY_COMPARE(messages().size() + errors().size(), std::size_t{1});
+            QCOMPARE(errors().size(), std::size_t{damaged});
+            help->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(help));
+        }
+    }
+
     void missingFramesAreNamed() {
         MainWindow form;
         form.show();
@@ -216,6 +249,8 @@ class ComposeWindowTest : public QObject {
 
     void composingADamagedFrameKeepsTheOldComposite() {
         MainWindow form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         loadSlot(form, 1, frameFile("a.bmp", 40, 30, 1));
         loadSlot(form, 2, frameFile("b.bmp", 40, 30, 2));
         compose(form);
@@ -368,6 +403,8 @@ class ComposeWindowTest : public QObject {
         for (int rows = 0; rows < 2; ++rows) {
             for (int n = 2; n <= 16; ++n) {
                 MainWindow form;
+                form.show();
+                QVERIFY(QTest::qWaitForWindowActive(&form));
                 auto* mode =
                     control<QRadioButton>(form, rows ? "rowsModeButton" : "columnsModeButton");
                 mode->setChecked(true);

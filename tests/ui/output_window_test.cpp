@@ -6,10 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <chrono>
+#include <cstring>
 #include <fstream>
+#include <future>
 #include <memory>
 
 #include "app/main_window.h"
+#include "compose/compose_session.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
@@ -197,6 +201,63 @@ class OutputWindowTest : public QObject {
         QCOMPARE(printer.defaultsSelected, 2);
         QCOMPARE(form.outputChoices().printerDpiX(), 600);
         QCOMPARE(previews(form).size(), 2);
+    }
+
+    // A print preview keeps the composite it opened on: pressed while a new compose is building
+    // its own composite, and again once that compose is done, it prints the old one dot for
+    // dot.
+    void aPreviewPrintsItsOwnCompositeWhileANewOneIsMade() {
+        MainWindow form;
+        form.show();
+        composeAt300(form, "200", "100");
+        auto& printer = *env_->scripted.printer;
+        printer.keepPage = true;
+        printer.width = 600;
+        printer.height = 400;
+        const raster::RasterImage first = form.composite();
+        click(form, "printButton");
+        click(*previews(form)[0], "printButton");
+        const std::vector<std::uint8_t> printedFirst = printer.page;
+        QVERIFY(printedFirst != std::vector<std::uint8_t>(printedFirst.size(), 0xFF));
+        click(form, "printButton");
+        click(form, "printButton");
+        QCOMPARE(previews(form).size(), 3);
+
+        // Frame 1 of the next compose, once loaded, waits until the print is done.
+        std::promise<void> reached, release;
+        std::shared_future<void> released = release.get_future().share();
+        struct Hold {
+            std::promise<void>& release;
+            ~Hold() {
+                release.set_value();
+                lenzora::compose::setFrameLoadedHook({});
+            }
+        } hold{release};
+        lenzora::compose::setFrameLoadedHook([&](int slot) {
+            if (slot != 1) return;
+            reached.set_value();
+            released.wait();
+        });
+        for (int slot : {1, 2}) {
+            fs::path frame = file(slot == 1 ? "c.bmp" : "d.bmp");
+            lenzora::testing::writeBmp(frame, lenzora::testing::patternImage(64, 48, slot + 4));
+            env_->scripted.openPicture->answers.push_back(frame.string());
+            click(form, slot == 1 ? "slotButton1" : "slotButton2");
+        }
+        click(form, "composeButton");
+        QVERIFY(form.composing());
+        QVERIFY(reached.get_future().wait_for(std::chrono::minutes(1)) ==
+                std::future_status::ready);
+        click(*previews(form)[1], "printButton");
+        QVERIFY(printer.page == printedFirst);
+        release.set_value();
+        release = std::promise<void>();  // the guard's
+        QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
+        QCOMPARE(env_->scripted.messages->messages.back(), std::string("Merge OK！"));
+        QCOMPARE(form.composite().width(), first.width());
+        QVERIFY(std::memcmp(form.composite().row(0), first.row(0), first.stride()) != 0);
+        click(*previews(form)[2], "printButton");
+        QVERIFY(printer.page == printedFirst);
     }
 
     void noPrinterOrAFailingOneIsReported() {

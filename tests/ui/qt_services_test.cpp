@@ -6,10 +6,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include "platform/qt/qt_services.h"
@@ -44,7 +48,16 @@ SeenBox whileBoxIsUp(const std::function<void()>& show) {
 class QtServicesTest : public QObject {
     Q_OBJECT
 
+  private:
+    QTemporaryDir options_;
+
   private slots:
+    // The dialogs' options go to a folder of the test's own, not the user's.
+    void initTestCase() {
+        QVERIFY(options_.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, options_.path());
+    }
+
     void errorReportHasStopIconOkAndBlankCaption() {
         auto services = lenzora::platform::qtServices();
         SeenBox seen =
@@ -90,6 +103,32 @@ class QtServicesTest : public QObject {
             QVERIFY2(filters.front().contains(QLatin1String(pattern)), pattern);
         QVERIFY(filters.at(2).startsWith(QStringLiteral("PNG")));
         QVERIFY(filters.at(3).contains(QStringLiteral("*.tiff")));
+    }
+
+    // Roomy enough for the side bar, the folder field and the whole name column beside the
+    // preview; the size the user gives it is the size it opens with next time.
+    void openDialogIsRoomyAndKeepsItsSize() {
+        auto services = lenzora::platform::qtServices();
+        QList<int> widths;  // side bar, folder field, name column, file list
+        QSize opened[2];
+        for (int time = 0; time < 2; ++time) {
+            QTimer::singleShot(0, [&widths, &opened, time] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                opened[time] = dialog->size();
+                auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+                if (time == 0)
+                    widths = {dialog->findChild<QWidget*>(QStringLiteral("sidebar"))->width(),
+                              dialog->findChild<QWidget*>(QStringLiteral("lookInCombo"))->width(),
+                              list->header()->sectionSize(0), list->viewport()->width()};
+                dialog->resize(640, 420);
+                dialog->reject();
+            });
+            services.openPicture->choose();
+        }
+        QCOMPARE(widths.size(), 4);
+        QVERIFY(widths[0] >= 100 && widths[1] >= 200 && widths[2] <= widths[3]);
+        QCOMPARE(opened[1], QSize(640, 420));
     }
 
     void saveDialogAddsTheChosenFiltersExtension() {

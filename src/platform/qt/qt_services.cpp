@@ -10,6 +10,9 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
 #include <QUrl>
 
 namespace lenzora::platform {
@@ -46,6 +49,32 @@ class QtCursor : public Cursor {
     }
 };
 
+// The open dialog's size as the user leaves it, kept from run to run.
+constexpr const char* kOpenDialogSizeKey = "openPictureDialog/size";
+
+// Room for the side bar, the folder field and the file list's name column beside the preview
+// on a 1024 x 768 screen; Qt's own size cuts them off.
+constexpr QSize kOpenDialogSize(960, 640);
+constexpr int kSideBarWidth = 160;
+
+// The program's own options beside the settings file, which keeps its nine numbers only.
+QSettings programOptions() {
+    return QSettings(QStringLiteral("lenzora"), QStringLiteral("lenzora"));
+}
+
+// The first time, the roomy size and a side bar wide enough for its names; then the size the
+// user left it at (Qt keeps the side bar's), within the screen.
+void sizeOpenDialog(QFileDialog& dialog) {
+    const QSize kept = programOptions().value(QString::fromLatin1(kOpenDialogSizeKey)).toSize();
+    const QScreen* screen = dialog.screen();
+    const QSize wanted = kept.isValid() ? kept : kOpenDialogSize;
+    dialog.resize(screen != nullptr ? wanted.boundedTo(screen->availableGeometry().size())
+                                    : wanted);
+    auto* sides = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    if (!kept.isValid() && sides != nullptr)
+        sides->setSizes({kSideBarWidth, dialog.width() - kSideBarWidth});
+}
+
 // The file dialog with a preview pane beside the file list. Names of files that do not
 // exist are accepted as typed; reading them fails later with the file's error.
 class QtOpenPicture : public OpenPictureDialog {
@@ -81,8 +110,11 @@ class QtOpenPicture : public OpenPictureDialog {
         }
         QObject::connect(&dialog, &QFileDialog::currentChanged, &preview,
                          [&preview](const QString& path) { showPreview(preview, path); });
+        sizeOpenDialog(dialog);
 
-        if (dialog.exec() != QDialog::Accepted) return {};
+        const int result = dialog.exec();
+        programOptions().setValue(QString::fromLatin1(kOpenDialogSizeKey), dialog.size());
+        if (result != QDialog::Accepted) return {};
         const QString chosen = dialog.selectedFiles().value(0);
         lastFolder_ = QFileInfo(chosen).absolutePath();
         return chosen.toStdString();
