@@ -142,7 +142,7 @@ RasterImage makeChartPreview(const RasterImage& chart, int dpi) {
         for (std::size_t x = 0; x < white.size(); ++x) {
             const std::int64_t area = std::int64_t{bottom - top} * (edges[x + 1] - edges[x]);
             out[x] =
-                area == 0 ? 0xFF : static_cast<std::uint8_t>((white[x] * 255 + area / 2) / area);
+                static_cast<std::uint8_t>(area == 0 ? 0xFF : (white[x] * 255 + area / 2) / area);
         }
     }
     return preview;
