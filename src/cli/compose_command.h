@@ -6,8 +6,8 @@
 namespace lenzora::cli {
 
 // lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]
-//                     [--mode columns|rows] [--calibration] [--work-dir DIR] [--json]
-//                     -o OUT FRAME1 FRAME2 [... FRAME16]
+//                     [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]
+//                     [--max-frame-pixels N] [--json] -o OUT FRAME1 FRAME2 [... FRAME16]
 // What the desktop program gives for those settings and frames: compose, the calibration
 // lines when asked, and the save.
 int runCompose(const std::vector<std::string>& args);
