@@ -23,9 +23,6 @@ std::int64_t nearestSource(std::int64_t d, std::int64_t dn, std::int64_t sn) {
     return (2 * d + 1) * sn / (2 * dn);
 }
 
-// For each strip coordinate, the frame coordinate it shows after the three steps (scale to
-// the scaled size, place at the offset on the output, squeeze to the strip size), or -1 where
-// the output stays white.
 // Rows made between two looks at a stop: a few milliseconds of work even for wide frames, so a
 // stop is seen at once, and many rows per look.
 constexpr std::int32_t kRowsPerCheck = 64;
@@ -34,6 +31,9 @@ void checkStop(const platform::Cancellation* cancel) {
     if (cancel != nullptr) cancel->check();
 }
 
+// For each strip coordinate, the frame coordinate it shows after the three steps (scale to
+// the scaled size, place at the offset on the output, squeeze to the strip size), or -1 where
+// the output stays white.
 std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outputSize,
                                        std::int32_t offset, std::int32_t scaledSize,
                                        std::int32_t frameSize) {
