@@ -118,6 +118,11 @@ Layout readLayout(TIFF* tiff, const TiffStream& stream) {
             l.tileHeight == 0) {
             detail::throwTiffError(stream, "the tiles have no size");
         }
+        // 1-bit tiles are copied into the rows byte by byte; the format's tile widths are
+        // multiples of 16, and a file breaking that rule is refused, not misplaced.
+        if (l.bits == 1 && l.tileWidth % 8 != 0) {
+            detail::throwTiffError(stream, "this tile width is not supported");
+        }
     }
     return l;
 }
@@ -157,8 +162,8 @@ class RowConverter {
         return layout.bits == 1 ? PixelFormat::Indexed1 : PixelFormat::Bgr24;
     }
 
-    // Pixels [x, x + count) of an image row from `count` pixels of samples; x is a multiple
-    // of 8 (tiles are 16 pixels wide or a multiple of that).
+    // Pixels [x, x + count) of an image row from `count` pixels of samples; for 1-bit
+    // pictures x is a multiple of 8 (readLayout refuses other tile widths).
     void convert(const std::uint8_t* samples, std::uint8_t* row, std::size_t x,
                  std::size_t count) const {
         switch (layout_.kind) {

@@ -308,21 +308,40 @@ TEST(Tiff, AReadingThatWouldHoldMoreThan64MegabytesBesidesThePictureIsRefused) {
     }
 }
 
-// Samples stored plane by plane are not read; the refusal says why.
-TEST(Tiff, PlanarSeparateSamplesAreRefusedWithTheirReason) {
-    const platform::Bytes planar = headerOnly({{TIFFTAG_IMAGEWIDTH, {2}},
-                                               {TIFFTAG_IMAGELENGTH, {1}},
-                                               {TIFFTAG_BITSPERSAMPLE, {8, 8, 8}},
-                                               {TIFFTAG_PHOTOMETRIC, {PHOTOMETRIC_RGB}},
-                                               {TIFFTAG_STRIPOFFSETS, {8, 8, 8}},
-                                               {TIFFTAG_SAMPLESPERPIXEL, {3}},
-                                               {TIFFTAG_STRIPBYTECOUNTS, {2, 2, 2}},
-                                               {TIFFTAG_PLANARCONFIG, {PLANARCONFIG_SEPARATE}}});
-    try {
-        decodeTiff(planar);
-        FAIL() << "accepted";
-    } catch (const platform::Error& e) {
-        EXPECT_STREQ(e.what(), "TIFF error: this sample layout is not supported");
+// Samples stored plane by plane, and 1-bit tiles of a width the format does not allow, are not
+// read; the refusal says why.
+TEST(Tiff, LayoutsNotReadAreRefusedWithTheirReason) {
+    using Tags = std::vector<std::pair<std::uint16_t, std::vector<std::uint32_t>>>;
+    const struct {
+        Tags tags;
+        const char* says;
+    } cases[] = {
+        {{{TIFFTAG_IMAGEWIDTH, {2}},
+          {TIFFTAG_IMAGELENGTH, {1}},
+          {TIFFTAG_BITSPERSAMPLE, {8, 8, 8}},
+          {TIFFTAG_PHOTOMETRIC, {PHOTOMETRIC_RGB}},
+          {TIFFTAG_STRIPOFFSETS, {8, 8, 8}},
+          {TIFFTAG_SAMPLESPERPIXEL, {3}},
+          {TIFFTAG_STRIPBYTECOUNTS, {2, 2, 2}},
+          {TIFFTAG_PLANARCONFIG, {PLANARCONFIG_SEPARATE}}},
+         "TIFF error: this sample layout is not supported"},
+        {{{TIFFTAG_IMAGEWIDTH, {24}},
+          {TIFFTAG_IMAGELENGTH, {12}},
+          {TIFFTAG_BITSPERSAMPLE, {1}},
+          {TIFFTAG_PHOTOMETRIC, {PHOTOMETRIC_MINISBLACK}},
+          {TIFFTAG_TILEWIDTH, {12}},
+          {TIFFTAG_TILELENGTH, {12}},
+          {TIFFTAG_TILEOFFSETS, {8, 8}},
+          {TIFFTAG_TILEBYTECOUNTS, {1, 1}}},
+         "TIFF error: this tile width is not supported"},
+    };
+    for (const auto& c : cases) {
+        try {
+            decodeTiff(headerOnly(c.tags));
+            ADD_FAILURE() << c.says << ": accepted";
+        } catch (const platform::Error& e) {
+            EXPECT_STREQ(e.what(), c.says);
+        }
     }
 }
 
