@@ -164,6 +164,10 @@
         <source>Output size too large!</source>
         <translation>The output size is too large.</translation>
     </message>
+    <message>
+        <source>镜头周期不足一个像素！</source>
+        <translation>The lens period must be at least one pixel!</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::output</name>
