@@ -121,6 +121,13 @@
     </message>
 </context>
 <context>
+    <name>lenzora::cli</name>
+    <message>
+        <source>“%1”没有记录分辨率，请用 --strip 或 --dpi 给出。</source>
+        <translation>The file &quot;%1&quot; states no resolution: give one with --strip or --dpi.</translation>
+    </message>
+</context>
+<context>
     <name>lenzora::compose</name>
     <message>
         <source>File format error!</source>
@@ -163,6 +170,10 @@
     <message>
         <source>Output size too large!</source>
         <translation>The output size is too large.</translation>
+    </message>
+    <message>
+        <source>镜头周期不足一个像素！</source>
+        <translation>The lens period is less than one pixel.</translation>
     </message>
 </context>
 <context>
