@@ -121,6 +121,13 @@
     </message>
 </context>
 <context>
+    <name>lenzora::cli</name>
+    <message>
+        <source>“%1”没有记录分辨率，请用 --strip 或 --dpi 给出。</source>
+        <translation>The file &quot;%1&quot; states no resolution: give one with --strip or --dpi.</translation>
+    </message>
+</context>
+<context>
     <name>lenzora::compose</name>
     <message>
         <source>File format error!</source>
