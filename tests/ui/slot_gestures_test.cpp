@@ -1,6 +1,6 @@
 // Several files through the open dialog's stand-in, files dropped on a slot and on the window,
-// a thumbnail dragged onto another slot, and the slots' context menu, in the real main window
-// under the offscreen platform.
+// a thumbnail dragged onto another slot (working copies following their frames), and the slots'
+// context menu, in the real main window under the offscreen platform.
 
 #include <QLabel>
 #include <QMenu>
@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "core/working_files.h"
 #include "platform/drive_paths.h"
 #include "support/pictures.h"
 #include "support/window_test_env.h"
@@ -117,13 +118,19 @@ class SlotGesturesTest : public QObject {
              {15, 1, 2, 0, 16, 11, 13, 0, 10}, 9, "380.475", none},
             {[&] { drop(control("thumbnail", 6), *carried({}, 2)); },
              {15, 11, 2, 0, 16, 1, 13, 0, 10}, 9, "380.475", none},
+            // Slot 9 refilled from a BMP file keeps its old working copy, which must not go
+            // to slot 6 when the two swap.
+            {[&] { choose(9, {frame("r.bmp", 20)}); },
+             {15, 11, 2, 0, 16, 1, 13, 0, 20}, 9, "380.475", none},
+            {[&] { drop(control("thumbnail", 9), *carried({}, 6)); },
+             {15, 11, 2, 0, 16, 20, 13, 0, 1}, 9, "380.475", none},
             {[&] { choose(15, {frame("z1.bmp", 17), frame("z2.bmp", 18), frame("z3.bmp", 19)}); },
-             {15, 11, 2, 0, 16, 1, 13, 0, 10, 0, 0, 0, 0, 0, 17, 18}, 16, "676.4",
+             {15, 11, 2, 0, 16, 20, 13, 0, 1, 0, 0, 0, 0, 0, 17, 18}, 16, "676.4",
              "1 个文件未载入: 图16之后没有空位"},
             {[&] { chooseInMenu(control("slotButton", 3), menuKey, "clearSlotAction"); },
-             {15, 11, 0, 0, 16, 1, 13, 0, 10, 0, 0, 0, 0, 0, 17, 18}, 16, "676.4", none},
+             {15, 11, 0, 0, 16, 20, 13, 0, 1, 0, 0, 0, 0, 0, 17, 18}, 16, "676.4", none},
             {[&] { chooseInMenu(control("thumbnail", 5), rightClick, "reverseFramesAction"); },
-             {18, 17, 0, 0, 10, 13, 1, 0, 16, 0, 0, 0, 0, 0, 11, 15}, 16, "676.4", none},
+             {18, 17, 0, 0, 1, 13, 20, 0, 16, 0, 0, 0, 0, 0, 11, 15}, 16, "676.4", none},
             {[&] { chooseInMenu(control("slotButton", 1), rightClick, "clearAllAction"); },
              {}, 16, "676.4", none},
         };
@@ -145,6 +152,9 @@ class SlotGesturesTest : public QObject {
                 const QPixmap shown = static_cast<QLabel*>(control("thumbnail", slot))->pixmap();
                 const QByteArray at = where + ", slot " + QByteArray::number(slot);
                 QVERIFY2(tag == 0 ? path.empty() : tagOfFile(path) == tag, at);
+                // A slot names no working copy but its own, which a later load would overwrite.
+                QVERIFY2(!path.starts_with("c:") || path == lenzora::core::workingCopyPath(slot),
+                         at);
                 QVERIFY2(tag == 0
                              ? shown.isNull()
                              : std::abs(shown.toImage().pixelColor(32, 28).red() - 12 * tag) <= 5,
