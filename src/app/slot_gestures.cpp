@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -40,6 +41,8 @@ SlotGestures::SlotGestures(QWidget* window, const Buttons& buttons, const Thumbn
     : QObject(window), buttons_(buttons), thumbnails_(thumbnails), handlers_(std::move(handlers)) {
     window->setAcceptDrops(true);
     window->installEventFilter(this);
+    // A box would take dropped files' names as its text; there too they go to the slots.
+    for (QLineEdit* box : window->findChildren<QLineEdit*>()) box->setAcceptDrops(false);
     for (int i = 0; i < core::kMaxFrames; ++i) {
         for (QWidget* control :
              {static_cast<QWidget*>(buttons_[i]), static_cast<QWidget*>(thumbnails_[i])}) {

@@ -43,7 +43,8 @@ class SlotGestures : public QObject {
     using Buttons = std::array<QPushButton*, core::kMaxFrames>;
     using Thumbnails = std::array<QLabel*, core::kMaxFrames>;
 
-    // Watches `window` and every slot's button and thumbnail; owned by `window`.
+    // Watches `window` and every slot's button and thumbnail; owned by `window`. Made after
+    // the window's boxes, which then leave dropped files to it.
     SlotGestures(QWidget* window, const Buttons& buttons, const Thumbnails& thumbnails,
                  Handlers handlers);
 
