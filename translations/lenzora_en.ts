@@ -119,6 +119,25 @@
         <source>Merge OK！</source>
         <translation>The picture is composed.</translation>
     </message>
+    <message>
+        <source>%1 个文件未载入: 图16之后没有空位</source>
+        <translation>%1 file(s) not loaded: no free slot left up to 16.</translation>
+    </message>
+</context>
+<context>
+    <name>lenzora::app::SlotGestures</name>
+    <message>
+        <source>清除此图</source>
+        <translation>Clear this frame</translation>
+    </message>
+    <message>
+        <source>倒转顺序</source>
+        <translation>Reverse the order</translation>
+    </message>
+    <message>
+        <source>全部清除</source>
+        <translation>Clear all</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::cli</name>

@@ -22,10 +22,12 @@
 #include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
 #include "app/held_messages.h"
+#include "app/slot_gestures.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
 #include "frames/load_frame.h"
+#include "frames/slot_fill.h"
 #include "interlace/calibration_band.h"
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
@@ -85,6 +87,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildOutputColumn();
     buildStatusBar();
     endMessages_ = new HeldMessages(this);
+    installSlotGestures();
 
     setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
@@ -445,23 +448,85 @@ void MainWindow::onModeChosen() {
 
 // Slots 3 to 16 raise the frame count to their number once they hold a frame, and the
 // resolution is recomputed even when the dialog was cancelled. A frame that cannot be read
-// ends the handler before that.
+// ends the handler before that. Several files fill this slot and the following ones.
 void MainWindow::chooseFrame(int slot) {
+    std::vector<std::string> chosen;
+    if (!platform::guardHandler([&] { chosen = platform::services().openPicture->choose(); }))
+        return;
+    if (chosen.size() > 1) {
+        fillSlots(frames::slotsFrom(slot), std::move(chosen));
+        return;
+    }
     platform::guardHandler([&] {
-        loadFrameFromDialog(slot);
+        if (!chosen.empty()) loadChosenFrame(slot, chosen.front());
         if (session_.countFrame(slot)) showResolution();
     });
 }
 
-void MainWindow::loadFrameFromDialog(int slot) {
-    const std::string chosen = platform::services().openPicture->choose();
-    if (chosen.empty()) return;
+void MainWindow::loadChosenFrame(int slot, const std::string& chosen) {
     if (session_.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
         platform::showMessage(tr("File format error!").toStdString());
         return;
     }
-    thumbnails_[static_cast<std::size_t>(slot - 1)]->setPixmap(
-        QPixmap::fromImage(raster::toQImage(session_.thumbnail(slot))));
+    showThumbnail(slot);
+}
+
+// Files of another kind take no slot and are named once; an unreadable file is reported and
+// the next file goes on into the next slot.
+void MainWindow::fillSlots(const std::vector<int>& targets, std::vector<std::string> files) {
+    if (composing()) return;
+    const frames::SlotFill fill = frames::planSlotFill(std::move(files), targets);
+    if (fill.refused > 0) platform::showMessage(tr("File format error!").toStdString());
+    for (const auto& load : fill.loads) {
+        platform::guardHandler([&] {
+            loadChosenFrame(load.first, load.second);
+            if (session_.countFrame(load.first)) showResolution();
+        });
+    }
+    if (fill.leftOut > 0) {
+        platform::showMessage(
+            tr("%1 个文件未载入: 图16之后没有空位").arg(fill.leftOut).toStdString());
+    }
+}
+
+void MainWindow::installSlotGestures() {
+    SlotGestures::Handlers handlers;
+    handlers.allowed = [this] { return !composing(); };
+    handlers.loaded = [this](int slot) { return !session_.frameSlots()[slot].empty(); };
+    handlers.dropFiles = [this](int slot, std::vector<std::string> files) {
+        fillSlots(slot == 0 ? frames::emptySlots(session_.frameSlots()) : frames::slotsFrom(slot),
+                  std::move(files));
+    };
+    handlers.swap = [this](int from, int to) {
+        rearrangeSlots([&] { session_.swapSlots(from, to); });
+    };
+    handlers.clear = [this](int slot) { rearrangeSlots([&] { session_.clearSlot(slot); }); };
+    handlers.reverse = [this] { rearrangeSlots([&] { session_.reverseFrames(); }); };
+    handlers.clearAll = [this] {
+        rearrangeSlots([&] {
+            for (int slot = 1; slot <= core::kMaxFrames; ++slot) session_.clearSlot(slot);
+        });
+    };
+    new SlotGestures(this, slotButtons_, thumbnails_, std::move(handlers));
+}
+
+// As a frame load does, the thumbnails and the resolution show the change; the composite stays
+// until the next compose.
+void MainWindow::rearrangeSlots(const std::function<void()>& change) {
+    if (composing()) return;
+    platform::guardHandler(change);
+    for (int slot = 1; slot <= core::kMaxFrames; ++slot) showThumbnail(slot);
+    showResolution();
+}
+
+void MainWindow::showThumbnail(int slot) {
+    const raster::RasterImage& picture = session_.thumbnail(slot);
+    QLabel* label = thumbnails_[static_cast<std::size_t>(slot - 1)];
+    if (picture.empty()) {
+        label->clear();
+    } else {
+        label->setPixmap(QPixmap::fromImage(raster::toQImage(picture)));
+    }
 }
 
 void MainWindow::compose() {

@@ -7,8 +7,11 @@
 #include <QRect>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
@@ -110,8 +113,17 @@ class MainWindow : public QWidget {
     // Stores the settings and deletes the working files; returns whether the window may close.
     bool storeSettingsAndCleanUp();
     void showResolution();
-    // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
-    void loadFrameFromDialog(int slot);
+    // Fills `slot` with a chosen file: working copy, thumbnail, slot path.
+    void loadChosenFrame(int slot, const std::string& chosen);
+    // Several files (chosen together or dropped) into `targets` in turn, each as if chosen on
+    // its own, in the order a file list shows them.
+    void fillSlots(const std::vector<int>& targets, std::vector<std::string> files);
+    // Drops, thumbnail drags and the slots' context menu.
+    void installSlotGestures();
+    // A change of several slots at once (swap, clear, reverse), then their thumbnails and the
+    // resolution shown again.
+    void rearrangeSlots(const std::function<void()>& change);
+    void showThumbnail(int slot);
     void showPreview(raster::RasterImage preview);
     // The end of a compose, on the window's thread: the preview and "Merge OK！", or nothing
     // shown for a cancelled one, or the error.
