@@ -209,8 +209,12 @@ class EffectWindowTest : public QObject {
         MainWindow form;
         form.show();
         CHECKED(composeFrames(form, false));
-        EffectWindow* effect = openEffect(form);
-        QVERIFY(effect);
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_F5);  // the button's shortcut, a click 100 ms later
+        QTRY_VERIFY(form.findChild<EffectWindow*>());
+        auto* effect = form.findChild<EffectWindow*>();
+        QVERIFY(effect->isVisible());
         const double first = interlace::viewPosition(1, kFrames);
         CHECKED(expectShown(*effect, form, false, kPrintPeriod, first));
         const int width = form.composite().width();
