@@ -127,6 +127,7 @@ void EffectWindow::clear() {
     preview_.reset();
     view_ = raster::RasterImage();
     canvas_->setImage(QImage());
+    frameLabel_->clear();
     playTimer_->stop();
     playButton_->setText(tr("播放"));
 }

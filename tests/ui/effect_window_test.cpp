@@ -230,6 +230,7 @@ class EffectWindowTest : public QObject {
         QVERIFY(form.composing());
         QVERIFY(!effect->composite() && effect->view().empty());
         QVERIFY(findControl<ViewCanvas>(*effect, "viewCanvas")->image().isNull());
+        QVERIFY(findControl<QLabel>(*effect, "frameLabel")->text().isEmpty());
         QVERIFY(!findControl<QPushButton>(form, "effectButton")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
         CHECKED(expectShown(*effect, form, false, kPrintPeriod, first));
