@@ -120,6 +120,10 @@
         <translation>The picture is composed.</translation>
     </message>
     <message>
+        <source>效果预览</source>
+        <translation>Effect view</translation>
+    </message>
+    <message>
         <source>%1 个文件未载入: 图16之后没有空位</source>
         <translation>%1 file(s) not loaded: no free slot left up to 16.</translation>
     </message>
@@ -371,6 +375,37 @@
     <message>
         <source>关于</source>
         <translation>About</translation>
+    </message>
+</context>
+<context>
+    <name>lenzora::windows::EffectWindow</name>
+    <message>
+        <source>效果预览</source>
+        <translation>Effect preview</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>速度（帧/秒）：</source>
+        <translation>Speed (views per second):</translation>
+    </message>
+    <message>
+        <source>光栅片实际线距：</source>
+        <translation>Sheet&apos;s true pitch (LPI):</translation>
+    </message>
+    <message>
+        <source>第 %1 帧，共 %2 帧</source>
+        <translation>Frame %1 of %2</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>线距须为大于 0 的数</source>
+        <translation>The pitch must be a number above 0</translation>
     </message>
 </context>
 <context>

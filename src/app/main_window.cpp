@@ -46,6 +46,7 @@
 #include "raster/fit.h"
 #include "raster/qimage_conversion.h"
 #include "windows/about_window.h"
+#include "windows/effect_window.h"
 #include "windows/help_window.h"
 #include "windows/pitch_chart_window.h"
 #include "windows/print_preview_window.h"
@@ -235,12 +236,14 @@ void MainWindow::buildOutputColumn() {
     composeButton_ = namedChild<QPushButton>(outputGroup_, "composeButton", tr("合成(&M)"));
     saveButton_ = namedChild<QPushButton>(outputGroup_, "saveButton", tr("存盘(&S)"));
     printButton_ = namedChild<QPushButton>(outputGroup_, "printButton", tr("打印(&P)"));
+    effectButton_ = namedChild<QPushButton>(outputGroup_, "effectButton", tr("效果预览"));
+    effectButton_->setShortcut(Qt::Key_F5);
     helpButton_ = namedChild<QPushButton>(outputGroup_, "helpButton", tr("帮助(&H)"));
     aboutButton_ = namedChild<QPushButton>(outputGroup_, "aboutButton", tr("关于(&A)"));
     exitButton_ = namedChild<QPushButton>(outputGroup_, "exitButton", tr("退出(&E)"));
 
     calibrationBox_->setGeometry(16, 36, 118, 28);
-    QPushButton* column[] = {composeButton_, saveButton_,  printButton_,
+    QPushButton* column[] = {composeButton_, saveButton_,  printButton_, effectButton_,
                              helpButton_,    aboutButton_, exitButton_};
     int y = 84;
     for (QPushButton* button : column) {
@@ -251,7 +254,9 @@ void MainWindow::buildOutputColumn() {
     calibrationBox_->setEnabled(false);
     saveButton_->setEnabled(false);
     printButton_->setEnabled(false);
+    effectButton_->setEnabled(false);
 
+    connect(effectButton_, &QPushButton::clicked, this, &MainWindow::openEffect);
     connect(helpButton_, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(aboutButton_, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
@@ -549,6 +554,7 @@ void MainWindow::compose() {
         outputsEnabled_ = {saveButton_->isEnabled(), printButton_->isEnabled(),
                            calibrationBox_->isEnabled()};
         enableJobControls(false);
+        showEffectOf(nullptr);
         composeCursor_ = std::make_unique<platform::BusyCursor>();
         composeJob_ = std::make_unique<ComposeJob>(session_, platform::coreCount(), this,
                                                    [this] { finishCompose(); });
@@ -601,6 +607,8 @@ void MainWindow::finishCompose() {
             return;
         }
         progressBar_->setValue(reached);
+        composedLenses_ = {settings_.mode, settings_.frameCount, settings_.pitch,
+                           settings_.resolution};
         showPreview(std::move(preview));
         endMessages_->showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
@@ -609,6 +617,7 @@ void MainWindow::finishCompose() {
         progressBar_->setValue(0);
         calibrationBox_->setChecked(false);  // runs its click handling when it was ticked
     });
+    showEffectOf(session_.compositeSnapshot());
 }
 
 void MainWindow::enableJobControls(bool enabled) {
@@ -623,7 +632,9 @@ void MainWindow::enableJobControls(bool enabled) {
 void MainWindow::onCalibrationToggled() {
     platform::guardHandler([&] {
         if (session_.composite().empty()) return;
+        showEffectOf(nullptr);  // the band then takes the composite's pixels in place
         session_.setCalibrationBand(calibrationBox_->isChecked());
+        showEffectOf(session_.compositeSnapshot());
         showPreview(session_.calibrationPreview());
     });
 }
@@ -680,6 +691,26 @@ void MainWindow::showPreview(raster::RasterImage preview) {
     shown.create(raster::PixelFormat::Bgr24, w, h);
     shown.stretchImage({0, 0, w, h}, picture);
     previewImage_->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
+}
+
+void MainWindow::openEffect() {
+    std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
+    if (!composite || composing()) return;
+    if (!effectWindow_) effectWindow_ = new windows::EffectWindow(this);
+    effectWindow_->show();  // first: the views are made for the size it is shown at
+    effectWindow_->raise();
+    effectWindow_->activateWindow();
+    effectWindow_->showComposite(std::move(composite), composedLenses_);
+}
+
+void MainWindow::showEffectOf(std::shared_ptr<const raster::RasterImage> composite) {
+    effectButton_->setEnabled(composite != nullptr);
+    if (!effectWindow_ || !effectWindow_->isVisible()) return;
+    if (composite) {
+        effectWindow_->showComposite(std::move(composite), composedLenses_);
+    } else {
+        effectWindow_->clear();
+    }
 }
 
 // Every click opens a new window, owned by this one and kept until the program ends.

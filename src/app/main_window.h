@@ -20,6 +20,7 @@
 #include "output/output_choices.h"
 #include "raster/raster_image.h"
 #include "testchart/chart_state.h"
+#include "windows/effect_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -93,6 +94,8 @@ class MainWindow : public QWidget {
     void onCalibrationToggled();
     void saveComposite();
     void printComposite();
+    // "效果预览": the one effect window, shown with the composite of this moment.
+    void openEffect();
     void showHelp();
     void showAbout();
     void openWebAddress();
@@ -131,6 +134,9 @@ class MainWindow : public QWidget {
     // Every control that could change a running compose's frames, settings or composite.
     void enableJobControls(bool enabled);
     void cancelCompose();
+    // The effect window and its button follow the published composite; null while a compose
+    // runs or the calibration band is changed, so the window holds nothing they would replace.
+    void showEffectOf(std::shared_ptr<const raster::RasterImage> composite);
 
     core::OutputSettings settings_;
     compose::ComposeSession session_{settings_};
@@ -175,6 +181,9 @@ class MainWindow : public QWidget {
     QPushButton* composeButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* printButton_ = nullptr;
+    QPushButton* effectButton_ = nullptr;
+    QPointer<windows::EffectWindow> effectWindow_;
+    windows::PrintLenses composedLenses_;  // of the composite the last compose published
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
