@@ -99,7 +99,9 @@ void JobMenu::showRecent() {
     const QStringList recent = programOptions().value(kRecentKey).toStringList();
     for (qsizetype i = 0; i < recent.size() && i < kRecentJobs; ++i) {
         const QString& path = recent[i];
-        QAction* action = menu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+        QString shown = path;  // an "&" of the name is no shortcut letter
+        QAction* action = menu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(shown.replace(u'&', QStringLiteral("&&"))));
         action->setObjectName(QStringLiteral("recentJobAction%1").arg(i + 1));
         action->setEnabled(openAction_->isEnabled());
         connect(action, &QAction::triggered, this, [this, path] { openJob(path.toStdString()); });

@@ -116,7 +116,7 @@ std::uint64_t pixelCount(const std::string& text) {
 // The job's frames, refused as the window would compose them: missing files are named in one
 // message, and then the first empty slot is.
 std::vector<std::string> jobFrames(const core::Job& job) {
-    const std::vector<std::string> frames = job.frames.value_or(std::vector<std::string>());
+    std::vector<std::string> frames = job.frames.value_or(std::vector<std::string>());
     if (std::vector<int> missing = core::missingJobFrames(job); !missing.empty())
         throw platform::Error(core::missingFramesMessage(job, missing));
     frames::FrameSlots filled;

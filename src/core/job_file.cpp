@@ -109,7 +109,7 @@ std::optional<std::vector<std::string>> framesMember(const QJsonObject& object,
     const QJsonArray list = value.toArray();
     if (list.size() > kMaxFrames) refuse(kTooManyFrames);
     std::vector<std::string> frames;
-    for (const QJsonValue& frame : list) {
+    for (const QJsonValue frame : list) {
         if (!frame.isNull() && !frame.isString()) wrongType("frames");
         const QString name = frame.toString();
         frames.push_back(name.isEmpty() ? std::string() : hostName(name, folder));
