@@ -582,6 +582,7 @@ void MainWindow::saveComposite() {
         if (!composite) return;
         output::saveComposite(*composite, platform::hostPath(name), settings_.resolution,
                               session_.compositeProfile());
+        jobOutput_ = name;
     });
 }
 

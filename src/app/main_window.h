@@ -181,6 +181,8 @@ class MainWindow : public QWidget {
     JobMenu* jobMenu_ = nullptr;
     // A job's calibration lines wait for the compose that follows: the box is ticked as it ends.
     bool calibrationAfterCompose_ = false;
+    // The composite's output in a job: where it was saved last, or the job's.
+    std::string jobOutput_;
 
     // Set by an edit of the width or height box, taken by the key release that follows: a
     // release that changed nothing (a modifier, Tab, the Enter that closed a message box)

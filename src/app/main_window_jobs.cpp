@@ -34,7 +34,7 @@ core::Job MainWindow::currentJob() const {
     job.mode = core::kJobModeNames[columnsModeButton_->isChecked() ? 0 : 1];
     job.unit = core::jobUnitName(unitBox_->currentIndex());
     job.calibration = calibrationBox_->isChecked() || calibrationAfterCompose_;
-    job.output = outputChoices_.lastSaveName();
+    job.output = jobOutput_;
     return job;
 }
 
@@ -62,7 +62,10 @@ void MainWindow::applyJob(const core::Job& job) {
         onHeightEdited();
     }
     if (job.calibration) calibrationAfterCompose_ = *job.calibration;
-    if (job.output) outputChoices_.rememberSaveName(*job.output);
+    if (job.output) {
+        jobOutput_ = *job.output;
+        outputChoices_.rememberSaveName(*job.output);  // the save dialog offers it
+    }
     if (!job.frames) return;
     const std::vector<int> missing = core::missingJobFrames(job);
     const int count = static_cast<int>(job.frames->size());

@@ -78,6 +78,11 @@ class JobWindowTest : public QObject {
         }
         return shown;
     }
+    static QJsonObject jobObject(const fs::path& path) {
+        QFile file(QString::fromStdString(path.string()));
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object()
+                                              : QJsonObject();
+    }
     static QStringList recentJobs(MainWindow& form) {
         QStringList names;
         for (int i = 1; i <= 9; ++i) {
@@ -104,10 +109,13 @@ class JobWindowTest : public QObject {
     void aJobRoundTripsThroughSaveAndOpen() {
         const std::string job = (dir() / "card.lzjob").string();
         const std::string outside = frame(config_->path() / "d.bmp", 4);
+        const fs::path part = dir() / "part.lzjob";  // a job of an output and calibration only
+        std::ofstream(part) << "{\"version\": 1, \"output\": \"card.tif\", \"calibration\": true}";
         QStringList saved;
         {
             MainWindow form;
             show(form);
+            jobCommand(form, Qt::Key_O, part.string());
             form.findChild<QRadioButton*>("rowsModeButton")->setChecked(true);
             findControl<QComboBox>(form, "unitBox")->setCurrentIndex(2);
             typeOver(findControl<QComboBox>(form, "pitchBox")->lineEdit(), "21.25");
@@ -120,11 +128,11 @@ class JobWindowTest : public QObject {
             saved = state(form);
         }
         // The pictures chosen, not their working copies: relative below the job's folder.
-        QFile file(QString::fromStdString(job));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value("frames"),
-                 QJsonValue(QJsonArray{"f/a.jpg", "f/b.bmp", QJsonValue(),
-                                       QString::fromStdString(outside)}));
+        const QJsonObject first = jobObject(job);
+        QCOMPARE(first.value("frames"), QJsonValue(QJsonArray{"f/a.jpg", "f/b.bmp", QJsonValue(),
+                                                              QString::fromStdString(outside)}));
+        QCOMPARE(first.value("output"), "card.tif");
+        QCOMPARE(first.value("calibration"), true);
 
         MainWindow other;
         show(other);
@@ -134,7 +142,10 @@ class JobWindowTest : public QObject {
         QVERIFY(errors().empty());
         QCOMPARE(state(other), saved);
         // The dialogs open in the last job's folder.
-        QCOMPARE(env_->scripted.jobFile->folders, (std::vector<std::string>{"", dir().string()}));
+        QCOMPARE(env_->scripted.jobFile->folders,
+                 (std::vector<std::string>{"", dir().string(), dir().string()}));
+        jobCommand(other, Qt::Key_S, (dir() / "again.lzjob").string());
+        QCOMPARE(jobObject(dir() / "again.lzjob"), first);
 
         fs::remove(dir() / "f" / "b.bmp");
         jobCommand(other, Qt::Key_O, job);
