@@ -45,10 +45,10 @@ constexpr const char* kMissingFrame = QT_TRANSLATE_NOOP("lenzora::core", "图%1:
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
-// A name in the job as a host path: relative names are taken from the job's folder.
+// A name in the job as a host path: relative names are taken from the job's folder. Names are
+// read in their lexically normal form, as they are written, so a job reads back as it was.
 std::string hostName(const QString& name, const fs::path& folder) {
-    const fs::path path = name.toStdString();
-    return path.is_absolute() ? path.string() : (folder / path).lexically_normal().string();
+    return (folder / name.toStdString()).lexically_normal().string();
 }
 
 // A host path as the job keeps it: relative to the job's folder when it lies below it.
@@ -117,9 +117,12 @@ std::optional<std::vector<std::string>> framesMember(const QJsonObject& object,
     return frames;
 }
 
-Job parseJob(const QByteArray& bytes, const fs::path& folder) {
+}  // namespace
+
+Job parseJob(std::string_view text, const fs::path& folder) {
     QJsonParseError problem{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &problem);
+    const QJsonDocument document = QJsonDocument::fromJson(
+        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &problem);
     if (problem.error != QJsonParseError::NoError || !document.isObject()) refuse(kNotJson);
     const QJsonObject object = document.object();
     checkVersion(object);
@@ -136,18 +139,16 @@ Job parseJob(const QByteArray& bytes, const fs::path& folder) {
         job.calibration = calibration.toBool();
     }
     if (std::optional<std::string> output = textMember(object, "output"))
-        job.output = output->empty() ? std::string() : hostName(text(*output), folder);
+        job.output =
+            output->empty() ? std::string() : hostName(QString::fromStdString(*output), folder);
     return job;
 }
-
-}  // namespace
 
 Job readJobFile(const fs::path& path) {
     try {
         const platform::Bytes bytes = platform::readWholeFile(path, kJobReadLimit + 1);
         if (bytes.size() > kJobReadLimit) refuse(kTooLarge);
-        return parseJob(QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                   static_cast<qsizetype>(bytes.size())),
+        return parseJob(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
                         fs::absolute(path).parent_path());
     } catch (const platform::Error& e) {
         refuse(kCannotOpen, {path.string(), e.what()});

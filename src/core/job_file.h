@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lenzora::core {
@@ -44,6 +45,10 @@ struct Job {
 // the wrong type or value, more than 16 frames, a file larger than a job could be (only so much
 // is read), or a name that is no regular file (a pipe or a device is never read from).
 Job readJobFile(const std::filesystem::path& path);
+
+// The same for a job file's bytes, its file names taken from `folder`; what is wrong is thrown
+// without the file's name.
+Job parseJob(std::string_view text, const std::filesystem::path& folder);
 
 // The job as the file holds it, file names relative to `folder` where they lie below it.
 std::string jobText(const Job& job, const std::filesystem::path& folder);
