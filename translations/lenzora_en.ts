@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>lenzora::app::JobMenu</name>
+    <message>
+        <source>打开作业...</source>
+        <translation>Open job...</translation>
+    </message>
+    <message>
+        <source>保存作业...</source>
+        <translation>Save job...</translation>
+    </message>
+</context>
+<context>
     <name>lenzora::app::MainWindow</name>
     <message>
         <source>系统设定</source>
@@ -120,6 +131,10 @@
         <translation>The picture is composed.</translation>
     </message>
     <message>
+        <source>作业(&amp;J)</source>
+        <translation>&amp;Job</translation>
+    </message>
+    <message>
         <source>效果预览</source>
         <translation>Effect view</translation>
     </message>
@@ -174,6 +189,42 @@
     <message>
         <source>Invalid numeric input</source>
         <translation>The settings file holds a value that is not a number</translation>
+    </message>
+    <message>
+        <source>无法打开作业 &quot;%1&quot;: %2</source>
+        <translation>Cannot open the job &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>不是 JSON 格式的作业</source>
+        <translation>it is not a job in JSON</translation>
+    </message>
+    <message>
+        <source>作业版本 %1 未知</source>
+        <translation>unknown job version %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; 的类型不对</source>
+        <translation>&quot;%1&quot; has the wrong type</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; 的值 &quot;%2&quot; 无效</source>
+        <translation>&quot;%1&quot; has the invalid value &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>帧多于 16 个</source>
+        <translation>it lists more than 16 frames</translation>
+    </message>
+    <message>
+        <source>文件大于 1 MB</source>
+        <translation>the file is larger than 1 MB</translation>
+    </message>
+    <message>
+        <source>找不到这些帧的文件:</source>
+        <translation>The files of these frames are missing:</translation>
+    </message>
+    <message>
+        <source>图%1: %2</source>
+        <translation>Frame %1: %2</translation>
     </message>
 </context>
 <context>
@@ -294,6 +345,10 @@
     <message>
         <source>TIFF Image File (*.tif)</source>
         <translation>TIFF picture (*.tif)</translation>
+    </message>
+    <message>
+        <source>作业 (*.lzjob)</source>
+        <translation>Jobs (*.lzjob)</translation>
     </message>
 </context>
 <context>

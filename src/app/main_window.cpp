@@ -22,6 +22,7 @@
 #include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
 #include "app/held_messages.h"
+#include "app/job_menu.h"
 #include "app/slot_gestures.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
@@ -264,6 +265,13 @@ void MainWindow::buildOutputColumn() {
     connect(calibrationBox_, &QCheckBox::toggled, this, &MainWindow::onCalibrationToggled);
     connect(saveButton_, &QPushButton::clicked, this, &MainWindow::saveComposite);
     connect(printButton_, &QPushButton::clicked, this, &MainWindow::printComposite);
+
+    // Jobs, below the column: Ctrl+O and Ctrl+S clash with none of its Alt letters.
+    jobButton_ = namedChild<QPushButton>(outputGroup_, "jobButton", tr("作业(&J)"));
+    jobButton_->setGeometry(16, 476, 108, 36);
+    jobMenu_ = new JobMenu(
+        this, jobButton_, [this] { return currentJob(); },
+        [this](const core::Job& job) { applyJob(job); });
 
     // Alt+S and Alt+P before the first compose must not type into the settings boxes.
     auto* accelerators = new DisabledAccelerators(this);
@@ -616,6 +624,7 @@ void MainWindow::finishCompose() {
         calibrationBox_->setEnabled(true);
         progressBar_->setValue(0);
         calibrationBox_->setChecked(false);  // runs its click handling when it was ticked
+        if (std::exchange(calibrationAfterCompose_, false)) calibrationBox_->setChecked(true);
     });
     showEffectOf(session_.compositeSnapshot());
 }
@@ -627,6 +636,7 @@ void MainWindow::enableJobControls(bool enabled) {
         control->setEnabled(enabled);
     }
     for (QPushButton* button : slotButtons_) button->setEnabled(enabled);
+    jobMenu_->setOpenEnabled(enabled);
 }
 
 void MainWindow::onCalibrationToggled() {
@@ -648,6 +658,7 @@ void MainWindow::saveComposite() {
         if (!composite) return;
         output::saveComposite(*composite, platform::hostPath(name), settings_.resolution,
                               session_.compositeProfile());
+        jobOutput_ = name;
     });
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "compose/compose_session.h"
+#include "core/job_file.h"
 #include "core/output_settings.h"
 #include "frames/frame_slots.h"
 #include "interlace/compose_state.h"
@@ -46,6 +47,7 @@ namespace lenzora::app {
 class ClickableLabel;
 class ComposeJob;
 class HeldMessages;
+class JobMenu;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -137,6 +139,15 @@ class MainWindow : public QWidget {
     // The effect window and its button follow the published composite; null while a compose
     // runs or the calibration band is changed, so the window holds nothing they would replace.
     void showEffectOf(std::shared_ptr<const raster::RasterImage> composite);
+    // The job of the window as it stands (main_window_jobs.cpp): the chosen files of slots
+    // 1 ... n and the boxes' texts; a box text that is no number throws its conversion error.
+    core::Job currentJob() const;
+    // Sets the window from a job as typing and choosing would: the slots emptied and the frame
+    // count back to two, the mode, unit, pitch, width and height, then each frame chosen into
+    // its slot and the frame count raised to the job's. Missing frames are named in one message.
+    void applyJob(const core::Job& job);
+    // One slot filled from a job, with the messages and frame-count rule of a slot button.
+    void loadJobFrame(int slot, const std::string& path);
 
     core::OutputSettings settings_;
     compose::ComposeSession session_{settings_};
@@ -187,6 +198,12 @@ class MainWindow : public QWidget {
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
+    QPushButton* jobButton_ = nullptr;
+    JobMenu* jobMenu_ = nullptr;
+    // A job's calibration lines wait for the compose that follows: the box is ticked as it ends.
+    bool calibrationAfterCompose_ = false;
+    // The composite's output in a job: where it was saved last, or the job's.
+    std::string jobOutput_;
 
     // Set by an edit of the width or height box, taken by the key release that follows: a
     // release that changed nothing (a modifier, Tab, the Enter that closed a message box)

@@ -10,8 +10,10 @@
 #include "cli/json_writer.h"
 #include "cli/terminal_progress.h"
 #include "compose/compose_session.h"
+#include "core/job_file.h"
 #include "core/output_settings.h"
 #include "core/settings_file.h"
+#include "interlace/compose_check.h"
 #include "output/picture_format.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
@@ -19,6 +21,7 @@
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/interruption.h"
+#include "platform/save_file.h"
 #include "platform/temporary_folder.h"
 #include "platform/translation.h"
 #include "raster/size_limit.h"
@@ -68,11 +71,13 @@ class InterruptibleProgress : public interlace::ComposeProgress {
 
 const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
-    "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]\n"
-    "                           [--json] [--max-frame-pixels N] [--proof OUT] -o OUT\n"
-    "                           FRAME1 FRAME2 [... FRAME16]",
+    "                           [--mode columns|rows] [--calibration] [--no-calibration]\n"
+    "                           [--work-dir DIR] [--jobs N] [--json] [--max-frame-pixels N]\n"
+    "                           [--job FILE] [--save-job FILE] [--proof OUT]\n"
+    "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
-    "when asked, and saves the composite.",
+    "when asked, and saves the composite. With --job, the job file's settings, frames and\n"
+    "output are used where no option or frame is given.",
     {
         {"--pitch", "LPI", "Pitch of the lens sheet in lines per inch (42.275)."},
         {"--width", "V", "Output width in the size unit (287)."},
@@ -80,17 +85,20 @@ const CommandDescription kCompose = {
         {"--unit", "mm|in|px", "Size unit: millimetres, inches or pixels (mm)."},
         {"--mode", "columns|rows", "Strips side by side or one above the other (columns)."},
         {"--calibration", nullptr, "Adds the calibration band."},
+        {"--no-calibration", nullptr, "Adds no calibration band, whatever the job says."},
         {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
         {"--jobs", "N", "Threads to compose on (every core); 1 composes frame after frame."},
         {"--json", nullptr, "Prints one JSON object on one line."},
         {"--max-frame-pixels", "N",
          "Refuses frames of more pixels (LENZORA_MAX_FRAME_PIXELS, else 500000000)."},
+        {"--job", "FILE", "Composes the job saved in FILE (.lzjob); options override it."},
+        {"--save-job", "FILE", "Writes this run's job to FILE once the composite is saved."},
         {"-o", "OUT",
          "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
         {"--proof", "OUT", "Also what the sheet shows, frame by frame: a GIF or a folder."},
     },
     "FRAMES",
-    "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files.",
+    "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files (with --job, the job's).",
 };
 
 std::uint64_t pixelCount(const std::string& text) {
@@ -102,6 +110,38 @@ std::uint64_t pixelCount(const std::string& text) {
     return value;
 }
 
+// The job's frames, refused as the window would compose them: missing files are named in one
+// message, and then the first empty slot is.
+std::vector<std::string> jobFrames(const core::Job& job) {
+    std::vector<std::string> frames = job.frames.value_or(std::vector<std::string>());
+    if (std::vector<int> missing = core::missingJobFrames(job); !missing.empty())
+        throw platform::Error(core::missingFramesMessage(job, missing));
+    frames::FrameSlots filled;
+    for (std::size_t i = 0; i < frames.size(); ++i) filled.paths[i] = frames[i];
+    const int count = static_cast<int>(frames.size());
+    if (count < core::kMinFrames) return frames;  // too few: bad usage
+    if (auto empty = interlace::missingFrameMessage(filled, count)) throw platform::Error(*empty);
+    return frames;
+}
+
+// What this run did, as a job: the texts as given, or the defaults it used.
+core::Job jobOfRun(const std::vector<std::string>& frames, const std::string& output,
+                   const std::optional<std::string>& pitch, const std::optional<std::string>& width,
+                   const std::optional<std::string>& height, const std::optional<std::string>& unit,
+                   const std::optional<std::string>& mode, bool calibration) {
+    const core::StoredSettings defaults;
+    core::Job job;
+    job.frames = frames;
+    job.pitch = pitch.value_or(core::formatFixed(defaults.pitch));
+    job.width = width.value_or(core::formatFixed(defaults.width));
+    job.height = height.value_or(core::formatFixed(defaults.height));
+    job.unit = unit.value_or(core::kJobUnitNames[defaults.sizeUnit]);
+    job.mode = mode.value_or(core::kJobModeNames[defaults.mode]);
+    job.calibration = calibration;
+    job.output = fs::absolute(output).string();
+    return job;
+}
+
 }  // namespace
 
 int runCompose(const std::vector<std::string>& args) {
@@ -110,19 +150,37 @@ int runCompose(const std::vector<std::string>& args) {
         std::fputs(options.helpText().c_str(), stdout);
         return 0;
     }
-    const std::vector<std::string>& frames = options.positional();
-    const std::optional<std::string> out = options.value("-o");
+    // A job gives what the command line leaves out.
+    std::optional<core::Job> job;
+    if (auto jobFile = options.value("--job")) job = core::readJobFile(*jobFile);
+    const auto given = [&](const char* option, std::optional<std::string> core::Job::*member) {
+        std::optional<std::string> typed = options.value(option);
+        return typed || !job ? typed : (*job).*member;
+    };
+    if (options.has("--calibration") && options.has("--no-calibration"))
+        throw UsageError("--calibration and --no-calibration exclude each other");
+    const bool calibration =
+        options.has("--calibration") ||
+        (!options.has("--no-calibration") && job && job->calibration.value_or(false));
+    const std::optional<std::string> out = given("-o", &core::Job::output);
+    const std::optional<std::string> pitch = given("--pitch", &core::Job::pitch);
+    const std::optional<std::string> width = given("--width", &core::Job::width);
+    const std::optional<std::string> height = given("--height", &core::Job::height);
+    const std::optional<std::string> unit = given("--unit", &core::Job::unit);
+    const std::optional<std::string> modeText = given("--mode", &core::Job::mode);
+
     if (!out || out->empty()) throw UsageError("compose needs -o OUT");
+    const std::vector<std::string> frames =
+        options.positional().empty() && job ? jobFrames(*job) : options.positional();
     if (frames.size() < 2 || frames.size() > static_cast<std::size_t>(core::kMaxFrames)) {
         throw UsageError("compose takes 2 to 16 frames");
     }
+    const std::optional<std::string> saveJob = options.value("--save-job");
     // Checked before the frames are read: a compose that could never be saved is not started.
     std::error_code ignored;
     if (fs::is_directory(*out, ignored)) throw UsageError("-o names a folder: " + *out);
-    core::StoredSettings stored =
-        storedSettingsFrom(options.value("--pitch"), options.value("--width"),
-                           options.value("--height"), options.value("--unit"));
-    if (auto mode = options.value("--mode")) stored.mode = modeIndex(*mode);
+    core::StoredSettings stored = storedSettingsFrom(pitch, width, height, unit);
+    if (modeText) stored.mode = modeIndex(*modeText);
     // A mistyped ceiling in the environment is refused as a mistyped option is, not ignored.
     try {
         raster::checkMaxPixelsVariable();
@@ -138,6 +196,7 @@ int runCompose(const std::vector<std::string>& args) {
     output::checkSaveTarget(fs::absolute(output));
     const auto proof = options.value("--proof");
     if (proof) output::checkProofTarget(fs::absolute(*proof), static_cast<int>(frames.size()));
+    if (saveJob) platform::checkSaveTarget(fs::absolute(*saveJob));
 
     WorkFolder work(options.value("--work-dir"));
 
@@ -158,7 +217,7 @@ int runCompose(const std::vector<std::string>& args) {
         if (auto refusal = session.composeFiles(chosen, widthText, heightText, progress, run))
             throw platform::Error(*refusal);
     }
-    if (options.has("--calibration")) session.setCalibrationBand(true);
+    if (calibration) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();
     output::saveComposite(composite, fs::absolute(output), settings.resolution,
                           session.compositeProfile());
@@ -166,6 +225,10 @@ int runCompose(const std::vector<std::string>& args) {
         output::ProofOptions views = output::proofFor(settings);
         views.colourProfile = session.compositeProfile();
         output::saveProof(composite, views, fs::absolute(*proof));
+    }
+    if (saveJob) {
+        core::writeJobFile(fs::absolute(*saveJob), jobOfRun(chosen, output, pitch, width, height,
+                                                            unit, modeText, calibration));
     }
 
     if (options.has("--json")) {

@@ -124,8 +124,20 @@ void setFrameLoadedHook(std::function<void(int slot)> hook) { frameLoadedHook() 
 
 frames::FrameLoadResult ComposeSession::loadFrame(int slot, const std::string& chosenPath) {
     const auto index = static_cast<std::size_t>(slot - 1);
-    return frames::loadFrameFile(slots_[slot], chosenPath, slot, thumbnails_[index],
-                                 &profiles_[index]);
+    chosenFiles_[index] = chosenPath;  // a file that cannot be read stays named, as the slot
+    const frames::FrameLoadResult result = frames::loadFrameFile(
+        slots_[slot], chosenPath, slot, thumbnails_[index], &profiles_[index]);
+    if (result == frames::FrameLoadResult::FormatError) chosenFiles_[index].clear();
+    return result;
+}
+
+void ComposeSession::clearFrames() {
+    slots_ = frames::FrameSlots();
+    chosenFiles_ = {};
+    thumbnails_ = {};
+    profiles_ = {};
+    settings_.frameCount = core::kMinFrames;
+    core::recalcResolution(settings_);
 }
 
 void ComposeSession::countFrames(int count) {
@@ -154,6 +166,7 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
         const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
         if (frames::frameKindOf(chosen) == frames::FrameKind::Unaccepted) throw formatError();
         slots_[slot] = chosen;
+        chosenFiles_[static_cast<std::size_t>(slot - 1)] = chosen;
     }
     countFrames(count);
     if (auto missing = missingFrame()) throw platform::Error(*missing);

@@ -48,6 +48,11 @@ class ComposeSession {
     // format error!"; with several failing files the lowest slot's error is thrown.
     void loadFrames(const std::vector<std::string>& chosenPaths, int threads);
 
+    // Empties every slot (its thumbnail and profile too) and puts the frame count back to two
+    // with the resolution worked out again, as at start-up: a job's frames start afresh. The
+    // working files stay until the program closes.
+    void clearFrames();
+
     // The frame-count rule once a slot's choice is over (loaded or cancelled): a slot from 3 up
     // that holds a frame raises the count and the resolution is worked out again. Returns
     // whether the settings changed.
@@ -120,6 +125,11 @@ class ComposeSession {
 
     const core::OutputSettings& settings() const { return settings_; }
     const frames::FrameSlots& frameSlots() const { return slots_; }
+    // The file last chosen for `slot` (the picture itself, not its working copy); empty when
+    // the slot is empty.
+    const std::string& chosenFile(int slot) const {
+        return chosenFiles_[static_cast<std::size_t>(slot - 1)];
+    }
     const raster::RasterImage& thumbnail(int slot) const {
         return thumbnails_[static_cast<std::size_t>(slot - 1)];
     }
@@ -143,6 +153,7 @@ class ComposeSession {
 
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;
+    std::array<std::string, core::kMaxFrames> chosenFiles_;
     std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;
     std::array<platform::Bytes, core::kMaxFrames> profiles_;
     interlace::ComposeState state_;

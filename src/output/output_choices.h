@@ -11,6 +11,8 @@ class OutputChoices {
     // Shows the save dialog with the last name chosen in it; empty when cancelled.
     std::string chooseSaveName();
     const std::string& lastSaveName() const { return lastSaveName_; }
+    // The name the save dialog opens with next (a job's output).
+    void rememberSaveName(const std::string& name) { lastSaveName_ = name; }
 
     // The printer set-up step: the system's default printer is selected afresh (an earlier
     // choice is dropped), the set-up dialog is shown (cancelling keeps the default), and the

@@ -32,3 +32,18 @@ class SavePictureDialog {
 };
 
 }  // namespace lenzora::platform
+
+namespace lenzora::platform {
+
+// The job dialogs: the filter "作业 (*.lzjob)", opened in `folder` (empty: where the desktop
+// likes). Saving adds ".lzjob" to a name typed without an extension.
+class JobFileDialog {
+  public:
+    virtual ~JobFileDialog() = default;
+    // The job file to open; empty when the user cancelled.
+    virtual std::string chooseOpen(const std::string& folder) = 0;
+    // The name to save the job under; empty when the user cancelled.
+    virtual std::string chooseSave(const std::string& folder) = 0;
+};
+
+}  // namespace lenzora::platform

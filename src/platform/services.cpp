@@ -39,6 +39,12 @@ class NoSavePicture : public SavePictureDialog {
     std::string choose(const std::string&) override { return {}; }
 };
 
+class NoJobFile : public JobFileDialog {
+  public:
+    std::string chooseOpen(const std::string&) override { return {}; }
+    std::string chooseSave(const std::string&) override { return {}; }
+};
+
 // A system without printers.
 class NoPrinter : public Printer {
   public:
@@ -61,7 +67,8 @@ class NoPrinter : public Printer {
 Services defaults() {
     return {std::make_shared<StderrMessages>(), std::make_shared<NoShell>(),
             std::make_shared<NoCursor>(),       std::make_shared<NoOpenPicture>(),
-            std::make_shared<NoSavePicture>(),  std::make_shared<NoPrinter>()};
+            std::make_shared<NoSavePicture>(),  std::make_shared<NoPrinter>(),
+            std::make_shared<NoJobFile>()};
 }
 
 }  // namespace
@@ -79,6 +86,7 @@ ScopedServices::ScopedServices(Services replacement) : previous_(services()) {
     if (!replacement.openPicture) replacement.openPicture = fallback.openPicture;
     if (!replacement.savePicture) replacement.savePicture = fallback.savePicture;
     if (!replacement.printer) replacement.printer = fallback.printer;
+    if (!replacement.jobFile) replacement.jobFile = fallback.jobFile;
     services() = std::move(replacement);
 }
 

@@ -39,6 +39,7 @@ struct Services {
     std::shared_ptr<OpenPictureDialog> openPicture;
     std::shared_ptr<SavePictureDialog> savePicture;
     std::shared_ptr<Printer> printer;
+    std::shared_ptr<JobFileDialog> jobFile;
 };
 
 // The services in force. Before any are installed, messages go to standard error.

@@ -170,12 +170,39 @@ class QtSavePicture : public SavePictureDialog {
     }
 };
 
+// The job dialogs: one filter, ".lzjob" added to a name typed without an extension, the usual
+// question before replacing a job.
+class QtJobFile : public JobFileDialog {
+  public:
+    std::string chooseOpen(const std::string& folder) override {
+        return choose(QFileDialog::AcceptOpen, folder);
+    }
+    std::string chooseSave(const std::string& folder) override {
+        return choose(QFileDialog::AcceptSave, folder);
+    }
+
+  private:
+    static std::string choose(QFileDialog::AcceptMode mode, const std::string& folder) {
+        QFileDialog dialog(QApplication::activeWindow());
+        dialog.setAcceptMode(mode);
+        dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                           : QFileDialog::AnyFile);
+        dialog.setNameFilter(
+            QCoreApplication::translate("lenzora::platform::FileDialogs", "作业 (*.lzjob)"));
+        dialog.setDefaultSuffix(QStringLiteral("lzjob"));
+        if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
+        if (dialog.exec() != QDialog::Accepted) return {};
+        return dialog.selectedFiles().value(0).toStdString();
+    }
+};
+
 }  // namespace
 
 Services qtServices() {
     return {std::make_shared<QtMessageBoxes>(), std::make_shared<QtShell>(),
             std::make_shared<QtCursor>(),       std::make_shared<QtOpenPicture>(),
-            std::make_shared<QtSavePicture>(),  std::make_shared<QtPrinter>()};
+            std::make_shared<QtSavePicture>(),  std::make_shared<QtPrinter>(),
+            std::make_shared<QtJobFile>()};
 }
 
 }  // namespace lenzora::platform

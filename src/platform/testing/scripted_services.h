@@ -82,6 +82,25 @@ class ScriptedSavePicture : public SavePictureDialog {
     std::vector<std::string> prefills;
 };
 
+// Answers the job dialogs from one script, opening and saving alike, and records the folder
+// each was opened in; an exhausted script cancels.
+class ScriptedJobFile : public JobFileDialog {
+  public:
+    std::string chooseOpen(const std::string& folder) override { return answer(folder); }
+    std::string chooseSave(const std::string& folder) override { return answer(folder); }
+    std::vector<std::string> answers;
+    std::vector<std::string> folders;
+
+  private:
+    std::string answer(const std::string& folder) {
+        folders.push_back(folder);
+        if (answers.empty()) return {};
+        std::string chosen = answers.front();
+        answers.erase(answers.begin());
+        return chosen;
+    }
+};
+
 // A printer of chosen resolution and printable area that keeps what reaches its page.
 class RecordingPrinter : public Printer {
   public:
@@ -170,7 +189,8 @@ class ScriptedServices {
           openPicture(std::make_shared<ScriptedOpenPicture>()),
           savePicture(std::make_shared<ScriptedSavePicture>()),
           printer(std::make_shared<RecordingPrinter>()),
-          scope_(Services{messages, shell, cursor, openPicture, savePicture, printer}) {}
+          jobFile(std::make_shared<ScriptedJobFile>()),
+          scope_(Services{messages, shell, cursor, openPicture, savePicture, printer, jobFile}) {}
 
     std::shared_ptr<RecordedMessages> messages;
     std::shared_ptr<RecordedShell> shell;
@@ -178,6 +198,7 @@ class ScriptedServices {
     std::shared_ptr<ScriptedOpenPicture> openPicture;
     std::shared_ptr<ScriptedSavePicture> savePicture;
     std::shared_ptr<RecordingPrinter> printer;
+    std::shared_ptr<ScriptedJobFile> jobFile;
 
   private:
     ScopedServices scope_;
