@@ -58,6 +58,8 @@ class MainWindow : public QWidget {
 
     const core::OutputSettings& settings() const { return settings_; }
     const frames::FrameSlots& frameSlots() const { return session_.frameSlots(); }
+    // The picture file chosen into a slot, which a saved job names.
+    const std::string& chosenFile(int slot) const { return session_.chosenFile(slot); }
     const interlace::ComposeState& composeState() const { return session_.state(); }
     // The composite; empty before the first compose.
     const raster::RasterImage& composite() const { return session_.composite(); }

@@ -265,6 +265,7 @@ bool ComposeSession::swapSlots(int a, int b) {
     std::swap(slots_[a], slots_[b]);
     std::swap(thumbnails_[ia], thumbnails_[ib]);
     std::swap(profiles_[ia], profiles_[ib]);
+    std::swap(chosenFiles_[ia], chosenFiles_[ib]);
     const bool changedA = countFrame(a);
     const bool changedB = countFrame(b);
     return changedA || changedB;
@@ -273,6 +274,7 @@ bool ComposeSession::swapSlots(int a, int b) {
 void ComposeSession::clearSlot(int slot) {
     const auto index = static_cast<std::size_t>(slot - 1);
     slots_[slot].clear();
+    chosenFiles_[index].clear();
     thumbnails_[index] = raster::RasterImage();
     profiles_[index].clear();
     platform::removeFileQuietly(platform::hostPath(core::workingCopyPath(slot)));

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <array>
+#include <map>
 #include <memory>
 
 #include "app/main_window.h"
@@ -77,8 +78,10 @@ class SlotGesturesTest : public QObject {
             lenzora::testing::plainImage(20 + tag, 6, lenzora::raster::Colour::rgb(red, 90, 40));
         if (name.ends_with(".jpg")) lenzora::testing::writeJpeg(path, picture);
         if (name.ends_with(".bmp")) lenzora::testing::writeBmp(path, picture);
+        tags_[path.string()] = tag;
         return path.string();
     }
+    std::map<std::string, int> tags_;  // of the files frame() made
 
   private slots:
     void filesDropsDragsAndTheMenuKeepSlotsThumbnailsAndCount() {
@@ -152,6 +155,9 @@ class SlotGesturesTest : public QObject {
                 const QPixmap shown = static_cast<QLabel*>(control("thumbnail", slot))->pixmap();
                 const QByteArray at = where + ", slot " + QByteArray::number(slot);
                 QVERIFY2(tag == 0 ? path.empty() : tagOfFile(path) == tag, at);
+                // The picture a saved job names follows its frame.
+                const std::string& chosen = form.chosenFile(slot);
+                QVERIFY2(tag == 0 ? chosen.empty() : tags_[chosen] == tag, at);
                 // A slot names no working copy but its own, which a later load would overwrite.
                 QVERIFY2(!path.starts_with("c:") || path == lenzora::core::workingCopyPath(slot),
                          at);
