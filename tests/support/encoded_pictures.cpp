@@ -106,6 +106,10 @@ platform::Bytes makePng(const PngRecipe& recipe) {
         png_set_pHYs(png, info, static_cast<png_uint_32>(recipe.pixelsPerMetre),
                      static_cast<png_uint_32>(recipe.pixelsPerMetre), PNG_RESOLUTION_METER);
     }
+    if (!recipe.exif.empty()) {
+        png_set_eXIf_1(png, info, static_cast<png_uint_32>(recipe.exif.size()),
+                       const_cast<png_bytep>(recipe.exif.data()));
+    }
     png_write_info(png, info);
     const std::size_t perRow = std::size_t{recipe.width} * channelsOf(recipe.colourType);
     std::vector<std::vector<std::uint8_t>> rows;
@@ -148,6 +152,9 @@ platform::Bytes makeTiff(const TiffRecipe& recipe) {
         TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(recipe.iccProfile.size()),
                      recipe.iccProfile.data());
     }
+    if (recipe.orientation != 0) {
+        TIFFSetField(tiff, TIFFTAG_ORIENTATION, static_cast<std::uint16_t>(recipe.orientation));
+    }
     const std::size_t perRow = std::size_t{recipe.width} * recipe.samplesPerPixel;
     if (recipe.tileSide == 0) {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, recipe.rowsPerStrip);
@@ -180,6 +187,41 @@ platform::Bytes makeTiff(const TiffRecipe& recipe) {
     platform::Bytes bytes = platform::readWholeFile(path);
     std::remove(path);
     return bytes;
+}
+
+platform::Bytes makeExif(const std::vector<ExifField>& fields, bool bigEndian, bool header,
+                         std::uint32_t nextDirectory) {
+    platform::Bytes out;
+    if (header) out = {'E', 'x', 'i', 'f', 0, 0};
+    auto put = [&](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
+            out.push_back(static_cast<std::uint8_t>(value >> shift));
+        }
+    };
+    out.push_back(bigEndian ? 'M' : 'I');
+    out.push_back(bigEndian ? 'M' : 'I');
+    put(42, 2);
+    put(8, 4);
+    put(static_cast<std::uint32_t>(fields.size()), 2);
+    for (const ExifField& f : fields) {
+        put(f.tag, 2);
+        put(f.type, 2);
+        put(f.count, 4);
+        // A single SHORT stands first in the four bytes.
+        if (f.type == 3 && f.count == 1) {
+            put(f.value, 2);
+            put(0, 2);
+        } else {
+            put(f.value, 4);
+        }
+    }
+    put(nextDirectory, 4);
+    return out;
+}
+
+platform::Bytes orientationExif(int orientation, bool bigEndian, bool header) {
+    return makeExif({{0x0112, 3, 1, static_cast<std::uint32_t>(orientation)}}, bigEndian, header);
 }
 
 namespace {

@@ -40,6 +40,47 @@ raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour 
     return image;
 }
 
+raster::RasterImage gridImage(const std::string& grid, std::int32_t block, bool oneBit) {
+    std::vector<std::string> rows(1);
+    for (char c : grid) {
+        if (c == '/') {
+            rows.emplace_back();
+        } else {
+            rows.back() += c;
+        }
+    }
+    const auto colourOf = [](char c) {
+        switch (c) {
+            case 'R':
+                return raster::Colour::rgb(255, 0, 0);
+            case 'G':
+                return raster::Colour::rgb(0, 255, 0);
+            case 'B':
+                return raster::Colour::rgb(0, 0, 255);
+            case 'Y':
+                return raster::Colour::rgb(255, 255, 0);
+            case 'K':
+                return raster::kBlack;
+            default:
+                return raster::kWhite;
+        }
+    };
+    raster::RasterImage image;
+    image.create(oneBit ? raster::PixelFormat::Indexed1 : raster::PixelFormat::Bgr24,
+                 static_cast<std::int32_t>(rows[0].size()) * block,
+                 static_cast<std::int32_t>(rows.size()) * block);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            image.setFillColour(colourOf(rows[r][c]));
+            image.setLineColour(colourOf(rows[r][c]));
+            const auto left = static_cast<std::int32_t>(c) * block;
+            const auto top = static_cast<std::int32_t>(r) * block;
+            image.drawRectangle(left, top, left + block, top + block);
+        }
+    }
+    return image;
+}
+
 std::string describePixels(const raster::RasterImage& image) {
     std::string text = std::to_string(image.width()) + " x " + std::to_string(image.height()) + ":";
     for (std::int32_t y = 0; y < image.height(); ++y) {

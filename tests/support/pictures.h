@@ -18,6 +18,11 @@ raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag);
 // One colour all over.
 raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour colour);
 
+// A picture of `block` x `block` squares of plain colour laid out as `grid` says, rows split by
+// '/': R red, G green, B blue, Y yellow, K black, W white ("RGB/YKW": three squares wide, two
+// high). With `oneBit`, a 1-bit picture of its K and W squares.
+raster::RasterImage gridImage(const std::string& grid, std::int32_t block, bool oneBit = false);
+
 // Two frames of one-pixel strips: black in the even columns, `light` in the odd ones.
 raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour light);
 
