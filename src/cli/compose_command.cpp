@@ -12,6 +12,7 @@
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
 #include "core/settings_file.h"
+#include "frames/load_frame.h"
 #include "output/picture_format.h"
 #include "output/save_composite.h"
 #include "output/saved_picture.h"
@@ -74,7 +75,8 @@ int modeIndex(const std::string& text) {
 const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]\n"
-    "                           [--json] [--max-frame-pixels N] -o OUT FRAME1 FRAME2 [... FRAME16]",
+    "                           [--json] [--max-frame-pixels N] [--ignore-orientation]\n"
+    "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite.",
     {
@@ -89,6 +91,8 @@ const CommandDescription kCompose = {
         {"--json", nullptr, "Prints one JSON object on one line."},
         {"--max-frame-pixels", "N",
          "Refuses frames of more pixels (LENZORA_MAX_FRAME_PIXELS, else 500000000)."},
+        {"--ignore-orientation", nullptr,
+         "Takes photos as stored, not turned upright by their camera's orientation."},
         {"-o", "OUT",
          "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
     },
@@ -134,6 +138,7 @@ int runCompose(const std::vector<std::string>& args) {
     }
     if (auto maxPixels = options.value("--max-frame-pixels"))
         raster::setMaxImagePixels(pixelCount(*maxPixels));
+    frames::setUprightPhotos(!options.has("--ignore-orientation"));
     const std::string& output = *out;
     interlace::ComposeRun run;
     run.threads = jobsFrom(options.value("--jobs"));

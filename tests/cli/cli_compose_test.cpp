@@ -14,6 +14,7 @@
 #include "platform/save_file.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
+#include "support/encoded_pictures.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
 #include "support/run_process.h"
@@ -339,6 +340,43 @@ TEST_F(CliCompose, OnlyTheDividedSideNeedsAPixelPerFrame) {
         EXPECT_EQ(r.err, c.err) << label;
         EXPECT_EQ(fs::exists(dir_ / "out.bmp"), c.exitCode == 0) << label;
     }
+}
+
+// A photo whose camera recorded a quarter turn composes as the upright picture does, and with
+// --ignore-orientation as the stored pixels do.
+TEST_F(CliCompose, PhotosStandUprightUnlessOrientationIsIgnored) {
+    const auto png = [&](const char* name, const char* grid, int orientation) {
+        const raster::RasterImage picture = testing::gridImage(grid, 40);
+        testing::PngRecipe recipe;
+        recipe.width = static_cast<std::uint32_t>(picture.width());
+        recipe.height = static_cast<std::uint32_t>(picture.height());
+        for (std::int32_t y = 0; y < picture.height(); ++y) {
+            for (std::int32_t x = 0; x < picture.width(); ++x) {
+                const raster::Colour c = picture.pixel(x, y);
+                recipe.samples.insert(recipe.samples.end(), {c.red, c.green, c.blue});
+            }
+        }
+        if (orientation != 0) recipe.exif = testing::orientationExif(orientation, true, false);
+        platform::saveWholeFile(dir_ / name, testing::makePng(recipe));
+        return (dir_ / name).string();
+    };
+    const std::string turned = png("turned.png", "BW/GK/RY", 6);
+    const std::string stored = png("stored.png", "BW/GK/RY", 0);
+    const std::string upright = png("upright.png", "RGB/YKW", 0);
+    const auto compose = [&](const char* out, const std::string& frame, bool ignore) {
+        std::vector<std::string> args = {"compose", "--unit",   "px", "--width",
+                                         "120",     "--height", "80"};
+        if (ignore) args.push_back("--ignore-orientation");
+        args.insert(args.end(), {"-o", (dir_ / out).string(), frame, frame});
+        const testing::ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return platform::readWholeFile(dir_ / out);
+    };
+    const platform::Bytes fromUpright = compose("upright.bmp", upright, false);
+    EXPECT_TRUE(compose("turned.bmp", turned, false) == fromUpright);
+    const platform::Bytes fromStored = compose("stored.bmp", stored, false);
+    EXPECT_TRUE(compose("ignored.bmp", turned, true) == fromStored);
+    EXPECT_FALSE(fromStored == fromUpright);
 }
 
 TEST_F(CliCompose, BadUsage) {
