@@ -19,7 +19,7 @@ namespace lenzora::raster {
 // error, and data that ends before the image does, throws Error("JPEG error #N") with the
 // library's message number. The embedded colour profile (APP2 segments), if any, goes to
 // `iccProfile` when one is asked for, and the orientation of its Exif block (APP1) to
-// `orientation`, which is told before the first row; the pixels stay as stored.
+// `orientation`, set before the rows are begun; the pixels stay as stored.
 RasterImage decodeJpeg(std::span<const std::uint8_t> file,
                        int displayBitsPerPixel = kDisplayBitsPerPixel,
                        platform::Bytes* iccProfile = nullptr, Orientation* orientation = nullptr);

@@ -16,26 +16,14 @@ struct Mapping {
     bool flip = false;    // upright y counted from the stored picture's far side
 };
 
+// By the tag's value, 1 ... 8.
+constexpr Mapping kMappings[] = {
+    {false, false, false}, {false, true, false}, {false, true, true}, {false, false, true},
+    {true, false, false},  {true, true, false},  {true, true, true},  {true, false, true},
+};
+
 Mapping mappingOf(Orientation orientation) {
-    switch (orientation) {
-        case Orientation::AsStored:
-            return {};
-        case Orientation::Mirrored:
-            return {false, true, false};
-        case Orientation::HalfTurn:
-            return {false, true, true};
-        case Orientation::Flipped:
-            return {false, false, true};
-        case Orientation::Transposed:
-            return {true, false, false};
-        case Orientation::QuarterTurnRight:
-            return {true, true, false};
-        case Orientation::Transversed:
-            return {true, true, true};
-        case Orientation::QuarterTurnLeft:
-            return {true, false, true};
-    }
-    return {};
+    return kMappings[static_cast<std::size_t>(orientation) - 1];
 }
 
 // Copies one pixel of `Bits` bits between rows; sub-byte pixels are packed from the most
