@@ -5,6 +5,8 @@
 //   screenshot_windows OUTPUT_FOLDER SAMPLES_FOLDER
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
@@ -17,6 +19,7 @@
 #include "platform/testing/scripted_services.h"
 #include "platform/translation.h"
 #include "windows/about_window.h"
+#include "windows/effect_window.h"
 #include "windows/help_window.h"
 #include "windows/pitch_chart_window.h"
 #include "windows/print_preview_window.h"
@@ -93,6 +96,22 @@ int main(int argc, char** argv) {
         auto* chart = newest<lenzora::windows::PitchChartWindow>(form);
         chart->findChild<QPushButton*>(QStringLiteral("generateButton"))->click();
         ok &= save(chart, out / "chart-window.png");
+
+        // The effect preview at view 2, through the print's own pitch, then through a sheet
+        // whose true pitch is 1 % finer than the print's.
+        form.findChild<QPushButton*>(QStringLiteral("effectButton"))->click();
+        auto* effect = form.findChild<lenzora::windows::EffectWindow*>();
+        effect->resize(900, 700);
+        settle();
+        while (effect->building()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(effect, &right);
+        ok &= save(effect, out / "effect-window.png");
+        auto* pitch = effect->findChild<QLineEdit*>(QStringLiteral("sheetPitchEdit"));
+        const double finer = pitch->text().toDouble() * 1.01;
+        pitch->setText(QString::number(finer, 'f', 3));
+        emit pitch->textEdited(pitch->text());
+        ok &= save(effect, out / "effect-mismatch.png");
     }
     fs::remove_all(work);
     return ok ? 0 : 1;

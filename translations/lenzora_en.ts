@@ -127,6 +127,36 @@
         <source>照片按相机记录的方向摆正; 更改只影响此后载入的图片.</source>
         <translation>Photos are turned upright by the orientation their camera recorded. A change applies to the frames loaded from then on.</translation>
     </message>
+    <message>
+        <source>效果预览</source>
+        <translation>Effect view</translation>
+    </message>
+    <message>
+        <source>%1 个文件未载入: 图16之后没有空位</source>
+        <translation>%1 file(s) not loaded: no free slot left up to 16.</translation>
+    </message>
+</context>
+<context>
+    <name>lenzora::app::SlotGestures</name>
+    <message>
+        <source>清除此图</source>
+        <translation>Clear this frame</translation>
+    </message>
+    <message>
+        <source>倒转顺序</source>
+        <translation>Reverse the order</translation>
+    </message>
+    <message>
+        <source>全部清除</source>
+        <translation>Clear all</translation>
+    </message>
+</context>
+<context>
+    <name>lenzora::cli</name>
+    <message>
+        <source>“%1”没有记录分辨率，请用 --strip 或 --dpi 给出。</source>
+        <translation>The file &quot;%1&quot; states no resolution: give one with --strip or --dpi.</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::compose</name>
@@ -171,6 +201,10 @@
     <message>
         <source>Output size too large!</source>
         <translation>The output size is too large.</translation>
+    </message>
+    <message>
+        <source>镜头周期不足一个像素！</source>
+        <translation>The lens period must be at least one pixel!</translation>
     </message>
 </context>
 <context>
@@ -349,6 +383,37 @@
     <message>
         <source>关于</source>
         <translation>About</translation>
+    </message>
+</context>
+<context>
+    <name>lenzora::windows::EffectWindow</name>
+    <message>
+        <source>效果预览</source>
+        <translation>Effect preview</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>速度（帧/秒）：</source>
+        <translation>Speed (views per second):</translation>
+    </message>
+    <message>
+        <source>光栅片实际线距：</source>
+        <translation>Sheet&apos;s true pitch (LPI):</translation>
+    </message>
+    <message>
+        <source>第 %1 帧，共 %2 帧</source>
+        <translation>Frame %1 of %2</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>线距须为大于 0 的数</source>
+        <translation>The pitch must be a number above 0</translation>
     </message>
 </context>
 <context>

@@ -23,10 +23,12 @@
 #include "app/compose_job.h"
 #include "app/disabled_accelerators.h"
 #include "app/held_messages.h"
+#include "app/slot_gestures.h"
 #include "app/slot_layout.h"
 #include "core/settings_file.h"
 #include "core/working_files.h"
 #include "frames/load_frame.h"
+#include "frames/slot_fill.h"
 #include "interlace/calibration_band.h"
 #include "interlace/compose_check.h"
 #include "interlace/interlace_frames.h"
@@ -45,6 +47,7 @@
 #include "raster/fit.h"
 #include "raster/qimage_conversion.h"
 #include "windows/about_window.h"
+#include "windows/effect_window.h"
 #include "windows/help_window.h"
 #include "windows/pitch_chart_window.h"
 #include "windows/print_preview_window.h"
@@ -92,6 +95,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     buildOutputColumn();
     buildStatusBar();
     endMessages_ = new HeldMessages(this);
+    installSlotGestures();
 
     setFixedSize(kDesignWidth, kDesignHeight);
     placeControls();
@@ -253,12 +257,14 @@ void MainWindow::buildOutputColumn() {
     composeButton_ = namedChild<QPushButton>(outputGroup_, "composeButton", tr("合成(&M)"));
     saveButton_ = namedChild<QPushButton>(outputGroup_, "saveButton", tr("存盘(&S)"));
     printButton_ = namedChild<QPushButton>(outputGroup_, "printButton", tr("打印(&P)"));
+    effectButton_ = namedChild<QPushButton>(outputGroup_, "effectButton", tr("效果预览"));
+    effectButton_->setShortcut(Qt::Key_F5);
     helpButton_ = namedChild<QPushButton>(outputGroup_, "helpButton", tr("帮助(&H)"));
     aboutButton_ = namedChild<QPushButton>(outputGroup_, "aboutButton", tr("关于(&A)"));
     exitButton_ = namedChild<QPushButton>(outputGroup_, "exitButton", tr("退出(&E)"));
 
     calibrationBox_->setGeometry(16, 36, 118, 28);
-    QPushButton* column[] = {composeButton_, saveButton_,  printButton_,
+    QPushButton* column[] = {composeButton_, saveButton_,  printButton_, effectButton_,
                              helpButton_,    aboutButton_, exitButton_};
     int y = 84;
     for (QPushButton* button : column) {
@@ -269,7 +275,9 @@ void MainWindow::buildOutputColumn() {
     calibrationBox_->setEnabled(false);
     saveButton_->setEnabled(false);
     printButton_->setEnabled(false);
+    effectButton_->setEnabled(false);
 
+    connect(effectButton_, &QPushButton::clicked, this, &MainWindow::openEffect);
     connect(helpButton_, &QPushButton::clicked, this, &MainWindow::showHelp);
     connect(aboutButton_, &QPushButton::clicked, this, &MainWindow::showAbout);
     connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
@@ -466,23 +474,85 @@ void MainWindow::onModeChosen() {
 
 // Slots 3 to 16 raise the frame count to their number once they hold a frame, and the
 // resolution is recomputed even when the dialog was cancelled. A frame that cannot be read
-// ends the handler before that.
+// ends the handler before that. Several files fill this slot and the following ones.
 void MainWindow::chooseFrame(int slot) {
+    std::vector<std::string> chosen;
+    if (!platform::guardHandler([&] { chosen = platform::services().openPicture->choose(); }))
+        return;
+    if (chosen.size() > 1) {
+        fillSlots(frames::slotsFrom(slot), std::move(chosen));
+        return;
+    }
     platform::guardHandler([&] {
-        loadFrameFromDialog(slot);
+        if (!chosen.empty()) loadChosenFrame(slot, chosen.front());
         if (session_.countFrame(slot)) showResolution();
     });
 }
 
-void MainWindow::loadFrameFromDialog(int slot) {
-    const std::string chosen = platform::services().openPicture->choose();
-    if (chosen.empty()) return;
+void MainWindow::loadChosenFrame(int slot, const std::string& chosen) {
     if (session_.loadFrame(slot, chosen) == frames::FrameLoadResult::FormatError) {
         platform::showMessage(tr("File format error!").toStdString());
         return;
     }
-    thumbnails_[static_cast<std::size_t>(slot - 1)]->setPixmap(
-        QPixmap::fromImage(raster::toQImage(session_.thumbnail(slot))));
+    showThumbnail(slot);
+}
+
+// Files of another kind take no slot and are named once; an unreadable file is reported and
+// the next file goes on into the next slot.
+void MainWindow::fillSlots(const std::vector<int>& targets, std::vector<std::string> files) {
+    if (composing()) return;
+    const frames::SlotFill fill = frames::planSlotFill(std::move(files), targets);
+    if (fill.refused > 0) platform::showMessage(tr("File format error!").toStdString());
+    for (const auto& load : fill.loads) {
+        platform::guardHandler([&] {
+            loadChosenFrame(load.first, load.second);
+            if (session_.countFrame(load.first)) showResolution();
+        });
+    }
+    if (fill.leftOut > 0) {
+        platform::showMessage(
+            tr("%1 个文件未载入: 图16之后没有空位").arg(fill.leftOut).toStdString());
+    }
+}
+
+void MainWindow::installSlotGestures() {
+    SlotGestures::Handlers handlers;
+    handlers.allowed = [this] { return !composing(); };
+    handlers.loaded = [this](int slot) { return !session_.frameSlots()[slot].empty(); };
+    handlers.dropFiles = [this](int slot, std::vector<std::string> files) {
+        fillSlots(slot == 0 ? frames::emptySlots(session_.frameSlots()) : frames::slotsFrom(slot),
+                  std::move(files));
+    };
+    handlers.swap = [this](int from, int to) {
+        rearrangeSlots([&] { session_.swapSlots(from, to); });
+    };
+    handlers.clear = [this](int slot) { rearrangeSlots([&] { session_.clearSlot(slot); }); };
+    handlers.reverse = [this] { rearrangeSlots([&] { session_.reverseFrames(); }); };
+    handlers.clearAll = [this] {
+        rearrangeSlots([&] {
+            for (int slot = 1; slot <= core::kMaxFrames; ++slot) session_.clearSlot(slot);
+        });
+    };
+    new SlotGestures(this, slotButtons_, thumbnails_, std::move(handlers));
+}
+
+// As a frame load does, the thumbnails and the resolution show the change; the composite stays
+// until the next compose.
+void MainWindow::rearrangeSlots(const std::function<void()>& change) {
+    if (composing()) return;
+    platform::guardHandler(change);
+    for (int slot = 1; slot <= core::kMaxFrames; ++slot) showThumbnail(slot);
+    showResolution();
+}
+
+void MainWindow::showThumbnail(int slot) {
+    const raster::RasterImage& picture = session_.thumbnail(slot);
+    QLabel* label = thumbnails_[static_cast<std::size_t>(slot - 1)];
+    if (picture.empty()) {
+        label->clear();
+    } else {
+        label->setPixmap(QPixmap::fromImage(raster::toQImage(picture)));
+    }
 }
 
 void MainWindow::compose() {
@@ -505,6 +575,7 @@ void MainWindow::compose() {
         outputsEnabled_ = {saveButton_->isEnabled(), printButton_->isEnabled(),
                            calibrationBox_->isEnabled()};
         enableJobControls(false);
+        showEffectOf(nullptr);
         composeCursor_ = std::make_unique<platform::BusyCursor>();
         composeJob_ = std::make_unique<ComposeJob>(session_, platform::coreCount(), this,
                                                    [this] { finishCompose(); });
@@ -557,6 +628,8 @@ void MainWindow::finishCompose() {
             return;
         }
         progressBar_->setValue(reached);
+        composedLenses_ = {settings_.mode, settings_.frameCount, settings_.pitch,
+                           settings_.resolution};
         showPreview(std::move(preview));
         endMessages_->showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
@@ -565,6 +638,7 @@ void MainWindow::finishCompose() {
         progressBar_->setValue(0);
         calibrationBox_->setChecked(false);  // runs its click handling when it was ticked
     });
+    showEffectOf(session_.compositeSnapshot());
 }
 
 void MainWindow::enableJobControls(bool enabled) {
@@ -579,7 +653,9 @@ void MainWindow::enableJobControls(bool enabled) {
 void MainWindow::onCalibrationToggled() {
     platform::guardHandler([&] {
         if (session_.composite().empty()) return;
+        showEffectOf(nullptr);  // the band then takes the composite's pixels in place
         session_.setCalibrationBand(calibrationBox_->isChecked());
+        showEffectOf(session_.compositeSnapshot());
         showPreview(session_.calibrationPreview());
     });
 }
@@ -636,6 +712,26 @@ void MainWindow::showPreview(raster::RasterImage preview) {
     shown.create(raster::PixelFormat::Bgr24, w, h);
     shown.stretchImage({0, 0, w, h}, picture);
     previewImage_->setPixmap(QPixmap::fromImage(raster::toQImage(shown)));
+}
+
+void MainWindow::openEffect() {
+    std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
+    if (!composite || composing()) return;
+    if (!effectWindow_) effectWindow_ = new windows::EffectWindow(this);
+    effectWindow_->show();  // first: the views are made for the size it is shown at
+    effectWindow_->raise();
+    effectWindow_->activateWindow();
+    effectWindow_->showComposite(std::move(composite), composedLenses_);
+}
+
+void MainWindow::showEffectOf(std::shared_ptr<const raster::RasterImage> composite) {
+    effectButton_->setEnabled(composite != nullptr);
+    if (!effectWindow_ || !effectWindow_->isVisible()) return;
+    if (composite) {
+        effectWindow_->showComposite(std::move(composite), composedLenses_);
+    } else {
+        effectWindow_->clear();
+    }
 }
 
 // Every click opens a new window, owned by this one and kept until the program ends.

@@ -7,8 +7,11 @@
 #include <QRect>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "compose/compose_session.h"
 #include "core/output_settings.h"
@@ -17,6 +20,7 @@
 #include "output/output_choices.h"
 #include "raster/raster_image.h"
 #include "testchart/chart_state.h"
+#include "windows/effect_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -90,6 +94,8 @@ class MainWindow : public QWidget {
     void onCalibrationToggled();
     void saveComposite();
     void printComposite();
+    // "效果预览": the one effect window, shown with the composite of this moment.
+    void openEffect();
     void showHelp();
     void showAbout();
     void openWebAddress();
@@ -110,8 +116,17 @@ class MainWindow : public QWidget {
     // Stores the settings and deletes the working files; returns whether the window may close.
     bool storeSettingsAndCleanUp();
     void showResolution();
-    // Fills `slot` through the open-picture dialog: working copy, thumbnail, slot path.
-    void loadFrameFromDialog(int slot);
+    // Fills `slot` with a chosen file: working copy, thumbnail, slot path.
+    void loadChosenFrame(int slot, const std::string& chosen);
+    // Several files (chosen together or dropped) into `targets` in turn, each as if chosen on
+    // its own, in the order a file list shows them.
+    void fillSlots(const std::vector<int>& targets, std::vector<std::string> files);
+    // Drops, thumbnail drags and the slots' context menu.
+    void installSlotGestures();
+    // A change of several slots at once (swap, clear, reverse), then their thumbnails and the
+    // resolution shown again.
+    void rearrangeSlots(const std::function<void()>& change);
+    void showThumbnail(int slot);
     void showPreview(raster::RasterImage preview);
     // The end of a compose, on the window's thread: the preview and "Merge OK！", or nothing
     // shown for a cancelled one, or the error.
@@ -119,6 +134,9 @@ class MainWindow : public QWidget {
     // Every control that could change a running compose's frames, settings or composite.
     void enableJobControls(bool enabled);
     void cancelCompose();
+    // The effect window and its button follow the published composite; null while a compose
+    // runs or the calibration band is changed, so the window holds nothing they would replace.
+    void showEffectOf(std::shared_ptr<const raster::RasterImage> composite);
 
     core::OutputSettings settings_;
     compose::ComposeSession session_{settings_};
@@ -164,6 +182,9 @@ class MainWindow : public QWidget {
     QPushButton* composeButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* printButton_ = nullptr;
+    QPushButton* effectButton_ = nullptr;
+    QPointer<windows::EffectWindow> effectWindow_;
+    windows::PrintLenses composedLenses_;  // of the composite the last compose published
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;

@@ -24,6 +24,12 @@ int unitIndex(const std::string& text) {
     throw UsageError("--unit takes mm, in or px");
 }
 
+int modeIndex(const std::string& text) {
+    if (text == "columns") return core::kModeColumns;
+    if (text == "rows") return core::kModeRows;
+    throw UsageError("--mode takes columns or rows");
+}
+
 int boundedInteger(const std::string& name, const std::string& text, int low, int high) {
     int value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

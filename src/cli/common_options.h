@@ -12,6 +12,9 @@ namespace lenzora::cli {
 // "mm", "in" or "px" as the unit list's index; anything else is bad usage.
 int unitIndex(const std::string& text);
 
+// "columns" or "rows" as core::kModeColumns or kModeRows; anything else is bad usage.
+int modeIndex(const std::string& text);
+
 // A whole number within [low, high] for option `name`; anything else is bad usage.
 int boundedInteger(const std::string& name, const std::string& text, int low, int high);
 

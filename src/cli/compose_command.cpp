@@ -14,6 +14,7 @@
 #include "core/settings_file.h"
 #include "frames/load_frame.h"
 #include "output/picture_format.h"
+#include "output/proof.h"
 #include "output/save_composite.h"
 #include "output/saved_picture.h"
 #include "platform/drive_paths.h"
@@ -66,17 +67,11 @@ class InterruptibleProgress : public interlace::ComposeProgress {
     TerminalProgress bar_;
 };
 
-int modeIndex(const std::string& text) {
-    if (text == "columns") return core::kModeColumns;
-    if (text == "rows") return core::kModeRows;
-    throw UsageError("--mode takes columns or rows");
-}
-
 const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                           [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]\n"
-    "                           [--json] [--max-frame-pixels N] [--ignore-orientation]\n"
-    "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
+    "                           [--json] [--max-frame-pixels N] [--proof OUT]\n"
+    "                           [--ignore-orientation] -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite.",
     {
@@ -95,6 +90,7 @@ const CommandDescription kCompose = {
          "Takes photos as stored, not turned upright by their camera's orientation."},
         {"-o", "OUT",
          "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
+        {"--proof", "OUT", "Also what the sheet shows, frame by frame: a GIF or a folder."},
     },
     "FRAMES",
     "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files.",
@@ -144,6 +140,8 @@ int runCompose(const std::vector<std::string>& args) {
     run.threads = jobsFrom(options.value("--jobs"));
     // Like a folder, a target no save could write is refused before any frame is read.
     output::checkSaveTarget(fs::absolute(output));
+    const auto proof = options.value("--proof");
+    if (proof) output::checkProofTarget(fs::absolute(*proof), static_cast<int>(frames.size()));
 
     WorkFolder work(options.value("--work-dir"));
 
@@ -168,6 +166,11 @@ int runCompose(const std::vector<std::string>& args) {
     const raster::RasterImage& composite = session.composite();
     output::saveComposite(composite, fs::absolute(output), settings.resolution,
                           session.compositeProfile());
+    if (proof) {
+        output::ProofOptions views = output::proofFor(settings);
+        views.colourProfile = session.compositeProfile();
+        output::saveProof(composite, views, fs::absolute(*proof));
+    }
 
     if (options.has("--json")) {
         QJsonObject json;
@@ -178,6 +181,7 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("output"), jsonFileName(output));
         json.insert(QStringLiteral("format"),
                     output::pictureFormatName(output::pictureFormatForName(output)));
+        if (proof) json.insert(QStringLiteral("proof"), jsonFileName(*proof));
         printJson(json);
     } else {
         std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %d pixels\n",

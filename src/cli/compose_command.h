@@ -7,11 +7,12 @@ namespace lenzora::cli {
 
 // lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]
 //                     [--mode columns|rows] [--calibration] [--work-dir DIR] [--jobs N]
-//                     [--max-frame-pixels N] [--json] [--ignore-orientation]
+//                     [--max-frame-pixels N] [--json] [--proof OUT] [--ignore-orientation]
 //                     -o OUT FRAME1 FRAME2 [... FRAME16]
 // What the desktop program gives for those settings and frames: compose, the calibration
-// lines when asked, and the save. Photos stand upright by their camera's orientation unless
-// --ignore-orientation takes them as stored.
+// lines when asked, and the save; with --proof, what the print's own sheet shows over it.
+// Photos stand upright by their camera's orientation unless --ignore-orientation takes them
+// as stored.
 int runCompose(const std::vector<std::string>& args);
 
 // The usage lines its --help starts with.

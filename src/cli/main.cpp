@@ -12,6 +12,7 @@
 #include "cli/chart_command.h"
 #include "cli/cli_options.h"
 #include "cli/compose_command.h"
+#include "cli/proof_command.h"
 #include "cli/settings_command.h"
 #include "platform/interruption.h"
 #include "platform/translation.h"
@@ -24,8 +25,8 @@ std::string usageText() {
     constexpr std::string_view kLead = "usage: ";
     constexpr std::size_t kShift = kLead.size() - 2;  // "usage: " gives way to an indent of two
     std::string text = "usage:\n";
-    for (const char* synopsis : {lenzora::cli::composeSynopsis(), lenzora::cli::chartSynopsis(),
-                                 lenzora::cli::settingsSynopsis()}) {
+    for (const char* synopsis : {lenzora::cli::composeSynopsis(), lenzora::cli::proofSynopsis(),
+                                 lenzora::cli::chartSynopsis(), lenzora::cli::settingsSynopsis()}) {
         std::string lines = "  " + std::string(std::string_view(synopsis).substr(kLead.size()));
         // The lines after the first lose as much of their indent.
         for (std::size_t at = lines.find('\n'); at != std::string::npos;
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
         if (command == "settings") return lenzora::cli::runSettings(args);
         if (command == "compose") return lenzora::cli::runCompose(args);
         if (command == "chart") return lenzora::cli::runChart(args);
+        if (command == "proof") return lenzora::cli::runProof(args);
         if (command == "--help" || command == "-h") {
             std::fputs(usageText().c_str(), stdout);
             return 0;

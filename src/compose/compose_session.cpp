@@ -14,6 +14,7 @@
 #include "interlace/output_size.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 #include "platform/translation.h"
 #include "platform/work_pool.h"
 #include "raster/colour_profile.h"
@@ -231,6 +232,46 @@ void ComposeSession::buildFrom(const std::vector<std::string>* chosenPaths,
 
 bool ComposeSession::countFrame(int slot) {
     return !slots_[slot].empty() && core::frameLoadedInSlot(settings_, slot);
+}
+
+bool ComposeSession::swapSlots(int a, int b) {
+    if (a == b) return false;
+    const std::string copyA = core::workingCopyPath(a);
+    const std::string copyB = core::workingCopyPath(b);
+    platform::exchangeFiles(platform::hostPath(copyA), platform::hostPath(copyB));
+    for (const int slot : {a, b}) {
+        std::string& path = slots_[slot];
+        if (path == copyA) {
+            path = copyB;
+        } else if (path == copyB) {
+            path = copyA;
+        }
+    }
+    const auto ia = static_cast<std::size_t>(a - 1);
+    const auto ib = static_cast<std::size_t>(b - 1);
+    std::swap(slots_[a], slots_[b]);
+    std::swap(thumbnails_[ia], thumbnails_[ib]);
+    std::swap(profiles_[ia], profiles_[ib]);
+    const bool changedA = countFrame(a);
+    const bool changedB = countFrame(b);
+    return changedA || changedB;
+}
+
+void ComposeSession::clearSlot(int slot) {
+    const auto index = static_cast<std::size_t>(slot - 1);
+    slots_[slot].clear();
+    thumbnails_[index] = raster::RasterImage();
+    profiles_[index].clear();
+    platform::removeFileQuietly(platform::hostPath(core::workingCopyPath(slot)));
+}
+
+void ComposeSession::reverseFrames() {
+    std::vector<int> loaded;
+    for (int slot = 1; slot <= core::kMaxFrames; ++slot) {
+        if (!slots_[slot].empty()) loaded.push_back(slot);
+    }
+    for (std::size_t i = 0, j = loaded.size(); i + 1 < j; ++i, --j)
+        swapSlots(loaded[i], loaded[j - 1]);
 }
 
 std::optional<std::string> ComposeSession::missingFrame() const {

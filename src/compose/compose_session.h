@@ -53,6 +53,17 @@ class ComposeSession {
     // whether the settings changed.
     bool countFrame(int slot);
 
+    // Gives two slots each other's frames: path, thumbnail, colour profile and working copy.
+    // The working copies are exchanged on disk, so that each slot still owns only its own
+    // file; a slot that named its working copy names the other slot's afterwards. Then the
+    // frame-count rule for both; returns whether the settings changed. Not while composing.
+    bool swapSlots(int a, int b);
+    // Empties a slot: path, thumbnail and colour profile; its working copy is deleted. The
+    // frame count stays.
+    void clearSlot(int slot);
+    // The loaded frames in reverse order, in the slots they fill.
+    void reverseFrames();
+
     // Why a compose cannot start: the first slot within the frame count that is empty.
     std::optional<std::string> missingFrame() const;
 

@@ -3,6 +3,7 @@
 // scripted stand-ins for tests.
 
 #include <string>
+#include <vector>
 
 namespace lenzora::platform {
 
@@ -12,8 +13,8 @@ namespace lenzora::platform {
 class OpenPictureDialog {
   public:
     virtual ~OpenPictureDialog() = default;
-    // The chosen file's full host path; empty when the user cancelled.
-    virtual std::string choose() = 0;
+    // The chosen files' full host paths, one or several; none when the user cancelled.
+    virtual std::vector<std::string> choose() = 0;
 };
 
 }  // namespace lenzora::platform

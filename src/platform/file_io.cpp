@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "platform/error.h"
@@ -101,5 +102,39 @@ MappedFile::~MappedFile() {
 }
 
 void removeFileQuietly(const std::filesystem::path& path) { ::unlink(path.c_str()); }
+
+namespace {
+bool present(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+void renameOrThrow(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) throwIoError(errno);
+}
+}  // namespace
+
+void exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const bool hasA = present(a);
+    const bool hasB = present(b);
+    if (!hasA && !hasB) return;
+    if (hasA != hasB) {
+        renameOrThrow(hasA ? a : b, hasA ? b : a);
+        return;
+    }
+    std::filesystem::path parked = a;
+    parked += ".exchange";
+    renameOrThrow(a, parked);
+    if (::rename(b.c_str(), a.c_str()) != 0) {
+        const int error = errno;
+        ::rename(parked.c_str(), a.c_str());
+        throwIoError(error);
+    }
+    if (::rename(parked.c_str(), b.c_str()) != 0) {
+        const int error = errno;
+        ::rename(a.c_str(), b.c_str());
+        ::rename(parked.c_str(), a.c_str());
+        throwIoError(error);
+    }
+}
 
 }  // namespace lenzora::platform

@@ -43,4 +43,8 @@ class MappedFile {
 // Deletes a file; a missing or locked one is silently skipped.
 void removeFileQuietly(const std::filesystem::path& path);
 
+// Gives two files of one folder each other's names; when only one exists it takes the other
+// name. A rename that fails throws its I/O error with both files as they were.
+void exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b);
+
 }  // namespace lenzora::platform

@@ -31,7 +31,7 @@ class NoCursor : public Cursor {
 // Without a window nothing can be chosen: every dialog is cancelled.
 class NoOpenPicture : public OpenPictureDialog {
   public:
-    std::string choose() override { return {}; }
+    std::vector<std::string> choose() override { return {}; }
 };
 
 class NoSavePicture : public SavePictureDialog {

@@ -133,7 +133,7 @@ TEST(CliUsage, HelpExitsWithZero) {
 // The overview given without a command lists every option of every command's --help.
 TEST(CliUsage, TheOverviewListsEveryOptionOfTheCommands) {
     const testing::ProcessResult overview = cli({});
-    for (const char* command : {"compose", "chart", "settings"}) {
+    for (const char* command : {"compose", "proof", "chart", "settings"}) {
         std::istringstream help(cli({command, "--help"}).out);
         int options = 0;
         for (std::string line; std::getline(help, line);) {

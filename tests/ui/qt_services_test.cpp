@@ -90,13 +90,16 @@ class QtServicesTest : public QObject {
     void openDialogOffersEveryFrameFormat() {
         auto services = lenzora::platform::qtServices();
         QStringList filters;
-        QTimer::singleShot(0, [&filters] {
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+        QTimer::singleShot(0, [&filters, &mode] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
             filters = dialog->nameFilters();
+            mode = dialog->fileMode();
             dialog->reject();
         });
-        QCOMPARE(services.openPicture->choose(), std::string());
+        QCOMPARE(services.openPicture->choose(), std::vector<std::string>());
+        QCOMPARE(mode, QFileDialog::ExistingFiles);  // several files at once
         QCOMPARE(filters.size(), 5);
         // The first filter takes every kind a frame may be; then one per format.
         for (const char* pattern : {"*.jpg", "*.jpeg", "*.png", "*.tif", "*.tiff", "*.bmp"})

@@ -75,15 +75,15 @@ void sizeOpenDialog(QFileDialog& dialog) {
         sides->setSizes({kSideBarWidth, dialog.width() - kSideBarWidth});
 }
 
-// The file dialog with a preview pane beside the file list. Names of files that do not
-// exist are accepted as typed; reading them fails later with the file's error.
+// The file dialog with a preview pane beside the file list. Several files may be chosen at
+// once, so only existing ones are taken.
 class QtOpenPicture : public OpenPictureDialog {
   public:
-    std::string choose() override {
+    std::vector<std::string> choose() override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
         // The dialog matches the patterns in any case, as the frame kinds are told apart.
         dialog.setNameFilters(
             {QCoreApplication::translate(
@@ -114,10 +114,12 @@ class QtOpenPicture : public OpenPictureDialog {
 
         const int result = dialog.exec();
         programOptions().setValue(QString::fromLatin1(kOpenDialogSizeKey), dialog.size());
-        if (result != QDialog::Accepted) return {};
-        const QString chosen = dialog.selectedFiles().value(0);
-        lastFolder_ = QFileInfo(chosen).absolutePath();
-        return chosen.toStdString();
+        const QStringList chosen = dialog.selectedFiles();
+        if (result != QDialog::Accepted || chosen.isEmpty()) return {};
+        lastFolder_ = QFileInfo(chosen.front()).absolutePath();
+        std::vector<std::string> files;
+        for (const QString& file : chosen) files.push_back(file.toStdString());
+        return files;
     }
 
   private:

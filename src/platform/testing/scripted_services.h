@@ -47,14 +47,24 @@ class RecordedCursor : public Cursor {
 // Answers the open-picture dialog from a script; an exhausted script cancels.
 class ScriptedOpenPicture : public OpenPictureDialog {
   public:
-    std::string choose() override {
+    // What one showing of the dialog answers: one file (an empty name cancels), or several
+    // chosen together.
+    struct Answer {
+        Answer(std::string file) {
+            if (!file.empty()) files.push_back(std::move(file));
+        }
+        Answer(std::vector<std::string> chosen) : files(std::move(chosen)) {}
+        std::vector<std::string> files;
+    };
+
+    std::vector<std::string> choose() override {
         ++timesShown;
         if (answers.empty()) return {};
-        std::string answer = answers.front();
+        std::vector<std::string> answer = std::move(answers.front().files);
         answers.erase(answers.begin());
         return answer;
     }
-    std::vector<std::string> answers;
+    std::vector<Answer> answers;
     int timesShown = 0;
 };
 
