@@ -21,9 +21,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace lenzora::raster;
     lenzora::platform::Bytes profile;
+    Orientation orientation = Orientation::AsStored;  // the eXIf chunk is read too
     RasterImage image;
     try {
-        image = decodePng(std::span<const std::uint8_t>(data, size), &profile);
+        image = decodePng(std::span<const std::uint8_t>(data, size), &profile, &orientation);
     } catch (const lenzora::platform::Error&) {
         return 0;
     }

@@ -13,8 +13,8 @@ packages=(
   # translations: lupdate and lrelease with their CMake functions, and Qt's own Chinese
   qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   # JPEG through the libjpeg 62 API; PNG, TIFF and colour profiles; animated GIF proofs;
-  # Fontconfig to find the file behind a font
-  libjpeg62-turbo-dev libpng-dev libtiff-dev liblcms2-dev libgif-dev libfontconfig-dev
+  # Fontconfig to find the file behind a font; Exif blocks for a photo's recorded orientation
+  libjpeg62-turbo-dev libpng-dev libtiff-dev liblcms2-dev libgif-dev libfontconfig-dev libexif-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # CJK faces: Hei (黑体) and Kai (楷体) so the Chinese texts render

@@ -135,6 +135,14 @@
         <translation>&amp;Job</translation>
     </message>
     <message>
+        <source>按拍摄方向摆正照片</source>
+        <translation>Upright photos by camera orientation</translation>
+    </message>
+    <message>
+        <source>照片按相机记录的方向摆正; 更改只影响此后载入的图片.</source>
+        <translation>Photos are turned upright by the orientation their camera recorded. A change applies to the frames loaded from then on.</translation>
+    </message>
+    <message>
         <source>效果预览</source>
         <translation>Effect view</translation>
     </message>

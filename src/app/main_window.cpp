@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
@@ -75,6 +76,12 @@ std::string slotControlName(const char* stem, int slot) { return stem + std::to_
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 std::string utf8(const QString& s) { return s.toStdString(); }
+
+// The program's options beside the settings file, which keeps its nine numbers only.
+QSettings programOptions() {
+    return QSettings(QStringLiteral("lenzora"), QStringLiteral("lenzora"));
+}
+constexpr const char* kUprightPhotosKey = "frames/uprightPhotos";
 
 }  // namespace
 
@@ -199,6 +206,20 @@ void MainWindow::buildSlotColumn() {
         thumbnails_[i] = thumbnail;
     }
 
+    // Under the slot grid: whether photos stand upright by their camera's orientation, kept
+    // from run to run; frames loaded from then on follow it.
+    uprightBox_ = namedChild<QCheckBox>(slotGroup_, "uprightBox", tr("按拍摄方向摆正照片"));
+    uprightBox_->setFont(buttonFont);
+    uprightBox_->setToolTip(tr("照片按相机记录的方向摆正; 更改只影响此后载入的图片."));
+    uprightBox_->setGeometry(8, 430, 281, 24);
+    uprightBox_->setChecked(
+        programOptions().value(QString::fromLatin1(kUprightPhotosKey), true).toBool());
+    frames::setUprightPhotos(uprightBox_->isChecked());
+    connect(uprightBox_, &QCheckBox::toggled, this, [](bool upright) {
+        frames::setUprightPhotos(upright);
+        programOptions().setValue(QString::fromLatin1(kUprightPhotosKey), upright);
+    });
+
     webAddressLabel_ = namedChild<ClickableLabel>(slotGroup_, "webAddressLabel",
                                                   QString::fromLatin1(platform::kMakerWebAddress));
     QFont link = pixelFont("Arial", 19);
@@ -206,7 +227,7 @@ void MainWindow::buildSlotColumn() {
     webAddressLabel_->setFont(link);
     webAddressLabel_->setStyleSheet(QStringLiteral("color: blue;"));
     webAddressLabel_->setCursor(Qt::PointingHandCursor);
-    webAddressLabel_->setGeometry(8, 440, 281, 28);
+    webAddressLabel_->setGeometry(8, 460, 281, 28);
     connect(webAddressLabel_, &ClickableLabel::clicked, this, &MainWindow::openWebAddress);
 }
 

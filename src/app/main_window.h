@@ -181,6 +181,7 @@ class MainWindow : public QWidget {
     QGroupBox* slotGroup_ = nullptr;
     std::array<QPushButton*, core::kMaxFrames> slotButtons_{};
     std::array<QLabel*, core::kMaxFrames> thumbnails_{};
+    QCheckBox* uprightBox_ = nullptr;  // frames turned by their camera's orientation
     ClickableLabel* webAddressLabel_ = nullptr;
 
     // Preview and progress.

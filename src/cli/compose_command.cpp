@@ -13,6 +13,7 @@
 #include "core/job_file.h"
 #include "core/output_settings.h"
 #include "core/settings_file.h"
+#include "frames/load_frame.h"
 #include "interlace/compose_check.h"
 #include "output/picture_format.h"
 #include "output/proof.h"
@@ -73,7 +74,8 @@ const CommandDescription kCompose = {
     "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]\n"
     "                           [--mode columns|rows] [--calibration] [--no-calibration]\n"
     "                           [--work-dir DIR] [--jobs N] [--json] [--max-frame-pixels N]\n"
-    "                           [--job FILE] [--save-job FILE] [--proof OUT]\n"
+    "                           [--job FILE] [--save-job FILE] [--proof OUT] "
+    "[--ignore-orientation]\n"
     "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite. With --job, the job file's settings, frames and\n"
@@ -93,6 +95,8 @@ const CommandDescription kCompose = {
          "Refuses frames of more pixels (LENZORA_MAX_FRAME_PIXELS, else 500000000)."},
         {"--job", "FILE", "Composes the job saved in FILE (.lzjob); options override it."},
         {"--save-job", "FILE", "Writes this run's job to FILE once the composite is saved."},
+        {"--ignore-orientation", nullptr,
+         "Takes photos as stored, not turned upright by their camera's orientation."},
         {"-o", "OUT",
          "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
         {"--proof", "OUT", "Also what the sheet shows, frame by frame: a GIF or a folder."},
@@ -189,6 +193,7 @@ int runCompose(const std::vector<std::string>& args) {
     }
     if (auto maxPixels = options.value("--max-frame-pixels"))
         raster::setMaxImagePixels(pixelCount(*maxPixels));
+    frames::setUprightPhotos(!options.has("--ignore-orientation"));
     const std::string& output = *out;
     interlace::ComposeRun run;
     run.threads = jobsFrom(options.value("--jobs"));

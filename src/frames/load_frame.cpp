@@ -1,5 +1,6 @@
 #include "frames/load_frame.h"
 
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -8,16 +9,31 @@
 
 #include "core/working_files.h"
 #include "platform/drive_paths.h"
+#include "platform/error.h"
 #include "raster/bmp_band_file.h"
 #include "raster/colour_profile.h"
 #include "raster/decoded_rows.h"
 #include "raster/jpeg_codec.h"
 #include "raster/memory_budget.h"
+#include "raster/orientation.h"
 #include "raster/png_codec.h"
+#include "raster/size_limit.h"
 #include "raster/tiff_codec.h"
 
 namespace lenzora::frames {
 namespace {
+
+std::atomic<bool> uprightSwitch{true};
+
+// The frame turned upright; a turned copy too large to take is refused as the picture would be.
+void turnUpright(raster::RasterImage& frame, raster::Orientation orientation,
+                 const std::string& chosenPath) {
+    try {
+        raster::turnUpright(frame, orientation);
+    } catch (const raster::ImageTooLarge& e) {
+        throw platform::Error(e.messageFor(platform::hostPath(chosenPath).string()));
+    }
+}
 
 // The decoded frame becomes the slot's working copy, so everything after loading reads BMP.
 FrameLoadResult keepWorkingCopy(std::string& slotPath, int slot, const raster::RasterImage& frame,
@@ -56,9 +72,13 @@ std::int32_t thumbnailSourceRow(std::int32_t d, std::int32_t frameHeight) {
 // row.
 class FrameRows final : public raster::DecodedRows {
   public:
-    FrameRows(int slot, const platform::Bytes& profile, const raster::RasterImage& thumbnail,
-              FrameBands& taker)
-        : slot_(slot), profile_(profile), oldThumbnail_(thumbnail), taker_(taker) {}
+    FrameRows(int slot, const platform::Bytes& profile, const raster::Orientation& orientation,
+              const raster::RasterImage& thumbnail, FrameBands& taker)
+        : slot_(slot),
+          profile_(profile),
+          orientation_(orientation),
+          oldThumbnail_(thumbnail),
+          taker_(taker) {}
 
     bool inBands() const { return file_.has_value(); }
     raster::RasterImage takeWhole() { return std::move(whole_.image); }
@@ -72,8 +92,10 @@ class FrameRows final : public raster::DecodedRows {
         static const platform::Bytes none;
         const platform::Bytes& rgb = raster::isRgbProfile(profile_) ? profile_ : none;
         taker_.profileRead(rgb);
-        // Only a 24-bit frame: its rows stand in the working copy as they are.
-        if (format != raster::PixelFormat::Bgr24 || !taker_.takeInBands(width, height)) {
+        // Only a 24-bit frame that stands as stored: its rows stand in the working copy as they
+        // are. A frame to be turned is turned whole.
+        if (format != raster::PixelFormat::Bgr24 || orientation_ != raster::Orientation::AsStored ||
+            !taker_.takeInBands(width, height)) {
             whole_.begin(format, width, height);
             return;
         }
@@ -115,6 +137,7 @@ class FrameRows final : public raster::DecodedRows {
 
     int slot_;
     const platform::Bytes& profile_;
+    const raster::Orientation& orientation_;  // told by the decoder before begin()
     const raster::RasterImage& oldThumbnail_;
     FrameBands& taker_;
     raster::WholeImageRows whole_;
@@ -157,13 +180,17 @@ FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, 
             *colourProfile = std::move(profile);
         }
     };
+    // The orientation the file records, when frames are turned by it.
+    raster::Orientation orientation = raster::Orientation::AsStored;
+    raster::Orientation* recorded = uprightPhotos() ? &orientation : nullptr;
     switch (frameKindOf(chosenPath)) {
         case FrameKind::Jpeg: {
-            FrameRows rows(slot, profile, thumbnail, bands);
-            raster::loadJpegFileRows(platform::hostPath(chosenPath), rows, &profile);
+            FrameRows rows(slot, profile, orientation, thumbnail, bands);
+            raster::loadJpegFileRows(platform::hostPath(chosenPath), rows, &profile, recorded);
             keepProfile();
             if (!rows.inBands()) {
                 frame = rows.takeWhole();
+                turnUpright(frame, orientation, chosenPath);
                 return keepWorkingCopy(slotPath, slot, frame, thumbnail);
             }
             thumbnail = rows.commit();
@@ -172,13 +199,15 @@ FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, 
             return FrameLoadResult::Loaded;
         }
         case FrameKind::Png: {
-            frame = raster::loadPngFile(platform::hostPath(chosenPath), &profile);
+            frame = raster::loadPngFile(platform::hostPath(chosenPath), &profile, recorded);
             keepProfile();
+            turnUpright(frame, orientation, chosenPath);
             return keepWorkingCopy(slotPath, slot, frame, thumbnail);
         }
         case FrameKind::Tiff: {
-            frame = raster::loadTiffFile(platform::hostPath(chosenPath), &profile);
+            frame = raster::loadTiffFile(platform::hostPath(chosenPath), &profile, recorded);
             keepProfile();
+            turnUpright(frame, orientation, chosenPath);
             return keepWorkingCopy(slotPath, slot, frame, thumbnail);
         }
         case FrameKind::Bmp: {
@@ -194,6 +223,9 @@ FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, 
 }
 
 }  // namespace
+
+void setUprightPhotos(bool upright) { uprightSwitch.store(upright); }
+bool uprightPhotos() { return uprightSwitch.load(); }
 
 FrameLoadResult loadFrameFile(std::string& slotPath, const std::string& chosenPath, int slot,
                               raster::RasterImage& thumbnail, platform::Bytes* colourProfile) {

@@ -16,6 +16,13 @@ inline constexpr int kThumbnailHeight = 57;
 
 enum class FrameLoadResult { Loaded, FormatError };
 
+// Whether frames are turned upright by the orientation their camera recorded (Exif in a JPEG
+// or PNG, the Orientation tag of a TIFF) as they are read: working copy, thumbnail and strips
+// alike. On by default; off, frames are taken as stored. Frames loaded from then on follow it,
+// on every thread.
+void setUprightPhotos(bool upright);
+bool uprightPhotos();
+
 // With `chosenPath` the file picked in the open-picture dialog (a host path): the slot path
 // becomes that file; a JPEG, PNG or TIFF is decoded and written as the slot's working copy, which
 // the slot then names; the whole frame is squeezed into the 65 x 57 thumbnail (made white the first
@@ -48,7 +55,7 @@ class FrameBands {
 
 // As loadFrameFileKeeping, but a JPEG frame that `bands` takes goes to it as it is decoded, and
 // its working copy and thumbnail are made from the bands; `frame` is then left empty. Other
-// frames come back whole in `frame`.
+// frames, and a JPEG frame that is to be turned upright, come back whole in `frame`.
 FrameLoadResult loadFrameFileInBands(std::string& slotPath, const std::string& chosenPath, int slot,
                                      raster::RasterImage& thumbnail, raster::RasterImage& frame,
                                      FrameBands& bands, platform::Bytes* colourProfile = nullptr);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 
 #include "platform/error.h"
 #include "platform/translation.h"
+#include "raster/exif_orientation.h"
 #include "raster/pixel_rows.h"
 #include "raster/sample_rows.h"
 #include "raster/size_limit.h"
@@ -112,8 +114,25 @@ class Decompressor {
 
 }  // namespace
 
+namespace {
+
+// The orientation of the first APP1 segment that holds an Exif block.
+Orientation markerOrientation(const jpeg_decompress_struct& cinfo) {
+    constexpr std::uint8_t kExifHeader[] = {'E', 'x', 'i', 'f', 0, 0};
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1 || m->data_length < sizeof kExifHeader ||
+            std::memcmp(m->data, kExifHeader, sizeof kExifHeader) != 0) {
+            continue;
+        }
+        return exifOrientation(std::span<const std::uint8_t>(m->data, m->data_length));
+    }
+    return Orientation::AsStored;
+}
+
+}  // namespace
+
 void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int displayBitsPerPixel,
-                    platform::Bytes* iccProfile) {
+                    platform::Bytes* iccProfile, Orientation* orientation) {
     Decompressor d;
     jpeg_decompress_struct& cinfo = d.cinfo_;
     ErrorManager& errors = d.errors_;
@@ -124,8 +143,10 @@ void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int di
     guarded(errors, [&] {
         jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
         if (iccProfile != nullptr) jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+        if (orientation != nullptr) jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&cinfo, TRUE);
     });
+    if (orientation != nullptr) *orientation = markerOrientation(cinfo);
     if (iccProfile != nullptr) {
         iccProfile->clear();
         JOCTET* profile = nullptr;
@@ -213,22 +234,23 @@ void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int di
 }
 
 RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel,
-                       platform::Bytes* iccProfile) {
+                       platform::Bytes* iccProfile, Orientation* orientation) {
     WholeImageRows whole;
-    decodeJpegRows(file, whole, displayBitsPerPixel, iccProfile);
+    decodeJpegRows(file, whole, displayBitsPerPixel, iccProfile, orientation);
     return std::move(whole.image);
 }
 
-RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
+RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile,
+                         Orientation* orientation) {
     WholeImageRows whole;
-    loadJpegFileRows(path, whole, iccProfile);
+    loadJpegFileRows(path, whole, iccProfile, orientation);
     return std::move(whole.image);
 }
 
 void loadJpegFileRows(const std::filesystem::path& path, DecodedRows& out,
-                      platform::Bytes* iccProfile) {
+                      platform::Bytes* iccProfile, Orientation* orientation) {
     readFileWith(path, [&](std::span<const std::uint8_t> bytes) {
-        decodeJpegRows(bytes, out, kDisplayBitsPerPixel, iccProfile);
+        decodeJpegRows(bytes, out, kDisplayBitsPerPixel, iccProfile, orientation);
     });
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/file_io.h"
 #include "raster/decoded_rows.h"
+#include "raster/orientation.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -17,20 +18,22 @@ namespace lenzora::raster {
 // display of 8 bits per pixel or fewer gives an 8-bit image of at most 236 colours. Any decoder
 // error, and data that ends before the image does, throws Error("JPEG error #N") with the
 // library's message number. The embedded colour profile (APP2 segments), if any, goes to
-// `iccProfile` when one is asked for.
+// `iccProfile` when one is asked for, and the orientation of its Exif block (APP1) to
+// `orientation`, set before the rows are begun; the pixels stay as stored.
 RasterImage decodeJpeg(std::span<const std::uint8_t> file,
                        int displayBitsPerPixel = kDisplayBitsPerPixel,
-                       platform::Bytes* iccProfile = nullptr);
+                       platform::Bytes* iccProfile = nullptr, Orientation* orientation = nullptr);
 
 // The same rows handed to `out` as they are decoded; the palette of an 8-bit image last.
 void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out,
                     int displayBitsPerPixel = kDisplayBitsPerPixel,
-                    platform::Bytes* iccProfile = nullptr);
+                    platform::Bytes* iccProfile = nullptr, Orientation* orientation = nullptr);
 
 // Reads and decodes a JPEG file.
-RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr);
+RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr,
+                         Orientation* orientation = nullptr);
 void loadJpegFileRows(const std::filesystem::path& path, DecodedRows& out,
-                      platform::Bytes* iccProfile = nullptr);
+                      platform::Bytes* iccProfile = nullptr, Orientation* orientation = nullptr);
 
 struct JpegOptions {
     int quality = 90;

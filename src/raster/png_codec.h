@@ -7,20 +7,25 @@
 #include <span>
 
 #include "platform/file_io.h"
+#include "raster/orientation.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
 
 // Every kind of PNG gives a 24-bit image: grey, palette and low depths are expanded, 16-bit
 // samples rounded to 8 bits, transparency (alpha or a transparent colour) laid over white.
-// The embedded colour profile (iCCP), if any, goes to `iccProfile` when one is asked for.
+// The embedded colour profile (iCCP), if any, goes to `iccProfile` when one is asked for, and
+// the orientation of an Exif block (an eXIf chunk before the pixels) to `orientation`; the
+// pixels stay as stored.
 // Anything the library refuses throws Error("PNG error: <the library's reason>"); a picture
 // beyond the decode limit is refused before its pixels are allocated.
-RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile = nullptr);
+RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile = nullptr,
+                      Orientation* orientation = nullptr);
 
 // Reads and decodes a PNG file. A file that cannot be opened gives "Cannot open file "<path>".
 // <reason>", one that cannot be decoded "Cannot read file "<path>". PNG error: <reason>".
-RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr);
+RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr,
+                        Orientation* orientation = nullptr);
 
 struct PngOptions {
     std::int32_t pixelsPerMetre = 0;  // 0: no pHYs chunk

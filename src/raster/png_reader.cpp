@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "raster/decode_file.h"
+#include "raster/exif_orientation.h"
 #include "raster/png_codec.h"
 #include "raster/png_guard.h"
 #include "raster/sample_rows.h"
@@ -70,6 +71,8 @@ constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{8} << 20;
 // suggested palettes ...) is skipped unread, whatever length it claims: the library would
 // otherwise allocate and clear that length before finding the file too short.
 constexpr png_byte kChunksRead[] = "iCCP\0sRGB\0gAMA\0cHRM";
+// Read as well when the orientation is asked for.
+constexpr png_byte kExifChunk[] = "eXIf";
 
 // The pixels of an interlaced picture arrive pass by pass, each a small picture of every
 // so-many pixels; a pass's row goes to every `step`th pixel of its image row.
@@ -91,7 +94,8 @@ Pass passOf(int pass, std::uint32_t width, std::uint32_t height) {
 
 }  // namespace
 
-RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile) {
+RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                      Orientation* orientation) {
     PngReader reader(file);
     png_structp png = reader.png();
     png_infop info = reader.info();
@@ -102,6 +106,9 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
         png_set_chunk_malloc_max(png, kMaxChunkBytes);
         png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
         png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kChunksRead, 4);
+        if (orientation != nullptr) {
+            png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kExifChunk, 1);
+        }
         png_read_info(png, info);
         png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr,
                      nullptr);
@@ -116,6 +123,15 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
         png_uint_32 length = 0;
         if (png_get_iCCP(png, info, &name, &compression, &profile, &length) != 0) {
             iccProfile->assign(profile, profile + length);
+        }
+    }
+
+    if (orientation != nullptr) {
+        *orientation = Orientation::AsStored;
+        png_uint_32 length = 0;
+        png_bytep exif = nullptr;
+        if (png_get_eXIf_1(png, info, &length, &exif) != 0 && exif != nullptr) {
+            *orientation = exifOrientation(std::span<const std::uint8_t>(exif, length));
         }
     }
 
@@ -202,9 +218,13 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
     return image;
 }
 
-RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
+RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile,
+                        Orientation* orientation) {
     return decodeFile(
-        path, [&](std::span<const std::uint8_t> bytes) { return decodePng(bytes, iccProfile); },
+        path,
+        [&](std::span<const std::uint8_t> bytes) {
+            return decodePng(bytes, iccProfile, orientation);
+        },
         true);
 }
 

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/file_io.h"
+#include "raster/orientation.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -14,14 +15,17 @@ namespace lenzora::raster {
 // polarity), RGB (8 and 16 bits), 8-bit palettes, CMYK (converted as CMYK JPEGs are) and
 // YCbCr in JPEG compression; strips or tiles; every compression the library has. 16-bit
 // samples are rounded to 8 bits and an alpha sample laid over white. The embedded colour
-// profile (tag 34675), if any, goes to `iccProfile` when one is asked for. Anything else, and
+// profile (tag 34675), if any, goes to `iccProfile` when one is asked for, and the Orientation
+// tag to `orientation`; the pixels stay as stored. Anything else, and
 // anything the library refuses, throws Error("TIFF error: <reason>"); a picture beyond the
 // decode limit is refused before its pixels are allocated.
-RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccProfile = nullptr);
+RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccProfile = nullptr,
+                       Orientation* orientation = nullptr);
 
 // Reads and decodes a TIFF file. A file that cannot be opened gives "Cannot open file "<path>".
 // <reason>", one that cannot be decoded "Cannot read file "<path>". TIFF error: <reason>".
-RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr);
+RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr,
+                         Orientation* orientation = nullptr);
 
 struct TiffOptions {
     // Dots per inch in both directions as the exact fraction numerator / denominator;

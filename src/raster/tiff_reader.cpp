@@ -326,7 +326,8 @@ void readTiles(TIFF* tiff, const TiffStream& stream, const Layout& layout, const
 
 }  // namespace
 
-RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccProfile) {
+RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                       Orientation* orientation) {
     TiffStream stream;
     stream.input = file;
     detail::TiffHandle tiff = detail::openTiff(stream, "r");
@@ -358,6 +359,11 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
         }
     }
 
+    if (orientation != nullptr) {
+        *orientation = orientationFromTag(
+            field<std::uint16_t>(tiff.get(), TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT));
+    }
+
     RowConverter converter(layout, layout.kind == Kind::Palette ? paletteOf(tiff.get(), stream)
                                                                 : std::vector<std::uint8_t>{});
     RasterImage image;
@@ -372,9 +378,13 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
     return image;
 }
 
-RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile) {
+RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile,
+                         Orientation* orientation) {
     return decodeFile(
-        path, [&](std::span<const std::uint8_t> bytes) { return decodeTiff(bytes, iccProfile); },
+        path,
+        [&](std::span<const std::uint8_t> bytes) {
+            return decodeTiff(bytes, iccProfile, orientation);
+        },
         true);
 }
 

@@ -12,8 +12,10 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
+#include "raster/jpeg_codec.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
+#include "support/encoded_pictures.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
 #include "support/run_process.h"
@@ -339,6 +341,36 @@ TEST_F(CliCompose, OnlyTheDividedSideNeedsAPixelPerFrame) {
         EXPECT_EQ(r.err, c.err) << label;
         EXPECT_EQ(fs::exists(dir_ / "out.bmp"), c.exitCode == 0) << label;
     }
+}
+
+// A photo whose camera recorded a quarter turn composes turned, and with --ignore-orientation
+// as its stored pixels do.
+TEST_F(CliCompose, PhotosStandUprightUnlessOrientationIsIgnored) {
+    const raster::RasterImage stored = testing::gridImage("BW/GK/RY", 8);
+    raster::JpegOptions turned;
+    turned.exif = testing::orientationExif(6);
+    platform::saveWholeFile(dir_ / "turned.jpg", raster::encodeJpeg(stored, turned));
+    platform::saveWholeFile(dir_ / "plain.jpg", raster::encodeJpeg(stored));
+    const auto compose = [&](const char* frame, bool ignore) {
+        const std::string out = (dir_ / (frame + std::to_string(ignore) + ".bmp")).string();
+        std::vector<std::string> args = {"compose",
+                                         "--unit",
+                                         "px",
+                                         "--width",
+                                         "120",
+                                         "--height",
+                                         "80",
+                                         "-o",
+                                         out,
+                                         (dir_ / frame).string(),
+                                         (dir_ / frame).string()};
+        if (ignore) args.insert(args.begin() + 1, "--ignore-orientation");
+        EXPECT_EQ(cli(args).exitCode, 0);
+        return out;
+    };
+    const platform::Bytes asStored = platform::readWholeFile(compose("plain.jpg", false));
+    EXPECT_TRUE(platform::readWholeFile(compose("turned.jpg", true)) == asStored);
+    EXPECT_FALSE(platform::readWholeFile(compose("turned.jpg", false)) == asStored);
 }
 
 TEST_F(CliCompose, BadUsage) {

@@ -103,7 +103,7 @@ TEST(CliUsage, HelpExitsWithZero) {
          "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",
          {"--pitch <LPI>", "--width <V>", "--height <V>", "--unit <mm|in|px>",
           "--mode <columns|rows>", "--calibration", "--work-dir <DIR>", "--jobs <N>", "--json",
-          "-o <OUT>", "-h, --help", "FRAMES"}},
+          "--ignore-orientation", "-o <OUT>", "-h, --help", "FRAMES"}},
         // Help comes before every check of the other arguments, and nothing is written.
         {{"compose", "--pitch", "abc", "-o", out, "-h"},
          "usage: lenzora-cli compose [--pitch LPI] [--width V] [--height V] [--unit mm|in|px]",

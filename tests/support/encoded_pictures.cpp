@@ -106,6 +106,10 @@ platform::Bytes makePng(const PngRecipe& recipe) {
         png_set_pHYs(png, info, static_cast<png_uint_32>(recipe.pixelsPerMetre),
                      static_cast<png_uint_32>(recipe.pixelsPerMetre), PNG_RESOLUTION_METER);
     }
+    if (!recipe.exif.empty()) {
+        png_set_eXIf_1(png, info, static_cast<png_uint_32>(recipe.exif.size()),
+                       const_cast<png_bytep>(recipe.exif.data()));
+    }
     png_write_info(png, info);
     const std::size_t perRow = std::size_t{recipe.width} * channelsOf(recipe.colourType);
     std::vector<std::vector<std::uint8_t>> rows;
@@ -148,6 +152,7 @@ platform::Bytes makeTiff(const TiffRecipe& recipe) {
         TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(recipe.iccProfile.size()),
                      recipe.iccProfile.data());
     }
+    if (recipe.orientation != 0) TIFFSetField(tiff, TIFFTAG_ORIENTATION, recipe.orientation);
     const std::size_t perRow = std::size_t{recipe.width} * recipe.samplesPerPixel;
     if (recipe.tileSide == 0) {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, recipe.rowsPerStrip);
@@ -180,6 +185,22 @@ platform::Bytes makeTiff(const TiffRecipe& recipe) {
     platform::Bytes bytes = platform::readWholeFile(path);
     std::remove(path);
     return bytes;
+}
+
+platform::Bytes orientationExif(std::uint32_t value, bool bigEndian, bool header) {
+    platform::Bytes out(header ? 6 : 0);  // "Exif\0\0"
+    if (header) std::memcpy(out.data(), "Exif", 4);
+    const auto order = static_cast<std::uint8_t>(bigEndian ? 'M' : 'I');
+    out.push_back(order);
+    out.push_back(order);
+    // The TIFF header, one directory of one entry, no directory after it.
+    const std::pair<std::uint32_t, int> fields[] = {
+        {42, 2}, {8, 4}, {1, 2}, {0x0112, 2}, {3, 2}, {1, 4}, {value, 2}, {0, 2}, {0, 4}};
+    for (auto [v, bytes] : fields) {
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<std::uint8_t>(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
+    }
+    return out;
 }
 
 namespace {

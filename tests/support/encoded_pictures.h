@@ -21,6 +21,7 @@ struct PngRecipe {
     std::vector<std::uint16_t> keyColour;    // tRNS of grey (1 value) or RGB (3 values)
     platform::Bytes iccProfile;
     std::int32_t pixelsPerMetre = 0;
+    platform::Bytes exif;  // an eXIf chunk; empty: none
 };
 platform::Bytes makePng(const PngRecipe& recipe);
 
@@ -37,8 +38,13 @@ struct TiffRecipe {
     int extraSample = -1;        // EXTRASAMPLE_* of the sample after the colours; -1: none
     std::vector<std::uint16_t> colourMap;  // 3 x 256 values: reds, greens, blues
     platform::Bytes iccProfile;
+    int orientation = 0;  // 0: no Orientation tag
 };
 platform::Bytes makeTiff(const TiffRecipe& recipe);
+
+// An Exif block whose first directory holds the one Orientation value `value` (a SHORT in the
+// entry itself, at byte 24 of a block with header), "Exif\0\0" in front when `header`.
+platform::Bytes orientationExif(std::uint32_t value, bool bigEndian = false, bool header = true);
 
 // A small valid ICC profile (sRGB, or Adobe RGB (1998) coordinates, or grey with gamma 2.2)
 // made by LittleCMS.

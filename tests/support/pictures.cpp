@@ -1,6 +1,8 @@
 #include "support/pictures.h"
 
+#include <algorithm>
 #include <sstream>
+#include <string_view>
 
 #include "core/output_settings.h"
 #include "platform/save_file.h"
@@ -38,6 +40,39 @@ raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour 
     for (std::int32_t x = 0; x < w; x += 2) strips.push_back({{x, 0, x + 1, h}, {0, 0, 1, h}});
     image.copyAreas(black, strips);
     return image;
+}
+
+// Grid letters by colour: red, green and blue each full (bits 4, 2, 1) or none.
+constexpr std::string_view kLetters = "KBGCRMYW";
+
+raster::RasterImage gridImage(const std::string& grid, std::int32_t block, bool oneBit) {
+    const auto columns = static_cast<std::int32_t>(std::min(grid.find('/'), grid.size()));
+    const auto rows = static_cast<std::int32_t>(grid.size() + 1) / (columns + 1);
+    raster::RasterImage image;
+    image.create(oneBit ? raster::PixelFormat::Indexed1 : raster::PixelFormat::Bgr24,
+                 columns * block, rows * block);
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(grid.size()); ++i) {
+        const auto bits = static_cast<int>(kLetters.find(grid[static_cast<std::size_t>(i)]));
+        const auto full = [&](int bit) { return static_cast<std::uint8_t>(bits & bit ? 255 : 0); };
+        image.setFillColour(raster::Colour::rgb(full(4), full(2), full(1)));
+        image.setLineColour(image.fillColour());
+        const std::int32_t x = i % (columns + 1) * block, y = i / (columns + 1) * block;
+        if (grid[static_cast<std::size_t>(i)] != '/')
+            image.drawRectangle(x, y, x + block, y + block);
+    }
+    return image;
+}
+
+std::string gridOf(const raster::RasterImage& image, std::int32_t block) {
+    std::string grid;
+    for (std::int32_t y = block / 2; y < image.height(); y += block) {
+        if (!grid.empty()) grid += '/';
+        for (std::int32_t x = block / 2; x < image.width(); x += block) {
+            const raster::Colour c = image.pixel(x, y);
+            grid += kLetters[(c.red > 127 ? 4 : 0) | (c.green > 127 ? 2 : 0) | (c.blue > 127)];
+        }
+    }
+    return grid;
 }
 
 std::string describePixels(const raster::RasterImage& image) {

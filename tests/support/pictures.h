@@ -18,6 +18,12 @@ raster::RasterImage patternImage(std::int32_t w, std::int32_t h, int tag);
 // One colour all over.
 raster::RasterImage plainImage(std::int32_t w, std::int32_t h, raster::Colour colour);
 
+// Squares of `block` pixels in plain colours as `grid` lays them out, rows split by '/': R red,
+// G green, B blue, Y yellow, K black, W white. With `oneBit`, a 1-bit picture of K and W.
+raster::RasterImage gridImage(const std::string& grid, std::int32_t block, bool oneBit = false);
+// The grid a picture of such squares shows, each told by the colour at its centre.
+std::string gridOf(const raster::RasterImage& image, std::int32_t block);
+
 // Two frames of one-pixel strips: black in the even columns, `light` in the odd ones.
 raster::RasterImage stripedImage(std::int32_t w, std::int32_t h, raster::Colour light);
 
