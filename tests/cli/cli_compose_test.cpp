@@ -353,17 +353,9 @@ TEST_F(CliCompose, PhotosStandUprightUnlessOrientationIsIgnored) {
     platform::saveWholeFile(dir_ / "plain.jpg", raster::encodeJpeg(stored));
     const auto compose = [&](const char* frame, bool ignore) {
         const std::string out = (dir_ / (frame + std::to_string(ignore) + ".bmp")).string();
-        std::vector<std::string> args = {"compose",
-                                         "--unit",
-                                         "px",
-                                         "--width",
-                                         "120",
-                                         "--height",
-                                         "80",
-                                         "-o",
-                                         out,
-                                         (dir_ / frame).string(),
-                                         (dir_ / frame).string()};
+        const std::string photo = (dir_ / frame).string();
+        std::vector<std::string> args = {"compose", "--unit", "px", "--width", "120", "--height"};
+        args.insert(args.end(), {"80", "-o", out, photo, photo});
         if (ignore) args.insert(args.begin() + 1, "--ignore-orientation");
         EXPECT_EQ(cli(args).exitCode, 0);
         return out;
