@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/handler_guard.h"
+#include "platform/program_options.h"
 #include "platform/services.h"
 
 namespace lenzora::app {
@@ -18,11 +19,9 @@ constexpr int kRecentJobs = 8;
 const QString kRecentKey = QStringLiteral("jobs/recent");
 const QString kFolderKey = QStringLiteral("jobs/folder");
 
-QSettings programOptions() {
-    return QSettings(QStringLiteral("lenzora"), QStringLiteral("lenzora"));
+std::string lastFolder() {
+    return platform::programOptions().value(kFolderKey).toString().toStdString();
 }
-
-std::string lastFolder() { return programOptions().value(kFolderKey).toString().toStdString(); }
 
 }  // namespace
 
@@ -77,7 +76,7 @@ void JobMenu::chooseAndSave() {
 
 void JobMenu::remember(const std::string& path) {
     const QString absolute = QString::fromStdString(std::filesystem::absolute(path).string());
-    QSettings options = programOptions();
+    QSettings options = platform::programOptions();
     QStringList recent = options.value(kRecentKey).toStringList();
     recent.removeAll(absolute);
     recent.prepend(absolute);
@@ -96,7 +95,7 @@ void JobMenu::showRecent() {
         action->deleteLater();
     }
     recentActions_.clear();
-    const QStringList recent = programOptions().value(kRecentKey).toStringList();
+    const QStringList recent = platform::programOptions().value(kRecentKey).toStringList();
     for (qsizetype i = 0; i < recent.size() && i < kRecentJobs; ++i) {
         const QString& path = recent[i];
         QString shown = path;  // an "&" of the name is no shortcut letter

@@ -41,6 +41,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/handler_guard.h"
+#include "platform/program_options.h"
 #include "platform/qt/named_child.h"
 #include "platform/services.h"
 #include "platform/web_page.h"
@@ -77,10 +78,6 @@ std::string slotControlName(const char* stem, int slot) { return stem + std::to_
 QString text(const std::string& s) { return QString::fromStdString(s); }
 std::string utf8(const QString& s) { return s.toStdString(); }
 
-// The program's options beside the settings file, which keeps its nine numbers only.
-QSettings programOptions() {
-    return QSettings(QStringLiteral("lenzora"), QStringLiteral("lenzora"));
-}
 constexpr const char* kUprightPhotosKey = "frames/uprightPhotos";
 
 }  // namespace
@@ -213,11 +210,11 @@ void MainWindow::buildSlotColumn() {
     uprightBox_->setToolTip(tr("照片按相机记录的方向摆正; 更改只影响此后载入的图片."));
     uprightBox_->setGeometry(8, 430, 281, 24);
     uprightBox_->setChecked(
-        programOptions().value(QString::fromLatin1(kUprightPhotosKey), true).toBool());
+        platform::programOptions().value(QString::fromLatin1(kUprightPhotosKey), true).toBool());
     frames::setUprightPhotos(uprightBox_->isChecked());
     connect(uprightBox_, &QCheckBox::toggled, this, [](bool upright) {
         frames::setUprightPhotos(upright);
-        programOptions().setValue(QString::fromLatin1(kUprightPhotosKey), upright);
+        platform::programOptions().setValue(QString::fromLatin1(kUprightPhotosKey), upright);
     });
 
     webAddressLabel_ = namedChild<ClickableLabel>(slotGroup_, "webAddressLabel",

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_services.h"
 
+#include "platform/program_options.h"
 #include "platform/qt/qt_printer.h"
 
 #include <QApplication>
@@ -56,11 +57,6 @@ constexpr const char* kOpenDialogSizeKey = "openPictureDialog/size";
 // on a 1024 x 768 screen; Qt's own size cuts them off.
 constexpr QSize kOpenDialogSize(960, 640);
 constexpr int kSideBarWidth = 160;
-
-// The program's own options beside the settings file, which keeps its nine numbers only.
-QSettings programOptions() {
-    return QSettings(QStringLiteral("lenzora"), QStringLiteral("lenzora"));
-}
 
 // The first time, the roomy size and a side bar wide enough for its names; then the size the
 // user left it at (Qt keeps the side bar's), within the screen.
