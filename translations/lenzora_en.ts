@@ -264,6 +264,18 @@
         <source>Cannot create file &quot;%1&quot;. %2</source>
         <translation>The file &quot;%1&quot; cannot be written. %2</translation>
     </message>
+    <message>
+        <source>纸上一份也放不下：图片 %1 × %2 毫米，可用 %3 × %4 毫米！</source>
+        <translation>Not one copy fits on the sheet: the picture is %1 × %2 mm, the room %3 × %4 mm!</translation>
+    </message>
+    <message>
+        <source>纸上只放得下 %1 份！</source>
+        <translation>Only %1 copies fit on the sheet!</translation>
+    </message>
+    <message>
+        <source>无法识别的纸张：%1</source>
+        <translation>Unknown paper: %1</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::platform</name>
