@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <limits>
 #include <utility>
 
 #include "core/working_files.h"
@@ -293,12 +294,24 @@ std::optional<std::string> ComposeSession::missingFrame() const {
     return interlace::missingFrameMessage(slots_, settings_.frameCount);
 }
 
+std::int32_t ComposeSession::bleedPixels() const {
+    if (!(bleedMillimetres_ > 0)) return 0;
+    return core::toPixelCount(bleedMillimetres_ / 25.4L * core::fromFixed(settings_.resolution),
+                              core::Rounding::Nearest);
+}
+
 std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthText,
                                                          std::string_view heightText) {
     interlace::composeOutputSize(settings_.pixelWidth, settings_.pixelHeight, settings_.sizeUnit,
                                  widthText, heightText, settings_.resolution);
-    state_.outputWidth = settings_.pixelWidth;
-    state_.outputHeight = settings_.pixelHeight;
+    // The settings keep the trim size; only the composite grows by the bleed.
+    const std::int64_t bleed = 2 * std::int64_t{bleedPixels()};
+    auto withBleed = [bleed](std::int32_t size) {
+        return static_cast<std::int32_t>(
+            std::min<std::int64_t>(size + bleed, std::numeric_limits<std::int32_t>::max()));
+    };
+    state_.outputWidth = withBleed(settings_.pixelWidth);
+    state_.outputHeight = withBleed(settings_.pixelHeight);
     return interlace::outputSizeProblem(state_.outputWidth, state_.outputHeight,
                                         settings_.frameCount, settings_.stripWidth, settings_.mode);
 }

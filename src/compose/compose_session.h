@@ -72,8 +72,15 @@ class ComposeSession {
     // Why a compose cannot start: the first slot within the frame count that is empty.
     std::optional<std::string> missingFrame() const;
 
+    // A bleed of `millimetres` on every side of the next output size: the composite grows by
+    // bleedPixels() on each side, so that a sheet's copies run beyond their trim.
+    void setBleed(long double millimetres) { bleedMillimetres_ = millimetres; }
+    // The bleed in whole pixels at the present resolution: nearest(mm / 25.4 * resolution).
+    std::int32_t bleedPixels() const;
+
     // Sets the output size from the texts of the width and height boxes (a text that is no
-    // number throws the conversion error) and returns the message refusing it, if any.
+    // number throws the conversion error), with the bleed added on every side, and returns
+    // the message refusing it, if any.
     std::optional<std::string> setOutputSize(std::string_view widthText,
                                              std::string_view heightText);
 
@@ -157,6 +164,7 @@ class ComposeSession {
     std::array<raster::RasterImage, core::kMaxFrames> thumbnails_;
     std::array<platform::Bytes, core::kMaxFrames> profiles_;
     interlace::ComposeState state_;
+    long double bleedMillimetres_ = 0;
     // Published; held mutable here so that the session alone may reuse it in place.
     std::shared_ptr<raster::RasterImage> composite_;
     platform::Bytes compositeProfile_;

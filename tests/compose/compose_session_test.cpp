@@ -107,6 +107,27 @@ TEST_F(ComposeSessionTest, ComposeAndBandAsTheInterlacerMakesThem) {
     EXPECT_EQ(session.composite().width(), settings_.pixelWidth);
 }
 
+// A bleed widens the composite by whole pixels on every side and leaves the settings' size.
+TEST_F(ComposeSessionTest, BleedGrowsTheCompositeOnly) {
+    ComposeSession session(settings_);
+    for (int slot = 1; slot <= 3; ++slot) {
+        session.loadFrame(slot, frameFile(slot));
+        session.countFrame(slot);
+    }
+    ASSERT_EQ(session.setOutputSize("30", "20"), std::nullopt);
+    const std::int32_t trimWidth = settings_.pixelWidth;
+    session.setBleed(3);
+    ASSERT_EQ(session.setOutputSize("30", "20"), std::nullopt);
+    interlace::NoProgress none;
+    session.compose(none);
+    const double pixelsPerMm = static_cast<double>(core::fromFixed(settings_.resolution) / 25.4L);
+    const std::int32_t bleed = session.bleedPixels();
+    EXPECT_NEAR(bleed / pixelsPerMm, 3.0, 0.5 / pixelsPerMm);
+    EXPECT_EQ(settings_.pixelWidth, trimWidth);
+    EXPECT_EQ(session.composite().width(), trimWidth + 2 * bleed);
+    EXPECT_EQ(session.composite().height(), settings_.pixelHeight + 2 * bleed);
+}
+
 // A compose that fails on a frame publishes nothing: the last composite stays, whether a window
 // held it (the compose built beside it) or not (it went with the compose, whose new composite was
 // to take its buffer).
