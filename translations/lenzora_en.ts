@@ -609,5 +609,65 @@
         <source>取消(&amp;C)</source>
         <translation>&amp;Cancel</translation>
     </message>
+    <message>
+        <source>拼版</source>
+        <translation>Sheet</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>纸张</source>
+        <translation>Paper</translation>
+    </message>
+    <message>
+        <source>宽（毫米）</source>
+        <translation>Width (mm)</translation>
+    </message>
+    <message>
+        <source>高（毫米）</source>
+        <translation>Height (mm)</translation>
+    </message>
+    <message>
+        <source>横向</source>
+        <translation>Landscape</translation>
+    </message>
+    <message>
+        <source>页边距（毫米）</source>
+        <translation>Margin (mm)</translation>
+    </message>
+    <message>
+        <source>铺满</source>
+        <translation>Fit</translation>
+    </message>
+    <message>
+        <source>份数</source>
+        <translation>Copies</translation>
+    </message>
+    <message>
+        <source>间距（毫米）</source>
+        <translation>Gap (mm)</translation>
+    </message>
+    <message>
+        <source>裁切线</source>
+        <translation>Crop marks</translation>
+    </message>
+    <message>
+        <source>出血（毫米）</source>
+        <translation>Bleed (mm)</translation>
+    </message>
+    <message>
+        <source>标注行</source>
+        <translation>Label line</translation>
+    </message>
+    <message>
+        <source>保存拼版(&amp;V)...</source>
+        <translation>Sa&amp;ve sheet...</translation>
+    </message>
+    <message>
+        <source>出血从下次合成起生效；这张合成图的出血是 %1 毫米。</source>
+        <translation>The bleed applies from the next compose; this composite was composed with %1 mm.</translation>
+    </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,7 +37,9 @@
 #include "interlace/output_size.h"
 #include "output/print_composite.h"
 #include "output/print_layout.h"
+#include "output/print_sheet.h"
 #include "output/save_composite.h"
+#include "output/sheet_layout.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
@@ -53,6 +56,7 @@
 #include "windows/help_window.h"
 #include "windows/pitch_chart_window.h"
 #include "windows/print_preview_window.h"
+#include "windows/sheet_choice.h"
 
 namespace lenzora::app {
 namespace {
@@ -570,6 +574,11 @@ void MainWindow::compose() {
         std::optional<std::string> refusal;
         {
             platform::BusyCursor busy;
+            // The sheet's bleed as last set in a print preview grows the composite around the
+            // trim size.
+            composingBleed_.millimetres = windows::loadSheetChoice().bleedMm;
+            session_.setBleed(composingBleed_.millimetres);
+            composingBleed_.pixels = session_.bleedPixels();
             refusal = session_.setOutputSize(utf8(widthEdit_->text()), utf8(heightEdit_->text()));
         }
         if (refusal) {
@@ -635,6 +644,7 @@ void MainWindow::finishCompose() {
         progressBar_->setValue(reached);
         composedLenses_ = {settings_.mode, settings_.frameCount, settings_.pitch,
                            settings_.resolution};
+        composedBleed_ = composingBleed_;
         showPreview(std::move(preview));
         endMessages_->showMessage(tr("Merge OK！").toStdString());
         saveButton_->setEnabled(true);
@@ -682,23 +692,51 @@ void MainWindow::saveComposite() {
 
 // The printer set-up, then a fresh preview of the composite as it is now; its print button
 // prints that composite, whatever composes or calibration bands come after, with the
-// resolution read then.
+// resolution read then: alone, or as the sheet of copies the preview lays out.
 void MainWindow::printComposite() {
     platform::guardHandler([&] {
         const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
         if (!composite) return;
         outputChoices_.printerSetup();
         platform::Printer& printer = *platform::services().printer;
-        const output::PrinterPage page{printer.printableWidth(), printer.printableHeight(),
-                                       outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
-        const output::PrintPreviewLayout layout = output::printPreviewLayout(
-            page, composite->width(), composite->height(), settings_.resolution);
-        auto* preview = new windows::PrintPreviewWindow(this, layout, [this, composite] {
+        windows::PrintPreviewContent content;
+        content.page = {printer.printableWidth(), printer.printableHeight(),
+                        outputChoices_.printerDpiX(), outputChoices_.printerDpiY()};
+        content.composite = composite;
+        content.resolution = settings_.resolution;
+        content.bleedPixels = composedBleed_.pixels;
+        content.bleedMm = composedBleed_.millimetres;
+        content.label = sheetLabel(*composite);
+        windows::PrintPreviewActions actions;
+        actions.printComposite = [this, composite] {
             output::printComposite(*composite, settings_.resolution, outputChoices_.printerDpiX(),
                                    outputChoices_.printerDpiY());
-        });
+        };
+        actions.printSheet = [this, composite,
+                              label = content.label](const output::SheetPlan& plan) {
+            output::printSheet(*composite, settings_.resolution, plan, label,
+                               outputChoices_.printerDpiX(), outputChoices_.printerDpiY());
+        };
+        auto* preview =
+            new windows::PrintPreviewWindow(this, std::move(content), std::move(actions));
         preview->show();
     });
+}
+
+// The label line of a sheet: frames, pitch and resolution of the last compose, the trim size
+// (the composite without its bleed) and today's date.
+std::string MainWindow::sheetLabel(const raster::RasterImage& composite) const {
+    output::SheetLabelFacts facts;
+    facts.frames = composedLenses_.frameCount;
+    facts.pitch = core::formatFixed(composedLenses_.pitch);
+    facts.resolution = core::formatFixed(composedLenses_.resolution);
+    const long double mmPerPixel = 25.4L / core::fromFixed(composedLenses_.resolution);
+    facts.trimWidthMm =
+        static_cast<double>((composite.width() - 2 * composedBleed_.pixels) * mmPerPixel);
+    facts.trimHeightMm =
+        static_cast<double>((composite.height() - 2 * composedBleed_.pixels) * mmPerPixel);
+    facts.date = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    return output::sheetLabel(facts);
 }
 
 // previewImage_ shows the preview proportionally, centred in the panel, shrunk when it is larger.

@@ -105,6 +105,7 @@ class MainWindow : public QWidget {
     void openWebAddress();
 
   private:
+    std::string sheetLabel(const raster::RasterImage& composite) const;
     void buildSettingsBand();
     void buildSlotColumn();
     void buildPreview();
@@ -198,6 +199,14 @@ class MainWindow : public QWidget {
     QPushButton* effectButton_ = nullptr;
     QPointer<windows::EffectWindow> effectWindow_;
     windows::PrintLenses composedLenses_;  // of the composite the last compose published
+    // The bleed the running compose adds, and the one the published composite was composed
+    // with (the sheet of copies uses it, whatever the setting says now).
+    struct Bleed {
+        double millimetres = 0;
+        std::int32_t pixels = 0;
+    };
+    Bleed composingBleed_;
+    Bleed composedBleed_;
     QPushButton* helpButton_ = nullptr;
     QPushButton* aboutButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;

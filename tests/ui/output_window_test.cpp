@@ -1,10 +1,13 @@
 // "存盘(&S)" and "打印(&P)" of the main window and the print preview, through the real
 // controls, with the save dialog and the printer stood in for.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QtTest>
 #include <chrono>
 #include <cstring>
@@ -14,6 +17,7 @@
 
 #include "app/main_window.h"
 #include "compose/compose_session.h"
+#include "output/print_sheet.h"
 #include "platform/drive_paths.h"
 #include "platform/file_io.h"
 #include "platform/testing/scripted_services.h"
@@ -71,7 +75,12 @@ class OutputWindowTest : public QObject {
     }
 
   private slots:
-    void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
+    void init() {
+        env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>();
+        // The sheet's choices are kept in the test's own folder, never the user's.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(env_->root.path().string()));
+    }
     void cleanup() { env_.reset(); }
 
     void savingStampsTheResolutionAndRemembersTheName() {
@@ -258,6 +267,94 @@ class OutputWindowTest : public QObject {
         QVERIFY(std::memcmp(form.composite().row(0), first.row(0), first.stride()) != 0);
         click(*previews(form)[2], "printButton");
         QVERIFY(printer.page == printedFirst);
+    }
+
+    // The sheet beside the page: the page shows the plan, a refusal replaces it and stops
+    // printing, a print places the copies, the choices are kept for the next preview, and the
+    // bleed comes with the next compose (the preview says so until then).
+    void theSheetIsPreviewedPrintedKeptAndBled() {
+        MainWindow form;
+        form.show();
+        composeAt300(form, "600", "300");  // 2 x 1 inches: 144 x 72 points
+        auto& printer = *env_->scripted.printer;
+        printer.defaultDpi = 100;  // A4's printable area at 100 dpi, kept dot for dot
+        printer.width = 787;
+        printer.height = 1129;
+        printer.keepPage = true;
+        click(form, "printButton");
+        PrintPreviewWindow* preview = previews(form).value(0);
+        QVERIFY(preview);
+        auto* copies = control<QSpinBox>(*preview, "copiesBox");
+        auto* page = control<QLabel>(*preview, "pageImage");
+        auto* print = control<QPushButton>(*preview, "printButton");
+        struct Step {
+            int copies;
+            bool marks;
+            std::size_t planned;  // 0: refused
+            std::size_t marksPlanned;
+            const char* refusal;
+        };
+        // A4 inside 10 mm: 3 x 10 pictures, still with the marks 8 mm beyond them, which stand
+        // on the grid's outside only (no gap between pictures).
+        const Step steps[] = {{0, false, 30, 0, ""},
+                              {31, false, 0, 0, "纸上只放得下 30 份！"},
+                              {0, true, 30, 52, ""},
+                              {4, true, 4, 16, ""}};
+        for (const Step& step : steps) {
+            copies->setValue(step.copies);
+            control<QCheckBox>(*preview, "cropMarksBox")->setChecked(step.marks);
+            QCOMPARE(print->isEnabled(), step.planned > 0);
+            QCOMPARE(page->text(), QString::fromUtf8(step.refusal));
+            if (step.planned == 0) continue;
+            QCOMPARE(preview->sheetPlan()->copies.size(), step.planned);
+            QCOMPARE(preview->sheetPlan()->cropMarks.size(), step.marksPlanned);
+            // The page is the sheet at 25 pixels per inch: a copy's centre shows the composite.
+            const QImage drawn = page->pixmap().toImage();
+            QCOMPARE(drawn.size(), QSize(207, 292));
+            const lenzora::output::SheetRect& first = preview->sheetPlan()->copies[0];
+            const QPoint centre(int((first.left + 72) * 25 / 72), int((first.top + 36) * 25 / 72));
+            QVERIFY(drawn.pixelColor(centre) != QColor(Qt::white));
+            QCOMPARE(drawn.pixelColor(2, 2), QColor(Qt::white));
+        }
+        control<QDoubleSpinBox>(*preview, "bleedBox")->setValue(3);
+        QVERIFY(control<QLabel>(*preview, "bleedNote")->text().contains(QStringLiteral("0.0")));
+
+        click(*preview, "printButton");
+        QCOMPARE(printer.documentsEnded, 1);
+        QVERIFY(!preview->isVisible());
+        const lenzora::output::SheetOnPage placed = lenzora::output::placeSheet(
+            *preview->sheetPlan(), {787, 1129, 100, 100}, 600, 300, 3000000);
+        QCOMPARE(placed.copies.size(), std::size_t{4});
+        const std::uint32_t corner = form.composite().pixelValue(0, 0);
+        for (const raster::Rect& copy : placed.copies) {
+            QCOMPARE(copy.width() * copy.height(), std::int64_t{200 * 100});
+            QCOMPARE(printer.dot(copy.left, copy.top), corner);
+        }
+        for (const raster::Rect& mark : placed.marks)
+            QCOMPARE(printer.dot(mark.left, mark.top), 0u);
+
+        // Kept: the next preview starts from the same choices.
+        click(form, "printButton");
+        PrintPreviewWindow* again = previews(form).value(1);
+        QVERIFY(again);
+        QCOMPARE(control<QSpinBox>(*again, "copiesBox")->value(), 4);
+        QVERIFY(control<QCheckBox>(*again, "cropMarksBox")->isChecked());
+        QCOMPARE(control<QDoubleSpinBox>(*again, "bleedBox")->value(), 3.0);
+
+        // The next compose adds 3 mm at 300 dpi, 35 pixels, on every side; its sheet cuts there.
+        click(form, "composeButton");
+        QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
+        QCOMPARE(form.composite().width(), 670);
+        QCOMPARE(form.composite().height(), 370);
+        QCOMPARE(form.settings().pixelWidth, 600);
+        click(form, "printButton");
+        PrintPreviewWindow* bled = previews(form).value(2);
+        QVERIFY(bled);
+        QCOMPARE(control<QLabel>(*bled, "bleedNote")->text(), QString());
+        const lenzora::output::SheetRect& picture = bled->sheetPlan()->copies[0];
+        const lenzora::output::SheetRect& trim = bled->sheetPlan()->trims[0];
+        QCOMPARE(picture.width, 670 * 72 / 300.0);
+        QCOMPARE(trim.left - picture.left, 35 * 72 / 300.0);
     }
 
     void noPrinterOrAFailingOneIsReported() {
