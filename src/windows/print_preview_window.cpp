@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -85,7 +86,9 @@ void PrintPreviewWindow::buildSheetPanel() {
     group->setObjectName(QStringLiteral("sheetGroup"));
     group->setGeometry(output::kPreviewWindowWidth, 8, kSheetPanelWidth - 10,
                        output::kPreviewWindowHeight - 16);
-    auto* form = new QFormLayout(group);
+    auto* column = new QVBoxLayout(group);
+    auto* form = new QFormLayout;
+    column->addLayout(form);
 
     paperBox_ = new QComboBox(group);
     paperBox_->setObjectName(QStringLiteral("paperBox"));
@@ -124,10 +127,11 @@ void PrintPreviewWindow::buildSheetPanel() {
     bleedNote_ = new QLabel(group);
     bleedNote_->setObjectName(QStringLiteral("bleedNote"));
     bleedNote_->setWordWrap(true);
-    form->addRow(bleedNote_);
+    column->addWidget(bleedNote_);
+    column->addStretch();
     saveSheetButton_ = new QPushButton(tr("保存拼版(&V)..."), group);
     saveSheetButton_->setObjectName(QStringLiteral("saveSheetButton"));
-    form->addRow(saveSheetButton_);
+    column->addWidget(saveSheetButton_);
     connect(saveSheetButton_, &QPushButton::clicked, this, &PrintPreviewWindow::saveSheet);
 
     connect(paperBox_, &QComboBox::currentIndexChanged, this, &PrintPreviewWindow::onSheetChanged);
