@@ -184,9 +184,11 @@ SheetPlan planSheet(const SheetSettings& settings, double pictureWidth, double p
     const double gridLeft = (plan.width - gridWidth) / 2;
     const double gridTop = (plan.height - gridHeight) / 2;
     for (int i = 0; i < count; ++i) {
-        const SheetRect picture{gridLeft + (i % plan.columns) * (pictureWidth + settings.gap),
-                                gridTop + (i / plan.columns) * (pictureHeight + settings.gap),
-                                pictureWidth, pictureHeight};
+        const int column = i % plan.columns;
+        const int row = i / plan.columns;
+        const SheetRect picture{gridLeft + column * (pictureWidth + settings.gap),
+                                gridTop + row * (pictureHeight + settings.gap), pictureWidth,
+                                pictureHeight};
         plan.copies.push_back(picture);
         plan.trims.push_back({picture.left + settings.bleed, picture.top + settings.bleed,
                               pictureWidth - 2 * settings.bleed,
