@@ -39,6 +39,7 @@
 #include "output/print_layout.h"
 #include "output/print_sheet.h"
 #include "output/save_composite.h"
+#include "output/save_sheet.h"
 #include "output/sheet_layout.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -712,10 +713,20 @@ void MainWindow::printComposite() {
             output::printComposite(*composite, settings_.resolution, outputChoices_.printerDpiX(),
                                    outputChoices_.printerDpiY());
         };
-        actions.printSheet = [this, composite,
+        // The sheet is planned at the resolution of the preview's opening: its copies keep it.
+        actions.printSheet = [this, composite, resolution = content.resolution,
                               label = content.label](const output::SheetPlan& plan) {
-            output::printSheet(*composite, settings_.resolution, plan, label,
-                               outputChoices_.printerDpiX(), outputChoices_.printerDpiY());
+            output::printSheet(*composite, resolution, plan, label, outputChoices_.printerDpiX(),
+                               outputChoices_.printerDpiY());
+        };
+        actions.saveSheet = [this, composite, resolution = content.resolution,
+                             label = content.label,
+                             profile = session_.compositeProfile()](const output::SheetPlan& plan) {
+            const std::string name = platform::services().savePicture->choose(sheetSaveName_);
+            if (name.empty()) return;
+            sheetSaveName_ = name;
+            output::saveSheet(plan, *composite, resolution, profile, label,
+                              platform::hostPath(name));
         };
         auto* preview =
             new windows::PrintPreviewWindow(this, std::move(content), std::move(actions));

@@ -216,6 +216,8 @@ class MainWindow : public QWidget {
     bool calibrationAfterCompose_ = false;
     // The composite's output in a job: where it was saved last, or the job's.
     std::string jobOutput_;
+    // The name a sheet of copies was last saved under, which the save dialog opens with.
+    std::string sheetSaveName_;
 
     // Set by an edit of the width or height box, taken by the key release that follows: a
     // release that changed nothing (a modifier, Tab, the Enter that closed a message box)

@@ -224,7 +224,6 @@ void PrintPreviewWindow::showPage() {
     warningLabel_->raise();
     printButton_->setEnabled(single || plan_.has_value());
     saveSheetButton_->setEnabled(plan_.has_value());
-    saveSheetButton_->setVisible(static_cast<bool>(actions_.saveSheet));
 }
 
 // Closes only after a print that ended normally; a printing error leaves the preview open.

@@ -355,6 +355,15 @@ class OutputWindowTest : public QObject {
         const lenzora::output::SheetRect& trim = bled->sheetPlan()->trims[0];
         QCOMPARE(picture.width, 670 * 72 / 300.0);
         QCOMPARE(trim.left - picture.left, 35 * 72 / 300.0);
+
+        // Saved by the name chosen: the whole A4 sheet at 300 dpi, the name kept for next time.
+        auto& dialog = *env_->scripted.savePicture;
+        dialog.answers = {file("sheet.png").string()};
+        click(*bled, "saveSheetButton");
+        click(*bled, "saveSheetButton");  // cancelled
+        QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("sheet.png").string()}));
+        QCOMPARE(QImage(QString::fromStdString(file("sheet.png").string())).size(),
+                 QSize(2480, 3508));
     }
 
     void noPrinterOrAFailingOneIsReported() {
