@@ -42,10 +42,9 @@ def embedded_profile(pdf):
 with tempfile.TemporaryDirectory() as work:
     profile = ImageCms.ImageCmsProfile(ImageCms.createProfile("sRGB")).tobytes()
     plain = [os.path.join(samples, f"scene-{i}.jpg") for i in (1, 2, 3, 4)]
-    tagged = []
-    for i, frame in enumerate(plain):
-        tagged.append(os.path.join(work, f"scene-{i}.png"))
-        Image.open(frame).save(tagged[-1], icc_profile=profile)
+    tagged = [os.path.join(work, f"scene-{i}.png") for i in (1, 2, 3, 4)]
+    for frame, copy in zip(plain, tagged):
+        Image.open(frame).save(copy, icc_profile=profile)
     size = ["--width", "60", "--height", "40", "--unit", "mm"]
     # 42.275 lpi and four frames print at 169.1 dpi, a page of 399 x 720 / 1691 points.
     cases = [
@@ -57,13 +56,13 @@ with tempfile.TemporaryDirectory() as work:
     for what, name, args, width, height, dpi, colour, bits, icc in cases:
         pdf = os.path.join(work, name)
         bmp = os.path.splitext(pdf)[0] + ".bmp"
-        run(cli, args[0], "-o", pdf, *args[1:])
-        run(cli, args[0], "-o", bmp, *args[1:])
+        for out in (pdf, bmp):
+            run(cli, args[0], "-o", out, *args[1:])
         page = re.search(r"Page size:\s+([\d.]+) x ([\d.]+) pts", run("pdfinfo", pdf))
+        sides = [Fraction(side) for side in page.groups()] if page else []
         exact = [n * 72 / Fraction(dpi) for n in (width, height)]
-        check(f"{what}: page {page and page.groups()} points, exactly {[float(e) for e in exact]}",
-              page is not None and all(abs(Fraction(page.group(k + 1)) - exact[k]) < Fraction(1, 100)
-                                       for k in (0, 1)))
+        check(f"{what}: page {sides and page.groups()} points, exactly {[float(e) for e in exact]}",
+              len(sides) == 2 and all(abs(s - e) < Fraction(1, 100) for s, e in zip(sides, exact)))
         listed = run("pdfimages", "-list", pdf).splitlines()[2:]
         fields = listed[0].split() if len(listed) == 1 else []
         check(f"{what}: one picture, {width} x {height} {colour} of {bits} bits, lossless, sharp",
