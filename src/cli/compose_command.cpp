@@ -19,6 +19,7 @@
 #include "output/picture_format.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
+#include "output/save_pdf.h"
 #include "output/save_sheet.h"
 #include "output/saved_picture.h"
 #include "output/sheet_picture.h"
@@ -251,7 +252,7 @@ int runCompose(const std::vector<std::string>& args) {
         const bool columns = settings.mode == core::kModeColumns;
         const output::SheetPlan plan = planFor(size.outputWidth + (columns ? band : 0),
                                                size.outputHeight + (columns ? 0 : band));
-        if (!output::isPdfName(output))
+        if (!output::namesPdf(output))
             output::checkSheetPicture(plan, core::fromFixed(settings.resolution));
     };
     std::vector<std::string> chosen;
@@ -293,7 +294,7 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("image_height"), composite.height());
         json.insert(QStringLiteral("output"), jsonFileName(output));
         json.insert(QStringLiteral("format"),
-                    plan && output::isPdfName(output)
+                    output::namesPdf(output)
                         ? "pdf"
                         : output::pictureFormatName(output::pictureFormatForName(output)));
         if (plan) addSheetJson(json, *options.value("--sheet"), *plan);

@@ -12,12 +12,9 @@
 
 namespace lenzora::output {
 
-// Whether the sheet saved under `name` is a PDF: the final component ends in ".pdf", any case.
-bool isPdfName(std::string_view name);
-
 // Saves the sheet `plan` of copies of `composite` (at `resolution`, carrying `iccProfile`)
-// under `path`: a PDF of one page for a PDF name, else the sheet as one picture
-// (sheetPicture) in the format the name says (saveComposite). `label` is the label line's
+// under `path`: a PDF of one page for a name namesPdf takes (writeSheetPdf), else the sheet as one
+// picture (sheetPicture) in the format the name says (saveComposite). `label` is the label line's
 // text, drawn when the plan has a place for it.
 void saveSheet(const SheetPlan& plan, const raster::RasterImage& composite,
                core::FixedCount resolution, const platform::Bytes& iccProfile,
