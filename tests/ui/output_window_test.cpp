@@ -356,14 +356,17 @@ class OutputWindowTest : public QObject {
         QCOMPARE(picture.width, 670 * 72 / 300.0);
         QCOMPARE(trim.left - picture.left, 35 * 72 / 300.0);
 
-        // Saved by the name chosen: the whole A4 sheet at 300 dpi, the name kept for next time.
+        // Saved by the name chosen: the whole A4 sheet at 300 dpi, or a PDF page; the name is
+        // kept for next time.
         auto& dialog = *env_->scripted.savePicture;
-        dialog.answers = {file("sheet.png").string()};
-        click(*bled, "saveSheetButton");
-        click(*bled, "saveSheetButton");  // cancelled
-        QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("sheet.png").string()}));
+        dialog.answers = {file("sheet.png").string(), file("sheet.PDF").string()};
+        for (int press = 0; press < 3; ++press) click(*bled, "saveSheetButton");  // last cancelled
+        QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("sheet.png").string(),
+                                                            file("sheet.PDF").string()}));
         QCOMPARE(QImage(QString::fromStdString(file("sheet.png").string())).size(),
                  QSize(2480, 3508));
+        const lenzora::platform::Bytes pdf = lenzora::platform::readWholeFile(file("sheet.PDF"));
+        QCOMPARE(std::string(pdf.begin(), pdf.begin() + 5), std::string("%PDF-"));
     }
 
     void noPrinterOrAFailingOneIsReported() {
