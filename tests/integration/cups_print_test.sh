@@ -99,60 +99,56 @@ export QT_QPA_PLATFORM=offscreen
 
 outdir=${HOME:-/root}/PDF
 mkdir -p "$outdir"
-# Prints with the tool's MODE and sets dpi, strip and pdf (the file the queue wrote).
+# Prints with the tool's mode $1; sets dpi, strip and pdf, the file the queue wrote.
 print_through_queue() {
-  local marker answer
-  marker=$(mktemp)
-  sleep 1
-  answer=$("$tool" "$1") || {
-    echo "printing failed"
-    cat "$cups/log/error_log" 2>/dev/null
-    exit 1
-  }
-  echo "$answer"
-  dpi=${answer#dpi=}; dpi=${dpi%% *}
-  strip=${answer##*strip=}
-  pdf=""
-  for _ in $(seq 120); do
-    pdf=$(find "$outdir" /var/spool/cups-pdf -name '*.pdf' -newer "$marker" 2>/dev/null | head -n 1)
-    if [[ -n $pdf ]] && ! lpstat -o "$queue" 2>/dev/null | grep -q .; then break; fi
-    sleep 0.5
-  done
-  rm -f "$marker"
-  if [[ -z $pdf ]]; then
-    echo "no PDF came out of the queue"
-    lpstat -W all -o 2>&1
-    cat "$cups/log/error_log" 2>/dev/null
-    exit 1
-  fi
-  echo "queue wrote $pdf"
+marker=$(mktemp)
+sleep 1
+answer=$("$tool" "$1") || {
+  echo "printing failed"
+  cat "$cups/log/error_log" 2>/dev/null
+  exit 1
+}
+echo "$answer"
+dpi=${answer#dpi=}; dpi=${dpi%% *}
+strip=${answer##*strip=}
+pdf=""
+for _ in $(seq 120); do
+  pdf=$(find "$outdir" /var/spool/cups-pdf -name '*.pdf' -newer "$marker" 2>/dev/null | head -n 1)
+  if [[ -n $pdf ]] && ! lpstat -o "$queue" 2>/dev/null | grep -q .; then break; fi
+  sleep 0.5
+done
+rm -f "$marker"
+if [[ -z $pdf ]]; then
+  echo "no PDF came out of the queue"
+  lpstat -W all -o 2>&1
+  cat "$cups/log/error_log" 2>/dev/null
+  exit 1
+fi
+echo "queue wrote $pdf"
 }
 
-work=$(mktemp -d)
-status=0
-
-# One composite, centred.
 print_through_queue print
+work=$(mktemp -d)
 pdftoppm -r "$dpi" -gray -singlefile "$pdf" "$work/page" || { echo "pdftoppm failed"; exit 1; }
-"$tool" measure "$work/page.pgm" "$strip" || status=1
+"$tool" measure "$work/page.pgm" "$strip"
+status=$?
 pdfimages "$pdf" "$work/image" || { echo "pdfimages failed"; exit 1; }
 image=$(ls "$work"/image-* | head -n 1)
 "$tool" exact "$image" "$strip" || status=1
-rm -f "$pdf" "$work"/*
+rm -f "$work"/* "$pdf"
 
-# A sheet of four copies with crop marks: each copy in its place at the lens period, each
-# embedded picture exact (the marks come as 1-bit pictures of their own).
+# Four copies with crop marks: each in its place with its lens period, each embedded picture
+# exact; the marks are 1-bit pictures (P4) of their own.
 print_through_queue print-sheet
 pdftoppm -r "$dpi" -gray -singlefile "$pdf" "$work/page" || { echo "pdftoppm failed"; exit 1; }
 "$tool" measure-sheet "$work/page.pgm" "$dpi" "$strip" || status=1
 pdfimages "$pdf" "$work/image" || { echo "pdfimages failed"; exit 1; }
 copies=0
-for image in "$work"/image-*.p[gp]m; do
+for image in "$work"/image-*; do
   [[ $(head -c 2 "$image") == P4 ]] && continue
   "$tool" exact "$image" "$strip" || status=1
   copies=$((copies + 1))
 done
-echo "$copies pictures of strips in the sheet"
-[[ $copies -eq 4 ]] || status=1
+[[ $copies -eq 4 ]] || { echo "$copies pictures of strips, not 4"; status=1; }
 rm -rf "$work" "$pdf"
 exit $status

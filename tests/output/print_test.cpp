@@ -111,146 +111,81 @@ TEST(PrintImage, OneBitImagesReachThePageDotForDot) {
 }
 
 // Copies land at their exact physical size where the plan puts them, the sheet centred on the
-// printable area (smaller than the paper in the second case), and every mark is one device
-// pixel across and outside every copy.
+// printable area, each mark one device pixel across, black and outside every copy, the label
+// in black on its line.
 TEST(printSheet, CopiesAtTheirPlacesMarksOutsideThem) {
     struct Case {
-        const char* what;
         int copies;
         double gap, bleed;  // points
-        bool marks;
+        bool marksAndLabel;
         int dpiY;
         std::int32_t pageWidth, pageHeight;
         std::vector<raster::Rect> expected;
+        raster::Rect firstMark;  // left of the first copy, on its trim's top line
     };
-    // 300 x 200 pixels at 300 dpi: one inch by two thirds, on paper 4 x 3 inches, no margin.
+    // 300 x 200 pixels at 300 dpi (72 x 48 points) on paper 4 x 3 inches without a margin.
     const Case cases[] = {
-        {"fill",
-         0,
-         0,
-         0,
-         false,
-         600,
-         2400,
-         1800,
-         {{0, 100, 600, 500},
-          {600, 100, 1200, 500},
-          {1200, 100, 1800, 500},
-          {1800, 100, 2400, 500},
-          {0, 500, 600, 900},
-          {600, 500, 1200, 900},
-          {1200, 500, 1800, 900},
-          {1800, 500, 2400, 900},
-          {0, 900, 600, 1300},
-          {600, 900, 1200, 1300},
-          {1200, 900, 1800, 1300},
-          {1800, 900, 2400, 1300},
-          {0, 1300, 600, 1700},
-          {600, 1300, 1200, 1700},
-          {1200, 1300, 1800, 1700},
-          {1800, 1300, 2400, 1700}}},
         // Grid 180 x 48 pt at (54, 84) pt; the page is 200 dots narrower and 50 rows shorter.
-        {"two, gap, 600 x 300 dpi",
-         2,
-         36,
-         0,
-         false,
-         300,
-         2000,
-         800,
-         {{250, 300, 850, 500}, {1150, 300, 1750, 500}}},
-        // Marks need 8 mm beyond the pictures: one copy each way less.
-        {"marks and bleed",
-         0,
+        {2, 36, 0, false, 300, 2000, 800, {{250, 300, 850, 500}, {1150, 300, 1750, 500}}, {}},
+        // Grid 144 x 96 pt at (72, 60) pt, the page the paper.
+        {4,
          0,
          6,
          true,
          600,
          2400,
          1800,
-         {{300, 300, 900, 700},
-          {900, 300, 1500, 700},
-          {1500, 300, 2100, 700},
-          {300, 700, 900, 1100},
-          {900, 700, 1500, 1100},
-          {1500, 700, 2100, 1100},
-          {300, 1100, 900, 1500},
-          {900, 1100, 1500, 1500},
-          {1500, 1100, 2100, 1500}}},
+         {{600, 500, 1200, 900},
+          {1200, 500, 1800, 900},
+          {600, 900, 1200, 1300},
+          {1200, 900, 1800, 1300}},
+         {411, 550, 529, 551}},
     };
     const raster::RasterImage composite = testing::patternImage(300, 200, 1);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         SheetSettings settings;
         settings.paper = parsePaper("4x3in");
         settings.margin = 0;
         settings.copies = c.copies;
         settings.gap = c.gap;
         settings.bleed = c.bleed;
-        settings.cropMarks = c.marks;
+        settings.cropMarks = settings.label = c.marksAndLabel;
         const SheetPlan plan = planSheet(settings, 72, 48);
-        const PrinterPage page{c.pageWidth, c.pageHeight, 600, c.dpiY};
-        const SheetOnPage placed = placeSheet(plan, page, 300, 200, 3000000);
-        EXPECT_EQ(placed.copies, c.expected);
-        ASSERT_EQ(placed.marks.size(), plan.cropMarks.size());
-        EXPECT_EQ(placed.marks.empty(), !c.marks);
-        for (const raster::Rect& mark : placed.marks) {
-            EXPECT_EQ(std::min(mark.width(), mark.height()), 1);
-            for (const raster::Rect& copy : placed.copies) {
-                EXPECT_TRUE(mark.right <= copy.left || mark.left >= copy.right ||
-                            mark.bottom <= copy.top || mark.top >= copy.bottom)
-                    << mark.left << "," << mark.top;
-            }
-        }
+        const SheetOnPage placed =
+            placeSheet(plan, {c.pageWidth, c.pageHeight, 600, c.dpiY}, 300, 200, 3000000);
+        EXPECT_EQ(placed.copies, c.expected) << c.copies;
+        EXPECT_EQ(placed.marks.size(), c.marksAndLabel ? 16u : 0u);
+        EXPECT_EQ(placed.marks.empty() ? raster::Rect{} : placed.marks[0], c.firstMark);
 
-        // Printed: each copy's corners hold the composite's corners, each mark is black.
         platform::testing::ScriptedServices scripted;
         RecordingPrinter& printer = *scripted.printer;
         printer.width = c.pageWidth;
         printer.height = c.pageHeight;
-        printer.dpiY = c.dpiY;
         printer.keepPage = true;
-        printSheet(composite, 3000000, plan, "", 600, c.dpiY);
-        EXPECT_EQ(printer.documentsEnded, 1);
+        printSheet(composite, 3000000, plan, "8 frames", 600, c.dpiY);
         for (const raster::Rect& copy : placed.copies) {
             EXPECT_EQ(printer.dot(copy.left, copy.top), composite.pixelValue(0, 0));
             EXPECT_EQ(printer.dot(copy.right - 1, copy.bottom - 1), composite.pixelValue(299, 199));
         }
         for (const raster::Rect& mark : placed.marks) {
-            EXPECT_EQ(printer.dot(mark.left, mark.top), 0u);
+            EXPECT_EQ(std::min(mark.width(), mark.height()), 1);
             EXPECT_EQ(printer.dot(mark.right - 1, mark.bottom - 1), 0u);
+            for (const raster::Rect& copy : placed.copies) {
+                EXPECT_TRUE(mark.right <= copy.left || mark.left >= copy.right ||
+                            mark.bottom <= copy.top || mark.top >= copy.bottom);
+            }
         }
-    }
-}
-
-// The label's text, black, starts at its box on the page and stays on the label's rows.
-TEST(printSheet, TheLabelLineIsPrintedInItsBox) {
-    SheetSettings settings;
-    settings.paper = parsePaper("4x3in");
-    settings.margin = 0;
-    settings.copies = 1;
-    settings.label = true;
-    const SheetPlan plan = planSheet(settings, 72, 48);
-    platform::testing::ScriptedServices scripted;
-    RecordingPrinter& printer = *scripted.printer;
-    printer.width = 1200;
-    printer.height = 900;
-    printer.dpiX = 300;
-    printer.keepPage = true;
-    printSheet(testing::plainImage(300, 200, raster::kWhite), 3000000, plan, "8 frames", 300, 300);
-    const SheetOnPage placed = placeSheet(plan, {1200, 900, 300, 300}, 300, 200, 3000000);
-    ASSERT_TRUE(placed.label);
-    int black = 0;
-    for (std::int32_t y = 0; y < 900; ++y) {
-        for (std::int32_t x = 0; x < 1200; ++x) {
-            if (printer.dot(x, y) != 0) continue;
-            ++black;
-            EXPECT_GE(x, placed.label->x);
-            EXPECT_GE(y, placed.label->y);
-            EXPECT_LT(y, placed.label->y + 2 * kLabelSize * 300 / 72);
+        // The label's line, 8 points high from its top: black there, nowhere left of it.
+        int black = 0;
+        for (std::int32_t y = 0; placed.label && y < 8 * 600 / 72; ++y) {
+            for (std::int32_t x = 0; x < c.pageWidth; ++x) {
+                if (printer.dot(x, placed.label->y + y) != 0) continue;
+                ++black;
+                EXPECT_GE(x, placed.label->x);
+            }
         }
+        EXPECT_EQ(black > 50, c.marksAndLabel);
     }
-    EXPECT_GT(black, 50);
 }
 
 // The markers of a JPEG stream, with their segment bodies.
