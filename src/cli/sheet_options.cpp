@@ -84,8 +84,6 @@ std::string sheetLabelFor(const core::OutputSettings& settings) {
 void addSheetJson(QJsonObject& json, const std::string& paper, const output::SheetPlan& plan) {
     QJsonObject object;
     object.insert(QStringLiteral("paper"), jsonFileName(paper));
-    object.insert(QStringLiteral("width_pt"), plan.width);
-    object.insert(QStringLiteral("height_pt"), plan.height);
     object.insert(QStringLiteral("copies"), static_cast<int>(plan.copies.size()));
     object.insert(QStringLiteral("columns"), plan.columns);
     object.insert(QStringLiteral("rows"), plan.rows);

@@ -27,8 +27,7 @@ output::SheetPlan planCopies(output::SheetSettings sheet, const core::OutputSett
 // The label line: frames, pitch, resolution, the trim size and today's date.
 std::string sheetLabelFor(const core::OutputSettings& settings);
 
-// "sheet" for --json: the paper as given, the sheet's size in points as it lies, and the
-// copies, columns and rows.
+// "sheet" for --json: the paper as given, the copies, columns and rows.
 void addSheetJson(QJsonObject& json, const std::string& paper, const output::SheetPlan& plan);
 
 }  // namespace lenzora::cli
