@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "core/numbers.h"
+#include "output/print_sheet.h"
 #include "platform/handler_guard.h"
 #include "raster/qimage_conversion.h"
 #include "windows/sheet_page.h"
@@ -216,6 +217,15 @@ void PrintPreviewWindow::showPage() {
                                 (kSheetAreaHeight + 8 - sheet.height()) / 2, sheet.width(),
                                 sheet.height());
         pageImage_->setPixmap(QPixmap::fromImage(raster::toQImage(sheet)));
+        // A copy the printer would cut off at the edge of its printable area is warned of.
+        const output::SheetOnPage placed = output::placeSheet(
+            *plan_, content_.page, composite.width(), composite.height(), content_.resolution);
+        const bool cut =
+            std::any_of(placed.copies.begin(), placed.copies.end(), [&](const raster::Rect& copy) {
+                return copy.left < 0 || copy.top < 0 || copy.right > content_.page.width ||
+                       copy.bottom > content_.page.height;
+            });
+        if (cut) warningLabel_->setText(tr("Print size over!"));
     } else {
         pageImage_->setGeometry(20, 40, output::kPreviewWindowWidth - 40, kSheetAreaHeight - 80);
         pageImage_->setText(QString::fromStdString(refusal));

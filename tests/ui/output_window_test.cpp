@@ -290,6 +290,15 @@ class OutputWindowTest : public QObject {
             std::size_t planned, marks;  // 0 planned: refused
             const char* refusal;
         } steps[] = {{0, 30, 52, ""}, {31, 0, 0, "纸上只放得下 30 份！"}, {4, 4, 16, ""}};
+        // Letter without a margin: 4 copies across, the outer ones beyond the printable area.
+        auto* warning = control<QLabel>(*preview, "warningLabel");
+        control<QComboBox>(*preview, "paperBox")->setCurrentText(QStringLiteral("Letter"));
+        control<QDoubleSpinBox>(*preview, "marginBox")->setValue(0);
+        control<QSpinBox>(*preview, "copiesBox")->setValue(0);
+        QCOMPARE(warning->text(), QStringLiteral("Print size over!"));
+        control<QComboBox>(*preview, "paperBox")->setCurrentText(QStringLiteral("A4"));
+        control<QDoubleSpinBox>(*preview, "marginBox")->setValue(10);
+        QCOMPARE(warning->text(), QString());
         control<QCheckBox>(*preview, "cropMarksBox")->setChecked(true);
         for (const auto& step : steps) {
             control<QSpinBox>(*preview, "copiesBox")->setValue(step.copies);
