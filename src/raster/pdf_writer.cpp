@@ -180,7 +180,8 @@ struct PdfWriter::Document {
     void paintPage() {
         if (page == nullptr) return;
         PoDoFo::PdfPainter painter;
-        // Micro-points: a placed picture's edges fall where the page box says.
+        // Lines and text to the micro-point, as the page box (pictures the library places
+        // to 15 decimals itself).
         painter.SetPrecision(6);
         painter.SetPage(page);
         for (const auto& draw : drawing) draw(painter);
