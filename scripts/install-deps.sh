@@ -15,6 +15,8 @@ packages=(
   # JPEG through the libjpeg 62 API; PNG, TIFF and colour profiles; animated GIF proofs;
   # Fontconfig to find the file behind a font; Exif blocks for a photo's recorded orientation
   libjpeg62-turbo-dev libpng-dev libtiff-dev liblcms2-dev libgif-dev libfontconfig-dev libexif-dev
+  # PDF files: PoDoFo keeps a page box to the micro-point and gives a picture its ICC profile
+  libpodofo-dev
   # tests, benchmarks, fuzzing
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   # CJK faces: Hei (黑体) and Kai (楷体) so the Chinese texts render

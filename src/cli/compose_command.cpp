@@ -18,6 +18,7 @@
 #include "output/picture_format.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
+#include "output/save_pdf.h"
 #include "output/saved_picture.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -244,7 +245,9 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("image_height"), composite.height());
         json.insert(QStringLiteral("output"), jsonFileName(output));
         json.insert(QStringLiteral("format"),
-                    output::pictureFormatName(output::pictureFormatForName(output)));
+                    output::namesPdf(output)
+                        ? "pdf"
+                        : output::pictureFormatName(output::pictureFormatForName(output)));
         if (proof) json.insert(QStringLiteral("proof"), jsonFileName(*proof));
         printJson(json);
     } else {

@@ -6,6 +6,7 @@
 #include "output/exact_rational.h"
 #include "output/jpeg_exif.h"
 #include "output/picture_format.h"
+#include "output/save_pdf.h"
 #include "output/saved_picture.h"
 #include "platform/error.h"
 #include "platform/save_file.h"
@@ -19,6 +20,11 @@ namespace lenzora::output {
 
 void saveComposite(const raster::RasterImage& composite, const std::filesystem::path& path,
                    core::FixedCount resolution, const platform::Bytes& iccProfile) {
+    if (namesPdf(path.string())) {
+        const auto [numerator, denominator] = exactRational(resolution);
+        savePdf(composite, path, numerator, denominator, iccProfile);
+        return;
+    }
     const long double dpi = core::fromFixed(resolution);
     switch (pictureFormatForName(path.string())) {
         case PictureFormat::Bmp:

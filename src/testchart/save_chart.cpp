@@ -2,6 +2,7 @@
 
 #include "output/bmp_resolution.h"
 #include "output/picture_format.h"
+#include "output/save_pdf.h"
 #include "output/saved_picture.h"
 #include "raster/bmp_codec.h"
 #include "raster/png_codec.h"
@@ -14,6 +15,10 @@ void saveChartBmp(const raster::RasterImage& chart, const std::filesystem::path&
 }
 
 void saveChart(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi) {
+    if (output::namesPdf(path.string())) {
+        output::savePdf(chart, path, static_cast<std::uint32_t>(std::max(dpi, 0)), 1);
+        return;
+    }
     switch (output::pictureFormatForName(path.string())) {
         case output::PictureFormat::Png: {
             raster::PngOptions options;

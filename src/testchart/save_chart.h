@@ -14,7 +14,8 @@ namespace lenzora::testchart {
 void saveChartBmp(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
 
 // A name ending in ".tif" or ".tiff" (any case) gives a 1-bit TIFF in CCITT Group 4, ".png" a
-// 1-bit grey PNG, both at `dpi`; every other name the BMP of saveChartBmp.
+// 1-bit grey PNG, both at `dpi`, ".pdf" a page of the chart's size holding it as a 1-bit
+// picture; every other name the BMP of saveChartBmp.
 void saveChart(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
 
 }  // namespace lenzora::testchart

@@ -66,7 +66,7 @@ TEST(BmpResolution, ASavedCompositeDiffersFromTheBareBmpInBothFieldsOnly) {
 
 TEST(SaveComposite, AWriteThatFailsPartWayLeavesTheOldFileAndNamesTheFile) {
     const raster::RasterImage composite = testing::patternImage(400, 300, 2);
-    for (const char* name : {"card.bmp", "card.jpg"}) {
+    for (const char* name : {"card.bmp", "card.jpg", "card.pdf"}) {
         SCOPED_TRACE(name);
         testing::TempDir dir;
         platform::saveWholeFile(dir / name, std::string_view("BM short"));
