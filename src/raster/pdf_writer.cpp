@@ -101,7 +101,8 @@ bool isBlackAndWhite(const RasterImage& image) {
 }
 
 // A picture's samples as the document stores them, made a row at a time when the library
-// asks for more: 1-bit grey (0 black) or red, green, blue. The sink's failure ends it early.
+// asks for more: 1-bit grey (0 black) or red, green, blue. The sink's failure ends the samples
+// early; the library is left to close the stream, as an exception through it would leak it.
 class RowSource : public PoDoFo::PdfInputStream {
   public:
     RowSource(const RasterImage& image, bool blackAndWhite, const SinkBuffer& out)
@@ -117,7 +118,7 @@ class RowSource : public PoDoFo::PdfInputStream {
 
     PoDoFo::pdf_long Read(char* buffer, PoDoFo::pdf_long length,
                           PoDoFo::pdf_long* /*totalLeft*/) override {
-        if (out_.failure()) PODOFO_RAISE_ERROR(PoDoFo::ePdfError_InvalidHandle);
+        if (out_.failure()) return 0;
         std::size_t given = 0;
         const auto wanted = static_cast<std::size_t>(std::max<PoDoFo::pdf_long>(length, 0));
         while (given < wanted) {
@@ -179,7 +180,8 @@ struct PdfWriter::Document {
     void paintPage() {
         if (page == nullptr) return;
         PoDoFo::PdfPainter painter;
-        // Micro-points: a placed picture's edges fall where the page box says.
+        // Lines and text to the micro-point, as the page box (pictures the library places
+        // to 15 decimals itself).
         painter.SetPrecision(6);
         painter.SetPage(page);
         for (const auto& draw : drawing) draw(painter);
@@ -201,18 +203,23 @@ struct PdfWriter::Document {
 
 namespace {
 
+platform::Error libraryError(const PoDoFo::PdfError& e) {
+    const char* reason = PoDoFo::PdfError::ErrorMessage(e.GetError());
+    return platform::Error(std::string("PDF error: ") +
+                           (reason != nullptr ? reason : "the library failed"));
+}
+
 // Runs library calls: the sink's failure comes out as it was thrown, the library's own as
 // "PDF error: <reason>".
 template <class Calls>
-auto guarded(const SinkBuffer& buffer, Calls&& calls) {
+void guarded(const SinkBuffer& buffer, Calls&& calls) {
     try {
-        return calls();
+        calls();
     } catch (const PoDoFo::PdfError& e) {
         if (buffer.failure()) std::rethrow_exception(buffer.failure());
-        const char* reason = PoDoFo::PdfError::ErrorMessage(e.GetError());
-        throw platform::Error(std::string("PDF error: ") +
-                              (reason != nullptr ? reason : "the library failed"));
+        throw libraryError(e);
     }
+    if (buffer.failure()) std::rethrow_exception(buffer.failure());
 }
 
 void quietLibrary() {
@@ -232,8 +239,7 @@ PdfWriter::PdfWriter(Sink sink) {
     try {
         document_ = std::make_unique<Document>(std::move(sink));
     } catch (const PoDoFo::PdfError& e) {
-        throw platform::Error(std::string("PDF error: ") +
-                              PoDoFo::PdfError::ErrorMessage(e.GetError()));
+        throw libraryError(e);
     }
 }
 
@@ -252,7 +258,7 @@ PdfWriter::ImageHandle PdfWriter::addImage(const RasterImage& image,
                                            const platform::Bytes& iccProfile) {
     Document& d = *document_;
     const bool blackAndWhite = isBlackAndWhite(image);
-    return guarded(d.buffer, [&] {
+    guarded(d.buffer, [&] {
         auto picture = std::make_unique<PoDoFo::PdfImage>(&d.pdf);
         // In a streamed document the picture's dictionary is written when its samples start:
         // everything about it is said first.
@@ -270,8 +276,8 @@ PdfWriter::ImageHandle PdfWriter::addImage(const RasterImage& image,
         picture->SetImageData(static_cast<unsigned>(image.width()),
                               static_cast<unsigned>(image.height()), blackAndWhite ? 1 : 8, &rows);
         d.images.push_back(std::move(picture));
-        return d.images.size() - 1;
     });
+    return d.images.size() - 1;
 }
 
 void PdfWriter::place(ImageHandle image, double leftPt, double topPt, double widthPt,
@@ -318,10 +324,9 @@ void PdfWriter::finish() {
     guarded(d.buffer, [&] {
         d.paintPage();
         d.pdf.Close();
+        d.stream.flush();
+        d.buffer.drain();
     });
-    d.stream.flush();
-    d.buffer.drain();
-    if (d.buffer.failure()) std::rethrow_exception(d.buffer.failure());
 }
 
 void writePdfPicture(const RasterImage& image, std::uint32_t dpiNumerator,

@@ -172,6 +172,7 @@ TEST_F(CliCompose, PngAndTiffFramesAndOutputs) {
     EXPECT_EQ(compose(others, "card.TIF"), "tiff");
     EXPECT_EQ(compose(others, "card.png"), "png");
     EXPECT_EQ(compose(others, "card.JPEG"), "jpeg");
+    EXPECT_EQ(compose(others, "card.Pdf"), "pdf");
     raster::RasterImage plain;
     plain.loadBmpFile(dir_ / "plain.bmp");
     const std::string expected = testing::describePixels(plain);
