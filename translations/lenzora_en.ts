@@ -259,13 +259,6 @@
     </message>
 </context>
 <context>
-    <name>lenzora::output</name>
-    <message>
-        <source>Cannot create file &quot;%1&quot;. %2</source>
-        <translation>The file &quot;%1&quot; cannot be written. %2</translation>
-    </message>
-</context>
-<context>
     <name>lenzora::platform</name>
     <message>
         <source>Out of memory</source>
@@ -327,10 +320,6 @@
         <translation>BMP pictures (*.bmp)</translation>
     </message>
     <message>
-        <source>All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)</source>
-        <translation>All pictures (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)</translation>
-    </message>
-    <message>
         <source>JPEG Image File (*.jpg) (*.jpg *.jpeg)</source>
         <translation>JPEG pictures (*.jpg *.jpeg)</translation>
     </message>
@@ -357,6 +346,10 @@
     <message>
         <source>作业 (*.lzjob)</source>
         <translation>Jobs (*.lzjob)</translation>
+    </message>
+    <message>
+        <source>All (%1)</source>
+        <translation>All pictures</translation>
     </message>
 </context>
 <context>
