@@ -51,6 +51,7 @@
 #include "windows/about_window.h"
 #include "windows/effect_window.h"
 #include "windows/help_window.h"
+#include "windows/picture_filters.h"
 #include "windows/pitch_chart_window.h"
 #include "windows/print_preview_window.h"
 
@@ -482,7 +483,9 @@ void MainWindow::onModeChosen() {
 // ends the handler before that. Several files fill this slot and the following ones.
 void MainWindow::chooseFrame(int slot) {
     std::vector<std::string> chosen;
-    if (!platform::guardHandler([&] { chosen = platform::services().openPicture->choose(); }))
+    if (!platform::guardHandler([&] {
+            chosen = platform::services().openPicture->choose(windows::openPictureFilters());
+        }))
         return;
     if (chosen.size() > 1) {
         fillSlots(frames::slotsFrom(slot), std::move(chosen));
@@ -670,7 +673,8 @@ void MainWindow::onCalibrationToggled() {
 // Saves the composite under the name chosen in the shared save dialog.
 void MainWindow::saveComposite() {
     platform::guardHandler([&] {
-        const std::string name = outputChoices_.chooseSaveName();
+        const std::string name = outputChoices_.chooseSaveName(
+            windows::savePictureFilters(raster::SavedPicture::Composite));
         if (name.empty()) return;
         const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
         if (!composite) return;

@@ -7,6 +7,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
+#include "cli/format_help.h"
 #include "cli/json_writer.h"
 #include "cli/terminal_progress.h"
 #include "compose/compose_session.h"
@@ -15,17 +16,16 @@
 #include "core/settings_file.h"
 #include "frames/load_frame.h"
 #include "interlace/compose_check.h"
-#include "output/picture_format.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
-#include "output/save_pdf.h"
-#include "output/saved_picture.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/interruption.h"
 #include "platform/save_file.h"
 #include "platform/temporary_folder.h"
 #include "platform/translation.h"
+#include "raster/picture_formats.h"
+#include "raster/saved_picture.h"
 #include "raster/size_limit.h"
 
 namespace lenzora::cli {
@@ -98,12 +98,11 @@ const CommandDescription kCompose = {
         {"--save-job", "FILE", "Writes this run's job to FILE once the composite is saved."},
         {"--ignore-orientation", nullptr,
          "Takes photos as stored, not turned upright by their camera's orientation."},
-        {"-o", "OUT",
-         "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
+        {"-o", "OUT", "The composite, in the format its name says (below)."},
         {"--proof", "OUT", "Also what the sheet shows, frame by frame: a GIF or a folder."},
     },
     "FRAMES",
-    "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files (with --job, the job's).",
+    "2 to 16 frames in their order, of the formats below (with --job, the job's).",
 };
 
 std::uint64_t pixelCount(const std::string& text) {
@@ -152,7 +151,7 @@ core::Job jobOfRun(const std::vector<std::string>& frames, const std::string& ou
 int runCompose(const std::vector<std::string>& args) {
     const CommandLine options(kCompose, args);
     if (options.helpAsked()) {
-        std::fputs(options.helpText().c_str(), stdout);
+        std::fputs((options.helpText() + composeFormatsHelp()).c_str(), stdout);
         return 0;
     }
     // A job gives what the command line leaves out.
@@ -199,7 +198,7 @@ int runCompose(const std::vector<std::string>& args) {
     interlace::ComposeRun run;
     run.threads = jobsFrom(options.value("--jobs"));
     // Like a folder, a target no save could write is refused before any frame is read.
-    output::checkSaveTarget(fs::absolute(output));
+    raster::checkSaveTarget(fs::absolute(output));
     const auto proof = options.value("--proof");
     if (proof) output::checkProofTarget(fs::absolute(*proof), static_cast<int>(frames.size()));
     if (saveJob) platform::checkSaveTarget(fs::absolute(*saveJob));
@@ -245,9 +244,8 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("image_height"), composite.height());
         json.insert(QStringLiteral("output"), jsonFileName(output));
         json.insert(QStringLiteral("format"),
-                    output::namesPdf(output)
-                        ? "pdf"
-                        : output::pictureFormatName(output::pictureFormatForName(output)));
+                    QString::fromStdString(
+                        raster::saveFormatFor(output, raster::SavedPicture::Composite).name));
         if (proof) json.insert(QStringLiteral("proof"), jsonFileName(*proof));
         printJson(json);
     } else {

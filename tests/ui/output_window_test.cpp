@@ -88,6 +88,9 @@ class OutputWindowTest : public QObject {
         QCOMPARE(dialog.prefills,
                  (std::vector<std::string>{"", file("card.bmp").string(), file("card.TIF").string(),
                                            file("card.jpg").string()}));
+        std::vector<std::string> offered;  // every format that writes a composite, BMP first
+        for (const auto& filter : dialog.shownFilters) offered.push_back(filter.defaultSuffix);
+        QCOMPARE(offered, (std::vector<std::string>{"bmp", "jpg", "png", "tif", "pdf"}));
         {
             lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(file("card.bmp"));
             QCOMPARE(bytes[0], std::uint8_t('B'));
