@@ -9,6 +9,7 @@
 #include "cli/common_options.h"
 #include "cli/format_help.h"
 #include "cli/json_writer.h"
+#include "cli/sheet_options.h"
 #include "cli/terminal_progress.h"
 #include "compose/compose_session.h"
 #include "core/job_file.h"
@@ -18,6 +19,8 @@
 #include "interlace/compose_check.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
+#include "output/save_sheet.h"
+#include "output/sheet_picture.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
 #include "platform/interruption.h"
@@ -77,10 +80,14 @@ const CommandDescription kCompose = {
     "                           [--work-dir DIR] [--jobs N] [--json] [--max-frame-pixels N]\n"
     "                           [--job FILE] [--save-job FILE] [--proof OUT] "
     "[--ignore-orientation]\n"
+    "                           [--sheet A4|A3|A5|Letter|Legal|WxH(mm|in)] [--landscape]\n"
+    "                           [--copies N|fit] [--gap MM] [--margin MM] [--bleed MM]\n"
+    "                           [--crop-marks] [--label]\n"
     "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite. With --job, the job file's settings, frames and\n"
-    "output are used where no option or frame is given.",
+    "output are used where no option or frame is given. With --sheet, -o is a sheet of copies\n"
+    "of the composite, each at its physical size.",
     {
         {"--pitch", "LPI", "Pitch of the lens sheet in lines per inch (42.275)."},
         {"--width", "V", "Output width in the size unit (287)."},
@@ -100,6 +107,18 @@ const CommandDescription kCompose = {
          "Takes photos as stored, not turned upright by their camera's orientation."},
         {"-o", "OUT", "The composite, in the format its name says (below)."},
         {"--proof", "OUT", "Also what the sheet shows, frame by frame: a GIF or a folder."},
+        {"--sheet", "PAPER",
+         "Copies on a sheet: A3, A4, A5, Letter, Legal, or WxHmm / WxHin (100x150mm); -o a .pdf "
+         "gives a PDF, any other name one picture at the composite's resolution."},
+        {"--landscape", nullptr, "Turns the sheet on its side."},
+        {"--copies", "N|fit", "How many copies (fit: as many as fit, the default)."},
+        {"--gap", "MM", "Space between copies in millimetres (0)."},
+        {"--margin", "MM", "Margin on every side of the sheet in millimetres (10)."},
+        {"--bleed", "MM",
+         "Composes the picture this much larger on every side; on a sheet the crop marks stand at "
+         "the trim size."},
+        {"--crop-marks", nullptr, "Draws crop marks at the corners of every copy."},
+        {"--label", nullptr, "Prints a line naming the job under the copies."},
     },
     "FRAMES",
     "2 to 16 frames in their order, of the formats below (with --job, the job's).",
@@ -194,6 +213,11 @@ int runCompose(const std::vector<std::string>& args) {
     if (auto maxPixels = options.value("--max-frame-pixels"))
         raster::setMaxImagePixels(pixelCount(*maxPixels));
     frames::setUprightPhotos(!options.has("--ignore-orientation"));
+    const std::optional<output::SheetSettings> sheet = sheetFrom(options);
+    const long double bleed = bleedFrom(options);
+    // The band widens one side only: the trim would no longer stand a bleed inside each edge.
+    if (sheet && bleed > 0 && calibration)
+        throw UsageError("--bleed on a sheet excludes the calibration band");
     const std::string& output = *out;
     interlace::ComposeRun run;
     run.threads = jobsFrom(options.value("--jobs"));
@@ -214,18 +238,43 @@ int runCompose(const std::vector<std::string>& args) {
 
     // The frames into slots 1 ... n, each counted as the window counts a slot's choice.
     compose::ComposeSession session(settings);
+    session.setBleed(bleed);
+    // The sheet is planned from the size the composite will have, before any frame is read:
+    // a sheet without room for the copies is refused without composing.
+    auto planFor = [&](std::int32_t pixelsWide, std::int32_t pixelsHigh) {
+        return planCopies(*sheet, settings, pixelsWide, pixelsHigh, session.bleedPixels());
+    };
+    auto planBeforeReading = [&] {
+        if (!sheet) return;
+        const interlace::ComposeState& size = session.state();
+        const std::int32_t band = calibration ? 4 * settings.lensPeriod() : 0;
+        const bool columns = settings.mode == core::kModeColumns;
+        const output::SheetPlan plan = planFor(size.outputWidth + (columns ? band : 0),
+                                               size.outputHeight + (columns ? 0 : band));
+        if (!output::savesSheetAsPdf(output))
+            output::checkSheetPicture(plan, core::fromFixed(settings.resolution));
+    };
     std::vector<std::string> chosen;
     chosen.reserve(frames.size());
     for (const std::string& frame : frames) chosen.push_back(fs::absolute(frame));
     {
         InterruptibleProgress progress;
-        if (auto refusal = session.composeFiles(chosen, widthText, heightText, progress, run))
+        if (auto refusal = session.composeFiles(chosen, widthText, heightText, progress, run,
+                                                planBeforeReading))
             throw platform::Error(*refusal);
     }
     if (calibration) session.setCalibrationBand(true);
     const raster::RasterImage& composite = session.composite();
-    output::saveComposite(composite, fs::absolute(output), settings.resolution,
-                          session.compositeProfile());
+    std::optional<output::SheetPlan> plan;
+    if (sheet) {
+        plan = planFor(composite.width(), composite.height());
+        output::saveSheet(*plan, composite, settings.resolution, session.compositeProfile(),
+                          sheet->label ? sheetLabelFor(settings) : std::string(),
+                          fs::absolute(output));
+    } else {
+        output::saveComposite(composite, fs::absolute(output), settings.resolution,
+                              session.compositeProfile());
+    }
     if (proof) {
         output::ProofOptions views = output::proofFor(settings);
         views.colourProfile = session.compositeProfile();
@@ -246,6 +295,7 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("format"),
                     QString::fromStdString(
                         raster::saveFormatFor(output, raster::SavedPicture::Composite).name));
+        if (plan) addSheetJson(json, *options.value("--sheet"), *plan);
         if (proof) json.insert(QStringLiteral("proof"), jsonFileName(*proof));
         printJson(json);
     } else {
@@ -253,6 +303,10 @@ int runCompose(const std::vector<std::string>& args) {
                     output.c_str(), composite.width(), composite.height(),
                     core::formatFixed(settings.resolution).c_str(), settings.frameCount,
                     settings.lensPeriod());
+        if (plan) {
+            std::printf("sheet: %zu copies, %d x %d, on %s\n", plan->copies.size(), plan->columns,
+                        plan->rows, options.value("--sheet")->c_str());
+        }
     }
     return 0;
 }

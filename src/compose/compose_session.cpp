@@ -158,11 +158,10 @@ void ComposeSession::loadFrames(const std::vector<std::string>& chosenPaths, int
     countFrames(count);
 }
 
-std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::string>& chosenPaths,
-                                                        std::string_view widthText,
-                                                        std::string_view heightText,
-                                                        interlace::ComposeProgress& progress,
-                                                        const interlace::ComposeRun& run) {
+std::optional<std::string> ComposeSession::composeFiles(
+    const std::vector<std::string>& chosenPaths, std::string_view widthText,
+    std::string_view heightText, interlace::ComposeProgress& progress,
+    const interlace::ComposeRun& run, const std::function<void()>& beforeReading) {
     const int count = static_cast<int>(chosenPaths.size());
     for (int slot = 1; slot <= count; ++slot) {
         const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
@@ -173,6 +172,7 @@ std::optional<std::string> ComposeSession::composeFiles(const std::vector<std::s
     countFrames(count);
     if (auto missing = missingFrame()) throw platform::Error(*missing);
     if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
+    if (beforeReading) beforeReading();
     startCompose();
     try {
         buildFrom(&chosenPaths, progress, run);

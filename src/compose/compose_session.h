@@ -89,11 +89,14 @@ class ComposeSession {
     // message), sets the output size from the box texts (returning its refusal, if any,
     // before any file is read), then composes as compose() does, loading each frame as it is
     // prepared, on the run's threads (a JPEG frame band by band), and publishes the composite.
-    // Everything comes out as loadFrames, setOutputSize and compose give.
+    // Everything comes out as loadFrames, setOutputSize and compose give. `beforeReading`, if
+    // given, is called once the settings and output size are known and before any file is
+    // read: a caller that refuses the job by its size (a sheet of copies) throws there.
     std::optional<std::string> composeFiles(const std::vector<std::string>& chosenPaths,
                                             std::string_view widthText, std::string_view heightText,
                                             interlace::ComposeProgress& progress,
-                                            const interlace::ComposeRun& run);
+                                            const interlace::ComposeRun& run,
+                                            const std::function<void()>& beforeReading = {});
 
     // A whole compose on the caller's thread: startCompose, buildComposite, publishComposite.
     void compose(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});

@@ -78,7 +78,7 @@ std::vector<PictureFormat> makeTable() {
          .carriesResolution = true,
          .carriesColourProfile = true,
          .saveFilter = QT_TRANSLATE_NOOP("lenzora::platform::FileDialogs", "PDF 文档 (*.pdf)"),
-         .help = "PDF, one page of the print's physical size, lossless"});
+         .help = "PDF, a page of its physical size"});
     return table;
 }
 
