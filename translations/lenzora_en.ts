@@ -261,10 +261,6 @@
 <context>
     <name>lenzora::output</name>
     <message>
-        <source>Cannot create file &quot;%1&quot;. %2</source>
-        <translation>The file &quot;%1&quot; cannot be written. %2</translation>
-    </message>
-    <message>
         <source>纸上一份也放不下：图片 %1 × %2 毫米，可用 %3 × %4 毫米！</source>
         <translation>Not one copy fits on the sheet: the picture is %1 × %2 mm, the room %3 × %4 mm!</translation>
     </message>
@@ -339,10 +335,6 @@
         <translation>BMP pictures (*.bmp)</translation>
     </message>
     <message>
-        <source>All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)</source>
-        <translation>All pictures (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)</translation>
-    </message>
-    <message>
         <source>JPEG Image File (*.jpg) (*.jpg *.jpeg)</source>
         <translation>JPEG pictures (*.jpg *.jpeg)</translation>
     </message>
@@ -369,6 +361,14 @@
     <message>
         <source>作业 (*.lzjob)</source>
         <translation>Jobs (*.lzjob)</translation>
+    </message>
+    <message>
+        <source>All (%1)</source>
+        <translation>All pictures</translation>
+    </message>
+    <message>
+        <source>PDF 文档 (*.pdf)</source>
+        <translation>PDF Document (*.pdf)</translation>
     </message>
 </context>
 <context>

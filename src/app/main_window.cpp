@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <utility>
 
 #include "app/clickable_label.h"
@@ -55,6 +56,7 @@
 #include "windows/about_window.h"
 #include "windows/effect_window.h"
 #include "windows/help_window.h"
+#include "windows/picture_filters.h"
 #include "windows/pitch_chart_window.h"
 #include "windows/print_preview_window.h"
 #include "windows/sheet_choice.h"
@@ -70,6 +72,16 @@ constexpr int kOutputColumnWidth = 140;
 constexpr int kProgressHeight = 20;
 
 using platform::namedChild;
+
+// The sheet's save dialog: the PDF filter first, the picture formats after it in their order.
+std::vector<platform::FileFilter> sheetSaveFilters() {
+    std::vector<platform::FileFilter> filters =
+        windows::savePictureFilters(raster::SavedPicture::Composite);
+    std::stable_partition(filters.begin(), filters.end(), [](const platform::FileFilter& filter) {
+        return filter.defaultSuffix == "pdf";
+    });
+    return filters;
+}
 
 QFont pixelFont(const char* family, int pixels) {
     QFont font(QString::fromUtf8(family));
@@ -487,7 +499,9 @@ void MainWindow::onModeChosen() {
 // ends the handler before that. Several files fill this slot and the following ones.
 void MainWindow::chooseFrame(int slot) {
     std::vector<std::string> chosen;
-    if (!platform::guardHandler([&] { chosen = platform::services().openPicture->choose(); }))
+    if (!platform::guardHandler([&] {
+            chosen = platform::services().openPicture->choose(windows::openPictureFilters());
+        }))
         return;
     if (chosen.size() > 1) {
         fillSlots(frames::slotsFrom(slot), std::move(chosen));
@@ -681,7 +695,8 @@ void MainWindow::onCalibrationToggled() {
 // Saves the composite under the name chosen in the shared save dialog.
 void MainWindow::saveComposite() {
     platform::guardHandler([&] {
-        const std::string name = outputChoices_.chooseSaveName();
+        const std::string name = outputChoices_.chooseSaveName(
+            windows::savePictureFilters(raster::SavedPicture::Composite));
         if (name.empty()) return;
         const std::shared_ptr<const raster::RasterImage> composite = session_.compositeSnapshot();
         if (!composite) return;
@@ -722,7 +737,8 @@ void MainWindow::printComposite() {
         actions.saveSheet = [this, composite, resolution = content.resolution,
                              label = content.label,
                              profile = session_.compositeProfile()](const output::SheetPlan& plan) {
-            const std::string name = platform::services().savePicture->choose(sheetSaveName_);
+            const std::string name =
+                platform::services().savePicture->choose(sheetSaveFilters(), sheetSaveName_);
             if (name.empty()) return;
             sheetSaveName_ = name;
             output::saveSheet(plan, *composite, resolution, profile, label,

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/cli_options.h"
+#include "cli/format_help.h"
 #include "cli/json_writer.h"
 #include "cli/terminal_progress.h"
 #include "platform/error.h"
@@ -63,8 +64,7 @@ const CommandDescription kChart = {
         {"--bands", "N", "Number of bands (11)."},
         {"--increment", "N", "Increment between the bands (15)."},
         {"--json", nullptr, "Prints one JSON object on one line."},
-        {"-o", "OUT",
-         "The chart: a one-bit BMP, or a one-bit TIFF or PNG for a .tif or .png name."},
+        {"-o", "OUT", "The chart, one bit a pixel, in the format its name says (below)."},
     },
 };
 
@@ -73,7 +73,7 @@ const CommandDescription kChart = {
 int runChart(const std::vector<std::string>& args) {
     const CommandLine options(kChart, args);
     if (options.helpAsked()) {
-        std::fputs(options.helpText().c_str(), stdout);
+        std::fputs((options.helpText() + chartFormatsHelp()).c_str(), stdout);
         return 0;
     }
     if (!options.positional().empty()) throw UsageError("chart takes no file names");

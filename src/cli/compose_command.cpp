@@ -7,6 +7,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
+#include "cli/format_help.h"
 #include "cli/json_writer.h"
 #include "cli/sheet_options.h"
 #include "cli/terminal_progress.h"
@@ -16,12 +17,9 @@
 #include "core/settings_file.h"
 #include "frames/load_frame.h"
 #include "interlace/compose_check.h"
-#include "output/picture_format.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
-#include "output/save_pdf.h"
 #include "output/save_sheet.h"
-#include "output/saved_picture.h"
 #include "output/sheet_picture.h"
 #include "platform/drive_paths.h"
 #include "platform/error.h"
@@ -29,6 +27,8 @@
 #include "platform/save_file.h"
 #include "platform/temporary_folder.h"
 #include "platform/translation.h"
+#include "raster/picture_formats.h"
+#include "raster/saved_picture.h"
 #include "raster/size_limit.h"
 
 namespace lenzora::cli {
@@ -105,8 +105,7 @@ const CommandDescription kCompose = {
         {"--save-job", "FILE", "Writes this run's job to FILE once the composite is saved."},
         {"--ignore-orientation", nullptr,
          "Takes photos as stored, not turned upright by their camera's orientation."},
-        {"-o", "OUT",
-         "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP."},
+        {"-o", "OUT", "The composite, in the format its name says (below)."},
         {"--proof", "OUT", "Also what the sheet shows, frame by frame: a GIF or a folder."},
         {"--sheet", "PAPER",
          "Copies on a sheet: A3, A4, A5, Letter, Legal, or WxHmm / WxHin (100x150mm); -o a .pdf "
@@ -122,7 +121,7 @@ const CommandDescription kCompose = {
         {"--label", nullptr, "Prints a line naming the job under the copies."},
     },
     "FRAMES",
-    "2 to 16 frames in their order, JPEG, PNG, TIFF or BMP files (with --job, the job's).",
+    "2 to 16 frames in their order, of the formats below (with --job, the job's).",
 };
 
 std::uint64_t pixelCount(const std::string& text) {
@@ -171,7 +170,7 @@ core::Job jobOfRun(const std::vector<std::string>& frames, const std::string& ou
 int runCompose(const std::vector<std::string>& args) {
     const CommandLine options(kCompose, args);
     if (options.helpAsked()) {
-        std::fputs(options.helpText().c_str(), stdout);
+        std::fputs((options.helpText() + composeFormatsHelp()).c_str(), stdout);
         return 0;
     }
     // A job gives what the command line leaves out.
@@ -223,7 +222,7 @@ int runCompose(const std::vector<std::string>& args) {
     interlace::ComposeRun run;
     run.threads = jobsFrom(options.value("--jobs"));
     // Like a folder, a target no save could write is refused before any frame is read.
-    output::checkSaveTarget(fs::absolute(output));
+    raster::checkSaveTarget(fs::absolute(output));
     const auto proof = options.value("--proof");
     if (proof) output::checkProofTarget(fs::absolute(*proof), static_cast<int>(frames.size()));
     if (saveJob) platform::checkSaveTarget(fs::absolute(*saveJob));
@@ -252,7 +251,7 @@ int runCompose(const std::vector<std::string>& args) {
         const bool columns = settings.mode == core::kModeColumns;
         const output::SheetPlan plan = planFor(size.outputWidth + (columns ? band : 0),
                                                size.outputHeight + (columns ? 0 : band));
-        if (!output::namesPdf(output))
+        if (!output::savesSheetAsPdf(output))
             output::checkSheetPicture(plan, core::fromFixed(settings.resolution));
     };
     std::vector<std::string> chosen;
@@ -294,9 +293,8 @@ int runCompose(const std::vector<std::string>& args) {
         json.insert(QStringLiteral("image_height"), composite.height());
         json.insert(QStringLiteral("output"), jsonFileName(output));
         json.insert(QStringLiteral("format"),
-                    output::namesPdf(output)
-                        ? "pdf"
-                        : output::pictureFormatName(output::pictureFormatForName(output)));
+                    QString::fromStdString(
+                        raster::saveFormatFor(output, raster::SavedPicture::Composite).name));
         if (plan) addSheetJson(json, *options.value("--sheet"), *plan);
         if (proof) json.insert(QStringLiteral("proof"), jsonFileName(*proof));
         printJson(json);

@@ -7,6 +7,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/common_options.h"
+#include "cli/format_help.h"
 #include "cli/json_writer.h"
 #include "core/numbers.h"
 #include "core/output_settings.h"
@@ -44,7 +45,7 @@ const CommandDescription kProof = {
          "An animated GIF for a .gif name, else a folder of view-01.png, view-02.png ..."},
     },
     "COMPOSITE",
-    "The composite: a JPEG, PNG or TIFF for a .jpg, .png or .tif name, else a BMP.",
+    "The composite, read in the format its name says (below).",
 };
 
 core::FixedCount pitchValue(const std::string& name, const std::string& text) {
@@ -64,7 +65,7 @@ std::int32_t nearestStrip(long double dpi, int frames, core::FixedCount pitch) {
 int runProof(const std::vector<std::string>& args) {
     const CommandLine options(kProof, args);
     if (options.helpAsked()) {
-        std::fputs(options.helpText().c_str(), stdout);
+        std::fputs((options.helpText() + proofFormatsHelp()).c_str(), stdout);
         return 0;
     }
     if (options.positional().size() != 1) throw UsageError("proof takes one composite");

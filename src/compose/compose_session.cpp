@@ -20,6 +20,7 @@
 #include "platform/work_pool.h"
 #include "raster/colour_profile.h"
 #include "raster/memory_budget.h"
+#include "raster/picture_formats.h"
 
 namespace lenzora::compose {
 namespace {
@@ -164,7 +165,7 @@ std::optional<std::string> ComposeSession::composeFiles(
     const int count = static_cast<int>(chosenPaths.size());
     for (int slot = 1; slot <= count; ++slot) {
         const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
-        if (frames::frameKindOf(chosen) == frames::FrameKind::Unaccepted) throw formatError();
+        if (raster::frameFormatOf(chosen) == nullptr) throw formatError();
         slots_[slot] = chosen;
         chosenFiles_[static_cast<std::size_t>(slot - 1)] = chosen;
     }
@@ -198,12 +199,12 @@ void ComposeSession::buildFrom(const std::vector<std::string>* chosenPaths,
             return frame;
         };
     } else {
-        // All frames are read at once. A JPEG frame 1 makes its profile known as soon as it
-        // is read, and a frame in its colours needs no converting: it is prepared from its rows
-        // as they are decoded. Any other frame is read whole, and waits for frame 1's profile
-        // only then, just before converting.
-        const bool firstReadEarly =
-            frames::frameKindOf((*chosenPaths)[0]) == frames::FrameKind::Jpeg;
+        // All frames are read at once. A frame 1 read row by row (JPEG) makes its profile
+        // known as soon as it is read, and a frame in its colours needs no converting: it is
+        // prepared from its rows as they are decoded. Any other frame is read whole, and waits
+        // for frame 1's profile only then, just before converting.
+        const raster::PictureFormat* first = raster::frameFormatOf((*chosenPaths)[0]);
+        const bool firstReadEarly = first != nullptr && first->readRows != nullptr;
         load = [&, firstReadEarly](int slot, frames::FrameBands& bands) {
             const auto index = static_cast<std::size_t>(slot - 1);
             raster::RasterImage frame;

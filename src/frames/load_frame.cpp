@@ -13,12 +13,10 @@
 #include "raster/bmp_band_file.h"
 #include "raster/colour_profile.h"
 #include "raster/decoded_rows.h"
-#include "raster/jpeg_codec.h"
 #include "raster/memory_budget.h"
 #include "raster/orientation.h"
-#include "raster/png_codec.h"
+#include "raster/picture_formats.h"
 #include "raster/size_limit.h"
-#include "raster/tiff_codec.h"
 
 namespace lenzora::frames {
 namespace {
@@ -183,43 +181,36 @@ FrameLoadResult loadFrame(std::string& slotPath, const std::string& chosenPath, 
     // The orientation the file records, when frames are turned by it.
     raster::Orientation orientation = raster::Orientation::AsStored;
     raster::Orientation* recorded = uprightPhotos() ? &orientation : nullptr;
-    switch (frameKindOf(chosenPath)) {
-        case FrameKind::Jpeg: {
-            FrameRows rows(slot, profile, orientation, thumbnail, bands);
-            raster::loadJpegFileRows(platform::hostPath(chosenPath), rows, &profile, recorded);
-            keepProfile();
-            if (!rows.inBands()) {
-                frame = rows.takeWhole();
-                turnUpright(frame, orientation, chosenPath);
-                return keepWorkingCopy(slotPath, slot, frame, thumbnail);
-            }
-            thumbnail = rows.commit();
-            frame = raster::RasterImage();
-            slotPath = core::workingCopyPath(slot);
-            return FrameLoadResult::Loaded;
-        }
-        case FrameKind::Png: {
-            frame = raster::loadPngFile(platform::hostPath(chosenPath), &profile, recorded);
-            keepProfile();
-            turnUpright(frame, orientation, chosenPath);
-            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
-        }
-        case FrameKind::Tiff: {
-            frame = raster::loadTiffFile(platform::hostPath(chosenPath), &profile, recorded);
-            keepProfile();
-            turnUpright(frame, orientation, chosenPath);
-            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
-        }
-        case FrameKind::Bmp: {
-            frame.loadBmpFile(platform::hostPath(chosenPath));
-            drawThumbnail(thumbnail, frame);
-            return FrameLoadResult::Loaded;
-        }
-        case FrameKind::Unaccepted:
-            break;
+    const raster::PictureFormat* format = raster::frameFormatOf(chosenPath);
+    if (format == nullptr) {
+        slotPath.clear();
+        return FrameLoadResult::FormatError;
     }
-    slotPath.clear();
-    return FrameLoadResult::FormatError;
+    const std::filesystem::path host = platform::hostPath(chosenPath);
+    if (format == &raster::bitmapFormat()) {
+        // A BMP is read as it is and serves as its own working copy.
+        frame = format->read(host, nullptr, nullptr);
+        drawThumbnail(thumbnail, frame);
+        return FrameLoadResult::Loaded;
+    }
+    if (format->readRows != nullptr) {
+        FrameRows rows(slot, profile, orientation, thumbnail, bands);
+        format->readRows(host, rows, &profile, recorded);
+        keepProfile();
+        if (!rows.inBands()) {
+            frame = rows.takeWhole();
+            turnUpright(frame, orientation, chosenPath);
+            return keepWorkingCopy(slotPath, slot, frame, thumbnail);
+        }
+        thumbnail = rows.commit();
+        frame = raster::RasterImage();
+        slotPath = core::workingCopyPath(slot);
+        return FrameLoadResult::Loaded;
+    }
+    frame = format->read(host, &profile, recorded);
+    keepProfile();
+    turnUpright(frame, orientation, chosenPath);
+    return keepWorkingCopy(slotPath, slot, frame, thumbnail);
 }
 
 }  // namespace

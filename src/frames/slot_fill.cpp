@@ -6,6 +6,8 @@
 #include <QString>
 #include <algorithm>
 
+#include "raster/picture_formats.h"
+
 namespace lenzora::frames {
 
 void sortNaturally(std::vector<std::string>& paths) {
@@ -29,7 +31,7 @@ SlotFill planSlotFill(std::vector<std::string> files, const std::vector<int>& ta
     SlotFill fill;
     auto slot = targets.begin();
     for (std::string& file : files) {
-        if (frameKindOf(file) == FrameKind::Unaccepted) {
+        if (raster::frameFormatOf(file) == nullptr) {
             ++fill.refused;
         } else if (slot == targets.end()) {
             ++fill.leftOut;

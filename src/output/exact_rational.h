@@ -1,15 +1,12 @@
 #pragma once
-// A resolution as the fraction TIFF structures (Exif, TIFF files) store it.
-
-#include <cstdint>
-#include <utility>
+// A composite's resolution as the exact fraction the picture writers take.
 
 #include "core/numbers.h"
+#include "raster/exact_dpi.h"
 
 namespace lenzora::output {
 
-// A rational that holds `count` ten-thousandths exactly, reduced, in 32-bit terms (beyond
-// 429 million the last digits are given up).
-std::pair<std::uint32_t, std::uint32_t> exactRational(core::FixedCount count);
+// `count` ten-thousandths of a dot per inch, reduced.
+raster::ExactDpi exactRational(core::FixedCount count);
 
 }  // namespace lenzora::output

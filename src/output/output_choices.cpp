@@ -4,8 +4,8 @@
 
 namespace lenzora::output {
 
-std::string OutputChoices::chooseSaveName() {
-    std::string name = platform::services().savePicture->choose(lastSaveName_);
+std::string OutputChoices::chooseSaveName(const std::vector<platform::FileFilter>& filters) {
+    std::string name = platform::services().savePicture->choose(filters, lastSaveName_);
     if (!name.empty()) lastSaveName_ = name;
     return name;
 }

@@ -3,13 +3,17 @@
 // save dialog with the name it remembers, and the printer resolution of the last set-up.
 
 #include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
 
 namespace lenzora::output {
 
 class OutputChoices {
   public:
-    // Shows the save dialog with the last name chosen in it; empty when cancelled.
-    std::string chooseSaveName();
+    // Shows the save dialog with `filters` and the last name chosen in it; empty when
+    // cancelled.
+    std::string chooseSaveName(const std::vector<platform::FileFilter>& filters);
     const std::string& lastSaveName() const { return lastSaveName_; }
     // The name the save dialog opens with next (a job's output).
     void rememberSaveName(const std::string& name) { lastSaveName_ = name; }

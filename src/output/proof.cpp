@@ -4,18 +4,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "output/picture_format.h"
 #include "output/proof_gif.h"
 #include "output/save_composite.h"
-#include "output/saved_picture.h"
 #include "platform/error.h"
 #include "platform/interruption.h"
 #include "platform/translation.h"
-#include "raster/jpeg_codec.h"
 #include "raster/memory_budget.h"
-#include "raster/png_codec.h"
+#include "raster/picture_formats.h"
+#include "raster/saved_picture.h"
 #include "raster/stored_resolution.h"
-#include "raster/tiff_codec.h"
 
 namespace lenzora::output {
 
@@ -59,7 +56,7 @@ void checkProofTarget(const fs::path& out, int views) {
         std::error_code ignored;
         fs::create_directories(out, ignored);
     }
-    for (const fs::path& file : proofFiles(out, views)) checkSaveTarget(file);
+    for (const fs::path& file : proofFiles(out, views)) raster::checkSaveTarget(file);
 }
 
 void saveProof(const raster::RasterImage& composite, const ProofOptions& options,
@@ -98,21 +95,8 @@ void saveProof(const raster::RasterImage& composite, const ProofOptions& options
 SavedComposite loadComposite(const fs::path& path) {
     SavedComposite saved;
     const raster::FrameMemory memory;
-    raster::RasterImage image;
-    switch (pictureFormatForName(path.string())) {
-        case PictureFormat::Jpeg:
-            image = raster::loadJpegFile(path, &saved.colourProfile);
-            break;
-        case PictureFormat::Png:
-            image = raster::loadPngFile(path, &saved.colourProfile);
-            break;
-        case PictureFormat::Tiff:
-            image = raster::loadTiffFile(path, &saved.colourProfile);
-            break;
-        case PictureFormat::Bmp:
-            image.loadBmpFile(path);
-            break;
-    }
+    raster::RasterImage image =
+        raster::readFormatFor(path.string()).read(path, &saved.colourProfile, nullptr);
     saved.dotsPerInch = raster::storedDotsPerInch(path);
     if (image.format() == raster::PixelFormat::Bgr24) {
         saved.image = std::move(image);

@@ -56,7 +56,7 @@ struct SavedComposite {
     platform::Bytes colourProfile;
 };
 
-// Reads the composite with the reader its name says (pictureFormatForName), within the
+// Reads the composite with the reader its name says (raster::readFormatFor), within the
 // limits and memory budget that frames are read with.
 SavedComposite loadComposite(const std::filesystem::path& path);
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "output/saved_picture.h"
 #include "platform/error.h"
+#include "raster/saved_picture.h"
 
 namespace lenzora::output {
 namespace {
@@ -19,7 +19,7 @@ constexpr int kColours = 256;
 // Where giflib's output goes; an exception of the file is kept here, as it cannot pass
 // through the C library, and thrown again once the library has returned.
 struct Destination {
-    const ByteSink* sink = nullptr;
+    const raster::ByteSink* sink = nullptr;
     std::exception_ptr failure;
 };
 
@@ -136,7 +136,7 @@ void putFrame(GifFileType* gif, const Destination& destination, const raster::Ra
 void saveAnimatedGif(const std::filesystem::path& path, std::int32_t width, std::int32_t height,
                      int frameCount, int delayCentiseconds,
                      const std::function<raster::RasterImage(int)>& frame) {
-    saveStreamed(path, [&](const ByteSink& sink) {
+    raster::saveStreamed(path, [&](const raster::ByteSink& sink) {
         Destination destination{&sink, nullptr};
         int error = 0;
         GifHandle gif(EGifOpen(&destination, writeBytes, &error));

@@ -1,17 +1,22 @@
 #include "output/save_sheet.h"
 
 #include "output/save_composite.h"
-#include "output/save_pdf.h"
 #include "output/sheet_pdf.h"
 #include "output/sheet_picture.h"
+#include "raster/picture_formats.h"
+#include "raster/saved_picture.h"
 
 namespace lenzora::output {
+
+bool savesSheetAsPdf(std::string_view path) {
+    return raster::saveFormatFor(path, raster::SavedPicture::Composite).name == "pdf";
+}
 
 void saveSheet(const SheetPlan& plan, const raster::RasterImage& composite,
                core::FixedCount resolution, const platform::Bytes& iccProfile,
                std::string_view label, const std::filesystem::path& path) {
-    if (namesPdf(path.string())) {
-        saveStreamed(path, [&](const ByteSink& sink) {
+    if (savesSheetAsPdf(path.string())) {
+        raster::saveStreamed(path, [&](const raster::ByteSink& sink) {
             writeSheetPdf(plan, composite, iccProfile, label, sink);
         });
         return;

@@ -12,7 +12,7 @@ constexpr double kHelveticaCapHeight = 0.718;
 
 void writeSheetPdf(const SheetPlan& plan, const raster::RasterImage& composite,
                    const platform::Bytes& iccProfile, std::string_view label,
-                   const ByteSink& sink) {
+                   const raster::ByteSink& sink) {
     raster::PdfWriter pdf(sink);
     pdf.page(plan.width, plan.height);
     const raster::PdfWriter::ImageHandle image = pdf.addImage(composite, iccProfile);

@@ -3,10 +3,10 @@
 
 #include <string_view>
 
-#include "output/saved_picture.h"
 #include "output/sheet_layout.h"
 #include "platform/file_io.h"
 #include "raster/raster_image.h"
+#include "raster/saved_picture.h"
 
 namespace lenzora::output {
 
@@ -15,6 +15,7 @@ namespace lenzora::output {
 // crop marks as kCropMarkWidth lines; `label` (when the plan has a place for it and it is
 // not empty) in Helvetica at kLabelSize points.
 void writeSheetPdf(const SheetPlan& plan, const raster::RasterImage& composite,
-                   const platform::Bytes& iccProfile, std::string_view label, const ByteSink& sink);
+                   const platform::Bytes& iccProfile, std::string_view label,
+                   const raster::ByteSink& sink);
 
 }  // namespace lenzora::output

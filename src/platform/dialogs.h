@@ -7,28 +7,36 @@
 
 namespace lenzora::platform {
 
-// The open-picture dialog of the main window: filters "All (*.jpg;*.png;*.tif;*.bmp)", "JPEG
-// Image File (*.jpg)", "PNG Image File (*.png)", "TIFF Image File (*.tif)", "Bitmaps (*.bmp)",
-// default extension jpg, a preview of the selected picture.
+// One filter of a file dialog, as the dialog lists it: "label (*.jpg *.jpeg)". The caller
+// translates the label.
+struct FileFilter {
+    std::string label;
+    std::vector<std::string> patterns;  // "*.jpg"
+    std::string defaultSuffix;          // "jpg": added to a name typed without an extension
+};
+
+// The open-picture dialog of the main window: the filters it is given (the first chosen at
+// first, its default suffix the dialog's), a preview of the selected picture.
 class OpenPictureDialog {
   public:
     virtual ~OpenPictureDialog() = default;
     // The chosen files' full host paths, one or several; none when the user cancelled.
-    virtual std::vector<std::string> choose() = 0;
+    virtual std::vector<std::string> choose(const std::vector<FileFilter>& filters) = 0;
 };
 
 }  // namespace lenzora::platform
 
 namespace lenzora::platform {
 
-// The save-picture dialog: filters "Bitmaps (*.bmp)" (the first), "JPEG Image File (*.jpg)",
-// "PNG Image File (*.png)", "TIFF Image File (*.tif)", default extension that of the chosen
-// filter, no question before replacing a file. `prefilled` is the name shown when it opens.
+// The save-picture dialog: the filters it is given (the first chosen at first), the default
+// suffix that of the chosen filter, no question before replacing a file. `prefilled` is the
+// name shown when it opens.
 class SavePictureDialog {
   public:
     virtual ~SavePictureDialog() = default;
     // The chosen name; empty when the user cancelled.
-    virtual std::string choose(const std::string& prefilled) = 0;
+    virtual std::string choose(const std::vector<FileFilter>& filters,
+                               const std::string& prefilled) = 0;
 };
 
 }  // namespace lenzora::platform

@@ -31,12 +31,12 @@ class NoCursor : public Cursor {
 // Without a window nothing can be chosen: every dialog is cancelled.
 class NoOpenPicture : public OpenPictureDialog {
   public:
-    std::vector<std::string> choose() override { return {}; }
+    std::vector<std::string> choose(const std::vector<FileFilter>&) override { return {}; }
 };
 
 class NoSavePicture : public SavePictureDialog {
   public:
-    std::string choose(const std::string&) override { return {}; }
+    std::string choose(const std::vector<FileFilter>&, const std::string&) override { return {}; }
 };
 
 class NoJobFile : public JobFileDialog {

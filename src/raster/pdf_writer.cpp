@@ -329,15 +329,16 @@ void PdfWriter::finish() {
     });
 }
 
-void writePdfPicture(const RasterImage& image, std::uint32_t dpiNumerator,
-                     std::uint32_t dpiDenominator, const platform::Bytes& iccProfile,
-                     const PdfWriter::Sink& sink) {
-    if (dpiNumerator == 0 || dpiDenominator == 0) throw platform::Error("PDF error: no resolution");
+void encodePdfPicture(const RasterImage& image, const ExactDpi& dpi,
+                      const platform::Bytes& iccProfile, const PdfWriter::Sink& sink) {
+    if (dpi.numerator <= 0 || dpi.denominator <= 0)
+        throw platform::Error("PDF error: no resolution");
     // Whole numbers up to 2^53 are exact in a double, so each side is the correctly rounded
     // quotient of two exact products.
-    const double perPixel = 72.0 * dpiDenominator;
-    const double width = static_cast<double>(image.width()) * perPixel / dpiNumerator;
-    const double height = static_cast<double>(image.height()) * perPixel / dpiNumerator;
+    const double perPixel = 72.0 * static_cast<double>(dpi.denominator);
+    const auto numerator = static_cast<double>(dpi.numerator);
+    const double width = static_cast<double>(image.width()) * perPixel / numerator;
+    const double height = static_cast<double>(image.height()) * perPixel / numerator;
     PdfWriter pdf(sink);
     pdf.page(width, height);
     const PdfWriter::ImageHandle picture = pdf.addImage(image, iccProfile);

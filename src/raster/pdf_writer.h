@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "raster/exact_dpi.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -53,10 +54,9 @@ class PdfWriter {
     std::unique_ptr<Document> document_;
 };
 
-// A document of one page exactly the picture's size at dpiNumerator / dpiDenominator dots per
-// inch (width · 72 · denominator / numerator points across), the picture filling it.
-void writePdfPicture(const RasterImage& image, std::uint32_t dpiNumerator,
-                     std::uint32_t dpiDenominator, const platform::Bytes& iccProfile,
-                     const PdfWriter::Sink& sink);
+// A document of one page exactly the picture's size at `dpi` (width · 72 · denominator /
+// numerator points across), the picture filling it.
+void encodePdfPicture(const RasterImage& image, const ExactDpi& dpi,
+                      const platform::Bytes& iccProfile, const PdfWriter::Sink& sink);
 
 }  // namespace lenzora::raster

@@ -26,7 +26,7 @@ std::optional<double> positive(double dpi) {
 
 std::optional<double> bmpResolution(std::span<const std::uint8_t> file) {
     // The information header's horizontal pixels per metre, little-endian at byte 38; the
-    // program writes dpi * 100 / 2.5406 there (output/bmp_resolution.h).
+    // program writes dpi * 100 / 2.5406 there (raster/bmp_resolution.h).
     if (file.size() < 42 || bigEndian(file, 14, 1) < 40) return std::nullopt;
     std::int32_t perMetre = 0;
     for (std::size_t i = 0; i < 4; ++i)

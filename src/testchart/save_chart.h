@@ -13,9 +13,9 @@ namespace lenzora::testchart {
 // platform::SaveFile, so a failure leaves whatever was there before.
 void saveChartBmp(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
 
-// A name ending in ".tif" or ".tiff" (any case) gives a 1-bit TIFF in CCITT Group 4, ".png" a
-// 1-bit grey PNG, both at `dpi`, ".pdf" a page of the chart's size holding it as a 1-bit
-// picture; every other name the BMP of saveChartBmp.
+// In the format its name says among those that write a chart (raster::saveFormatFor): a 1-bit
+// TIFF in CCITT Group 4 for ".tif" or ".tiff" (any case), a 1-bit grey PNG for ".png", both at
+// `dpi`; every other name the BMP of saveChartBmp.
 void saveChart(const raster::RasterImage& chart, const std::filesystem::path& path, int dpi);
 
 }  // namespace lenzora::testchart

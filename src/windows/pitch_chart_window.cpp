@@ -20,6 +20,7 @@
 #include "testchart/chart_fields.h"
 #include "testchart/print_pitch_chart.h"
 #include "testchart/save_chart.h"
+#include "windows/picture_filters.h"
 #include "windows/step_arrows.h"
 
 namespace lenzora::windows {
@@ -260,7 +261,8 @@ void PitchChartWindow::resetFields() {
 void PitchChartWindow::saveChart() {
     platform::guardHandler([this] {
         if (!chart_.exists()) return;
-        const std::string name = output_.chooseSaveName();
+        const std::string name =
+            output_.chooseSaveName(savePictureFilters(raster::SavedPicture::Chart));
         if (name.empty()) return;
         testchart::saveChart(chart_.image, name, chart_.resolution);
     });

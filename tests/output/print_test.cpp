@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "output/jpeg_exif.h"
+#include "output/exact_rational.h"
 #include "output/print_composite.h"
 #include "output/print_image.h"
 #include "output/print_layout.h"
 #include "output/print_sheet.h"
 #include "platform/testing/scripted_services.h"
 #include "raster/jpeg_codec.h"
+#include "raster/jpeg_exif.h"
 #include "support/pictures.h"
 
 namespace lenzora::output {
@@ -208,7 +209,7 @@ TEST(JpegOutput, BaselineFullChromaWithDensityAndExifResolution) {
     raster::RasterImage composite = testing::patternImage(64, 32, 1);
     raster::JpegOptions options;
     options.dotsPerInch = 254;
-    options.exif = exifResolution(2536500);
+    options.exif = raster::exifResolution(exactRational(2536500));
     const platform::Bytes jpeg = raster::encodeJpeg(composite, options);
     auto parts = segments(jpeg);
     ASSERT_GE(parts.size(), 3u);

@@ -7,16 +7,16 @@
 #include <utility>
 #include <vector>
 
-#include "output/bmp_resolution.h"
-#include "output/jpeg_exif.h"
-#include "output/picture_format.h"
-#include "output/saved_picture.h"
+#include "output/exact_rational.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/save_file.h"
 #include "raster/bmp_codec.h"
+#include "raster/bmp_resolution.h"
 #include "raster/jpeg_codec.h"
+#include "raster/jpeg_exif.h"
 #include "raster/png_codec.h"
+#include "raster/saved_picture.h"
 #include "raster/tiff_codec.h"
 #include "support/encoded_pictures.h"
 #include "support/file_size_limit.h"
@@ -36,7 +36,7 @@ TEST(BmpResolution, PixelsPerMetreWithTheProgramsDivisor) {
         long double dpi;
         std::int32_t perMetre;
     } cases[] = {{422.75L, 16640}, {300, 11808}, {360, 14170}, {1200, 47233}, {253.65L, 9984}};
-    for (const Case& c : cases) EXPECT_EQ(pixelsPerMetre(c.dpi), c.perMetre);
+    for (const Case& c : cases) EXPECT_EQ(raster::pixelsPerMetre(c.dpi), c.perMetre);
 }
 
 // pHYs holds the nearest whole number of pixels per metre: 300.5 dpi is 11830.7, not 11830.
@@ -45,7 +45,7 @@ TEST(PngResolution, PixelsPerMetreAreRoundedNotCut) {
         long double dpi;
         std::int32_t perMetre;
     } cases[] = {{300, 11811}, {300.5L, 11831}, {169.1L, 6657}};
-    for (const Case& c : cases) EXPECT_EQ(pngPixelsPerMetre(c.dpi), c.perMetre) << c.dpi;
+    for (const Case& c : cases) EXPECT_EQ(raster::pngPixelsPerMetre(c.dpi), c.perMetre) << c.dpi;
 }
 
 TEST(BmpResolution, ASavedCompositeDiffersFromTheBareBmpInBothFieldsOnly) {
@@ -83,22 +83,6 @@ TEST(SaveComposite, AWriteThatFailsPartWayLeavesTheOldFileAndNamesTheFile) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
             << "no temporary file is left behind";
     }
-}
-
-TEST(SaveComposite, TheNameSaysTheFormatInAnyCase) {
-    struct Case {
-        const char* name;
-        PictureFormat format;
-    } cases[] = {
-        {"card.jpg", PictureFormat::Jpeg},    {"/a/b/card.JPG", PictureFormat::Jpeg},
-        {"card.Jpeg", PictureFormat::Jpeg},   {"card.png", PictureFormat::Png},
-        {"card.PNG", PictureFormat::Png},     {"card.tif", PictureFormat::Tiff},
-        {"card.TIFF", PictureFormat::Tiff},   {"card.bmp", PictureFormat::Bmp},
-        {"card.jpe", PictureFormat::Bmp},     {"my.dir\\card", PictureFormat::Bmp},
-        {"/my.jpg/card", PictureFormat::Bmp}, {".png", PictureFormat::Png},
-        {"card.png.bak", PictureFormat::Bmp}, {"card", PictureFormat::Bmp},
-    };
-    for (const Case& c : cases) EXPECT_EQ(pictureFormatForName(c.name), c.format) << c.name;
 }
 
 TEST(SaveComposite, PngAndTiffCarryTheResolutionAndTheProfile) {
@@ -170,7 +154,7 @@ TEST(SaveComposite, JpegIsTheEncodersStreamWithTheExifSegmentAfterTheJfifHeader)
         raster::JpegOptions options;
         options.dotsPerInch = static_cast<int>(core::nearest(core::fromFixed(resolution)));
         const platform::Bytes plain = raster::encodeJpeg(composite, options);
-        const platform::Bytes exif = exifResolution(resolution);
+        const platform::Bytes exif = raster::exifResolution(exactRational(resolution));
         platform::Bytes expected(plain.begin(), plain.begin() + 20);  // SOI, JFIF header
         expected.insert(expected.end(),
                         {0xFF, 0xE1, 0, static_cast<std::uint8_t>(exif.size() + 2)});

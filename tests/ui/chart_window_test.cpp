@@ -469,6 +469,10 @@ class ChartWindowTest : public QObject {
         QVERIFY(!fs::exists(name));
         generate(*f);
         click(*f, "saveButton");
+        std::vector<std::string> offered;  // the formats that write a chart: no JPEG
+        for (const auto& filter : env_->scripted.savePicture->shownFilters)
+            offered.push_back(filter.defaultSuffix);
+        QCOMPARE(offered, (std::vector<std::string>{"bmp", "png", "tif", "pdf"}));
         const lenzora::platform::Bytes file = lenzora::platform::readWholeFile(name);
         QCOMPARE(file.size(), std::size_t{8345150});
         QCOMPARE(file[0], std::uint8_t('B'));

@@ -97,6 +97,9 @@ class OutputWindowTest : public QObject {
         QCOMPARE(dialog.prefills,
                  (std::vector<std::string>{"", file("card.bmp").string(), file("card.TIF").string(),
                                            file("card.jpg").string()}));
+        std::vector<std::string> offered;  // every format that writes a composite, BMP first
+        for (const auto& filter : dialog.shownFilters) offered.push_back(filter.defaultSuffix);
+        QCOMPARE(offered, (std::vector<std::string>{"bmp", "jpg", "png", "tif", "pdf"}));
         {
             lenzora::platform::Bytes bytes = lenzora::platform::readWholeFile(file("card.bmp"));
             QCOMPARE(bytes[0], std::uint8_t('B'));
@@ -341,6 +344,8 @@ class OutputWindowTest : public QObject {
         for (int press = 0; press < 3; ++press) click(*bled, "saveSheetButton");  // last cancelled
         QCOMPARE(dialog.prefills, (std::vector<std::string>{"", file("sheet.png").string(),
                                                             file("sheet.PDF").string()}));
+        QCOMPARE(dialog.shownFilters.front().defaultSuffix, std::string("pdf"));
+        QCOMPARE(dialog.shownFilters[1].defaultSuffix, std::string("bmp"));
         QCOMPARE(QImage(QString::fromStdString(file("sheet.png").string())).size(),
                  QSize(2480, 3508));
         const lenzora::platform::Bytes pdf = lenzora::platform::readWholeFile(file("sheet.PDF"));

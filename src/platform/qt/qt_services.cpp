@@ -71,29 +71,35 @@ void sizeOpenDialog(QFileDialog& dialog) {
         sides->setSizes({kSideBarWidth, dialog.width() - kSideBarWidth});
 }
 
+// The filters as QFileDialog reads them: "label (*.jpg *.jpeg)".
+QStringList nameFilters(const std::vector<FileFilter>& filters) {
+    QStringList names;
+    for (const FileFilter& filter : filters) {
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns)
+            patterns.append(QString::fromStdString(pattern));
+        names.append(QString::fromStdString(filter.label) + QStringLiteral(" (") +
+                     patterns.join(u' ') + u')');
+    }
+    return names;
+}
+
+QString firstSuffix(const std::vector<FileFilter>& filters) {
+    return filters.empty() ? QString() : QString::fromStdString(filters.front().defaultSuffix);
+}
+
 // The file dialog with a preview pane beside the file list. Several files may be chosen at
 // once, so only existing ones are taken.
 class QtOpenPicture : public OpenPictureDialog {
   public:
-    std::vector<std::string> choose() override {
+    std::vector<std::string> choose(const std::vector<FileFilter>& filters) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFiles);
         // The dialog matches the patterns in any case, as the frame kinds are told apart.
-        dialog.setNameFilters(
-            {QCoreApplication::translate(
-                 "lenzora::platform::FileDialogs",
-                 "All (*.jpg;*.png;*.tif;*.bmp) (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)"),
-             QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                         "JPEG Image File (*.jpg) (*.jpg *.jpeg)"),
-             QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                         "PNG Image File (*.png) (*.png)"),
-             QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                         "TIFF Image File (*.tif) (*.tif *.tiff)"),
-             QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                         "Bitmaps (*.bmp) (*.bmp)")});
-        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        dialog.setNameFilters(nameFilters(filters));
+        dialog.setDefaultSuffix(firstSuffix(filters));
         if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
         dialog.selectFile(QString());
 
@@ -140,24 +146,19 @@ class QtOpenPicture : public OpenPictureDialog {
 // to a name typed without one, and no question before replacing.
 class QtSavePicture : public SavePictureDialog {
   public:
-    std::string choose(const std::string& prefilled) override {
+    std::string choose(const std::vector<FileFilter>& filters,
+                       const std::string& prefilled) override {
         QFileDialog dialog(QApplication::activeWindow());
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        const QStringList filters = {
-            QCoreApplication::translate("lenzora::platform::FileDialogs", "Bitmaps (*.bmp)"),
-            QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                        "JPEG Image File (*.jpg)"),
-            QCoreApplication::translate("lenzora::platform::FileDialogs", "PNG Image File (*.png)"),
-            QCoreApplication::translate("lenzora::platform::FileDialogs",
-                                        "TIFF Image File (*.tif)")};
-        const QStringList suffixes = {QStringLiteral("bmp"), QStringLiteral("jpg"),
-                                      QStringLiteral("png"), QStringLiteral("tif")};
-        dialog.setNameFilters(filters);
-        dialog.setDefaultSuffix(suffixes.front());
+        const QStringList names = nameFilters(filters);
+        dialog.setNameFilters(names);
+        dialog.setDefaultSuffix(firstSuffix(filters));
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, &filters, &suffixes](const QString& filter) {
-                             const qsizetype index = filters.indexOf(filter);
-                             if (index >= 0) dialog.setDefaultSuffix(suffixes.at(index));
+                         [&dialog, &names, &filters](const QString& name) {
+                             const qsizetype index = names.indexOf(name);
+                             if (index >= 0)
+                                 dialog.setDefaultSuffix(QString::fromStdString(
+                                     filters[static_cast<std::size_t>(index)].defaultSuffix));
                          });
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (!prefilled.empty()) dialog.selectFile(QString::fromStdString(prefilled));

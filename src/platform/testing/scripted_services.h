@@ -57,8 +57,9 @@ class ScriptedOpenPicture : public OpenPictureDialog {
         std::vector<std::string> files;
     };
 
-    std::vector<std::string> choose() override {
+    std::vector<std::string> choose(const std::vector<FileFilter>& filters) override {
         ++timesShown;
+        shownFilters = filters;
         if (answers.empty()) return {};
         std::vector<std::string> answer = std::move(answers.front().files);
         answers.erase(answers.begin());
@@ -66,13 +67,16 @@ class ScriptedOpenPicture : public OpenPictureDialog {
     }
     std::vector<Answer> answers;
     int timesShown = 0;
+    std::vector<FileFilter> shownFilters;  // those of the last showing
 };
 
-// Answers the save dialog from a script and records the name it was opened with.
+// Answers the save dialog from a script and records the name and filters it was opened with.
 class ScriptedSavePicture : public SavePictureDialog {
   public:
-    std::string choose(const std::string& prefilled) override {
+    std::string choose(const std::vector<FileFilter>& filters,
+                       const std::string& prefilled) override {
         prefills.push_back(prefilled);
+        shownFilters = filters;
         if (answers.empty()) return {};
         std::string answer = answers.front();
         answers.erase(answers.begin());
@@ -80,6 +84,7 @@ class ScriptedSavePicture : public SavePictureDialog {
     }
     std::vector<std::string> answers;
     std::vector<std::string> prefills;
+    std::vector<FileFilter> shownFilters;  // those of the last showing
 };
 
 // Answers the job dialogs from one script, opening and saving alike, and records the folder

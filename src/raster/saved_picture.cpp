@@ -1,13 +1,13 @@
-#include "output/saved_picture.h"
+#include "raster/saved_picture.h"
 
+#include <cmath>
 #include <optional>
 
-#include "core/numbers.h"
 #include "platform/error.h"
 #include "platform/save_file.h"
 #include "platform/translation.h"
 
-namespace lenzora::output {
+namespace lenzora::raster {
 namespace {
 
 // Runs one step on the file being saved: a failure of the file names it.
@@ -17,7 +17,7 @@ void onFile(const std::filesystem::path& path, Step&& step) {
         step();
     } catch (const platform::Error& e) {
         throw platform::Error(platform::fillIn(
-            platform::translate("lenzora::output", "Cannot create file \"%1\". %2"),
+            platform::translate("lenzora::raster", "Cannot create file \"%1\". %2"),
             {path.string(), e.what()}));
     }
 }
@@ -48,7 +48,7 @@ void savePicture(const std::filesystem::path& path, const platform::Bytes& bytes
 }
 
 std::int32_t pngPixelsPerMetre(long double dotsPerInch) {
-    return static_cast<std::int32_t>(core::nearest(dotsPerInch / 0.0254L));
+    return static_cast<std::int32_t>(std::nearbyint(dotsPerInch / 0.0254L));
 }
 
-}  // namespace lenzora::output
+}  // namespace lenzora::raster

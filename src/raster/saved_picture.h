@@ -8,7 +8,7 @@
 
 #include "platform/file_io.h"
 
-namespace lenzora::output {
+namespace lenzora::raster {
 
 using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 
@@ -29,4 +29,4 @@ void savePicture(const std::filesystem::path& path, const platform::Bytes& bytes
 // A PNG's pHYs value for a resolution in dots per inch: nearest(dpi / 0.0254).
 std::int32_t pngPixelsPerMetre(long double dotsPerInch);
 
-}  // namespace lenzora::output
+}  // namespace lenzora::raster

@@ -1,8 +1,6 @@
-#include "output/jpeg_exif.h"
+#include "raster/jpeg_exif.h"
 
-#include "output/exact_rational.h"
-
-namespace lenzora::output {
+namespace lenzora::raster {
 namespace {
 
 void put16(platform::Bytes& out, std::uint32_t v) {  // little-endian, as the "II" header says
@@ -21,12 +19,12 @@ void putBytes(platform::Bytes& out, const char* bytes, std::size_t count) {
 
 }  // namespace
 
-platform::Bytes exifResolution(core::FixedCount resolution) {
+platform::Bytes exifResolution(const ExactDpi& resolution) {
     // TIFF structure: header, IFD0 with three entries, then the two rationals.
     constexpr std::uint32_t kIfdOffset = 8;
     constexpr std::uint32_t kEntries = 3;
     constexpr std::uint32_t kDataOffset = kIfdOffset + 2 + kEntries * 12 + 4;
-    const auto [num, den] = exactRational(resolution);
+    const auto [num, den] = rational32(resolution);
 
     platform::Bytes tiff;
     putBytes(tiff, "II*\0", 4);  // little-endian TIFF, 42
@@ -57,4 +55,4 @@ platform::Bytes exifResolution(core::FixedCount resolution) {
     return body;
 }
 
-}  // namespace lenzora::output
+}  // namespace lenzora::raster
