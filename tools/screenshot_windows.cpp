@@ -5,10 +5,14 @@
 //   screenshot_windows OUTPUT_FOLDER SAMPLES_FOLDER
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QSpinBox>
 #include <QThread>
 #include <cstdio>
 #include <filesystem>
@@ -46,6 +50,18 @@ bool save(QWidget* window, const fs::path& path) {
     return saved;
 }
 
+// Types into a box key by key, as the window reacts to each key released.
+void type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(edit, &release);
+    }
+}
+
 template <class T>
 T* newest(QWidget& owner) {
     const QList<T*> all = owner.findChildren<T*>(QString(), Qt::FindDirectChildrenOnly);
@@ -69,6 +85,9 @@ int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / "lenzora-screenshots";
     fs::create_directories(work);
     lenzora::platform::setDriveRoot(work);
+    // The sheet's choices made below are kept in a settings folder of the tool's own.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString((work / "options").string()));
 
     // Dialogs and the printer answered by script, so nothing waits for a person.
     lenzora::platform::testing::ScriptedServices scripted;
@@ -112,6 +131,21 @@ int main(int argc, char** argv) {
         pitch->setText(QString::number(finer, 'f', 3));
         emit pitch->textEdited(pitch->text());
         ok &= save(effect, out / "effect-mismatch.png");
+        effect->close();
+
+        // Cards of 85 x 55 mm, as many as fit on A4 with crop marks and the label line.
+        type(form.findChild<QLineEdit*>(QStringLiteral("widthEdit")), QStringLiteral("85"));
+        type(form.findChild<QLineEdit*>(QStringLiteral("heightEdit")), QStringLiteral("55"));
+        form.findChild<QPushButton*>(QStringLiteral("composeButton"))->click();
+        while (form.composing()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        form.findChild<QPushButton*>(QStringLiteral("printButton"))->click();
+        auto* sheet = newest<lenzora::windows::PrintPreviewWindow>(form);
+        sheet->findChild<QSpinBox*>(QStringLiteral("copiesBox"))->setValue(0);
+        sheet->findChild<QDoubleSpinBox*>(QStringLiteral("marginBox"))->setValue(5);
+        sheet->findChild<QDoubleSpinBox*>(QStringLiteral("gapBox"))->setValue(6);
+        sheet->findChild<QCheckBox*>(QStringLiteral("cropMarksBox"))->setChecked(true);
+        sheet->findChild<QCheckBox*>(QStringLiteral("labelBox"))->setChecked(true);
+        ok &= save(sheet, out / "print-sheet.png");
     }
     fs::remove_all(work);
     return ok ? 0 : 1;
