@@ -1,5 +1,5 @@
 // The document writer's drawing read back through poppler: places measured from the page's
-// top-left corner, a picture written once however often it is placed, lines and text.
+// top-left corner, lines and text (a picture written once is checked on a sheet of copies).
 
 #include "raster/pdf_writer.h"
 
@@ -16,7 +16,7 @@
 namespace lenzora::raster {
 namespace {
 
-TEST(PdfWriter, DrawsFromTheTopLeftCornerAndWritesAPictureOnce) {
+TEST(PdfWriter, DrawsFromTheTopLeftCorner) {
     testing::TempDir dir;
     RasterImage black;
     black.create(PixelFormat::Bgr24, 2, 1);
@@ -53,10 +53,6 @@ TEST(PdfWriter, DrawsFromTheTopLeftCornerAndWritesAPictureOnce) {
     };
     for (const Point& p : points) EXPECT_EQ(page.at(p.x, p.y) < 128, p.dark) << p.x << "," << p.y;
 
-    std::size_t pictures = 0;
-    for (std::size_t at = 0; (at = bytes.find("/Subtype/Image", at)) != std::string::npos; ++at)
-        ++pictures;
-    EXPECT_EQ(pictures, 1u);
     const testing::ProcessResult text =
         testing::runProcess("pdftotext", {(dir / "page.pdf").string(), "-"});
     EXPECT_EQ(text.out.substr(0, text.out.find('\n')), "Pitch 42.275");
