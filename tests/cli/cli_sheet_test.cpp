@@ -53,10 +53,13 @@ std::string pageProblem(const testing::GreyImage& page, const output::SheetPlan&
                 nearCopy = nearCopy || in(c, x, y, 1);
                 bool black = false, white = false;
                 if (!in(c, x, y, -1)) continue;
-                for (int cy = int((y - 1 - c.top * s) * t); cy <= int((y + 2 - c.top * s) * t);
-                     ++cy)
-                    for (int cx = int((x - 1 - c.left * s) * t);
-                         cx <= int((x + 2 - c.left * s) * t); ++cx)
+                // The composite's pixels within one device pixel, inside the composite.
+                const int top = std::max(0, int((y - 1 - c.top * s) * t));
+                const int bottom = std::min(composite.height() - 1, int((y + 2 - c.top * s) * t));
+                const int left = std::max(0, int((x - 1 - c.left * s) * t));
+                const int right = std::min(composite.width() - 1, int((x + 2 - c.left * s) * t));
+                for (int cy = top; cy <= bottom; ++cy)
+                    for (int cx = left; cx <= right; ++cx)
                         (composite.pixel(cx, cy).green < 128 ? black : white) = true;
                 if ((v < 192 && !black) || (v > 63 && !white)) return "copy differs" + at(x, y);
             }
