@@ -11,10 +11,7 @@
 namespace lenzora::output {
 
 std::int32_t sheetPixels(double points, long double dotsPerInch) {
-    const long double pixels = core::nearest(points * dotsPerInch / kPointsPerInch);
-    return static_cast<std::int32_t>(
-        std::clamp<long double>(pixels, std::numeric_limits<std::int32_t>::min(),
-                                std::numeric_limits<std::int32_t>::max()));
+    return core::toPixelCount(points * dotsPerInch / kPointsPerInch, core::Rounding::Nearest);
 }
 
 raster::Point checkSheetPicture(const SheetPlan& plan, long double dotsPerInch) {
