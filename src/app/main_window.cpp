@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -753,17 +752,10 @@ void MainWindow::printComposite() {
 // The label line of a sheet: frames, pitch and resolution of the last compose, the trim size
 // (the composite without its bleed) and today's date.
 std::string MainWindow::sheetLabel(const raster::RasterImage& composite) const {
-    output::SheetLabelFacts facts;
-    facts.frames = composedLenses_.frameCount;
-    facts.pitch = core::formatFixed(composedLenses_.pitch);
-    facts.resolution = core::formatFixed(composedLenses_.resolution);
-    const long double mmPerPixel = 25.4L / core::fromFixed(composedLenses_.resolution);
-    facts.trimWidthMm =
-        static_cast<double>((composite.width() - 2 * composedBleed_.pixels) * mmPerPixel);
-    facts.trimHeightMm =
-        static_cast<double>((composite.height() - 2 * composedBleed_.pixels) * mmPerPixel);
-    facts.date = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-    return output::sheetLabel(facts);
+    return output::sheetLabel({composedLenses_.frameCount, composedLenses_.pitch,
+                               composedLenses_.resolution,
+                               composite.width() - 2 * composedBleed_.pixels,
+                               composite.height() - 2 * composedBleed_.pixels});
 }
 
 // previewImage_ shows the preview proportionally, centred in the panel, shrunk when it is larger.

@@ -1,6 +1,5 @@
 #include "cli/sheet_options.h"
 
-#include <QDate>
 #include <charconv>
 #include <cmath>
 
@@ -70,15 +69,8 @@ output::SheetPlan planCopies(output::SheetSettings sheet, const core::OutputSett
 }
 
 std::string sheetLabelFor(const core::OutputSettings& settings) {
-    const long double mmPerPixel = 25.4L / core::fromFixed(settings.resolution);
-    output::SheetLabelFacts facts;
-    facts.frames = settings.frameCount;
-    facts.pitch = core::formatFixed(settings.pitch);
-    facts.resolution = core::formatFixed(settings.resolution);
-    facts.trimWidthMm = static_cast<double>(settings.pixelWidth * mmPerPixel);
-    facts.trimHeightMm = static_cast<double>(settings.pixelHeight * mmPerPixel);
-    facts.date = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-    return output::sheetLabel(facts);
+    return output::sheetLabel({settings.frameCount, settings.pitch, settings.resolution,
+                               settings.pixelWidth, settings.pixelHeight});
 }
 
 void addSheetJson(QJsonObject& json, const std::string& paper, const output::SheetPlan& plan) {

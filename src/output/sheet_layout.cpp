@@ -1,5 +1,6 @@
 #include "output/sheet_layout.h"
 
+#include <QDate>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -204,13 +205,14 @@ SheetPlan planSheet(const SheetSettings& settings, double pictureWidth, double p
     return plan;
 }
 
-std::string sheetLabel(const SheetLabelFacts& facts) {
+std::string sheetLabel(const SheetJob& job) {
+    const long double mmPerPixel = 25.4L / core::fromFixed(job.resolution);
     char size[64];
-    std::snprintf(size, sizeof size, "%.1f x %.1f mm", facts.trimWidthMm, facts.trimHeightMm);
-    std::string label = std::to_string(facts.frames) + " frames  " + facts.pitch + " LPI  " +
-                        facts.resolution + " dpi  " + size;
-    if (!facts.date.empty()) label += "  " + facts.date;
-    return label;
+    std::snprintf(size, sizeof size, "%.1Lf x %.1Lf mm", job.trimWidth * mmPerPixel,
+                  job.trimHeight * mmPerPixel);
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    return std::to_string(job.frames) + " frames  " + core::formatFixed(job.pitch) + " LPI  " +
+           core::formatFixed(job.resolution) + " dpi  " + size + "  " + today.toStdString();
 }
 
 }  // namespace lenzora::output

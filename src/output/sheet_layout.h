@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/numbers.h"
+
 namespace lenzora::output {
 
 inline constexpr double kPointsPerInch = 72.0;
@@ -81,18 +83,18 @@ struct SheetPlan {
 // when the copies do not fit inside the margin together with their marks and label.
 SheetPlan planSheet(const SheetSettings& settings, double pictureWidth, double pictureHeight);
 
-// What the label line says.
-struct SheetLabelFacts {
+// What the label line names: the job's frames, pitch and resolution, and its trim size in
+// whole pixels at that resolution.
+struct SheetJob {
     int frames = 0;
-    std::string pitch;       // lines per inch, as the settings show it
-    std::string resolution;  // dots per inch, as the settings show it
-    double trimWidthMm = 0;
-    double trimHeightMm = 0;
-    std::string date;  // yyyy-MM-dd; empty leaves it out
+    core::FixedCount pitch = 0;
+    core::FixedCount resolution = 0;
+    std::int32_t trimWidth = 0;
+    std::int32_t trimHeight = 0;
 };
-// "8 frames  60.5 LPI  600 dpi  100.0 x 150.0 mm  2026-12-09": ASCII, so any printer font has
-// its letters.
-std::string sheetLabel(const SheetLabelFacts& facts);
+// "8 frames  60.5 LPI  600 dpi  100.0 x 150.0 mm  2026-12-09" with today's date: ASCII, so any
+// printer font has its letters.
+std::string sheetLabel(const SheetJob& job);
 
 inline constexpr const char* kNoCopyFits = QT_TRANSLATE_NOOP(
     "lenzora::output", "纸上一份也放不下：图片 %1 × %2 毫米，可用 %3 × %4 毫米！");
