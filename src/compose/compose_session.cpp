@@ -304,7 +304,8 @@ std::int32_t ComposeSession::bleedPixels() const {
 std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthText,
                                                          std::string_view heightText) {
     interlace::composeOutputSize(settings_.pixelWidth, settings_.pixelHeight, settings_.sizeUnit,
-                                 widthText, heightText, settings_.resolution);
+                                 widthText, heightText, settings_.resolution,
+                                 settings_.onPrinterGrid());
     // The settings keep the trim size; only the composite grows by the bleed.
     const std::int64_t bleed = 2 * std::int64_t{bleedPixels()};
     auto withBleed = [bleed](std::int32_t size) {

@@ -52,11 +52,19 @@ void applyWidthCap(OutputSettings& o, const Trigger& t) {
     }
 }
 
-// Everything a trigger does after its first step.
+// Everything a trigger does after its first step. On the printer's grid the resolution is the
+// printer's, whatever the lens: the strip width keeps the automatic value, which nothing on
+// that grid reads, and the pixel size is the nearest whole number, uncapped (a printer-grid
+// output is large by design).
 void recompute(OutputSettings& o, const Trigger& t) {
     Resolution r = resolutionRule(o.frameCount, o.pitch);
     o.stripWidth = r.stripWidth;
     o.resolution = r.resolution;
+    if (o.onPrinterGrid()) {
+        o.resolution = o.printDpi;
+        computePixelSize(o, {Rounding::Nearest, t.heightFirst, false, t.cappedDimension});
+        return;
+    }
     computePixelSize(o, t);
     if (t.capped) applyWidthCap(o, t);
 }
@@ -177,6 +185,18 @@ void recalcResolution(OutputSettings& settings) {
     OutputSettings next = settings;
     recompute(next, kFrameLoaded);
     settings = next;
+}
+
+void changePrintDpi(OutputSettings& settings, FixedCount printDpi) {
+    OutputSettings next = settings;
+    next.printDpi = printDpi > 0 ? printDpi : 0;
+    recompute(next, kStartUp);
+    settings = next;
+}
+
+long double OutputSettings::printLensPeriod() const {
+    if (!onPrinterGrid() || pitch <= 0) return lensPeriod();
+    return static_cast<long double>(printDpi) / static_cast<long double>(pitch);
 }
 
 }  // namespace lenzora::core

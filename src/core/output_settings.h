@@ -40,9 +40,17 @@ struct OutputSettings {
     std::int32_t reserved1 = 0;
     std::int32_t reserved2 = 0;
     std::int32_t reserved3 = 0;
+    // The printer's own resolution to interlace at (dots per inch), or 0: the resolution
+    // follows the lens (frameCount * pitch * stripWidth). Kept apart from the settings file.
+    FixedCount printDpi = 0;
 
     // Lens period in pixels: every lens spans frameCount strips of stripWidth pixels.
     std::int32_t lensPeriod() const { return frameCount * stripWidth; }
+    // Interlaced straight onto the printer's grid: every pixel shows the frame under it, and
+    // a lens spans printLensPeriod() pixels, a fraction in general.
+    bool onPrinterGrid() const { return printDpi > 0; }
+    // Pixels per lens at the output resolution: lensPeriod() in the automatic mode.
+    long double printLensPeriod() const;
 };
 
 // Strip width nearest to 250 dpi (at least 1) and the resolution it gives.
@@ -83,5 +91,9 @@ bool frameLoadedInSlot(OutputSettings& settings, std::int32_t slot);
 
 // After a frame load: strip width, resolution and pixel size, without the width cap.
 void recalcResolution(OutputSettings& settings);
+
+// The printer resolution chosen (0: automatic): the resolution becomes it and the pixel size
+// the size times it, rounded to nearest, with no width cap; 0 brings the automatic rule back.
+void changePrintDpi(OutputSettings& settings, FixedCount printDpi);
 
 }  // namespace lenzora::core

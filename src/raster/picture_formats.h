@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "raster/band_writer.h"
 #include "raster/decoded_rows.h"
 #include "raster/exact_dpi.h"
 #include "raster/orientation.h"
 #include "raster/raster_image.h"
+#include "raster/row_reader.h"
 
 namespace lenzora::raster {
 
@@ -35,6 +37,8 @@ struct PictureFormat {
     PictureRowReader readRows = nullptr;     // none: read whole
     PictureWriter writeComposite = nullptr;  // a 24-bit composite; none: not saved in it
     PictureWriter writeChart = nullptr;      // the 1-bit pitch chart; none: not saved in it
+    RowReaderOpener openRows = nullptr;      // none: frames are read whole
+    BandWriterOpener openBandWriter = nullptr;  // none: the composite is saved whole
     bool carriesResolution = false;
     bool carriesColourProfile = false;
     // The dialogs' filters, translated in the context "lenzora::platform::FileDialogs": the
