@@ -16,7 +16,10 @@
 #include "core/output_settings.h"
 #include "core/settings_file.h"
 #include "frames/load_frame.h"
+#include "interlace/band_compose.h"
 #include "interlace/compose_check.h"
+#include "interlace/lens_map.h"
+#include "output/composite_file_sink.h"
 #include "output/proof.h"
 #include "output/save_composite.h"
 #include "output/save_sheet.h"
@@ -36,30 +39,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The work folder: the one asked for, or a fresh temporary one removed at the end. The
-// temporary folders of earlier runs that were killed are removed first.
+// The work folder asked for, where the compose keeps the working files the window makes.
 class WorkFolder {
   public:
-    explicit WorkFolder(const std::optional<std::string>& asked) {
-        platform::removeAbandonedFolders();
-        if (asked) {
-            path_ = fs::absolute(*asked);
-            std::error_code ignored;
-            fs::create_directories(path_, ignored);
-        } else {
-            temporary_.emplace();
-            path_ = temporary_->path();
-        }
-        platform::setFolderMapping(core::kWorkingFolder, path_);
+    explicit WorkFolder(const std::string& asked) {
+        const fs::path path = fs::absolute(asked);
+        std::error_code ignored;
+        fs::create_directories(path, ignored);
+        platform::setFolderMapping(core::kWorkingFolder, path);
     }
     ~WorkFolder() { platform::setFolderMapping(core::kWorkingFolder, {}); }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
-
-  private:
-    fs::path path_;
-    std::optional<platform::OwnedTemporaryFolder> temporary_;
 };
+
+core::FixedCount printDpiFrom(const std::optional<std::string>& text) {
+    if (!text) return 0;
+    const core::FixedCount dpi = core::parseFixedText(*text);
+    if (dpi <= 0) throw UsageError("--print-dpi must be above 0");
+    return dpi;
+}
 
 // The compose's steps are where Ctrl-C and SIGTERM are looked for.
 class InterruptibleProgress : public interlace::ComposeProgress {
@@ -82,7 +81,7 @@ const CommandDescription kCompose = {
     "[--ignore-orientation]\n"
     "                           [--sheet A4|A3|A5|Letter|Legal|WxH(mm|in)] [--landscape]\n"
     "                           [--copies N|fit] [--gap MM] [--margin MM] [--bleed MM]\n"
-    "                           [--crop-marks] [--label]\n"
+    "                           [--crop-marks] [--label] [--print-dpi D]\n"
     "                           -o OUT FRAME1 FRAME2 [... FRAME16]",
     "Composes the frames as the program does with these settings, adds the calibration band\n"
     "when asked, and saves the composite. With --job, the job file's settings, frames and\n"
@@ -96,7 +95,9 @@ const CommandDescription kCompose = {
         {"--mode", "columns|rows", "Strips side by side or one above the other (columns)."},
         {"--calibration", nullptr, "Adds the calibration band."},
         {"--no-calibration", nullptr, "Adds no calibration band, whatever the job says."},
-        {"--work-dir", "DIR", "Keeps the working files (t01.bmp, x01.bmp ...) in DIR."},
+        {"--work-dir", "DIR",
+         "Composes through working files (t01.bmp, x01.bmp ...) kept in DIR, as the window does; "
+         "without it none are written and the composite goes straight into its file."},
         {"--jobs", "N", "Threads to compose on (every core); 1 composes frame after frame."},
         {"--json", nullptr, "Prints one JSON object on one line."},
         {"--max-frame-pixels", "N",
@@ -119,6 +120,9 @@ const CommandDescription kCompose = {
          "the trim size."},
         {"--crop-marks", nullptr, "Draws crop marks at the corners of every copy."},
         {"--label", nullptr, "Prints a line naming the job under the copies."},
+        {"--print-dpi", "D",
+         "Interlaces straight onto the printer's grid of D dots per inch (720, 1440 ...): every "
+         "pixel shows the frame under it, the lens period is D / pitch pixels."},
     },
     "FRAMES",
     "2 to 16 frames in their order, of the formats below (with --job, the job's).",
@@ -227,11 +231,17 @@ int runCompose(const std::vector<std::string>& args) {
     if (proof) output::checkProofTarget(fs::absolute(*proof), static_cast<int>(frames.size()));
     if (saveJob) platform::checkSaveTarget(fs::absolute(*saveJob));
 
-    WorkFolder work(options.value("--work-dir"));
+    const core::FixedCount printDpi = printDpiFrom(options.value("--print-dpi"));
+    // Temporary folders of earlier runs that were killed go, as each run's own would have.
+    platform::removeAbandonedFolders();
+    const std::optional<std::string> workDir = options.value("--work-dir");
+    std::optional<WorkFolder> work;
+    if (workDir) work.emplace(*workDir);
 
     // Start-up with these settings: the boxes show the stored sizes.
     core::OutputSettings settings;
     core::applyStoredSettings(stored, settings);
+    settings.printDpi = printDpi;
     core::recomputeAtStartUp(settings);
     const std::string widthText = core::formatFixed(settings.workingWidth);
     const std::string heightText = core::formatFixed(settings.workingHeight);
@@ -247,7 +257,13 @@ int runCompose(const std::vector<std::string>& args) {
     auto planBeforeReading = [&] {
         if (!sheet) return;
         const interlace::ComposeState& size = session.state();
-        const std::int32_t band = calibration ? 4 * settings.lensPeriod() : 0;
+        const auto band =
+            calibration
+                ? static_cast<std::int32_t>(
+                      interlace::calibrationBars(
+                          interlace::lensLayoutOf(settings, size.outputWidth, size.outputHeight))
+                          .size())
+                : 0;
         const bool columns = settings.mode == core::kModeColumns;
         const output::SheetPlan plan = planFor(size.outputWidth + (columns ? band : 0),
                                                size.outputHeight + (columns ? 0 : band));
@@ -257,27 +273,61 @@ int runCompose(const std::vector<std::string>& args) {
     std::vector<std::string> chosen;
     chosen.reserve(frames.size());
     for (const std::string& frame : frames) chosen.push_back(fs::absolute(frame));
+    // With working files, as the window composes; otherwise straight from the frames' files,
+    // into the output file band by band unless the whole composite is wanted in memory.
+    const bool inMemory = workDir || sheet || proof || !output::writesCompositeInBands(output);
+    raster::RasterImage straightComposite;
+    platform::Bytes compositeProfile;
+    const output::CompositeFileSink* fileSink = nullptr;
     {
         InterruptibleProgress progress;
-        if (auto refusal = session.composeFiles(chosen, widthText, heightText, progress, run,
-                                                planBeforeReading))
-            throw platform::Error(*refusal);
+        std::optional<std::string> refusal;
+        if (workDir) {
+            refusal = session.composeFiles(chosen, widthText, heightText, progress, run,
+                                           planBeforeReading);
+        } else {
+            auto beforeReading = [&] {
+                // Held whole, the composite must fit in memory as the window's must.
+                if (inMemory) {
+                    if (auto tooLarge = session.setOutputSize(widthText, heightText))
+                        throw platform::Error(*tooLarge);
+                }
+                planBeforeReading();
+            };
+            auto openSink =
+                [&](const platform::Bytes& profile) -> std::unique_ptr<interlace::BandSink> {
+                compositeProfile = profile;
+                if (inMemory) return std::make_unique<interlace::ImageSink>(straightComposite);
+                auto sink = std::make_unique<output::CompositeFileSink>(
+                    fs::absolute(output), settings.resolution, profile);
+                fileSink = sink.get();
+                return sink;
+            };
+            refusal = session.composeStraight(chosen, widthText, heightText, calibration, progress,
+                                              run, beforeReading, openSink);
+        }
+        if (refusal) throw platform::Error(*refusal);
     }
-    if (calibration) session.setCalibrationBand(true);
-    const raster::RasterImage& composite = session.composite();
+    if (workDir) {
+        if (calibration) session.setCalibrationBand(true);
+        compositeProfile = session.compositeProfile();
+    }
+    const raster::RasterImage& composite = workDir ? session.composite() : straightComposite;
+    const std::int32_t imageWidth = fileSink != nullptr ? fileSink->width() : composite.width();
+    const std::int32_t imageHeight = fileSink != nullptr ? fileSink->height() : composite.height();
     std::optional<output::SheetPlan> plan;
     if (sheet) {
         plan = planFor(composite.width(), composite.height());
-        output::saveSheet(*plan, composite, settings.resolution, session.compositeProfile(),
+        output::saveSheet(*plan, composite, settings.resolution, compositeProfile,
                           sheet->label ? sheetLabelFor(settings) : std::string(),
                           fs::absolute(output));
-    } else {
+    } else if (inMemory) {
         output::saveComposite(composite, fs::absolute(output), settings.resolution,
-                              session.compositeProfile());
+                              compositeProfile);
     }
     if (proof) {
         output::ProofOptions views = output::proofFor(settings);
-        views.colourProfile = session.compositeProfile();
+        views.colourProfile = compositeProfile;
         output::saveProof(composite, views, fs::absolute(*proof));
     }
     if (saveJob) {
@@ -288,9 +338,12 @@ int runCompose(const std::vector<std::string>& args) {
     if (options.has("--json")) {
         QJsonObject json;
         addOutputSettings(json, settings);
-        json.insert(QStringLiteral("lens_period"), settings.lensPeriod());
-        json.insert(QStringLiteral("image_width"), composite.width());
-        json.insert(QStringLiteral("image_height"), composite.height());
+        json.insert(QStringLiteral("lens_period"),
+                    settings.onPrinterGrid()
+                        ? QJsonValue(static_cast<double>(settings.printLensPeriod()))
+                        : QJsonValue(settings.lensPeriod()));
+        json.insert(QStringLiteral("image_width"), imageWidth);
+        json.insert(QStringLiteral("image_height"), imageHeight);
         json.insert(QStringLiteral("output"), jsonFileName(output));
         json.insert(QStringLiteral("format"),
                     QString::fromStdString(
@@ -299,10 +352,10 @@ int runCompose(const std::vector<std::string>& args) {
         if (proof) json.insert(QStringLiteral("proof"), jsonFileName(*proof));
         printJson(json);
     } else {
-        std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %d pixels\n",
-                    output.c_str(), composite.width(), composite.height(),
+        std::printf("%s: %d x %d pixels at %s dpi, %d frames, lens period %s pixels\n",
+                    output.c_str(), imageWidth, imageHeight,
                     core::formatFixed(settings.resolution).c_str(), settings.frameCount,
-                    settings.lensPeriod());
+                    core::formatGeneral(settings.printLensPeriod()).c_str());
         if (plan) {
             std::printf("sheet: %zu copies, %d x %d, on %s\n", plan->copies.size(), plan->columns,
                         plan->rows, options.value("--sheet")->c_str());

@@ -162,17 +162,15 @@ std::optional<std::string> ComposeSession::composeFiles(
     const std::vector<std::string>& chosenPaths, std::string_view widthText,
     std::string_view heightText, interlace::ComposeProgress& progress,
     const interlace::ComposeRun& run, const std::function<void()>& beforeReading) {
-    const int count = static_cast<int>(chosenPaths.size());
-    for (int slot = 1; slot <= count; ++slot) {
-        const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
-        if (raster::frameFormatOf(chosen) == nullptr) throw formatError();
-        slots_[slot] = chosen;
-        chosenFiles_[static_cast<std::size_t>(slot - 1)] = chosen;
-    }
-    countFrames(count);
-    if (auto missing = missingFrame()) throw platform::Error(*missing);
+    nameFrames(chosenPaths);
     if (auto refusal = setOutputSize(widthText, heightText)) return refusal;
     if (beforeReading) beforeReading();
+    if (settings_.onPrinterGrid()) {
+        // Working copies as the window makes them; no strip files on the printer's grid.
+        loadFrames(chosenPaths, run.threads);
+        compose(progress, run);
+        return std::nullopt;
+    }
     startCompose();
     try {
         buildFrom(&chosenPaths, progress, run);
@@ -184,11 +182,36 @@ std::optional<std::string> ComposeSession::composeFiles(
     return std::nullopt;
 }
 
+void ComposeSession::nameFrames(const std::vector<std::string>& chosenPaths) {
+    const int count = static_cast<int>(chosenPaths.size());
+    for (int slot = 1; slot <= count; ++slot) {
+        const std::string& chosen = chosenPaths[static_cast<std::size_t>(slot - 1)];
+        if (raster::frameFormatOf(chosen) == nullptr) throw formatError();
+        slots_[slot] = chosen;
+        chosenFiles_[static_cast<std::size_t>(slot - 1)] = chosen;
+    }
+    countFrames(count);
+    if (auto missing = missingFrame()) throw platform::Error(*missing);
+}
+
 void ComposeSession::buildFrom(const std::vector<std::string>* chosenPaths,
                                interlace::ComposeProgress& progress,
                                const interlace::ComposeRun& run) {
     ColourTarget target(run);
     interlace::FrameLoader load;
+    if (chosenPaths == nullptr && settings_.onPrinterGrid()) {
+        target.set(profiles_[0]);
+        buildOnGrid(
+            [&](int slot) {
+                raster::RasterImage frame;
+                frame.loadBmpFile(platform::hostPath(slots_[slot]));
+                target.match(frame, profiles_[static_cast<std::size_t>(slot - 1)], slot);
+                return frame;
+            },
+            progress, run);
+        builtProfile_ = target.compositeProfile(profiles_.data(), settings_.frameCount);
+        return;
+    }
     if (chosenPaths == nullptr) {
         // The frames were loaded into their slots before: every profile is known.
         target.set(profiles_[0]);
@@ -314,8 +337,13 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
     };
     state_.outputWidth = withBleed(settings_.pixelWidth);
     state_.outputHeight = withBleed(settings_.pixelHeight);
+    // On the grid the calibration band is four periods of the printer's pixels, not strips.
+    const int bandStrip =
+        settings_.onPrinterGrid()
+            ? static_cast<int>(settings_.printLensPeriod() / settings_.frameCount) + 1
+            : settings_.stripWidth;
     return interlace::outputSizeProblem(state_.outputWidth, state_.outputHeight,
-                                        settings_.frameCount, settings_.stripWidth, settings_.mode);
+                                        settings_.frameCount, bandStrip, settings_.mode);
 }
 
 void ComposeSession::compose(interlace::ComposeProgress& progress,
@@ -371,8 +399,9 @@ void ComposeSession::setCalibrationBand(bool ticked) {
     else
         banded.copyFrom(*composite_);
     composite_.reset();
-    interlace::applyCalibrationBand(banded, ticked, settings_.frameCount, settings_.stripWidth,
-                                    settings_.pixelWidth, settings_.pixelHeight, settings_.mode);
+    interlace::applyCalibrationBand(
+        banded, ticked,
+        interlace::lensLayoutOf(settings_, settings_.pixelWidth, settings_.pixelHeight));
     composite_ = std::make_shared<raster::RasterImage>(std::move(banded));
 }
 

@@ -19,6 +19,7 @@
 #include "core/output_settings.h"
 #include "frames/frame_slots.h"
 #include "frames/load_frame.h"
+#include "interlace/band_compose.h"
 #include "interlace/compose_state.h"
 #include "platform/file_io.h"
 #include "raster/raster_image.h"
@@ -98,6 +99,28 @@ class ComposeSession {
                                             const interlace::ComposeRun& run,
                                             const std::function<void()>& beforeReading = {});
 
+    // Opens where a compose straight from the files puts its composite, once the composite's
+    // colour profile is known: a file written band by band, or an image in memory.
+    using SinkOpener =
+        std::function<std::unique_ptr<interlace::BandSink>(const platform::Bytes& profile)>;
+
+    // The batch tool's compose without working files: fills and counts the slots, sets the
+    // output size and calls `beforeReading` as composeFiles does, then makes the composite a
+    // band of rows at a time straight from the frames' files into the sink `openSink` gives,
+    // with the calibration band when `calibration`. No working copy, strip file or thumbnail
+    // is written and nothing is published: the composite is the sink's, byte for byte the one
+    // composeFiles and setCalibrationBand give. Frames are read row by row where their format
+    // allows (see frames::openFrameFile), so the composite's size is bounded by its file, not
+    // by memory. The only refusal returned is a size too small; the sink refuses a size its
+    // format cannot hold.
+    std::optional<std::string> composeStraight(const std::vector<std::string>& chosenPaths,
+                                               std::string_view widthText,
+                                               std::string_view heightText, bool calibration,
+                                               interlace::ComposeProgress& progress,
+                                               const interlace::ComposeRun& run,
+                                               const std::function<void()>& beforeReading,
+                                               const SinkOpener& openSink);
+
     // A whole compose on the caller's thread: startCompose, buildComposite, publishComposite.
     void compose(interlace::ComposeProgress& progress, const interlace::ComposeRun& run = {});
 
@@ -160,6 +183,12 @@ class ComposeSession {
     // loaded from its chosen file as it is prepared (band by band when it can be).
     void buildFrom(const std::vector<std::string>* chosenPaths,
                    interlace::ComposeProgress& progress, const interlace::ComposeRun& run);
+    // Fills the slots with the chosen files' names and counts them, as composeFiles does.
+    void nameFrames(const std::vector<std::string>& chosenPaths);
+    // On the printer's grid: the frames read whole from the slots' files, in the colours of
+    // `load`, then made into the composite straight from their pixels.
+    void buildOnGrid(const std::function<raster::RasterImage(int slot)>& load,
+                     interlace::ComposeProgress& progress, const interlace::ComposeRun& run);
 
     core::OutputSettings& settings_;
     frames::FrameSlots slots_;

@@ -6,8 +6,19 @@ namespace lenzora::interlace {
 
 void applyCalibrationBand(raster::RasterImage& composite, bool ticked, int frameCount,
                           int stripWidth, std::int32_t W, std::int32_t H, int mode) {
-    const std::int32_t p = frameCount * stripWidth;
-    const std::int32_t b = p / 2;  // n / 2 * s truncated
+    LensLayout layout;
+    layout.width = W;
+    layout.height = H;
+    layout.frameCount = frameCount;
+    layout.stripWidth = stripWidth;
+    layout.mode = mode;
+    applyCalibrationBand(composite, ticked, layout);
+}
+
+// The bars run the whole height (rows mode: width) of W x H; the rest of the band is white.
+void applyCalibrationBand(raster::RasterImage& composite, bool ticked, const LensLayout& layout) {
+    const std::int32_t W = layout.width;
+    const std::int32_t H = layout.height;
     composite.setFillColour(raster::kWhite);
     composite.setLineWidth(1);
     composite.setLineColour(raster::kBlack);
@@ -16,22 +27,26 @@ void applyCalibrationBand(raster::RasterImage& composite, bool ticked, int frame
         composite.resize(W, H);
         return;
     }
-    if (mode == core::kModeColumns) {
-        const std::int32_t widened = W + 4 * p;
-        composite.resize(widened, composite.height());
-        composite.setFillColour(raster::kBlack);
-        for (int k = 0; k < 4; ++k) {
-            const std::int32_t end = widened - k * p;
-            composite.drawRectangle(end - b, 0, end, H);
+    const std::vector<std::uint8_t> bars = calibrationBars(layout);
+    const auto extent = static_cast<std::int32_t>(bars.size());
+    const bool columns = layout.mode == core::kModeColumns;
+    if (columns)
+        composite.resize(W + extent, composite.height());
+    else
+        composite.resize(composite.width(), H + extent);
+    composite.setFillColour(raster::kBlack);
+    for (std::int32_t i = 0; i < extent;) {
+        if (bars[static_cast<std::size_t>(i)] == 0) {
+            ++i;
+            continue;
         }
-    } else {
-        const std::int32_t heightened = H + 4 * p;
-        composite.resize(composite.width(), heightened);
-        composite.setFillColour(raster::kBlack);
-        for (int k = 0; k < 4; ++k) {
-            const std::int32_t end = heightened - k * p;
-            composite.drawRectangle(0, end - b, W, end);
-        }
+        std::int32_t end = i;
+        while (end < extent && bars[static_cast<std::size_t>(end)] != 0) ++end;
+        if (columns)
+            composite.drawRectangle(W + i, 0, W + end, H);
+        else
+            composite.drawRectangle(0, H + i, W, H + end);
+        i = end;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "interlace/lens_map.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::interlace {
@@ -11,5 +12,9 @@ namespace lenzora::interlace {
 // Unticked: crops or pads the composite back to W x H.
 void applyCalibrationBand(raster::RasterImage& composite, bool ticked, int frameCount,
                           int stripWidth, std::int32_t W, std::int32_t H, int mode);
+
+// The same for the layout's W x H, its lens and mode: on the printer's grid, the band of
+// calibrationBars().
+void applyCalibrationBand(raster::RasterImage& composite, bool ticked, const LensLayout& layout);
 
 }  // namespace lenzora::interlace

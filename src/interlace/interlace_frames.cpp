@@ -365,11 +365,17 @@ void interlaceAll(int frameCount, int stripWidth, int mode, const ComposeState& 
 }
 }  // namespace
 
-std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
-                                             int stripWidth, int mode) {
+std::optional<std::string> outputTooSmall(std::int32_t W, std::int32_t H, int frameCount,
+                                          int mode) {
     const std::int32_t divided = mode == core::kModeColumns ? W : H;
     if (divided < frameCount || W < 1 || H < 1)
         return platform::translate("lenzora::interlace", kOutputTooSmall);
+    return std::nullopt;
+}
+
+std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
+                                             int stripWidth, int mode) {
+    if (auto small = outputTooSmall(W, H, frameCount, mode)) return small;
     const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
     if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band) ||
         !fitsInMemory(std::int64_t{W} + band, H) || !fitsInMemory(W, std::int64_t{H} + band)) {

@@ -21,6 +21,10 @@ inline constexpr const char* kOutputTooSmall =
 inline constexpr const char* kOutputTooLarge =
     QT_TRANSLATE_NOOP("lenzora::interlace", "Output size too large!");
 
+// The message that refuses W x H as too small, if any: what is left of the limits when the
+// composite goes straight into its file, whose writer refuses a size its format cannot hold.
+std::optional<std::string> outputTooSmall(std::int32_t W, std::int32_t H, int frameCount, int mode);
+
 // The message that refuses W x H for `frameCount` frames in `mode`, if any.
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
                                              int stripWidth, int mode);

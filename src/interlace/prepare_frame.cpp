@@ -31,23 +31,6 @@ void checkStop(const platform::Cancellation* cancel) {
     if (cancel != nullptr) cancel->check();
 }
 
-// For each strip coordinate, the frame coordinate it shows after the three steps (scale to
-// the scaled size, place at the offset on the output, squeeze to the strip size), or -1 where
-// the output stays white.
-std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outputSize,
-                                       std::int32_t offset, std::int32_t scaledSize,
-                                       std::int32_t frameSize) {
-    std::vector<std::int32_t> map(static_cast<std::size_t>(stripSize), -1);
-    for (std::int32_t i = 0; i < stripSize; ++i) {
-        const std::int64_t onOutput = nearestSource(i, stripSize, outputSize);
-        const std::int64_t onScaled = onOutput - offset;
-        if (onScaled < 0 || onScaled >= scaledSize) continue;
-        map[static_cast<std::size_t>(i)] =
-            static_cast<std::int32_t>(nearestSource(onScaled, scaledSize, frameSize));
-    }
-    return map;
-}
-
 // The three steps one after the other, each into an image of its own: what the other two ways
 // must give.
 void squeezeInSteps(RasterImage frame, RasterImage& strip, std::int32_t W, std::int32_t H,
@@ -88,18 +71,45 @@ raster::Point placeFrame(std::int32_t frameWidth, std::int32_t frameHeight, int 
                          int mode, ComposeState& state) {
     const std::int32_t W = state.outputWidth;
     const std::int32_t H = state.outputHeight;
-    const std::int64_t f = frameScale(W, H, frameWidth, frameHeight);
-    state.scaledWidth = static_cast<std::int32_t>(std::int64_t{frameWidth} * f / 10000);
-    state.scaledHeight = static_cast<std::int32_t>(std::int64_t{frameHeight} * f / 10000);
+    const FramePlacement placed = placeFrameOn(W, H, frameWidth, frameHeight);
+    state.scaledWidth = placed.scaledWidth;
+    state.scaledHeight = placed.scaledHeight;
     state.stripImageWidth = mode == core::kModeColumns ? W / frameCount : W;
     state.stripImageHeight = mode == core::kModeColumns ? H : H / frameCount;
-    // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
-    // rounding of the offset gives.
-    return {static_cast<std::int32_t>(core::nearest((W - state.scaledWidth) / 2.0L)),
-            static_cast<std::int32_t>(core::nearest((H - state.scaledHeight) / 2.0L))};
+    return placed.offset;
 }
 
 }  // namespace
+
+// For each strip coordinate, the frame coordinate it shows after the three steps (scale to
+// the scaled size, place at the offset on the output, squeeze to the strip size), or -1 where
+// the output stays white.
+std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outputSize,
+                                       std::int32_t offset, std::int32_t scaledSize,
+                                       std::int32_t frameSize) {
+    std::vector<std::int32_t> map(static_cast<std::size_t>(stripSize), -1);
+    for (std::int32_t i = 0; i < stripSize; ++i) {
+        const std::int64_t onOutput = nearestSource(i, stripSize, outputSize);
+        const std::int64_t onScaled = onOutput - offset;
+        if (onScaled < 0 || onScaled >= scaledSize) continue;
+        map[static_cast<std::size_t>(i)] =
+            static_cast<std::int32_t>(nearestSource(onScaled, scaledSize, frameSize));
+    }
+    return map;
+}
+
+FramePlacement placeFrameOn(std::int32_t W, std::int32_t H, std::int32_t frameWidth,
+                            std::int32_t frameHeight) {
+    const std::int64_t f = frameScale(W, H, frameWidth, frameHeight);
+    FramePlacement placed;
+    placed.scaledWidth = static_cast<std::int32_t>(std::int64_t{frameWidth} * f / 10000);
+    placed.scaledHeight = static_cast<std::int32_t>(std::int64_t{frameHeight} * f / 10000);
+    // Centred: the overhang is cut equally on both sides, the odd pixel as half-to-even
+    // rounding of the offset gives.
+    placed.offset = {static_cast<std::int32_t>(core::nearest((W - placed.scaledWidth) / 2.0L)),
+                     static_cast<std::int32_t>(core::nearest((H - placed.scaledHeight) / 2.0L))};
+    return placed;
+}
 
 // The three steps as one pass over the strip image, for 24-bit frames: only the frame (or a
 // band of its rows) and the strip image are ever held. Every pixel is written, white where the
@@ -160,10 +170,8 @@ void prepareFrame(const std::string& sourcePath, const std::string& workingPath,
                       keptStrip, cancel);
 }
 
-void prepareFrameImage(RasterImage frame, const std::string& workingPath, int frameCount, int mode,
-                       ComposeState& state, PrepareMethod method,
-                       const std::function<void()>& checkpoint, RasterImage* keptStrip,
-                       const platform::Cancellation* cancel) {
+RasterImage makeStripImage(RasterImage frame, int frameCount, int mode, ComposeState& state,
+                           PrepareMethod method, const platform::Cancellation* cancel) {
     const std::int32_t W = state.outputWidth;
     const std::int32_t H = state.outputHeight;
     const raster::Point offset = placeFrame(frame.width(), frame.height(), frameCount, mode, state);
@@ -186,6 +194,14 @@ void prepareFrameImage(RasterImage frame, const std::string& workingPath, int fr
         else
             squeezeByRows(frame, strip, W, H, dx, dy, state, cancel);
     }
+    return strip;
+}
+
+void prepareFrameImage(RasterImage frame, const std::string& workingPath, int frameCount, int mode,
+                       ComposeState& state, PrepareMethod method,
+                       const std::function<void()>& checkpoint, RasterImage* keptStrip,
+                       const platform::Cancellation* cancel) {
+    RasterImage strip = makeStripImage(std::move(frame), frameCount, mode, state, method, cancel);
     if (checkpoint) checkpoint();
     strip.saveBmpFile(platform::hostPath(workingPath));
     if (keptStrip != nullptr) *keptStrip = std::move(strip);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "frames/load_frame.h"
 #include "interlace/compose_state.h"
@@ -38,6 +39,12 @@ void prepareFrameImage(raster::RasterImage frame, const std::string& workingPath
                        const std::function<void()>& checkpoint, raster::RasterImage* keptStrip,
                        const platform::Cancellation* cancel = nullptr);
 
+// The strip image of a frame in memory (the three steps of prepareFrameImage), not written:
+// sets the sizes in `state` as prepareFrameImage does.
+raster::RasterImage makeStripImage(raster::RasterImage frame, int frameCount, int mode,
+                                   ComposeState& state, PrepareMethod method,
+                                   const platform::Cancellation* cancel = nullptr);
+
 class DirectSqueeze;
 
 // Prepares a 24-bit frame from its rows a band at a time while it is loaded: the strip image
@@ -67,6 +74,24 @@ class BandedPreparation final : public frames::FrameBands {
     std::unique_ptr<DirectSqueeze> squeeze_;
     raster::RasterImage strip_;
 };
+
+// A frame scaled to cover W x H: its scaled size and where its top-left corner lands on the
+// output (zero or less: the overhang is cut equally on both sides).
+struct FramePlacement {
+    std::int32_t scaledWidth = 0;
+    std::int32_t scaledHeight = 0;
+    raster::Point offset;
+};
+FramePlacement placeFrameOn(std::int32_t W, std::int32_t H, std::int32_t frameWidth,
+                            std::int32_t frameHeight);
+
+// For each strip coordinate 0 ... stripSize - 1, the frame coordinate it shows after the three
+// steps along one axis (scale to `scaledSize`, place at `offset` on the output, squeeze the
+// output to the strip size), or -1 where the output stays white. Never decreasing apart from
+// the -1s, which stand only at the ends.
+std::vector<std::int32_t> composedAxis(std::int32_t stripSize, std::int32_t outputSize,
+                                       std::int32_t offset, std::int32_t scaledSize,
+                                       std::int32_t frameSize);
 
 // The scale factor in ten-thousandths: W / srcW when the output is relatively wider than the
 // frame, otherwise H / srcH, rounded half to even.

@@ -161,9 +161,12 @@ class Interrupted : public ::testing::Test {
     std::vector<std::string> environment() const { return {"TMPDIR=" + (dir_ / "tmp").string()}; }
 
     // The temporary work folder holds a finished working copy: frames are being loaded.
-    bool loadingFrames() const {
-        for (const auto& entry : fs::directory_iterator(dir_ / "tmp")) {
-            if (fs::exists(entry.path() / "t01.bmp")) return true;
+    // The process has a frame file mapped: it is decoding frames.
+    static bool loadingFrames(pid_t pid) {
+        std::ifstream maps(fs::path("/proc") / std::to_string(pid) / "maps");
+        const std::string folder = frames_->path().string() + "/";
+        for (std::string line; std::getline(maps, line);) {
+            if (line.find(folder) != std::string::npos) return true;
         }
         return false;
     }
@@ -199,7 +202,8 @@ TEST_F(Interrupted, TheComposeLeavesNothingBehindOnceTheNextRunIsOver) {
                                 environment(), dir_ / "log");
                 ASSERT_GT(compose->pid(), 0);
                 working = whileWorking(*compose, [&] {
-                    return saving ? writingInto(compose->pid(), dir_ / "out") : loadingFrames();
+                    return saving ? writingInto(compose->pid(), dir_ / "out")
+                                  : loadingFrames(compose->pid());
                 });
                 if (!working) std::ofstream(dir_ / "out" / "card.bmp") << "earlier content";
             }

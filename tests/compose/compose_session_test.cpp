@@ -148,20 +148,45 @@ TEST_F(ComposeSessionTest, AFailedComposeLeavesTheLastComposite) {
     }
 }
 
+// Without a sink's file: the composite of composeStraight, made in memory.
+raster::RasterImage composeStraightInMemory(ComposeSession& session,
+                                            const std::vector<std::string>& files, bool band,
+                                            const interlace::ComposeRun& run,
+                                            platform::Bytes* profile = nullptr) {
+    raster::RasterImage composite;
+    interlace::NoProgress none;
+    EXPECT_EQ(session.composeStraight(files, "30", "20", band, none, run, {},
+                                      [&](const platform::Bytes& p) {
+                                          if (profile != nullptr) *profile = p;
+                                          return std::make_unique<interlace::ImageSink>(composite);
+                                      }),
+              std::nullopt);
+    return composite;
+}
+
 // The batch tool's one-go compose, which prepares each frame from memory as it is loaded, gives
 // every byte that loading the frames first and composing them from their files gives: the
 // composite, the working copies, the strip files, the thumbnails and the sizes kept. With a
-// JPEG frame 1, the colour frames are prepared from their rows as they are decoded.
+// JPEG frame 1, the colour frames are prepared from their rows as they are decoded. The
+// compose straight from the files through the lens map (frames read row by row, a 1-bit
+// frame through its strip image) gives the same composite, with or without the band, and
+// writes no working file.
 TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
     std::vector<std::string> files = {
-        (root_ / "tall.jpg").string(), (root_ / "colour.jpg").string(),
-        LENZORA_TEST_DATA "/grey-ramp.jpg", frameFile(4), (root_ / "wide.jpg").string()};
+        (root_ / "tall.jpg").string(),      (root_ / "colour.jpg").string(),
+        LENZORA_TEST_DATA "/grey-ramp.jpg", frameFile(4),
+        (root_ / "wide.jpg").string(),      (root_ / "one-bit.bmp").string()};
     lenzora::testing::writeJpeg(files[0], lenzora::testing::patternImage(61, 300, 1));
     lenzora::testing::writeJpeg(files[1], lenzora::testing::patternImage(90, 70, 2));
     lenzora::testing::writeJpeg(files[4], lenzora::testing::patternImage(150, 40, 5));
+    raster::RasterImage oneBit;
+    oneBit.create(raster::PixelFormat::Indexed1, 173, 41);
+    oneBit.setFillColour(raster::kBlack);
+    for (std::int32_t x = 0; x < 173; x += 5) oneBit.drawRectangle(x, x % 41, x + 2, 41);
+    oneBit.saveBmpFile(files[5]);
     auto workingFiles = [&] {
         std::vector<platform::Bytes> all;
-        for (int slot = 1; slot <= 5; ++slot) {
+        for (int slot = 1; slot <= 6; ++slot) {
             for (const std::string& name :
                  {core::workingCopyPath(slot), core::stripFilePath(slot)}) {
                 const auto path = platform::hostPath(name);
@@ -200,8 +225,21 @@ TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
             EXPECT_EQ(oneGo.frameSlots().paths, first.frameSlots().paths) << how;
             EXPECT_EQ(oneGo.state().scaledWidth, first.state().scaledWidth) << how;
             EXPECT_EQ(oneGo.state().scaledHeight, first.state().scaledHeight) << how;
-            for (int slot = 1; slot <= 5; ++slot)
+            for (int slot = 1; slot <= 6; ++slot)
                 EXPECT_EQ(pixels(oneGo.thumbnail(slot)), pixels(first.thumbnail(slot))) << how;
+
+            for (bool band : {false, true}) {
+                core::OutputSettings straightSettings = settings_;
+                straightSettings.mode = mode;
+                ComposeSession straight(straightSettings);
+                const raster::RasterImage made =
+                    composeStraightInMemory(straight, files, band, run);
+                first.setCalibrationBand(band);
+                EXPECT_EQ(pixels(made), pixels(first.composite())) << how << " band " << band;
+                EXPECT_EQ(straight.state().scaledWidth, first.state().scaledWidth) << how;
+                EXPECT_EQ(workingFiles(), std::vector<platform::Bytes>(12)) << how;
+            }
+            first.setCalibrationBand(false);
         }
     }
 }
@@ -363,6 +401,13 @@ TEST_F(ColourProfiles, ComposingInOneGoMatchesColoursAsTheWindowDoes) {
                 ASSERT_EQ(oneGo.composeFiles(files, "30", "20", none, run), std::nullopt);
                 EXPECT_EQ(oneGo.compositeProfile(), window.compositeProfile()) << threads << jpeg;
                 EXPECT_EQ(pixels(oneGo.composite()), pixels(window.composite())) << threads << jpeg;
+                core::OutputSettings straightSettings = settings_;
+                ComposeSession straight(straightSettings);
+                platform::Bytes profile;
+                const raster::RasterImage made =
+                    composeStraightInMemory(straight, files, false, run, &profile);
+                EXPECT_EQ(profile, window.compositeProfile()) << threads << jpeg;
+                EXPECT_EQ(pixels(made), pixels(window.composite())) << threads << jpeg;
             }
         }
     }
