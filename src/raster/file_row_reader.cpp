@@ -18,12 +18,9 @@ void FileRowReader::named(const std::function<void()>& decode) const {
     nameFileErrors(path_, decode, nameDecodeErrors_);
 }
 
-void FileRowReader::describe(std::int32_t width, std::int32_t height, platform::Bytes profile,
-                             Orientation orientation) {
+void FileRowReader::setSize(std::int32_t width, std::int32_t height) {
     width_ = width;
     height_ = height;
-    profile_ = std::move(profile);
-    orientation_ = orientation;
 }
 
 void FileRowReader::readTo(std::int32_t end,

@@ -31,9 +31,10 @@ class FileRowReader : public RowReader {
     std::span<const std::uint8_t> fileBytes() const;
     // Runs a part of the decoding with its errors named as the whole reader's.
     void named(const std::function<void()>& decode) const;
-    // The header's findings, once the decoding is set up.
-    void describe(std::int32_t width, std::int32_t height, platform::Bytes profile,
-                  Orientation orientation);
+    // Where the decoding puts the colour profile and orientation it finds.
+    platform::Bytes* profileFound() { return &profile_; }
+    Orientation* orientationFound() { return &orientation_; }
+    void setSize(std::int32_t width, std::int32_t height);
 
   private:
     // Decodes the next row into `bgr`, room for width() pixels of blue, green, red.

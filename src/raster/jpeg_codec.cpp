@@ -277,14 +277,12 @@ void JpegDecoding::readTo(std::int32_t end, const RowTarget& rowAt) {
 class JpegRowReader final : public FileRowReader {
   public:
     explicit JpegRowReader(const std::filesystem::path& path) : FileRowReader(path, false) {
-        platform::Bytes profile;
-        Orientation orientation = Orientation::AsStored;
         named([&] {
-            decoding_ = std::make_unique<JpegDecoding>(fileBytes(), kDisplayBitsPerPixel, &profile,
-                                                       &orientation);
+            decoding_ = std::make_unique<JpegDecoding>(fileBytes(), kDisplayBitsPerPixel,
+                                                       profileFound(), orientationFound());
             decoding_->start(0);
         });
-        describe(decoding_->width(), decoding_->height(), std::move(profile), orientation);
+        setSize(decoding_->width(), decoding_->height());
         if (decoding_->format() == PixelFormat::Indexed8) {
             levels_.resize(static_cast<std::size_t>(decoding_->width()));
             table_ = detail::paletteTable(decoding_->palette());

@@ -231,14 +231,13 @@ void PngDecoding::readRow(std::uint8_t* out, std::uint32_t count) {
 class PngRowReader final : public FileRowReader {
   public:
     explicit PngRowReader(const std::filesystem::path& path) : FileRowReader(path, true) {
-        platform::Bytes profile;
-        Orientation orientation = Orientation::AsStored;
         named([&] {
-            decoding_ = std::make_unique<PngDecoding>(fileBytes(), &profile, &orientation);
+            decoding_ =
+                std::make_unique<PngDecoding>(fileBytes(), profileFound(), orientationFound());
             if (inOrder()) decoding_->start(0);
         });
-        describe(static_cast<std::int32_t>(decoding_->width()),
-                 static_cast<std::int32_t>(decoding_->height()), std::move(profile), orientation);
+        setSize(static_cast<std::int32_t>(decoding_->width()),
+                static_cast<std::int32_t>(decoding_->height()));
     }
 
     bool inOrder() const {

@@ -398,15 +398,13 @@ void TiffDecoding::readTiles(RasterImage& image) {
 class TiffRowReader final : public FileRowReader {
   public:
     explicit TiffRowReader(const std::filesystem::path& path) : FileRowReader(path, true) {
-        platform::Bytes profile;
-        Orientation orientation = Orientation::AsStored;
         named([&] {
-            decoding_ = std::make_unique<TiffDecoding>(fileBytes(), &profile, &orientation);
+            decoding_ =
+                std::make_unique<TiffDecoding>(fileBytes(), profileFound(), orientationFound());
             if (inOrder()) decoding_->start(0);
         });
-        describe(static_cast<std::int32_t>(decoding_->layout().width),
-                 static_cast<std::int32_t>(decoding_->layout().height), std::move(profile),
-                 orientation);
+        setSize(static_cast<std::int32_t>(decoding_->layout().width),
+                static_cast<std::int32_t>(decoding_->layout().height));
     }
 
     bool inOrder() const {
