@@ -1,5 +1,6 @@
 // Loading a 12-megapixel PNG and TIFF frame from a file, each next to its floor: the library
-// decoding the same file into one buffer, with nothing of ours around it.
+// decoding the same file into one buffer, with nothing of ours around it; and the PNG, TIFF and
+// JPEG frames read row by row, as a compose band by band reads them.
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -11,6 +12,8 @@
 
 #include "photo_picture.h"
 #include "platform/save_file.h"
+#include "raster/jpeg_codec.h"
+#include "raster/picture_formats.h"
 #include "raster/png_codec.h"
 #include "raster/tiff_codec.h"
 
@@ -30,11 +33,14 @@ const std::filesystem::path& frameFile(const char* name) {
         const RasterImage image = bench::photoPicture(kWidth, kHeight);
         platform::saveWholeFile(path / "frame.png", encodePng(image));
         platform::saveWholeFile(path / "frame.tif", encodeTiff(image));
+        platform::saveWholeFile(path / "frame.jpg", encodeJpeg(image));
         return path;
     }();
     static const std::filesystem::path png = folder / "frame.png";
     static const std::filesystem::path tif = folder / "frame.tif";
-    return std::string_view(name) == "png" ? png : tif;
+    static const std::filesystem::path jpg = folder / "frame.jpg";
+    const std::string_view extension(name);
+    return extension == "png" ? png : extension == "tif" ? tif : jpg;
 }
 
 void setFileSize(benchmark::State& state, const std::filesystem::path& path) {
@@ -101,6 +107,34 @@ void LibtiffDecode_12MP(benchmark::State& state) {
     }
 }
 BENCHMARK(LibtiffDecode_12MP)->Unit(benchmark::kMillisecond);
+
+void LoadJpegFile_12MP(benchmark::State& state) {
+    const std::filesystem::path& path = frameFile("jpg");
+    for (auto _ : state) {
+        RasterImage image = loadJpegFile(path);
+        benchmark::DoNotOptimize(image.row(0));
+    }
+    setFileSize(state, path);
+}
+BENCHMARK(LoadJpegFile_12MP)->Unit(benchmark::kMillisecond);
+
+// Every row decoded into the same one row of blue, green, red.
+void readRowByRow(benchmark::State& state, const char* name) {
+    const std::filesystem::path& path = frameFile(name);
+    for (auto _ : state) {
+        const std::unique_ptr<RowReader> reader = frameFormatOf(path.string())->openRows(path);
+        std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(reader->width()));
+        reader->readTo(reader->height(), [&row](std::int32_t) { return row.data(); });
+        benchmark::DoNotOptimize(row.data());
+    }
+    setFileSize(state, path);
+}
+void RowReaderPng_12MP(benchmark::State& state) { readRowByRow(state, "png"); }
+BENCHMARK(RowReaderPng_12MP)->Unit(benchmark::kMillisecond);
+void RowReaderTiff_12MP(benchmark::State& state) { readRowByRow(state, "tif"); }
+BENCHMARK(RowReaderTiff_12MP)->Unit(benchmark::kMillisecond);
+void RowReaderJpeg_12MP(benchmark::State& state) { readRowByRow(state, "jpg"); }
+BENCHMARK(RowReaderJpeg_12MP)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

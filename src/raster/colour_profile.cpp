@@ -67,23 +67,45 @@ platform::Bytes srgbProfile() {
     return profile;
 }
 
-void convertColours(RasterImage& image, const platform::Bytes& from, const platform::Bytes& to) {
+ColourTransform::ColourTransform(const platform::Bytes& from, const platform::Bytes& to) {
     const Profile source = openProfile(from);
     const Profile target = openProfile(to);
     if (!source || !target) throwProfileError();
-    const bool padded = image.format() == PixelFormat::Bgrx32;
-    const cmsUInt32Number type = padded ? TYPE_BGRA_8 : TYPE_BGR_8;
-    const Transform transform(cmsCreateTransform(source.get(), type, target.get(), type,
-                                                 INTENT_PERCEPTUAL,
-                                                 padded ? cmsFLAGS_COPY_ALPHA : 0));
-    if (!transform) throwProfileError();
-    if (isIndexed(image.format())) {
-        std::vector<Colour> palette = image.palette();
-        cmsDoTransform(transform.get(), palette.data(), palette.data(),
-                       static_cast<cmsUInt32Number>(palette.size()));
-        image.setPalette(std::move(palette));
+    // No flags: the transform's one-colour cache is copied for each call, so calls on several
+    // threads at once are safe.
+    transform_.reset(cmsCreateTransform(source.get(), TYPE_BGR_8, target.get(), TYPE_BGR_8,
+                                        INTENT_PERCEPTUAL, 0));
+    if (!transform_) throwProfileError();
+}
+
+void ColourTransform::Deleter::operator()(void* transform) const { cmsDeleteTransform(transform); }
+
+void ColourTransform::apply(std::uint8_t* bgrRow, std::int32_t width) const {
+    if (width <= 0) return;
+    cmsDoTransform(transform_.get(), bgrRow, bgrRow, static_cast<cmsUInt32Number>(width));
+}
+
+void convertColours(RasterImage& image, const platform::Bytes& from, const platform::Bytes& to) {
+    if (image.format() != PixelFormat::Bgrx32) {
+        const ColourTransform transform(from, to);
+        if (isIndexed(image.format())) {
+            std::vector<Colour> palette = image.palette();
+            transform.apply(reinterpret_cast<std::uint8_t*>(palette.data()),
+                            static_cast<std::int32_t>(palette.size()));
+            image.setPalette(std::move(palette));
+            return;
+        }
+        for (std::int32_t y = 0; y < image.height(); ++y)
+            transform.apply(image.row(y), image.width());
         return;
     }
+    const Profile source = openProfile(from);
+    const Profile target = openProfile(to);
+    if (!source || !target) throwProfileError();
+    const Transform transform(cmsCreateTransform(source.get(), TYPE_BGRA_8, target.get(),
+                                                 TYPE_BGRA_8, INTENT_PERCEPTUAL,
+                                                 cmsFLAGS_COPY_ALPHA));
+    if (!transform) throwProfileError();
     // All rows in one call: the library steps from row to row by the image's stride.
     const auto width = static_cast<cmsUInt32Number>(image.width());
     const auto height = static_cast<cmsUInt32Number>(image.height());

@@ -1,7 +1,5 @@
 #include "raster/decode_file.h"
 
-#include <optional>
-
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/translation.h"
@@ -21,16 +19,26 @@ RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& 
 void readFileWith(const std::filesystem::path& path,
                   const std::function<void(std::span<const std::uint8_t>)>& decode,
                   bool nameDecodeErrors) {
-    std::optional<platform::MappedFile> file;
+    const std::unique_ptr<platform::MappedFile> file = mapPictureFile(path);
+    nameFileErrors(
+        path, [&] { decode(std::span<const std::uint8_t>(file->data(), file->size())); },
+        nameDecodeErrors);
+}
+
+std::unique_ptr<platform::MappedFile> mapPictureFile(const std::filesystem::path& path) {
     try {
-        file.emplace(path);
+        return std::make_unique<platform::MappedFile>(path);
     } catch (const platform::Error& e) {
         throw platform::Error(
             platform::fillIn(platform::translate("lenzora::raster", "Cannot open file \"%1\". %2"),
                              {path.string(), e.what()}));
     }
+}
+
+void nameFileErrors(const std::filesystem::path& path, const std::function<void()>& decode,
+                    bool nameDecodeErrors) {
     try {
-        decode(std::span<const std::uint8_t>(file->data(), file->size()));
+        decode();
     } catch (const ImageTooLarge& e) {
         throw platform::Error(e.messageFor(path.string()));
     } catch (const platform::Error& e) {

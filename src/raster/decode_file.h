@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 
+#include "platform/file_io.h"
 #include "raster/raster_image.h"
 
 namespace lenzora::raster {
@@ -19,9 +21,27 @@ using PictureDecoder = std::function<RasterImage(std::span<const std::uint8_t>)>
 RasterImage decodeFile(const std::filesystem::path& path, const PictureDecoder& decode,
                        bool nameDecodeErrors = false);
 
+// The file at `path` mapped into memory, for a reader that keeps it open; one that cannot be
+// opened throws as readFileWith does.
+std::unique_ptr<platform::MappedFile> mapPictureFile(const std::filesystem::path& path);
+
+// Runs `decode`, part of decoding the file at `path`, with its errors named as readFileWith
+// names them.
+void nameFileErrors(const std::filesystem::path& path, const std::function<void()>& decode,
+                    bool nameDecodeErrors);
+
 // The same for a decoder that hands its rows on as it goes.
 void readFileWith(const std::filesystem::path& path,
                   const std::function<void(std::span<const std::uint8_t>)>& decode,
                   bool nameDecodeErrors = false);
+
+// The file at `path` mapped into memory, for a reader that keeps it open; one that cannot be
+// opened throws as readFileWith does.
+std::unique_ptr<platform::MappedFile> mapPictureFile(const std::filesystem::path& path);
+
+// Runs `decode`, part of decoding the file at `path`, with its errors named as readFileWith
+// names them.
+void nameFileErrors(const std::filesystem::path& path, const std::function<void()>& decode,
+                    bool nameDecodeErrors);
 
 }  // namespace lenzora::raster

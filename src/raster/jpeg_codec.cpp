@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/error.h"
 #include "platform/translation.h"
 #include "raster/exif_orientation.h"
+#include "raster/file_row_reader.h"
 #include "raster/pixel_rows.h"
 #include "raster/sample_rows.h"
 #include "raster/size_limit.h"
@@ -129,16 +131,54 @@ Orientation markerOrientation(const jpeg_decompress_struct& cinfo) {
     return Orientation::AsStored;
 }
 
-}  // namespace
+using RowTarget = std::function<std::uint8_t*(std::int32_t)>;
 
-void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int displayBitsPerPixel,
-                    platform::Bytes* iccProfile, Orientation* orientation) {
-    Decompressor d;
-    jpeg_decompress_struct& cinfo = d.cinfo_;
-    ErrorManager& errors = d.errors_;
+// One file's decoding: the header, colour profile and orientation read and the output set up
+// when it is made, the rows decoded on demand in the format the whole picture takes.
+class JpegDecoding {
+  public:
+    JpegDecoding(std::span<const std::uint8_t> file, int displayBitsPerPixel,
+                 platform::Bytes* iccProfile, Orientation* orientation);
+    JpegDecoding(const JpegDecoding&) = delete;
+    JpegDecoding& operator=(const JpegDecoding&) = delete;
+    ~JpegDecoding() = default;
+
+    PixelFormat format() const { return format_; }
+    std::int32_t width() const { return static_cast<std::int32_t>(d_.cinfo_.output_width); }
+    std::int32_t height() const { return static_cast<std::int32_t>(d_.cinfo_.output_height); }
+    std::int32_t rowsRead() const { return rowsRead_; }
+    // How many rows the library decodes at once.
+    std::int32_t batch() const { return d_.cinfo_.rec_outbuf_height; }
+
+    // Checks the size, the picture's pixels counted at `heldBitsPerPixel` (0: never held
+    // together), and starts decoding.
+    void start(int heldBitsPerPixel);
+    // Decodes rows [rowsRead(), end) into `rowAt(y)` in format(). After the last row the file
+    // is read to its end, so that one ending early fails as a whole decoding does.
+    void readTo(std::int32_t end, const RowTarget& rowAt);
+    // An indexed picture's colours, known once started.
+    const std::vector<Colour>& palette() const { return palette_; }
+
+  private:
+    Decompressor d_;
+    std::size_t fileSize_;
+    bool cmyk_ = false;
+    bool quantised_ = false;
+    PixelFormat format_ = PixelFormat::Bgr24;
+    std::int32_t rowsRead_ = 0;
+    std::vector<std::uint8_t> cmykRows_;
+    std::vector<JSAMPROW> rows_;
+    std::vector<Colour> palette_;
+};
+
+JpegDecoding::JpegDecoding(std::span<const std::uint8_t> file, int displayBitsPerPixel,
+                           platform::Bytes* iccProfile, Orientation* orientation)
+    : fileSize_(file.size()) {
+    jpeg_decompress_struct& cinfo = d_.cinfo_;
+    ErrorManager& errors = d_.errors_;
     cinfo.mem->max_memory_to_use = kLibraryMemory;
-    d.progress_.progress_monitor = onProgress;
-    cinfo.progress = &d.progress_;
+    d_.progress_.progress_monitor = onProgress;
+    cinfo.progress = &d_.progress_;
 
     guarded(errors, [&] {
         jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
@@ -166,71 +206,128 @@ void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int di
     cinfo.do_fancy_upsampling = TRUE;
     cinfo.buffered_image = FALSE;
 
-    bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
-    bool quantised = grey || (!cmyk && displayBitsPerPixel <= 8);
+    cmyk_ = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    quantised_ = grey || (!cmyk_ && displayBitsPerPixel <= 8);
     if (grey) {
         cinfo.out_color_space = JCS_GRAYSCALE;
-    } else if (cmyk) {
+    } else if (cmyk_) {
         cinfo.out_color_space = JCS_CMYK;
     } else {
-        cinfo.out_color_space = quantised ? JCS_RGB : JCS_EXT_BGR;
+        cinfo.out_color_space = quantised_ ? JCS_RGB : JCS_EXT_BGR;
     }
-    if (quantised) {
+    if (quantised_) {
         cinfo.quantize_colors = TRUE;
         cinfo.two_pass_quantize = FALSE;
         cinfo.desired_number_of_colors = kQuantisedColours;
     }
     guarded(errors, [&] { jpeg_calc_output_dimensions(&cinfo); });
+    format_ = quantised_ ? PixelFormat::Indexed8 : PixelFormat::Bgr24;
+}
 
-    PixelFormat format = quantised ? PixelFormat::Indexed8 : PixelFormat::Bgr24;
-    auto width = static_cast<std::int32_t>(cinfo.output_width);
-    auto height = static_cast<std::int32_t>(cinfo.output_height);
+void JpegDecoding::start(int heldBitsPerPixel) {
+    jpeg_decompress_struct& cinfo = d_.cinfo_;
     std::uint64_t imageBytes =
-        std::uint64_t(RasterImage::strideFor(format, width)) * std::uint64_t(height);
-    if (imageBytes > kFreeImageBytes && imageBytes / kImageBytesPerInputByte > file.size())
+        std::uint64_t(RasterImage::strideFor(format_, width())) * std::uint64_t(height());
+    if (imageBytes > kFreeImageBytes && imageBytes / kImageBytesPerInputByte > fileSize_)
         throwJpegError(JERR_IMAGE_TOO_BIG);
-    checkDecodedSize(cinfo.output_width, cinfo.output_height, bitsPerPixel(format));
-    out.begin(format, width, height);
-    std::vector<std::uint8_t> cmykRows;
-    std::vector<JSAMPROW> rows;
+    checkDecodedSize(cinfo.output_width, cinfo.output_height, heldBitsPerPixel);
 
-    guarded(errors, [&] { jpeg_start_decompress(&cinfo); });
-    if (cmyk) cmykRows.resize(std::size_t(cinfo.output_width) * 4 * cinfo.rec_outbuf_height);
-    rows.resize(static_cast<std::size_t>(cinfo.rec_outbuf_height));
-    bool inverted = cinfo.saw_Adobe_marker != 0;
-    for (;;) {
-        JDIMENSION first = cinfo.output_scanline;
-        if (first >= cinfo.output_height) break;
-        JDIMENSION want =
-            std::min<JDIMENSION>(static_cast<JDIMENSION>(rows.size()), cinfo.output_height - first);
+    guarded(d_.errors_, [&] { jpeg_start_decompress(&cinfo); });
+    if (cmyk_) cmykRows_.resize(std::size_t(cinfo.output_width) * 4 * cinfo.rec_outbuf_height);
+    rows_.resize(static_cast<std::size_t>(cinfo.rec_outbuf_height));
+    // The one-pass quantiser's colours are chosen before any row.
+    const bool grey = cinfo.out_color_space == JCS_GRAYSCALE;
+    for (int i = 0; quantised_ && i < cinfo.actual_number_of_colors; ++i) {
+        if (grey) {
+            std::uint8_t level = cinfo.colormap[0][i];
+            palette_.push_back(Colour{level, level, level});
+        } else {
+            palette_.push_back(
+                Colour::rgb(cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i]));
+        }
+    }
+}
+
+void JpegDecoding::readTo(std::int32_t end, const RowTarget& rowAt) {
+    jpeg_decompress_struct& cinfo = d_.cinfo_;
+    const bool inverted = cinfo.saw_Adobe_marker != 0;
+    end = std::min(end, height());
+    while (rowsRead_ < end) {
+        const auto first = static_cast<JDIMENSION>(rowsRead_);
+        const JDIMENSION want = std::min<JDIMENSION>(static_cast<JDIMENSION>(rows_.size()),
+                                                     static_cast<JDIMENSION>(end) - first);
         for (JDIMENSION i = 0; i < want; ++i)
-            rows[i] = cmyk ? cmykRows.data() + std::size_t(i) * 4 * cinfo.output_width
-                           : out.row(static_cast<std::int32_t>(first + i));
+            rows_[i] = cmyk_ ? cmykRows_.data() + std::size_t(i) * 4 * cinfo.output_width
+                             : rowAt(static_cast<std::int32_t>(first + i));
         JDIMENSION got = 0;
-        guarded(errors, [&] { got = jpeg_read_scanlines(&cinfo, rows.data(), want); });
-        if (cmyk) {
+        guarded(d_.errors_, [&] { got = jpeg_read_scanlines(&cinfo, rows_.data(), want); });
+        if (cmyk_) {
             for (JDIMENSION i = 0; i < got; ++i)
-                detail::cmykToBgr(rows[i], out.row(static_cast<std::int32_t>(first + i)),
+                detail::cmykToBgr(rows_[i], rowAt(static_cast<std::int32_t>(first + i)),
                                   cinfo.output_width, inverted);
         }
         if (got == 0) throwJpegError(JWRN_JPEG_EOF);
-        out.decodedTo(static_cast<std::int32_t>(first + got));
+        rowsRead_ += static_cast<std::int32_t>(got);
+        if (rowsRead_ == height()) guarded(d_.errors_, [&] { jpeg_finish_decompress(&cinfo); });
     }
-    if (quantised) {
-        std::vector<Colour> palette;
-        for (int i = 0; i < cinfo.actual_number_of_colors; ++i) {
-            if (grey) {
-                std::uint8_t level = cinfo.colormap[0][i];
-                palette.push_back(Colour{level, level, level});
-            } else {
-                palette.push_back(
-                    Colour::rgb(cinfo.colormap[0][i], cinfo.colormap[1][i], cinfo.colormap[2][i]));
-            }
+}
+
+// Every row in 24-bit colour: a grey picture's levels through its palette.
+class JpegRowReader final : public FileRowReader {
+  public:
+    explicit JpegRowReader(const std::filesystem::path& path) : FileRowReader(path, false) {
+        named([&] {
+            decoding_ = std::make_unique<JpegDecoding>(fileBytes(), kDisplayBitsPerPixel,
+                                                       profileFound(), orientationFound());
+            decoding_->start(0);
+        });
+        setSize(decoding_->width(), decoding_->height());
+        if (decoding_->format() == PixelFormat::Indexed8) {
+            levels_.resize(static_cast<std::size_t>(decoding_->width()));
+            table_ = detail::paletteTable(decoding_->palette());
         }
-        out.setPalette(std::move(palette));
     }
-    guarded(errors, [&] { jpeg_finish_decompress(&cinfo); });
+
+  private:
+    void readRow(std::uint8_t* bgr) override {
+        const std::int32_t next = decoding_->rowsRead() + 1;
+        if (levels_.empty()) {
+            decoding_->readTo(next, [bgr](std::int32_t) { return bgr; });
+            return;
+        }
+        decoding_->readTo(next, [this](std::int32_t) { return levels_.data(); });
+        for (const std::uint8_t level : levels_) {
+            const Colour c = table_[level];
+            *bgr++ = c.blue;
+            *bgr++ = c.green;
+            *bgr++ = c.red;
+        }
+    }
+
+    std::unique_ptr<JpegDecoding> decoding_;
+    std::vector<std::uint8_t> levels_;  // a grey row's palette indices
+    detail::PaletteTable table_{};
+};
+
+}  // namespace
+
+void decodeJpegRows(std::span<const std::uint8_t> file, DecodedRows& out, int displayBitsPerPixel,
+                    platform::Bytes* iccProfile, Orientation* orientation) {
+    JpegDecoding decoding(file, displayBitsPerPixel, iccProfile, orientation);
+    const PixelFormat format = decoding.format();
+    decoding.start(bitsPerPixel(format));
+    out.begin(format, decoding.width(), decoding.height());
+    const RowTarget rowAt = [&out](std::int32_t y) { return out.row(y); };
+    while (decoding.rowsRead() < decoding.height()) {
+        decoding.readTo(decoding.rowsRead() + decoding.batch(), rowAt);
+        out.decodedTo(decoding.rowsRead());
+    }
+    if (format == PixelFormat::Indexed8) out.setPalette(decoding.palette());
+}
+
+std::unique_ptr<RowReader> openJpegRows(const std::filesystem::path& path) {
+    return std::make_unique<JpegRowReader>(path);
 }
 
 RasterImage decodeJpeg(std::span<const std::uint8_t> file, int displayBitsPerPixel,

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 
 #include "platform/file_io.h"
 #include "raster/decoded_rows.h"
 #include "raster/orientation.h"
 #include "raster/raster_image.h"
+#include "raster/row_reader.h"
 
 namespace lenzora::raster {
 
@@ -34,6 +36,10 @@ RasterImage loadJpegFile(const std::filesystem::path& path, platform::Bytes* icc
                          Orientation* orientation = nullptr);
 void loadJpegFileRows(const std::filesystem::path& path, DecodedRows& out,
                       platform::Bytes* iccProfile = nullptr, Orientation* orientation = nullptr);
+
+// Every JPEG file row by row, in 24-bit colour: a grey-scale one's rows are its 8-bit image's
+// palette looked up. The errors are loadJpegFileRows's.
+std::unique_ptr<RowReader> openJpegRows(const std::filesystem::path& path);
 
 struct JpegOptions {
     int quality = 90;

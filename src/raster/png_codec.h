@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 
 #include "platform/file_io.h"
 #include "raster/orientation.h"
 #include "raster/raster_image.h"
+#include "raster/row_reader.h"
 
 namespace lenzora::raster {
 
@@ -26,6 +28,10 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
 // <reason>", one that cannot be decoded "Cannot read file "<path>". PNG error: <reason>".
 RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr,
                         Orientation* orientation = nullptr);
+
+// A PNG file stored row after row, row by row, in 24-bit colour; nothing for an interlaced
+// picture and one the whole reader gives in 1 bit. The errors are loadPngFile's.
+std::unique_ptr<RowReader> openPngRows(const std::filesystem::path& path);
 
 struct PngOptions {
     std::int32_t pixelsPerMetre = 0;  // 0: no pHYs chunk

@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/error.h"
 #include "raster/decode_file.h"
 #include "raster/exif_orientation.h"
+#include "raster/file_row_reader.h"
 #include "raster/png_codec.h"
 #include "raster/png_guard.h"
 #include "raster/sample_rows.h"
@@ -92,16 +94,50 @@ Pass passOf(int pass, std::uint32_t width, std::uint32_t height) {
             1u << PNG_PASS_COL_SHIFT(pass)};
 }
 
-}  // namespace
+// One file's decoding: the header, colour profile and orientation read when it is made, the
+// rows handed out in the format the whole picture takes, as the library gives them.
+class PngDecoding {
+  public:
+    PngDecoding(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                Orientation* orientation);
 
-RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
-                      Orientation* orientation) {
-    PngReader reader(file);
-    png_structp png = reader.png();
-    png_infop info = reader.info();
-    png_uint_32 width = 0, height = 0;
-    int bitDepth = 0, colourType = 0, interlace = 0;
-    reader.guarded([&] {
+    std::uint32_t width() const { return width_; }
+    std::uint32_t height() const { return height_; }
+    PixelFormat format() const { return format_; }
+    bool interlaced() const { return interlace_ != PNG_INTERLACE_NONE; }
+    // The library puts the rows straight into the picture, and the passes of an interlaced
+    // picture together there.
+    bool direct() const { return direct_; }
+
+    // Checks the size, the picture's pixels counted at `heldBitsPerPixel` (0: never held
+    // together), and sets the library up to hand out rows.
+    void start(int heldBitsPerPixel);
+    // The next row the library hands out (of the picture, or of an interlaced pass when not
+    // direct(): `count` pixels) into `out`, in format().
+    void readRow(std::uint8_t* out, std::uint32_t count);
+
+  private:
+    PngReader reader_;
+    std::uint64_t fileSize_;
+    png_uint_32 width_ = 0;
+    png_uint_32 height_ = 0;
+    int bitDepth_ = 0;
+    int colourType_ = 0;
+    int interlace_ = 0;
+    bool transparency_ = false;
+    PixelFormat format_ = PixelFormat::Bgr24;
+    std::uint64_t rowBytes_ = 0;
+    bool direct_ = false;
+    detail::SampleLayout layout_;
+    std::vector<std::uint8_t> samples_;
+};
+
+PngDecoding::PngDecoding(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                         Orientation* orientation)
+    : reader_(file), fileSize_(file.size()) {
+    png_structp png = reader_.png();
+    png_infop info = reader_.info();
+    reader_.guarded([&] {
         png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
         png_set_chunk_malloc_max(png, kMaxChunkBytes);
         png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
@@ -110,10 +146,9 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
             png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kExifChunk, 1);
         }
         png_read_info(png, info);
-        png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr,
+        png_get_IHDR(png, info, &width_, &height_, &bitDepth_, &colourType_, &interlace_, nullptr,
                      nullptr);
     });
-    const std::uint64_t rawBytes = std::uint64_t{height} * (png_get_rowbytes(png, info) + 1);
 
     if (iccProfile != nullptr) {
         iccProfile->clear();
@@ -136,86 +171,128 @@ RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccPr
     }
 
     // A 1-bit grey picture stays 1-bit (0 black, 1 white), as a 1-bit BMP does.
-    const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-    const bool oneBit = colourType == PNG_COLOR_TYPE_GRAY && bitDepth == 1 && !transparency;
-    const PixelFormat format = oneBit ? PixelFormat::Indexed1 : PixelFormat::Bgr24;
-    // The samples the library hands out, as set up below: 8 or 16 bits, a palette as colours,
-    // a transparent colour as alpha.
+    transparency_ = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool oneBit = colourType_ == PNG_COLOR_TYPE_GRAY && bitDepth_ == 1 && !transparency_;
+    format_ = oneBit ? PixelFormat::Indexed1 : PixelFormat::Bgr24;
+    // The samples the library hands out, as set up by start(): 8 or 16 bits, a palette as
+    // colours, a transparent colour as alpha.
     const std::uint64_t channels =
-        (colourType == PNG_COLOR_TYPE_PALETTE ? 3 : png_get_channels(png, info)) +
-        (transparency ? 1 : 0);
-    const std::uint64_t sampleBytes = bitDepth == 16 ? 2 : 1;
-    const std::uint64_t rowBytes =
-        oneBit ? (std::uint64_t{width} + 7) / 8 : std::uint64_t{width} * channels * sampleBytes;
-    // The library puts what the image holds straight into it, and the passes of an interlaced
-    // picture together there; anything else comes a row of samples at a time.
-    const bool direct = oneBit || (sampleBytes == 1 && channels == 3);
+        (colourType_ == PNG_COLOR_TYPE_PALETTE ? 3 : png_get_channels(png, info)) +
+        (transparency_ ? 1 : 0);
+    const std::uint64_t sampleBytes = bitDepth_ == 16 ? 2 : 1;
+    rowBytes_ =
+        oneBit ? (std::uint64_t{width_} + 7) / 8 : std::uint64_t{width_} * channels * sampleBytes;
+    direct_ = oneBit || (sampleBytes == 1 && channels == 3);
+    layout_.colours = channels >= 3 ? 3 : 1;
+    layout_.alpha = channels == 2 || channels == 4;
+    layout_.bgrOrder = true;
+    layout_.bits = bitDepth_ == 16 ? 16 : 8;
+}
+
+void PngDecoding::start(int heldBitsPerPixel) {
+    png_structp png = reader_.png();
+    png_infop info = reader_.info();
+    const std::uint64_t rawBytes = std::uint64_t{height_} * (png_get_rowbytes(png, info) + 1);
     // Beside the picture: the library's rows, and ours of samples and colours.
     const std::uint64_t working =
-        kLibraryRows * (rowBytes + 1) + (direct ? 0 : rowBytes + 3 * std::uint64_t{width});
-    checkDecodingMemory(width, height, bitsPerPixel(format), working);
-    if (rawBytes > kMaxInflation * file.size()) {
+        kLibraryRows * (rowBytes_ + 1) + (direct_ ? 0 : rowBytes_ + 3 * std::uint64_t{width_});
+    checkDecodingMemory(width_, height_, heldBitsPerPixel, working);
+    if (rawBytes > kMaxInflation * fileSize_) {
         throw platform::Error("PNG error: the file is too short for its picture");
     }
-    reader.guarded([&] {
-        if (!oneBit) {
-            if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-            if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8)
+    reader_.guarded([&] {
+        if (format_ != PixelFormat::Indexed1) {
+            if (colourType_ == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+            if (colourType_ == PNG_COLOR_TYPE_GRAY && bitDepth_ < 8)
                 png_set_expand_gray_1_2_4_to_8(png);
-            if (transparency) png_set_tRNS_to_alpha(png);
-            if (bitDepth == 16) png_set_swap(png);  // native order for the 16-bit samples
+            if (transparency_) png_set_tRNS_to_alpha(png);
+            if (bitDepth_ == 16) png_set_swap(png);  // native order for the 16-bit samples
             png_set_bgr(png);
         }
-        if (direct && interlace != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
+        if (direct_ && interlaced()) png_set_interlace_handling(png);
         png_read_update_info(png, info);
-        if (png_get_rowbytes(png, info) != rowBytes) png_error(png, "unexpected row size");
+        if (png_get_rowbytes(png, info) != rowBytes_) png_error(png, "unexpected row size");
     });
+    if (!direct_) samples_.resize(static_cast<std::size_t>(rowBytes_));
+}
 
-    detail::SampleLayout layout;
-    layout.colours = channels >= 3 ? 3 : 1;
-    layout.alpha = channels == 2 || channels == 4;
-    layout.bgrOrder = true;
-    layout.bits = bitDepth == 16 ? 16 : 8;
+void PngDecoding::readRow(std::uint8_t* out, std::uint32_t count) {
+    png_structp png = reader_.png();
+    if (direct_) {
+        reader_.guarded([&] { png_read_row(png, out, nullptr); });
+        return;
+    }
+    reader_.guarded([&] { png_read_row(png, samples_.data(), nullptr); });
+    detail::samplesToBgr(samples_.data(), layout_, out, count);
+}
 
+// The rows of a picture stored row after row (not interlaced) that the whole reader gives in
+// 24-bit colour.
+class PngRowReader final : public FileRowReader {
+  public:
+    explicit PngRowReader(const std::filesystem::path& path) : FileRowReader(path, true) {
+        named([&] {
+            decoding_ =
+                std::make_unique<PngDecoding>(fileBytes(), profileFound(), orientationFound());
+            if (inOrder()) decoding_->start(0);
+        });
+        setSize(static_cast<std::int32_t>(decoding_->width()),
+                static_cast<std::int32_t>(decoding_->height()));
+    }
+
+    bool inOrder() const {
+        return !decoding_->interlaced() && decoding_->format() == PixelFormat::Bgr24;
+    }
+
+  private:
+    void readRow(std::uint8_t* bgr) override { decoding_->readRow(bgr, decoding_->width()); }
+
+    std::unique_ptr<PngDecoding> decoding_;
+};
+
+}  // namespace
+
+RasterImage decodePng(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                      Orientation* orientation) {
+    PngDecoding decoding(file, iccProfile, orientation);
+    const PixelFormat format = decoding.format();
+    decoding.start(bitsPerPixel(format));
+    const std::uint32_t width = decoding.width();
+    const std::uint32_t height = decoding.height();
     RasterImage image;
     image.allocate(format, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-    if (oneBit) image.setPalette({kBlack, kWhite});
+    if (format == PixelFormat::Indexed1) image.setPalette({kBlack, kWhite});
     const auto h = static_cast<std::int32_t>(height);
-    const auto samplesPerRow = static_cast<std::size_t>(rowBytes);
-    if (direct) {
-        const int passes = interlace != PNG_INTERLACE_NONE ? PNG_INTERLACE_ADAM7_PASSES : 1;
+    if (decoding.direct() || !decoding.interlaced()) {
+        const int passes = decoding.interlaced() ? PNG_INTERLACE_ADAM7_PASSES : 1;
         for (int pass = 0; pass < passes; ++pass) {
-            for (std::int32_t y = 0; y < h; ++y) {
-                reader.guarded([&] { png_read_row(png, image.row(y), nullptr); });
-            }
+            for (std::int32_t y = 0; y < h; ++y) decoding.readRow(image.row(y), width);
         }
-    } else if (interlace == PNG_INTERLACE_NONE) {
-        std::vector<std::uint8_t> samples(samplesPerRow);
-        for (std::int32_t y = 0; y < h; ++y) {
-            reader.guarded([&] { png_read_row(png, samples.data(), nullptr); });
-            detail::samplesToBgr(samples.data(), layout, image.row(y), width);
-        }
-    } else {
-        // Each pass's rows are turned into colours and spread over the image rows they
-        // belong to, so no more than a row of samples is held.
-        std::vector<std::uint8_t> samples(samplesPerRow);
-        std::vector<std::uint8_t> colours(3 * std::size_t{width});
-        for (int p = 0; p < PNG_INTERLACE_ADAM7_PASSES; ++p) {
-            const Pass pass = passOf(p, width, height);
-            if (pass.rows == 0 || pass.columns == 0) continue;
-            for (std::uint32_t r = 0; r < pass.rows; ++r) {
-                reader.guarded([&] { png_read_row(png, samples.data(), nullptr); });
-                detail::samplesToBgr(samples.data(), layout, colours.data(), pass.columns);
-                std::uint8_t* row =
-                    image.row(static_cast<std::int32_t>(pass.firstRow + r * pass.rowStep));
-                for (std::size_t c = 0; c < pass.columns; ++c) {
-                    std::copy_n(colours.data() + 3 * c, 3,
-                                row + 3 * (pass.firstColumn + c * pass.columnStep));
-                }
+        return image;
+    }
+    // Each pass's rows are turned into colours and spread over the image rows they belong
+    // to, so no more than a row of samples is held.
+    std::vector<std::uint8_t> colours(3 * std::size_t{width});
+    for (int p = 0; p < PNG_INTERLACE_ADAM7_PASSES; ++p) {
+        const Pass pass = passOf(p, width, height);
+        if (pass.rows == 0 || pass.columns == 0) continue;
+        for (std::uint32_t r = 0; r < pass.rows; ++r) {
+            decoding.readRow(colours.data(), pass.columns);
+            std::uint8_t* row =
+                image.row(static_cast<std::int32_t>(pass.firstRow + r * pass.rowStep));
+            for (std::size_t c = 0; c < pass.columns; ++c) {
+                std::copy_n(colours.data() + 3 * c, 3,
+                            row + 3 * (pass.firstColumn + c * pass.columnStep));
             }
         }
     }
     return image;
+}
+
+std::unique_ptr<RowReader> openPngRows(const std::filesystem::path& path) {
+    auto reader = std::make_unique<PngRowReader>(path);
+    if (!reader->inOrder()) return nullptr;
+    return reader;
 }
 
 RasterImage loadPngFile(const std::filesystem::path& path, platform::Bytes* iccProfile,

@@ -3,11 +3,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 
 #include "platform/file_io.h"
 #include "raster/orientation.h"
 #include "raster/raster_image.h"
+#include "raster/row_reader.h"
 
 namespace lenzora::raster {
 
@@ -26,6 +28,10 @@ RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccP
 // <reason>", one that cannot be decoded "Cannot read file "<path>". TIFF error: <reason>".
 RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile = nullptr,
                          Orientation* orientation = nullptr);
+
+// A TIFF file in strips row by row, in 24-bit colour; nothing for one in tiles and one the
+// whole reader gives in 1 bit. The errors are loadTiffFile's.
+std::unique_ptr<RowReader> openTiffRows(const std::filesystem::path& path);
 
 struct TiffOptions {
     // Dots per inch in both directions as the exact fraction numerator / denominator;

@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/error.h"
 #include "raster/decode_file.h"
+#include "raster/file_row_reader.h"
 #include "raster/sample_rows.h"
 #include "raster/size_limit.h"
 #include "raster/tiff_codec.h"
@@ -277,105 +280,167 @@ std::uint64_t codecBytes(TIFF* tiff, const Layout& layout, const ReadPlan& plan)
     }
 }
 
-void readStrips(TIFF* tiff, const TiffStream& stream, const Layout& layout, const ReadPlan& plan,
-                const RowConverter& converter, RasterImage& image) {
-    const std::size_t line = plan.rowBytes;
-    std::vector<std::uint8_t> buffer(plan.bufferBytes);
-    if (!plan.wholeStrips) {
-        for (std::uint32_t y = 0; y < layout.height; ++y) {
-            if (TIFFReadScanline(tiff, buffer.data(), y, 0) != 1) {
-                detail::throwTiffError(stream, "the picture data is damaged");
-            }
-            converter.convert(buffer.data(), image.row(static_cast<std::int32_t>(y)), 0,
-                              layout.width);
-        }
-        return;
-    }
-    for (std::uint32_t top = 0; top < layout.height; top += plan.rowsPerStrip) {
-        const std::uint32_t rows = std::min(plan.rowsPerStrip, layout.height - top);
-        const auto want = static_cast<tmsize_t>(std::size_t{rows} * line);
-        if (TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, top, 0), buffer.data(), want) !=
-            want) {
-            detail::throwTiffError(stream, "the picture data is damaged");
-        }
-        for (std::uint32_t r = 0; r < rows; ++r) {
-            converter.convert(buffer.data() + std::size_t{r} * line,
-                              image.row(static_cast<std::int32_t>(top + r)), 0, layout.width);
-        }
-    }
-}
+// One file's decoding: the first directory read and checked when it is made, the picture's
+// rows converted from its strips one after another, or its tiles all at once.
+class TiffDecoding {
+  public:
+    TiffDecoding(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                 Orientation* orientation);
+    TiffDecoding(const TiffDecoding&) = delete;
+    TiffDecoding& operator=(const TiffDecoding&) = delete;
+    ~TiffDecoding() = default;
 
-// Each tile goes straight into the image rows it covers.
-void readTiles(TIFF* tiff, const TiffStream& stream, const Layout& layout, const ReadPlan& plan,
-               const RowConverter& converter, RasterImage& image) {
-    std::vector<std::uint8_t> tile(plan.bufferBytes);
-    for (std::uint32_t top = 0; top < layout.height; top += layout.tileHeight) {
-        const std::uint32_t rows = std::min(layout.tileHeight, layout.height - top);
-        for (std::uint64_t x = 0; x < layout.width; x += layout.tileWidth) {
-            if (TIFFReadTile(tiff, tile.data(), static_cast<std::uint32_t>(x), top, 0, 0) < 0) {
-                detail::throwTiffError(stream, "the picture data is damaged");
-            }
-            const std::size_t count = std::min<std::uint64_t>(layout.tileWidth, layout.width - x);
-            for (std::uint32_t r = 0; r < rows; ++r) {
-                converter.convert(tile.data() + std::size_t{r} * plan.rowBytes,
-                                  image.row(static_cast<std::int32_t>(top + r)), x, count);
-            }
-        }
-    }
-}
+    const Layout& layout() const { return layout_; }
+    PixelFormat format() const { return RowConverter::formatFor(layout_); }
 
-}  // namespace
+    // Checks the size, the picture's pixels counted at `heldBitsPerPixel` (0: never held
+    // together), and gets the rows' conversion ready.
+    void start(int heldBitsPerPixel);
+    // Of a picture in strips: the next row into `row`, in format().
+    void readStripRow(std::uint8_t* row);
+    void readTiles(RasterImage& image);
 
-RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
-                       Orientation* orientation) {
-    TiffStream stream;
-    stream.input = file;
-    detail::TiffHandle tiff = detail::openTiff(stream, "r");
-    const Layout layout = readLayout(tiff.get(), stream);
-    if (layout.width == 0 || layout.height == 0) {
-        detail::throwTiffError(stream, "the picture is empty");
+  private:
+    TiffStream stream_;
+    detail::TiffHandle tiff_;
+    Layout layout_;
+    ReadPlan plan_;
+    std::optional<RowConverter> converter_;
+    std::vector<std::uint8_t> buffer_;
+    std::uint32_t next_ = 0;  // the next strip row
+};
+
+TiffDecoding::TiffDecoding(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                           Orientation* orientation) {
+    stream_.input = file;
+    tiff_ = detail::openTiff(stream_, "r");
+    layout_ = readLayout(tiff_.get(), stream_);
+    if (layout_.width == 0 || layout_.height == 0) {
+        detail::throwTiffError(stream_, "the picture is empty");
     }
-    // Everything the reading holds, counted before any of it is allocated.
-    const ReadPlan plan = planReading(tiff.get(), stream, layout);
-    const PixelFormat format = RowConverter::formatFor(layout);
-    checkDecodingMemory(layout.width, layout.height, bitsPerPixel(format),
-                        plan.bufferBytes + codecBytes(tiff.get(), layout, plan));
-    // Uncompressed samples are all in the file: a header claiming more is refused before the
-    // picture is allocated.
-    if (field<std::uint16_t>(tiff.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE) ==
-            COMPRESSION_NONE &&
-        std::uint64_t{layout.width} * layout.height * layout.samples * layout.bits / 8 >
-            file.size()) {
-        detail::throwTiffError(stream, "the file is too short for its picture");
-    }
+    plan_ = planReading(tiff_.get(), stream_, layout_);
     if (iccProfile != nullptr) {
         iccProfile->clear();
         std::uint32_t length = 0;
         void* profile = nullptr;
-        if (TIFFGetField(tiff.get(), TIFFTAG_ICCPROFILE, &length, &profile) == 1 &&
+        if (TIFFGetField(tiff_.get(), TIFFTAG_ICCPROFILE, &length, &profile) == 1 &&
             profile != nullptr) {
             const auto* bytes = static_cast<const std::uint8_t*>(profile);
             iccProfile->assign(bytes, bytes + length);
         }
     }
-
     if (orientation != nullptr) {
         *orientation = orientationFromTag(
-            field<std::uint16_t>(tiff.get(), TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT));
+            field<std::uint16_t>(tiff_.get(), TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT));
+    }
+}
+
+void TiffDecoding::start(int heldBitsPerPixel) {
+    // Everything the reading holds, counted before any of it is allocated.
+    checkDecodingMemory(layout_.width, layout_.height, heldBitsPerPixel,
+                        plan_.bufferBytes + codecBytes(tiff_.get(), layout_, plan_));
+    // Uncompressed samples are all in the file: a header claiming more is refused before the
+    // picture is allocated.
+    if (field<std::uint16_t>(tiff_.get(), TIFFTAG_COMPRESSION, COMPRESSION_NONE) ==
+            COMPRESSION_NONE &&
+        std::uint64_t{layout_.width} * layout_.height * layout_.samples * layout_.bits / 8 >
+            stream_.input.size()) {
+        detail::throwTiffError(stream_, "the file is too short for its picture");
+    }
+    converter_.emplace(layout_, layout_.kind == Kind::Palette ? paletteOf(tiff_.get(), stream_)
+                                                              : std::vector<std::uint8_t>{});
+    buffer_.resize(plan_.bufferBytes);
+}
+
+void TiffDecoding::readStripRow(std::uint8_t* row) {
+    const std::uint32_t y = next_;
+    const std::size_t line = plan_.rowBytes;
+    const std::uint8_t* samples = buffer_.data();
+    if (!plan_.wholeStrips) {
+        if (TIFFReadScanline(tiff_.get(), buffer_.data(), y, 0) != 1) {
+            detail::throwTiffError(stream_, "the picture data is damaged");
+        }
+    } else {
+        const std::uint32_t top = y - y % plan_.rowsPerStrip;
+        if (y == top) {
+            const std::uint32_t rows = std::min(plan_.rowsPerStrip, layout_.height - top);
+            const auto want = static_cast<tmsize_t>(std::size_t{rows} * line);
+            if (TIFFReadEncodedStrip(tiff_.get(), TIFFComputeStrip(tiff_.get(), top, 0),
+                                     buffer_.data(), want) != want) {
+                detail::throwTiffError(stream_, "the picture data is damaged");
+            }
+        }
+        samples += std::size_t{y - top} * line;
+    }
+    converter_->convert(samples, row, 0, layout_.width);
+    ++next_;
+}
+
+// Each tile goes straight into the image rows it covers.
+void TiffDecoding::readTiles(RasterImage& image) {
+    for (std::uint32_t top = 0; top < layout_.height; top += layout_.tileHeight) {
+        const std::uint32_t rows = std::min(layout_.tileHeight, layout_.height - top);
+        for (std::uint64_t x = 0; x < layout_.width; x += layout_.tileWidth) {
+            if (TIFFReadTile(tiff_.get(), buffer_.data(), static_cast<std::uint32_t>(x), top, 0,
+                             0) < 0) {
+                detail::throwTiffError(stream_, "the picture data is damaged");
+            }
+            const std::size_t count = std::min<std::uint64_t>(layout_.tileWidth, layout_.width - x);
+            for (std::uint32_t r = 0; r < rows; ++r) {
+                converter_->convert(buffer_.data() + std::size_t{r} * plan_.rowBytes,
+                                    image.row(static_cast<std::int32_t>(top + r)), x, count);
+            }
+        }
+    }
+}
+
+// The rows of a picture in strips that the whole reader gives in 24-bit colour.
+class TiffRowReader final : public FileRowReader {
+  public:
+    explicit TiffRowReader(const std::filesystem::path& path) : FileRowReader(path, true) {
+        named([&] {
+            decoding_ =
+                std::make_unique<TiffDecoding>(fileBytes(), profileFound(), orientationFound());
+            if (inOrder()) decoding_->start(0);
+        });
+        setSize(static_cast<std::int32_t>(decoding_->layout().width),
+                static_cast<std::int32_t>(decoding_->layout().height));
     }
 
-    RowConverter converter(layout, layout.kind == Kind::Palette ? paletteOf(tiff.get(), stream)
-                                                                : std::vector<std::uint8_t>{});
+    bool inOrder() const {
+        return !decoding_->layout().tiled && decoding_->format() == PixelFormat::Bgr24;
+    }
+
+  private:
+    void readRow(std::uint8_t* bgr) override { decoding_->readStripRow(bgr); }
+
+    std::unique_ptr<TiffDecoding> decoding_;
+};
+
+}  // namespace
+
+RasterImage decodeTiff(std::span<const std::uint8_t> file, platform::Bytes* iccProfile,
+                       Orientation* orientation) {
+    TiffDecoding decoding(file, iccProfile, orientation);
+    const Layout& layout = decoding.layout();
+    const PixelFormat format = decoding.format();
+    decoding.start(bitsPerPixel(format));
     RasterImage image;
     image.allocate(format, static_cast<std::int32_t>(layout.width),
                    static_cast<std::int32_t>(layout.height));
     if (format == PixelFormat::Indexed1) image.setPalette({kBlack, kWhite});
     if (layout.tiled) {
-        readTiles(tiff.get(), stream, layout, plan, converter, image);
+        decoding.readTiles(image);
     } else {
-        readStrips(tiff.get(), stream, layout, plan, converter, image);
+        for (std::int32_t y = 0; y < image.height(); ++y) decoding.readStripRow(image.row(y));
     }
     return image;
+}
+
+std::unique_ptr<RowReader> openTiffRows(const std::filesystem::path& path) {
+    auto reader = std::make_unique<TiffRowReader>(path);
+    if (!reader->inOrder()) return nullptr;
+    return reader;
 }
 
 RasterImage loadTiffFile(const std::filesystem::path& path, platform::Bytes* iccProfile,

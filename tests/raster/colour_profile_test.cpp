@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 #include "platform/error.h"
 #include "support/encoded_pictures.h"
 
@@ -46,6 +50,41 @@ TEST(ColourProfile, PixelsAndPalettesAreConvertedAlike) {
     RasterImage image;
     image.create(PixelFormat::Bgr24, 2, 2);
     EXPECT_THROW(convertColours(image, {'x'}, srgb), platform::Error);
+}
+
+TEST(ColourTransform, RowsFromSeveralThreadsMatchTheWholeImage) {
+    RasterImage image;
+    image.allocate(PixelFormat::Bgr24, 61, 40);
+    RasterImage padded;
+    padded.allocate(PixelFormat::Bgrx32, 61, 40);
+    for (std::int32_t y = 0; y < image.height(); ++y) {
+        for (std::int32_t x = 0; x < image.width(); ++x) {
+            const std::uint8_t bgr[] = {static_cast<std::uint8_t>(255 - x * 4),
+                                        static_cast<std::uint8_t>(y * 6),
+                                        static_cast<std::uint8_t>(x * 4)};
+            std::copy_n(bgr, 3, image.row(y) + 3 * x);
+            std::copy_n(bgr, 3, padded.row(y) + 4 * x);
+        }
+    }
+    const platform::Bytes wide = testing::wideGamutProfile();
+    const platform::Bytes srgb = srgbProfile();
+    // The 32-bit image goes its own way through the library.
+    convertColours(padded, srgb, wide);
+
+    const ColourTransform transform(srgb, wide);
+    std::vector<std::thread> threads;
+    for (std::int32_t first : {0, 1, 2})
+        threads.emplace_back([&, first] {
+            for (std::int32_t y = first; y < image.height(); y += 3)
+                transform.apply(image.row(y), image.width());
+        });
+    for (std::thread& t : threads) t.join();
+    for (std::int32_t y = 0; y < image.height(); ++y)
+        for (std::int32_t x = 0; x < image.width(); ++x)
+            ASSERT_TRUE(
+                std::equal(image.row(y) + 3 * x, image.row(y) + 3 * x + 3, padded.row(y) + 4 * x))
+                << x << ", " << y;
+    EXPECT_THROW(ColourTransform({'x'}, srgb), platform::Error);
 }
 
 }  // namespace
