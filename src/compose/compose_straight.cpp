@@ -15,7 +15,6 @@
 #include "platform/work_pool.h"
 #include "raster/colour_profile.h"
 #include "raster/memory_budget.h"
-#include "raster/size_limit.h"
 
 namespace lenzora::compose {
 namespace {
@@ -128,23 +127,23 @@ std::optional<std::string> ComposeSession::composeStraight(
     const interlace::LensLayout layout = interlace::lensLayoutOf(settings_, W, H);
     std::vector<interlace::MappedFrame> mapped(static_cast<std::size_t>(n));
     std::vector<MemoryFrame> inMemory(static_cast<std::size_t>(n));
+    // Frames read row by row are converted row by row as they are decoded.
+    std::vector<std::shared_ptr<const raster::ColourTransform>> transforms(
+        static_cast<std::size_t>(n));
     platform::runTasks(n, run.threads, [&](int index) {
         const auto at = static_cast<std::size_t>(index);
         frames::OpenedFrame& frame = opened[at];
         const bool convert = coloursOf(frame.colourProfile) != target;
-        if (frame.rows && !convert) {
+        if (frame.rows) {
+            if (convert) {
+                transforms[at] = std::make_shared<const raster::ColourTransform>(
+                    coloursOf(frame.colourProfile), target);
+            }
             mapped[at] = {frame.width(), frame.height(), false};
             return;
         }
         const raster::FrameMemory memory(run.cancel);
         raster::RasterImage whole = std::move(frame.whole);
-        if (frame.rows) {
-            // Colours to convert: the frame is read whole and converted as the window does.
-            raster::checkDecodedSize(frame.width(), frame.height(), 24);
-            whole.allocate(raster::PixelFormat::Bgr24, frame.width(), frame.height());
-            frame.rows->readTo(frame.height(), [&](std::int32_t y) { return whole.row(y); });
-            frame.rows.reset();
-        }
         if (convert) raster::convertColours(whole, coloursOf(frame.colourProfile), target);
         inMemory[at] = mapInMemory(std::move(whole), settings_, W, H, run);
         mapped[at] = inMemory[at].mapped;
@@ -158,8 +157,13 @@ std::optional<std::string> ComposeSession::composeStraight(
     for (int f = 0; f < n; ++f) {
         const auto at = static_cast<std::size_t>(f);
         if (opened[at].rows) {
+            std::function<void(std::uint8_t*, std::int32_t)> convert;
+            if (const auto transform = transforms[at])
+                convert = [transform](std::uint8_t* row, std::int32_t width) {
+                    transform->apply(row, width);
+                };
             rows.push_back(std::make_unique<interlace::StreamedFrameRows>(
-                std::move(opened[at].rows), plan.widestSpan(f)));
+                std::move(opened[at].rows), plan.widestSpan(f), std::move(convert)));
         } else {
             rows.push_back(
                 std::make_unique<interlace::WholeFrameRows>(std::move(inMemory[at].pixels)));
