@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <fstream>
 
+#include "core/numbers.h"
 #include "core/output_settings.h"
 #include "core/settings_file.h"
 #include "interlace/compose_state.h"
@@ -116,7 +118,110 @@ TEST_F(CliCompose, EveryPixelFromItsFrameInBothModes) {
                                            columns ? core::kModeColumns : core::kModeRows, state),
                 "")
                 << n << " frames, " << mode;
+
+            // Without working files, straight from the frames: the same bytes, nothing else.
+            args.erase(args.begin() + 9, args.begin() + 11);
+            args[10] = (dir_ / "straight" / "out.bmp").string();
+            fs::create_directories(dir_ / "straight");
+            r = cli(args);
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            EXPECT_EQ(platform::readWholeFile(dir_ / "straight" / "out.bmp"),
+                      platform::readWholeFile(dir_ / "out.bmp"))
+                << n << " frames, " << mode;
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "straight"), {}), 1);
         }
+    }
+}
+
+// On the printer's grid pixel i along the divided side shows frame
+// floor(frac((i + 0.5) pitch / D) n) + 1 of the frame under it, so that the lens period is
+// D / pitch on average; the calibration band has four such periods, each black in its second
+// half. Frames of one colour each tell which frame a pixel shows.
+TEST_F(CliCompose, OnThePrintersGridEveryPixelShowsTheFrameUnderIt) {
+    struct Case {
+        const char* mode;
+        int n;
+        double pitch, dpi;
+        const char *width, *height;
+        std::int32_t frameW, frameH;  // scaled to cover exactly, so no pixel stays white
+    } cases[] = {
+        {"columns", 4, 42.275, 1440, "1000000", "1", 40, 10},
+        {"rows", 3, 61.53, 720, "2", "5000", 4, 10},
+        {"columns", 16, 21.25, 2400, "1000", "3", 50, 5},
+    };
+    auto colourOf = [](int q) {
+        return raster::Colour{static_cast<std::uint8_t>(15 * q), static_cast<std::uint8_t>(7 * q),
+                              static_cast<std::uint8_t>(255 - 9 * q)};
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + " " + c.width + " x " + c.height);
+        const bool columns = std::string(c.mode) == "columns";
+        std::vector<std::string> args = {"compose",
+                                         "--unit",
+                                         "px",
+                                         "--width",
+                                         c.width,
+                                         "--height",
+                                         c.height,
+                                         "--mode",
+                                         c.mode,
+                                         "--pitch",
+                                         core::formatGeneral(c.pitch),
+                                         "--print-dpi",
+                                         core::formatGeneral(c.dpi),
+                                         "--calibration",
+                                         "-o",
+                                         (dir_ / "grid.bmp").string()};
+        for (int q = 1; q <= c.n; ++q) {
+            raster::RasterImage frame;
+            frame.create(raster::PixelFormat::Bgr24, c.frameW, c.frameH);
+            for (std::int32_t y = 0; y < c.frameH; ++y) {
+                for (std::int32_t x = 0; x < c.frameW; ++x) {
+                    const raster::Colour colour = colourOf(q);
+                    std::uint8_t* pixel = frame.row(y) + 3 * x;
+                    pixel[0] = colour.blue;
+                    pixel[1] = colour.green;
+                    pixel[2] = colour.red;
+                }
+            }
+            const fs::path path = dir_ / ("solid" + std::to_string(q) + ".bmp");
+            testing::writeBmp(path, frame);
+            args.push_back(path.string());
+        }
+        const testing::ProcessResult r = cli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        raster::RasterImage out;
+        out.loadBmpFile(dir_ / "grid.bmp");
+        const std::int32_t extent = std::stoi(columns ? c.width : c.height);
+        const double period = c.dpi / c.pitch;
+        std::vector<std::int32_t> lensStarts;
+        int previous = 0;
+        for (std::int32_t i = 0; i < extent; ++i) {
+            const raster::Colour seen = columns ? out.pixel(i, 0) : out.pixel(0, i);
+            int shown = 0;
+            for (int q = 1; q <= c.n; ++q) shown = seen == colourOf(q) ? q : shown;
+            const double share = std::fmod((i + 0.5) / period, 1.0) * c.n;
+            const bool onAnEdge = std::abs(share - std::round(share)) < 1e-9;
+            if (!onAnEdge) {
+                ASSERT_EQ(shown, static_cast<int>(share) + 1) << i;
+            }
+            if (shown == 1 && previous != 1) lensStarts.push_back(i);
+            previous = shown;
+        }
+        const double span = lensStarts.back() - lensStarts.front();
+        EXPECT_NEAR(span / static_cast<double>(lensStarts.size() - 1) / period, 1.0, 1.0 / span);
+        if (extent == 1000000) {
+            EXPECT_LT(1.0 / span, 1.01e-6);
+        }
+
+        std::int32_t band = 0;
+        for (; (band + 0.5) < 4 * period; ++band) {
+            const raster::Colour seen =
+                columns ? out.pixel(extent + band, 0) : out.pixel(0, extent + band);
+            const bool black = std::fmod(band + 0.5, period) >= period / 2;
+            EXPECT_EQ(seen, black ? raster::kBlack : raster::kWhite) << "band " << band;
+        }
+        EXPECT_EQ(columns ? out.width() : out.height(), extent + band);
     }
 }
 

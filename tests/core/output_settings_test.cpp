@@ -260,5 +260,33 @@ TEST(FrameLoading, RaisesTheCountAndRecomputesWithoutCap) {
     EXPECT_GT(wide.pixelWidth, 6000);
 }
 
+// On the printer's grid the resolution is the printer's whatever the pitch or frame count, the
+// pixel size the nearest whole number with no cap; 0 brings the lens's rule back.
+TEST(PrinterGrid, ResolutionIsThePrintersAndSizesRoundUncapped) {
+    struct Case {
+        FixedCount dpi;
+        FixedCount width, height;  // millimetres
+        std::int32_t W, H;
+        FixedCount resolution;
+    } cases[] = {
+        {14400000, 2870000, 2000000, 16271, 11339, 14400000},  // 11338.6 rounds up
+        {7200000, 12000000, 18000000, 34016, 51024, 7200000},  // far beyond the width cap
+        {0, 2870000, 2000000, 2866, 1997, 2536500},            // automatic: as at start-up
+    };
+    for (const Case& c : cases) {
+        OutputSettings s;
+        s.workingWidth = s.savedWidth = c.width;
+        s.workingHeight = s.savedHeight = c.height;
+        s.frameCount = 3;
+        recomputeAtStartUp(s);
+        changePrintDpi(s, c.dpi);
+        EXPECT_EQ(s.resolution, c.resolution) << c.dpi;
+        EXPECT_EQ(s.pixelWidth, c.W) << c.dpi;
+        EXPECT_EQ(s.pixelHeight, c.H) << c.dpi;
+        ASSERT_TRUE(changePitch(s, 612000));
+        EXPECT_EQ(s.resolution == c.dpi, c.dpi > 0) << "a pitch change keeps the printer's";
+    }
+}
+
 }  // namespace
 }  // namespace lenzora::core
