@@ -43,7 +43,7 @@ std::unique_ptr<BandWriter> openTiffBandWriter(const std::filesystem::path& path
                                                const ExactDpi& dpi,
                                                const platform::Bytes& iccProfile);
 
-// The rows a band writer has taken: bands of the picture's width and never past its last row,
+// The rows a band writer has taken: 24-bit bands of the picture's width, never past its last row,
 // and all of them before the commit (a mistake of the caller otherwise: std::logic_error).
 class BandRows {
   public:
