@@ -117,7 +117,8 @@ class StreamedBandWriter final : public BandWriter {
 }  // namespace
 
 std::int32_t BandRows::take(const RasterImage& band, std::int32_t count) {
-    if (count < 0 || count > band.height() || band.width() != width_ || count > height_ - taken_)
+    if (count < 0 || count > band.height() || band.width() != width_ ||
+        band.format() != PixelFormat::Bgr24 || count > height_ - taken_)
         throw std::logic_error("a band that does not continue the picture");
     const std::int32_t top = taken_;
     taken_ += count;

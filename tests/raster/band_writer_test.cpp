@@ -6,9 +6,11 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/save_file.h"
@@ -41,7 +43,8 @@ bool samePixels(const RasterImage& a, const RasterImage& b) {
     return true;
 }
 
-// Bands of 1, 5 and the rest, each held in an image two rows taller whose last rows are grey.
+// Bands of 1, 5 and the rest, each held in an image two rows taller whose last rows are grey,
+// with bytes in the rows' padding (a file's padding is zero).
 void writeBands(BandWriter& writer, const RasterImage& image) {
     std::int32_t top = 0;
     for (const std::int32_t count : {1, 5, image.height() - 6}) {
@@ -50,6 +53,7 @@ void writeBands(BandWriter& writer, const RasterImage& image) {
         band.setFillColour(Colour::rgb(90, 90, 90));
         band.drawRectangle(0, 0, band.width(), band.height());
         band.copyArea({0, 0, image.width(), count}, image, {0, top, image.width(), top + count});
+        for (std::int32_t y = 0; y < band.height(); ++y) band.row(y)[3 * 37] = 0xAB;
         writer.write(band, count);
         top += count;
     }
@@ -155,6 +159,26 @@ TEST(BandWriters, AnAbandonedOrRefusedPictureLeavesTheEarlierFile) {
         EXPECT_EQ(platform::readWholeFile(dir / c.name),
                   platform::Bytes(kEarlier.begin(), kEarlier.end()));
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    }
+}
+
+TEST(BandWriters, ABandThatDoesNotContinueThePictureIsTheCallersMistake) {
+    const RasterImage image = picture();
+    RasterImage narrow, grey;
+    narrow.create(PixelFormat::Bgr24, 36, 23);
+    grey.create(PixelFormat::Indexed8, 37, 23);
+    const std::vector<std::pair<const char*, std::function<void(BandWriter&)>>> cases = {
+        {"past the last row", [&](BandWriter& w) { w.write(image, 20), w.write(image, 4); }},
+        {"more rows than the band", [&](BandWriter& w) { w.write(image, 24); }},
+        {"another width", [&](BandWriter& w) { w.write(narrow, 1); }},
+        {"another format", [&](BandWriter& w) { w.write(grey, 1); }},
+        {"committed early", [&](BandWriter& w) { w.write(image, 22), w.commit(); }},
+    };
+    for (const auto& [what, steps] : cases) {
+        SCOPED_TRACE(what);
+        testing::TempDir dir;
+        EXPECT_THROW(steps(*openPngBandWriter(dir / "p.png", 37, 23, kDpi, {})), std::logic_error);
+        EXPECT_TRUE(fs::is_empty(dir.path()));
     }
 }
 
