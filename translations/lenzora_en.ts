@@ -405,6 +405,10 @@
         <source>环境变量 %1 的值 &quot;%2&quot; 无效: 应为大于 0 的整数像素数</source>
         <translation>The environment variable %1 is &quot;%2&quot;: it must be a whole number of pixels above 0.</translation>
     </message>
+    <message>
+        <source>Output size too large!</source>
+        <translation>The output size is too large.</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::testchart</name>

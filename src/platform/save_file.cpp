@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -120,14 +121,43 @@ void SaveFile::write(const void* data, std::size_t size) {
 void SaveFile::write(Pieces pieces) {
     throwIfInterrupted();
     writeGathered(file_->handle(), pieces);
-    for (const auto& piece : pieces) written_ += piece.size();
-    // The disk starts on what is written while the rest is still coming, so that the flush
-    // before commit() waits for the last stretch only. Only a hint: the flush reports failures.
-    if (written_ - writebackFrom_ >= kWritebackStretch) {
-        ::sync_file_range(file_->handle(), static_cast<off_t>(writebackFrom_),
-                          static_cast<off_t>(written_ - writebackFrom_), SYNC_FILE_RANGE_WRITE);
-        writebackFrom_ = written_;
+    std::uint64_t size = 0;
+    for (const auto& piece : pieces) size += piece.size();
+    startWriteback(end_, size);
+    end_ += size;
+}
+
+void SaveFile::writeAt(std::uint64_t offset, Pieces pieces) {
+    throwIfInterrupted();
+    writeGathered(file_->handle(), pieces, static_cast<std::int64_t>(offset));
+    std::uint64_t size = 0;
+    for (const auto& piece : pieces) size += piece.size();
+    startWriteback(offset, size);
+}
+
+// The disk starts on what is written while the rest is still coming, so that the flush before
+// commit() waits for the last stretch only. Writes that join up (forwards, or backwards as a
+// bottom-up picture's bands come) gather into one stretch. Only a hint: the flush reports
+// failures.
+void SaveFile::startWriteback(std::uint64_t offset, std::uint64_t size) {
+    const std::uint64_t end = offset + size;
+    if (pendingFrom_ < pendingTo_ && (offset == pendingTo_ || end == pendingFrom_)) {
+        pendingFrom_ = std::min(pendingFrom_, offset);
+        pendingTo_ = std::max(pendingTo_, end);
+    } else {
+        askDiskToStart();
+        pendingFrom_ = offset;
+        pendingTo_ = end;
     }
+    if (pendingTo_ - pendingFrom_ >= kWritebackStretch) askDiskToStart();
+}
+
+void SaveFile::askDiskToStart() {
+    if (pendingFrom_ < pendingTo_) {
+        ::sync_file_range(file_->handle(), static_cast<off_t>(pendingFrom_),
+                          static_cast<off_t>(pendingTo_ - pendingFrom_), SYNC_FILE_RANGE_WRITE);
+    }
+    pendingFrom_ = pendingTo_;
 }
 
 void SaveFile::commit() {

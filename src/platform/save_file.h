@@ -36,17 +36,25 @@ class SaveFile {
     void write(const void* data, std::size_t size);
     // The pieces one after the other, in one call to the system for as many as it takes.
     void write(Pieces pieces);
+    // The pieces from `offset` on, wherever the writes before left off (the next write()
+    // continues where the last one did): a file filled out of order, such as a picture whose
+    // rows lie bottom to top, is whole once every part is written.
+    void writeAt(std::uint64_t offset, Pieces pieces);
     // Flushes the file to disk and puts it in place of the target.
     void commit();
 
   private:
     bool needsShortName() const;
     void commitUnderShortName();
+    void startWriteback(std::uint64_t offset, std::uint64_t size);
+    void askDiskToStart();
 
     std::unique_ptr<QSaveFile> file_;
-    std::uint64_t written_ = 0;        // bytes written so far
-    std::uint64_t writebackFrom_ = 0;  // where the disk has not been asked to start yet
-    std::filesystem::path target_;     // the file replaced, symbolic links followed
+    std::uint64_t end_ = 0;  // where write() continues
+    // Written, and the disk not yet asked to start on it: one stretch of the file.
+    std::uint64_t pendingFrom_ = 0;
+    std::uint64_t pendingTo_ = 0;
+    std::filesystem::path target_;  // the file replaced, symbolic links followed
 };
 
 // What SaveFile refuses before it writes, for callers that check a target before the work

@@ -418,20 +418,29 @@ class Compressor {
 
 }  // namespace
 
-void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteSink& sink) {
-    Compressor c;
-    jpeg_compress_struct& cinfo = c.cinfo_;
-    ErrorManager& errors = c.errors_;
+struct JpegEncoder::State {
+    Compressor compressor;
     SinkDestination dest{};
-    dest.sink = &sink;
+    ByteSink sink;
+    std::vector<std::uint8_t> bgr;  // a row of another format, as blue, green, red
+};
+
+JpegEncoder::JpegEncoder(std::int32_t width, std::int32_t height, const JpegOptions& options,
+                         ByteSink sink)
+    : state_(std::make_unique<State>()) {
+    jpeg_compress_struct& cinfo = state_->compressor.cinfo_;
+    ErrorManager& errors = state_->compressor.errors_;
+    SinkDestination& dest = state_->dest;
+    state_->sink = std::move(sink);
+    dest.sink = &state_->sink;
     dest.chunk.resize(1 << 16);
     dest.pub.init_destination = onInitDestination;
     dest.pub.empty_output_buffer = onEmptyBuffer;
     dest.pub.term_destination = onTermDestination;
     cinfo.dest = &dest.pub;
 
-    cinfo.image_width = static_cast<JDIMENSION>(std::max(image.width(), 0));
-    cinfo.image_height = static_cast<JDIMENSION>(std::max(image.height(), 0));
+    cinfo.image_width = static_cast<JDIMENSION>(std::max(width, 0));
+    cinfo.image_height = static_cast<JDIMENSION>(std::max(height, 0));
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_EXT_BGR;
     guarded(errors, [&] {
@@ -461,29 +470,43 @@ void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteS
                                    static_cast<unsigned int>(options.iccProfile.size()));
         }
     });
+}
 
+JpegEncoder::~JpegEncoder() = default;
+
+void JpegEncoder::write(const RasterImage& band, std::int32_t count) {
+    jpeg_compress_struct& cinfo = state_->compressor.cinfo_;
+    ErrorManager& errors = state_->compressor.errors_;
     // Other formats go through one row of blue, green, red.
-    bool direct = image.format() == PixelFormat::Bgr24;
-    std::vector<std::uint8_t> bgr;
+    const bool direct = band.format() == PixelFormat::Bgr24;
     std::vector<std::int32_t> columns;
-    detail::PaletteTable table = detail::paletteTable(image.palette());
+    detail::PaletteTable table;
     if (!direct) {
-        bgr.resize(3 * std::size_t(cinfo.image_width));
-        for (std::int32_t x = 0; x < image.width(); ++x) columns.push_back(x);
+        state_->bgr.resize(3 * std::size_t(cinfo.image_width));
+        for (std::int32_t x = 0; x < band.width(); ++x) columns.push_back(x);
+        table = detail::paletteTable(band.palette());
     }
-    while (cinfo.next_scanline < cinfo.image_height) {
-        auto y = static_cast<std::int32_t>(cinfo.next_scanline);
+    for (std::int32_t y = 0; y < count; ++y) {
         JSAMPROW row;
         if (direct) {
-            row = const_cast<JSAMPROW>(image.row(y));
+            row = const_cast<JSAMPROW>(band.row(y));
         } else {
-            detail::gatherBgr(image.format(), table, image.row(y), columns.data(), image.width(),
-                              bgr.data());
-            row = bgr.data();
+            detail::gatherBgr(band.format(), table, band.row(y), columns.data(), band.width(),
+                              state_->bgr.data());
+            row = state_->bgr.data();
         }
         guarded(errors, [&] { jpeg_write_scanlines(&cinfo, &row, 1); });
     }
-    guarded(errors, [&] { jpeg_finish_compress(&cinfo); });
+}
+
+void JpegEncoder::finish() {
+    guarded(state_->compressor.errors_, [&] { jpeg_finish_compress(&state_->compressor.cinfo_); });
+}
+
+void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteSink& sink) {
+    JpegEncoder encoder(image.width(), image.height(), options, sink);
+    encoder.write(image, image.height());
+    encoder.finish();
 }
 
 platform::Bytes encodeJpeg(const RasterImage& image, const JpegOptions& options) {

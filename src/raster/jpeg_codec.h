@@ -54,8 +54,31 @@ struct JpegOptions {
 // Takes the encoded bytes a block at a time.
 using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 
-// Baseline, three components, no chroma subsampling. An exception thrown by the sink ends the
-// encoding and reaches the caller as it was thrown.
+// The most pixels a side of a JPEG may have.
+inline constexpr std::int32_t kMaxJpegSide = 65500;
+
+// A JPEG encoded a band of rows at a time, top to bottom. Baseline, three components, no chroma
+// subsampling. An exception thrown by the sink ends the encoding and reaches the caller as it
+// was thrown.
+class JpegEncoder {
+  public:
+    // A side beyond kMaxJpegSide is refused with the library's error before the sink is used.
+    JpegEncoder(std::int32_t width, std::int32_t height, const JpegOptions& options, ByteSink sink);
+    ~JpegEncoder();
+    JpegEncoder(const JpegEncoder&) = delete;
+    JpegEncoder& operator=(const JpegEncoder&) = delete;
+
+    // Rows 0 ... count - 1 of `band`, an image of the picture's width in any format.
+    void write(const RasterImage& band, std::int32_t count);
+    // After the last row.
+    void finish();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The whole image through a JpegEncoder.
 void writeJpeg(const RasterImage& image, const JpegOptions& options, const ByteSink& sink);
 
 // The same bytes in memory.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/translation.h"
+#include "raster/band_writers.h"
 #include "raster/bmp_codec.h"
 #include "raster/jpeg_codec.h"
 #include "raster/picture_writers.h"
@@ -28,6 +29,7 @@ std::vector<PictureFormat> makeTable() {
                      .readRows = loadJpegFileRows,
                      .writeComposite = writeJpegPicture,
                      .openRows = openJpegRows,
+                     .openBandWriter = openJpegBandWriter,
                      .carriesResolution = true,
                      .carriesColourProfile = true,
                      .openFilter = QT_TRANSLATE_NOOP("lenzora::platform::FileDialogs",
@@ -41,6 +43,7 @@ std::vector<PictureFormat> makeTable() {
                      .writeComposite = writePngPicture,
                      .writeChart = writePngPicture,
                      .openRows = openPngRows,
+                     .openBandWriter = openPngBandWriter,
                      .carriesResolution = true,
                      .carriesColourProfile = true,
                      .openFilter = QT_TRANSLATE_NOOP("lenzora::platform::FileDialogs",
@@ -54,6 +57,7 @@ std::vector<PictureFormat> makeTable() {
                      .writeComposite = writeTiffPicture,
                      .writeChart = writeTiffPicture,
                      .openRows = openTiffRows,
+                     .openBandWriter = openTiffBandWriter,
                      .carriesResolution = true,
                      .carriesColourProfile = true,
                      .openFilter = QT_TRANSLATE_NOOP("lenzora::platform::FileDialogs",
@@ -67,6 +71,7 @@ std::vector<PictureFormat> makeTable() {
          .read = readBmp,
          .writeComposite = writeBmpPicture,
          .writeChart = writeBmpPicture,
+         .openBandWriter = openBmpBandWriter,
          .carriesResolution = true,
          .openFilter =
              QT_TRANSLATE_NOOP("lenzora::platform::FileDialogs", "Bitmaps (*.bmp) (*.bmp)"),

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "raster/band_writers.h"
 #include "raster/bmp_codec.h"
 #include "raster/bmp_resolution.h"
 #include "raster/jpeg_codec.h"
@@ -14,13 +15,24 @@
 
 namespace lenzora::raster {
 
-void writeBmpPicture(const RasterImage& image, const ExactDpi& dpi,
-                     const platform::Bytes& /*profile*/, const std::filesystem::path& path) {
+// A 24-bit picture (the composite) is written through the format's band writer, as one band,
+// so that a composite written band by band gets the same file; others (the chart) whole.
+
+void writeBmpPicture(const RasterImage& image, const ExactDpi& dpi, const platform::Bytes& profile,
+                     const std::filesystem::path& path) {
+    if (image.format() == PixelFormat::Bgr24) {
+        writeAsOneBand(openBmpBandWriter, image, dpi, profile, path);
+        return;
+    }
     saveBmpFile(image, path, pixelsPerMetre(dotsPerInch(dpi)));
 }
 
 void writeJpegPicture(const RasterImage& image, const ExactDpi& dpi, const platform::Bytes& profile,
                       const std::filesystem::path& path) {
+    if (image.format() == PixelFormat::Bgr24) {
+        writeAsOneBand(openJpegBandWriter, image, dpi, profile, path);
+        return;
+    }
     JpegOptions options;
     options.quality = 90;
     options.dotsPerInch = static_cast<int>(std::nearbyint(dotsPerInch(dpi)));
@@ -31,6 +43,10 @@ void writeJpegPicture(const RasterImage& image, const ExactDpi& dpi, const platf
 
 void writePngPicture(const RasterImage& image, const ExactDpi& dpi, const platform::Bytes& profile,
                      const std::filesystem::path& path) {
+    if (image.format() == PixelFormat::Bgr24) {
+        writeAsOneBand(openPngBandWriter, image, dpi, profile, path);
+        return;
+    }
     PngOptions options;
     options.pixelsPerMetre = pngPixelsPerMetre(dotsPerInch(dpi));
     options.iccProfile = profile;
@@ -39,6 +55,10 @@ void writePngPicture(const RasterImage& image, const ExactDpi& dpi, const platfo
 
 void writeTiffPicture(const RasterImage& image, const ExactDpi& dpi, const platform::Bytes& profile,
                       const std::filesystem::path& path) {
+    if (image.format() == PixelFormat::Bgr24) {
+        writeAsOneBand(openTiffBandWriter, image, dpi, profile, path);
+        return;
+    }
     TiffOptions options;
     std::tie(options.resolutionNumerator, options.resolutionDenominator) = rational32(dpi);
     options.iccProfile = profile;

@@ -25,7 +25,8 @@ void writeJpegPicture(const RasterImage& image, const ExactDpi& dpi, const platf
 void writePngPicture(const RasterImage& image, const ExactDpi& dpi, const platform::Bytes& profile,
                      const std::filesystem::path& path);
 
-// The resolution as exact fractions in inches; 24-bit RGB in Deflate, 1-bit in CCITT Group 4.
+// The resolution as exact fractions in inches; 24-bit RGB in Deflate (pixel data of 4 GiB or
+// more: a BigTIFF, uncompressed), 1-bit in CCITT Group 4.
 void writeTiffPicture(const RasterImage& image, const ExactDpi& dpi, const platform::Bytes& profile,
                       const std::filesystem::path& path);
 

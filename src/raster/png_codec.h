@@ -38,6 +38,28 @@ struct PngOptions {
     platform::Bytes iccProfile;       // empty: no iCCP chunk; never in a 1-bit file
 };
 
+// A PNG encoded a band of rows at a time, top to bottom: 8-bit RGB, or 1-bit grey when
+// `oneBit` (bands of 1-bit black-and-white rows, and no profile). The bytes go to `sink` a
+// block at a time; an exception thrown by the sink ends the encoding and reaches the caller as
+// it was thrown.
+class PngEncoder {
+  public:
+    PngEncoder(std::int32_t width, std::int32_t height, bool oneBit, const PngOptions& options,
+               std::function<void(const std::uint8_t*, std::size_t)> sink);
+    ~PngEncoder();
+    PngEncoder(const PngEncoder&) = delete;
+    PngEncoder& operator=(const PngEncoder&) = delete;
+
+    // Rows 0 ... count - 1 of `band`, an image of the picture's width (in any format for RGB).
+    void write(const RasterImage& band, std::int32_t count);
+    // After the last row.
+    void finish();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 // A 1-bit image with the black-and-white palette gives a 1-bit grey PNG, any other image an
 // 8-bit RGB one. The bytes go to `sink` a block at a time; an exception thrown by the sink
 // ends the encoding and reaches the caller as it was thrown.

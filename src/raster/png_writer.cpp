@@ -1,3 +1,4 @@
+#include <optional>
 #include <vector>
 
 #include "raster/pixel_rows.h"
@@ -66,18 +67,26 @@ bool isBlackAndWhite(const RasterImage& image) {
 
 }  // namespace
 
-void writePng(const RasterImage& image, const PngOptions& options, const Sink& sink) {
+struct PngEncoder::State {
+    Sink sink;
     WriteTarget target;
-    target.sink = &sink;
-    PngWriter writer(target);
+    std::optional<PngWriter> writer;
+    bool oneBit = false;
+    std::vector<std::uint8_t> bgr;  // a row of another format, as blue, green, red
+};
+
+PngEncoder::PngEncoder(std::int32_t width, std::int32_t height, bool oneBit,
+                       const PngOptions& options, Sink sink)
+    : state_(std::make_unique<State>()) {
+    state_->sink = std::move(sink);
+    state_->target.sink = &state_->sink;
+    state_->oneBit = oneBit;
+    PngWriter& writer = state_->writer.emplace(state_->target);
     png_structp png = writer.png();
     png_infop info = writer.info();
-    const bool oneBit = isBlackAndWhite(image);
-    const bool direct = oneBit || image.format() == PixelFormat::Bgr24;
-    const auto width = static_cast<png_uint_32>(std::max(image.width(), 0));
-    const auto height = static_cast<png_uint_32>(std::max(image.height(), 0));
     writer.guarded([&] {
-        png_set_IHDR(png, info, width, height, oneBit ? 1 : 8,
+        png_set_IHDR(png, info, static_cast<png_uint_32>(std::max(width, 0)),
+                     static_cast<png_uint_32>(std::max(height, 0)), oneBit ? 1 : 8,
                      oneBit ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         if (options.pixelsPerMetre > 0) {
@@ -94,24 +103,41 @@ void writePng(const RasterImage& image, const PngOptions& options, const Sink& s
         png_write_info(png, info);
         if (!oneBit) png_set_bgr(png);
     });
+}
 
-    std::vector<std::uint8_t> bgr;
+PngEncoder::~PngEncoder() = default;
+
+void PngEncoder::write(const RasterImage& band, std::int32_t count) {
+    PngWriter& writer = *state_->writer;
+    png_structp png = writer.png();
+    const bool direct = state_->oneBit || band.format() == PixelFormat::Bgr24;
     std::vector<std::int32_t> columns;
-    const detail::PaletteTable table = detail::paletteTable(image.palette());
+    detail::PaletteTable table;
     if (!direct) {
-        bgr.resize(3 * std::size_t{width});
-        for (std::int32_t x = 0; x < image.width(); ++x) columns.push_back(x);
+        state_->bgr.resize(3 * static_cast<std::size_t>(std::max(band.width(), 0)));
+        for (std::int32_t x = 0; x < band.width(); ++x) columns.push_back(x);
+        table = detail::paletteTable(band.palette());
     }
-    for (std::int32_t y = 0; y < image.height(); ++y) {
-        png_const_bytep row = image.row(y);
+    for (std::int32_t y = 0; y < count; ++y) {
+        png_const_bytep row = band.row(y);
         if (!direct) {
-            detail::gatherBgr(image.format(), table, image.row(y), columns.data(), image.width(),
-                              bgr.data());
-            row = bgr.data();
+            detail::gatherBgr(band.format(), table, band.row(y), columns.data(), band.width(),
+                              state_->bgr.data());
+            row = state_->bgr.data();
         }
         writer.guarded([&] { png_write_row(png, row); });
     }
-    writer.guarded([&] { png_write_end(png, nullptr); });
+}
+
+void PngEncoder::finish() {
+    PngWriter& writer = *state_->writer;
+    writer.guarded([&] { png_write_end(writer.png(), nullptr); });
+}
+
+void writePng(const RasterImage& image, const PngOptions& options, const Sink& sink) {
+    PngEncoder encoder(image.width(), image.height(), isBlackAndWhite(image), options, sink);
+    encoder.write(image, image.height());
+    encoder.finish();
 }
 
 platform::Bytes encodePng(const RasterImage& image, const PngOptions& options) {

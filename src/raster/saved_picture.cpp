@@ -1,7 +1,7 @@
 #include "raster/saved_picture.h"
 
 #include <cmath>
-#include <optional>
+#include <utility>
 
 #include "platform/error.h"
 #include "platform/save_file.h"
@@ -24,19 +24,37 @@ void onFile(const std::filesystem::path& path, Step&& step) {
 
 }  // namespace
 
+PictureFile::PictureFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+PictureFile::~PictureFile() = default;
+
+// Called within onFile, which names the file in a failure.
+platform::SaveFile& PictureFile::file() {
+    if (!file_) file_ = std::make_unique<platform::SaveFile>(path_);
+    return *file_;
+}
+
+void PictureFile::write(const std::uint8_t* data, std::size_t size) {
+    onFile(path_, [&] { file().write(data, size); });
+}
+
+void PictureFile::write(platform::Pieces pieces) {
+    onFile(path_, [&] { file().write(pieces); });
+}
+
+void PictureFile::writeAt(std::uint64_t offset, platform::Pieces pieces) {
+    onFile(path_, [&] { file().writeAt(offset, pieces); });
+}
+
+void PictureFile::commit() {
+    onFile(path_, [&] { file().commit(); });
+}
+
 void saveStreamed(const std::filesystem::path& path,
                   const std::function<void(const ByteSink&)>& encode) {
-    std::optional<platform::SaveFile> file;
-    encode([&](const std::uint8_t* data, std::size_t size) {
-        onFile(path, [&] {
-            if (!file) file.emplace(path);
-            file->write(data, size);
-        });
-    });
-    onFile(path, [&] {
-        if (!file) file.emplace(path);
-        file->commit();
-    });
+    PictureFile file(path);
+    encode([&](const std::uint8_t* data, std::size_t size) { file.write(data, size); });
+    file.commit();
 }
 
 void checkSaveTarget(const std::filesystem::path& path) {

@@ -5,8 +5,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "platform/file_io.h"
+#include "platform/gathered_write.h"
+
+namespace lenzora::platform {
+class SaveFile;
+}
 
 namespace lenzora::raster {
 
@@ -18,6 +24,29 @@ using ByteSink = std::function<void(const std::uint8_t*, std::size_t)>;
 // <reason>".
 void saveStreamed(const std::filesystem::path& path,
                   const std::function<void(const ByteSink&)>& encode);
+
+// A picture's file being saved through platform::SaveFile, opened when the first bytes come
+// (so a picture refused before that leaves the folder untouched). Failures of the file are
+// reported as "Cannot create file "<path>". <reason>"; without commit() an earlier file stays.
+class PictureFile {
+  public:
+    explicit PictureFile(std::filesystem::path path);
+    ~PictureFile();
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    void write(const std::uint8_t* data, std::size_t size);
+    void write(platform::Pieces pieces);
+    // From `offset` on, wherever the writes before left off (platform::SaveFile::writeAt).
+    void writeAt(std::uint64_t offset, platform::Pieces pieces);
+    void commit();
+
+  private:
+    platform::SaveFile& file();
+
+    std::filesystem::path path_;
+    std::unique_ptr<platform::SaveFile> file_;
+};
 
 // Refuses, in the words of a failed save, a name that no save could write
 // (platform::checkSaveTarget), before the work that makes the picture.

@@ -16,7 +16,8 @@ constexpr tmsize_t kMaxLibraryAllocation = tmsize_t{16} << 20;
 TiffStream& streamOf(thandle_t handle) { return *static_cast<TiffStream*>(handle); }
 
 std::uint64_t lengthOf(const TiffStream& s) {
-    return s.output != nullptr ? s.output->size() : s.input.size();
+    if (s.output != nullptr) return s.output->size();
+    return s.writeAt ? s.length : s.input.size();
 }
 
 tmsize_t onRead(thandle_t handle, void* buffer, tmsize_t size) {
@@ -33,11 +34,18 @@ tmsize_t onRead(thandle_t handle, void* buffer, tmsize_t size) {
 
 tmsize_t onWrite(thandle_t handle, void* buffer, tmsize_t size) {
     TiffStream& s = streamOf(handle);
-    if (s.output == nullptr || size < 0) return -1;
-    const auto count = static_cast<std::size_t>(size);
-    if (s.output->size() < s.position + count) s.output->resize(s.position + count);
-    std::memcpy(s.output->data() + s.position, buffer, count);
-    s.position += count;
+    if ((s.output == nullptr && !s.writeAt) || size < 0) return -1;
+    const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(buffer),
+                                              static_cast<std::size_t>(size));
+    try {
+        writeTiffBytes(s, s.position, bytes);
+    } catch (...) {
+        s.writeFailure = std::current_exception();
+        return -1;
+    }
+    if (s.keepWrites)
+        s.keptWrites.emplace_back(s.position, platform::Bytes(bytes.begin(), bytes.end()));
+    s.position += bytes.size();
     return size;
 }
 
@@ -95,7 +103,19 @@ TiffHandle openTiff(TiffStream& stream, const char* mode) {
     return tiff;
 }
 
+void writeTiffBytes(TiffStream& stream, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    if (stream.output == nullptr) {
+        stream.writeAt(offset, bytes);
+        stream.length = std::max(stream.length, offset + bytes.size());
+        return;
+    }
+    platform::Bytes& out = *stream.output;
+    if (out.size() < offset + bytes.size()) out.resize(offset + bytes.size());
+    std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
 void throwTiffError(const TiffStream& stream, const char* fallback) {
+    if (stream.writeFailure) std::rethrow_exception(stream.writeFailure);
     throw platform::Error("TIFF error: " +
                           (stream.firstError.empty() ? std::string(fallback) : stream.firstError));
 }

@@ -84,6 +84,31 @@ TEST(SaveFile, WholeWritesAndPiecesLandInOrder) {
     EXPECT_TRUE(text(dir / "big.bmp") == expected);
 }
 
+// Positioned writes land where they are asked to, backwards over several megabytes too, and
+// write() goes on where it left off.
+TEST(SaveFile, PositionedWritesLandWhereAskedAndWriteGoesOnWhereItLeftOff) {
+    TempDir dir;
+    constexpr std::size_t kBlock = 3 << 20;
+    const std::string a(kBlock, 'a'), b(kBlock, 'b'), c(kBlock, 'c');
+    const auto piece = [](const std::string& s) {
+        return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(s.data()),
+                                             s.size());
+    };
+    {
+        SaveFile file(dir / "big.bmp");
+        file.write("head", 4);
+        for (const auto& [block, offset] :
+             {std::pair(&c, 4 + 2 * kBlock), std::pair(&b, 4 + kBlock)}) {
+            const std::span<const std::uint8_t> pieces[] = {piece(*block)};
+            file.writeAt(offset, Pieces(pieces));
+        }
+        const std::span<const std::uint8_t> pieces[] = {piece(a)};
+        file.write(Pieces(pieces));
+        file.commit();
+    }
+    EXPECT_TRUE(text(dir / "big.bmp") == "head" + a + b + c);
+}
+
 TEST(SaveFile, AReplacedFileKeepsItsPermissionBits) {
     for (mode_t mode : {0600, 0640, 0644, 0660, 0664, 0666, 0700, 0755, 0604}) {
         TempDir dir;
