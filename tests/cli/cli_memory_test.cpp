@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+
 #include "support/pictures.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -42,9 +45,9 @@ TEST(CliMemory, ChartsAndCompositesBeyondTheMemoryAreRefusedBeforeTheyAreMade) {
     } cases[] = {
         {{"chart", "--dpi", "99999", "-o", out}, "lenzora-cli: DPI不对!"},  // 58 GB
         {{"chart", "--dpi", "2400", "-o", out}, ""},
-        // 2.4 GB, small enough for a BMP file.
-        {{"compose", "--unit", "px", "--width", "40000", "--height", "20000", "-o", out,
-          (dir / "a.bmp").string(), (dir / "b.bmp").string()},
+        // 2.4 GB, small enough for a BMP file, but held whole to compose through working files.
+        {{"compose", "--unit", "px", "--width", "40000", "--height", "20000", "--work-dir",
+          (dir / "work").string(), "-o", out, (dir / "a.bmp").string(), (dir / "b.bmp").string()},
          "lenzora-cli: Output size too large!"},
         {{"compose", "--unit", "px", "--width", "4000", "--height", "2000", "-o", out,
           (dir / "a.bmp").string(), (dir / "b.bmp").string()},
@@ -59,6 +62,42 @@ TEST(CliMemory, ChartsAndCompositesBeyondTheMemoryAreRefusedBeforeTheyAreMade) {
         EXPECT_EQ(toolLine(r.err), c.err);
         EXPECT_EQ(fs::exists(out), c.err.empty());
     }
+}
+
+// Straight into its file, a composite larger than the memory the tool may take is made band by
+// band: the same rows as a small composite of the same frames (one colour each, so scaling
+// them to cover either size changes nothing).
+TEST(CliMemory, CompositesLargerThanTheMemoryGoIntoTheirFileBandByBand) {
+    if (testing::kAddressSanitizer) GTEST_SKIP() << "no address-space limit under ASan";
+    testing::TempDir dir;
+    for (int q : {1, 2}) {
+        raster::RasterImage solid;
+        solid.create(raster::PixelFormat::Bgr24, 40, 20);
+        for (std::int32_t y = 0; y < 20; ++y) std::memset(solid.row(y), 60 * q, 3 * 40);
+        testing::writeBmp(dir / (std::to_string(q) + ".bmp"), solid);
+    }
+    auto compose = [&](const char* height, const fs::path& out, std::uint64_t limit) {
+        return testing::runLimitedProcess(
+            limit, {}, LENZORA_CLI,
+            {"compose", "--unit", "px", "--width", "14000", "--height", height, "-o", out.string(),
+             (dir / "1.bmp").string(), (dir / "2.bmp").string()});
+    };
+    const testing::ProcessResult small = compose("100", dir / "small.bmp", kLimit);
+    ASSERT_EQ(small.exitCode, 0) << small.err;
+    // 588 MB of pixels within 500 MB of address space.
+    const testing::ProcessResult large = compose("14000", dir / "large.bmp", 500ull << 20);
+    ASSERT_EQ(large.exitCode, 0) << large.err;
+    constexpr std::uint64_t kRowBytes = 3 * 14000;
+    ASSERT_EQ(fs::file_size(dir / "large.bmp"), 54 + kRowBytes * 14000);
+    auto rowOf = [&](const fs::path& file, std::uint64_t fromEnd) {
+        std::ifstream in(file, std::ios::binary);
+        in.seekg(static_cast<std::streamoff>(fs::file_size(file) - fromEnd * kRowBytes));
+        std::string row(kRowBytes, '\0');
+        in.read(row.data(), static_cast<std::streamsize>(kRowBytes));
+        return row;
+    };
+    for (std::uint64_t fromEnd : {1, 7000, 14000})
+        EXPECT_EQ(rowOf(dir / "large.bmp", fromEnd), rowOf(dir / "small.bmp", 1)) << fromEnd;
 }
 
 // A 2000 x 1000 frame against ceilings set by the environment and by the option, which wins.
