@@ -360,8 +360,12 @@ int measureLimits(const std::string& cases, const std::vector<std::string>& jpeg
         "the tool and the limit taking turns\n",
         jpegs.size(), lenzora::platform::coreCount(), rounds);
     for (const LimitCase& job : limitCases()) {
-        if (cases.find(job.name) != std::string::npos)
-            measureLimitCase(job, cli, jpegs, dir, rounds);
+        if (cases.find(job.name) == std::string::npos) continue;
+        measureLimitCase(job, cli, jpegs, dir, rounds);
+        // Other work on the machine moves every figure: say how busy it was.
+        double load[3] = {};
+        if (::getloadavg(load, 3) == 3)
+            std::printf("   load average after it: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
     }
     return 0;
 }
