@@ -8,6 +8,11 @@
 //   compose_bench [--frames 16|2] [--rounds N (5)] [--keep DIR]
 // 16 frames: 4000 x 3000 JPEG frames into 287 x 200 mm at 42.275 lpi.
 // 2 frames: the same frames at the defaults (2 frames, 287 x 200 mm, 42.275 lpi).
+//
+//   LENZORA_CLI=lenzora-cli compose_bench --limits [--cases abc] [--rounds N (5)] [--keep DIR]
+// The batch tool composing 16 frames, whole process against whole process, next to the limit
+// of the same machine: a process that decodes the same JPEG files with libjpeg-turbo alone on
+// every core and saves as many bytes as the tool's output file once. See limitCases().
 
 #include <fcntl.h>
 #include <stdio.h>  // renameat2
@@ -24,6 +29,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +55,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr const char* kMeasureChild = "--measure-child";
+constexpr const char* kLimitChild = "--limit-child";
 
 double seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
@@ -60,16 +68,21 @@ lenzora::raster::RasterImage frameImage(int w, int h, int tag) {
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = image.row(y);
         for (int x = 0; x < w; ++x) {
-            row[3 * x] = static_cast<std::uint8_t>((x + tag * 16) / 16);
-            row[3 * x + 1] = static_cast<std::uint8_t>((y / 12) ^ (x / 40));
-            row[3 * x + 2] = static_cast<std::uint8_t>((x * y / 997 + tag * 9) & 0xFF);
+            std::uint8_t* pixel = row + 3 * static_cast<std::size_t>(x);
+            pixel[0] = static_cast<std::uint8_t>((x + tag * 16) / 16);
+            pixel[1] = static_cast<std::uint8_t>((y / 12) ^ (x / 40));
+            pixel[2] = static_cast<std::uint8_t>((x * y / 997 + tag * 9) & 0xFF);
         }
     }
     return image;
 }
 
+// Where decoded rows go: a whole frame's worth of fresh memory, or a band of 32 rows used over
+// and over, which stays in the cache as the batch tool's band does.
+enum class Rows { WholeFrame, Band };
+
 // libjpeg-turbo alone: the file into a buffer of rows.
-void decodeOnly(const lenzora::platform::Bytes& file) {
+void decodeOnly(std::span<const std::uint8_t> file, Rows into = Rows::WholeFrame) {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
@@ -78,11 +91,11 @@ void decodeOnly(const lenzora::platform::Bytes& file) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(cinfo.output_width) *
-                                     cinfo.output_height * 3);
+    const std::size_t rowBytes = static_cast<std::size_t>(cinfo.output_width) * 3;
+    const JDIMENSION rows = into == Rows::Band ? 32 : cinfo.output_height;
+    std::vector<std::uint8_t> pixels(rowBytes * rows);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.data() +
-                       static_cast<std::size_t>(cinfo.output_scanline) * cinfo.output_width * 3;
+        JSAMPROW row = pixels.data() + (cinfo.output_scanline % rows) * rowBytes;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -93,18 +106,25 @@ void decodeOnly(const lenzora::platform::Bytes& file) {
 // Each goes in as the compose puts its files in place of the last round's: written whole under
 // a new name, the two names exchanged, the old file removed (renaming over it would make ext4
 // write it out at once).
+// `size` bytes handed to `put` in 8 MiB pieces.
+void inPieces(std::uint64_t size, const std::function<void(const char*, std::size_t)>& put) {
+    static const std::vector<char> chunk(8 << 20, 'x');
+    for (std::uint64_t left = size; left > 0;) {
+        const std::size_t piece = std::min<std::uint64_t>(left, chunk.size());
+        put(chunk.data(), piece);
+        left -= piece;
+    }
+}
+
 void writeOnly(const fs::path& dir, const std::vector<std::uint64_t>& sizes) {
-    std::vector<char> chunk(8 << 20, 'x');
     int index = 0;
     for (std::uint64_t size : sizes) {
         const fs::path path = dir / ("floor-" + std::to_string(index++));
         const fs::path fresh = dir / "floor-new";
         const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        for (std::uint64_t left = size; left > 0;) {
-            const std::size_t piece = std::min<std::uint64_t>(left, chunk.size());
-            if (::write(fd, chunk.data(), piece) < 0) std::abort();
-            left -= piece;
-        }
+        inPieces(size, [fd](const char* data, std::size_t piece) {
+            if (::write(fd, data, piece) < 0) std::abort();
+        });
         if (index == static_cast<int>(sizes.size())) ::fsync(fd);
         ::close(fd);
         if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0)
@@ -149,6 +169,7 @@ Child runChild(const std::vector<std::string>& args) {
     std::vector<std::string> measured = {"/proc/self/exe", kMeasureChild};
     measured.insert(measured.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(measured.size() + 1);
     for (const std::string& a : measured) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     int pipeEnds[2];
@@ -176,6 +197,176 @@ Child runChild(const std::vector<std::string>& args) {
 int measureChild(char** argv) {
     const Child child = forkAndWait(argv);
     std::fprintf(stderr, "%f %ld %d\n", child.wall, child.maxRssKb, child.status);
+    return 0;
+}
+
+// `size` bytes saved as the program saves a picture: platform::SaveFile, which writes an unnamed
+// file, asks the disk to start as it goes, flushes it at the end and puts it in place.
+void saveOnly(const fs::path& path, std::uint64_t size) {
+    lenzora::platform::SaveFile file(path);
+    inPieces(size, [&file](const char* data, std::size_t piece) { file.write(data, piece); });
+    file.commit();
+}
+
+// The limit's own process: LIMIT_CHILD BYTES OUTPUT FRAME...; the frames decoded by
+// libjpeg-turbo alone, one file per thread on as many threads as cores, into bands as the batch
+// tool decodes them, then BYTES saved to OUTPUT.
+int limitChild(int argc, char** argv) {
+    const std::uint64_t bytes = std::strtoull(argv[2], nullptr, 10);
+    const std::vector<std::string> jpegs(argv + 4, argv + argc);
+    lenzora::platform::runTasks(static_cast<int>(jpegs.size()), lenzora::platform::coreCount(),
+                                [&jpegs](int i) {
+                                    const lenzora::platform::MappedFile file(jpegs[i]);
+                                    decodeOnly({file.data(), file.size()}, Rows::Band);
+                                });
+    saveOnly(argv[3], bytes);
+    return 0;
+}
+
+// One job of the --limits mode: the batch tool's options besides -o and the frames, and the
+// composite it makes (its size in pixels, and the format by the output's extension).
+struct LimitCase {
+    char name;
+    std::vector<std::string> options;
+    const char* extension;
+    std::uint64_t width, height;
+    double target;  // the tool's time at most this many times the limit's
+    bool large;     // needs 15 GB of free disk; peak memory at most 1 GB
+};
+
+std::vector<LimitCase> limitCases() {
+    return {
+        {'a', {}, ".bmp", 7642, 5325, 1.3, false},
+        {'b', {"--print-dpi", "1440"}, ".bmp", 16272, 11339, 1.5, false},
+        {'c',
+         {"--print-dpi", "720", "--width", "1200", "--height", "1800"},
+         ".tif",
+         34016,
+         51024,
+         1.5,
+         true},
+    };
+}
+
+// The output's size while the tool has made none: a BMP's exactly, a TIFF's pixels alone.
+std::uint64_t expectedBytes(const LimitCase& job) {
+    if (std::strcmp(job.extension, ".bmp") == 0)
+        return 54 + (job.width * 3 + 3) / 4 * 4 * job.height;
+    return job.width * job.height * 3;
+}
+
+bool succeeded(const Child& child) {
+    return WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0;
+}
+
+std::string outcome(const Child& child) {
+    if (WIFSIGNALED(child.status)) return "signal " + std::to_string(WTERMSIG(child.status));
+    return "exit " + std::to_string(WEXITSTATUS(child.status));
+}
+
+double megabytes(long kilobytes) { return static_cast<double>(kilobytes) * 1024.0 / 1e6; }
+
+double medianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// One case: a warm-up round, then `rounds` rounds of the tool and the limit taking turns, each
+// a fresh process, so that neither always finds the file cache or the machine's memory in the
+// same state. Every output is deleted as soon as its size is known.
+void measureLimitCase(const LimitCase& job, const std::string& cli,
+                      const std::vector<std::string>& jpegs, const fs::path& dir, int rounds) {
+    std::string command = "lenzora-cli compose";
+    for (const std::string& option : job.options) command += " " + option;
+    std::printf("%c. %s -o X%s FRAMES -> %llu x %llu\n", job.name, command.c_str(), job.extension,
+                static_cast<unsigned long long>(job.width),
+                static_cast<unsigned long long>(job.height));
+    constexpr double kFreeNeeded = 15e9;
+    if (job.large) {
+        const double free = static_cast<double>(fs::space(dir).available);
+        if (free < kFreeNeeded) {
+            std::printf("   skipped: %.1f GB free in %s, 15 GB needed\n", free / 1e9, dir.c_str());
+            return;
+        }
+    }
+    const fs::path toolOutput = dir / (std::string("tool") + job.extension);
+    const fs::path limitOutput = dir / (std::string("limit") + job.extension);
+    std::uint64_t bytes = expectedBytes(job);
+    bool bytesMeasured = false;
+    std::vector<Child> tools, limits;
+    for (int round = 0; round <= rounds; ++round) {
+        std::vector<std::string> args = {cli, "compose", "-o", toolOutput.string()};
+        args.insert(args.end(), job.options.begin(), job.options.end());
+        args.insert(args.end(), jpegs.begin(), jpegs.end());
+        const Child tool = runChild(args);
+        if (fs::exists(toolOutput)) {
+            bytes = fs::file_size(toolOutput);
+            bytesMeasured = true;
+            fs::remove(toolOutput);
+        }
+        args = {"/proc/self/exe", kLimitChild, std::to_string(bytes), limitOutput.string()};
+        args.insert(args.end(), jpegs.begin(), jpegs.end());
+        const Child limit = runChild(args);
+        fs::remove(limitOutput);
+        std::fprintf(
+            stderr, "%c round %d%s: tool %.2f s, %.0f MB (%s); limit %.2f s, %.0f MB (%s)\n",
+            job.name, round, round == 0 ? " (warming up)" : "", tool.wall, megabytes(tool.maxRssKb),
+            outcome(tool).c_str(), limit.wall, megabytes(limit.maxRssKb), outcome(limit).c_str());
+        if (round == 0) continue;
+        tools.push_back(tool);
+        limits.push_back(limit);
+    }
+
+    std::vector<double> toolTimes, limitTimes, ratios;
+    long toolPeak = 0, limitPeak = 0;
+    int failed = 0;
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+        limitTimes.push_back(limits[i].wall);
+        limitPeak = std::max(limitPeak, limits[i].maxRssKb);
+        if (!succeeded(tools[i]) || !succeeded(limits[i])) {
+            ++failed;
+            continue;
+        }
+        toolTimes.push_back(tools[i].wall);
+        toolPeak = std::max(toolPeak, tools[i].maxRssKb);
+        ratios.push_back(tools[i].wall / limits[i].wall);
+    }
+    std::printf("   output %.0f MB%s\n", static_cast<double>(bytes) / 1e6,
+                bytesMeasured ? "" : " (expected: the tool made none)");
+    std::printf("   limit %8.2f s, peak memory %5.0f MB\n", medianOf(limitTimes),
+                megabytes(limitPeak));
+    if (toolTimes.empty()) {
+        std::printf("   tool refused or failed in every round (%s)\n",
+                    outcome(tools.back()).c_str());
+        return;
+    }
+    std::printf("   tool  %8.2f s, peak memory %5.0f MB%s\n", medianOf(toolTimes),
+                megabytes(toolPeak), job.large ? " (target: at most 1000 MB)" : "");
+    std::printf("   tool / limit %.2f x (round by round %.2f x; target: at most %.1f x)\n",
+                medianOf(toolTimes) / medianOf(limitTimes), medianOf(ratios), job.target);
+    if (failed > 0) std::printf("   %d of %d rounds failed and are left out\n", failed, rounds);
+}
+
+// The --limits mode: the cases asked for, one after the other.
+int measureLimits(const std::string& cases, const std::vector<std::string>& jpegs,
+                  const fs::path& dir, int rounds) {
+    const char* cli = std::getenv("LENZORA_CLI");
+    if (cli == nullptr) {
+        std::fprintf(stderr, "compose_bench --limits: set LENZORA_CLI to the batch tool\n");
+        return 2;
+    }
+    std::printf(
+        "%zu frames of 4000 x 3000 JPEG, %d cores; medians of %d rounds after a warm-up, "
+        "the tool and the limit taking turns\n",
+        jpegs.size(), lenzora::platform::coreCount(), rounds);
+    for (const LimitCase& job : limitCases()) {
+        if (cases.find(job.name) == std::string::npos) continue;
+        measureLimitCase(job, cli, jpegs, dir, rounds);
+        // Other work on the machine moves every figure: say how busy it was.
+        double load[3] = {};
+        if (::getloadavg(load, 3) == 3)
+            std::printf("   load average after it: %.2f %.2f %.2f\n", load[0], load[1], load[2]);
+    }
     return 0;
 }
 
@@ -259,14 +450,20 @@ double longestEventLoopWait(int argc, char** argv, const std::vector<std::string
 
 int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], kMeasureChild) == 0) return measureChild(argv + 2);
+    if (argc > 4 && std::strcmp(argv[1], kLimitChild) == 0) return limitChild(argc, argv);
     int frames = 16;
     int rounds = 5;
     fs::path keep;
+    bool limits = false;
+    std::string cases = "abc";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) frames = std::atoi(argv[++i]);
         if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc) keep = argv[++i];
         if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::atoi(argv[++i]);
+        if (std::strcmp(argv[i], "--cases") == 0 && i + 1 < argc) cases = argv[++i];
+        if (std::strcmp(argv[i], "--limits") == 0) limits = true;
     }
+    if (limits) frames = 16;
     const fs::path dir = keep.empty() ? fs::temp_directory_path() / "lenzora-compose-bench" : keep;
     fs::create_directories(dir / "c" / "lz3d");
     lenzora::platform::setDriveRoot(dir);
@@ -279,6 +476,12 @@ int main(int argc, char** argv) {
                 path, lenzora::raster::encodeJpeg(frameImage(4000, 3000, q)));
         }
         jpegs.push_back(path.string());
+    }
+
+    if (limits) {
+        const int status = measureLimits(cases, jpegs, dir, std::max(1, rounds));
+        if (keep.empty()) fs::remove_all(dir);
+        return status;
     }
 
     const int cores = lenzora::platform::coreCount();
@@ -310,10 +513,6 @@ int main(int argc, char** argv) {
         std::sort(taken.begin(), taken.end(),
                   [](const Composed& a, const Composed& b) { return a.total < b.total; });
         return taken[taken.size() / 2];
-    };
-    auto medianOf = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
     };
     const Composed all = median(allRounds);
     const Composed one = median(oneRounds);
