@@ -16,8 +16,10 @@
 
 #include "app/main_window.h"
 #include "core/working_files.h"
+#include "platform/available_memory.h"
 #include "platform/drive_paths.h"
 #include "platform/testing/scripted_services.h"
+#include "raster/memory_budget.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
@@ -83,7 +85,10 @@ class ComposeWindowTest : public QObject {
 
   private slots:
     void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
-    void cleanup() { env_.reset(); }
+    void cleanup() {
+        env_.reset();
+        raster::MemoryBudget::process().setCapacity(lenzora::platform::availableMemoryBytes);
+    }
 
     void theWorkedExampleThroughTheWindow() {
         MainWindow form;
@@ -351,16 +356,24 @@ class ComposeWindowTest : public QObject {
     void outputSizesThatCannotBeMadeAreRefusedFirst_data() {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<quint64>("memory");  // the bytes the process can take; 0: the machine's
         QTest::newRow("zero") << "0"
-                              << "Output size too small!";
+                              << "Output size too small!" << quint64{0};
         QTest::newRow("negative") << "-20"
-                                  << "Output size too small!";
+                                  << "Output size too small!" << quint64{0};
         QTest::newRow("huge") << "40000"
-                              << "Output size too large!";
+                              << "Output size too large!" << quint64{0};
+        // 720 MB: a file holds it, 100 MB of memory does not.
+        QTest::newRow("beyond memory")
+            << "6000"
+            << QString::fromUtf8("输出尺寸太大，内存放不下！请用批处理工具 lenzora-cli 合成。")
+            << (quint64{100} << 20);
     }
     void outputSizesThatCannotBeMadeAreRefusedFirst() {
         QFETCH(QString, width);
         QFETCH(QString, message);
+        QFETCH(quint64, memory);
+        if (memory != 0) raster::MemoryBudget::process().setCapacity([memory] { return memory; });
         MainWindow form;
         form.show();
         control<QComboBox>(form, "unitBox")->setCurrentIndex(2);  // pixels
