@@ -1,8 +1,10 @@
 #pragma once
-// What every window test needs: a drive of its own, and recording stand-ins for the message
-// boxes, dialogs, shell, cursor and printer, so no test can block or touch the user's files.
+// What every window test needs: a drive and program options of its own, and recording stand-ins
+// for the message boxes, dialogs, shell, cursor and printer, so no test can block or touch the
+// user's files.
 
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 #include <QWidget>
 
@@ -14,7 +16,12 @@ namespace lenzora::testing {
 
 class WindowTestEnvironment {
   public:
-    WindowTestEnvironment() { platform::setDriveRoot(root.path()); }
+    // The program's options (QSettings) are kept in the test's own folder too.
+    WindowTestEnvironment() {
+        platform::setDriveRoot(root.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(root.path().string()));
+    }
     ~WindowTestEnvironment() { platform::setDriveRoot({}); }
     WindowTestEnvironment(const WindowTestEnvironment&) = delete;
     WindowTestEnvironment& operator=(const WindowTestEnvironment&) = delete;
