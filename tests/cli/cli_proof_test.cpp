@@ -12,6 +12,8 @@
 
 #include "core/output_settings.h"
 #include "interlace/lens_view.h"
+#include "output/proof.h"
+#include "output/save_composite.h"
 #include "raster/png_codec.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
@@ -163,6 +165,39 @@ TEST(CliProof, ComposedGifSwingsThroughTheViewsAndLoops) {
     }
     EXPECT_TRUE(loops);
     DGifCloseFile(gif, &error);
+}
+
+// A composite interlaced on the printer's grid has lenses of D / pitch pixels: the proof of a
+// compose takes that period, and so does the batch tool's proof from the resolution its file
+// states (which no strip width of 4 frames at 42.275 lpi comes near), as the file rounds it.
+TEST(CliProof, OnThePrinterGridTheLensPeriodIsTheResolutionOverThePitch) {
+    core::OutputSettings settings;
+    settings.frameCount = 4;
+    settings.stripWidth = 2;
+    EXPECT_EQ(output::proofFor(settings).sheet.period, 8);
+    settings.printDpi = core::toFixed(1440);
+    EXPECT_NEAR(output::proofFor(settings).sheet.period, 1440 / 42.275, 1e-12);
+
+    struct Case {
+        const char* name;
+        double dpi;
+        const char* resolution;
+    } const cases[] = {{"card.bmp", 1440, "1440"},
+                       {"card.png", 720, "720"},
+                       {"card.tif", 1234.5, "1234.5"},
+                       {"card.jpg", 2880, "2880"}};
+    for (const Case& c : cases) {
+        testing::TempDir dir;
+        output::saveComposite(testing::patternImage(200, 100, 1), dir / c.name,
+                              core::toFixed(c.dpi));
+        const testing::ProcessResult r = cli({"proof", "--frames", "4", "--json", "-o",
+                                              (dir / "p.gif").string(), (dir / c.name).string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const QJsonObject json = testing::jsonLine(r.out);
+        EXPECT_EQ(json["resolution"], QJsonValue(c.resolution)) << c.name;
+        EXPECT_NEAR(json["print_period"].toDouble(), c.dpi / 42.275, 1e-12) << c.name;
+        EXPECT_EQ(json["print_period"], json["sheet_period"]) << c.name;
+    }
 }
 
 TEST(CliProof, Refusals) {
