@@ -1,7 +1,6 @@
 #pragma once
-// What every window test needs: a drive and program options of its own, and recording stand-ins
-// for the message boxes, dialogs, shell, cursor and printer, so no test can block or touch the
-// user's files.
+// What every window test needs: a drive of its own, and recording stand-ins for the message
+// boxes, dialogs, shell, cursor and printer, so no test can block or touch the user's files.
 
 #include <QLineEdit>
 #include <QSettings>
@@ -16,8 +15,7 @@ namespace lenzora::testing {
 
 class WindowTestEnvironment {
   public:
-    // The program's options (QSettings) are kept in the test's own folder too.
-    WindowTestEnvironment() {
+    WindowTestEnvironment() {  // the program's options (QSettings) too
         platform::setDriveRoot(root.path());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(root.path().string()));
