@@ -168,7 +168,8 @@ TEST(CliProof, ComposedGifSwingsThroughTheViewsAndLoops) {
 }
 
 // On the printer's grid a lens spans D / pitch pixels: in a compose's proof, and in the batch
-// tool's from the resolution the file states, as it rounds it (no strip width is near).
+// tool's from the resolution the file states, as it rounds it (no strip width is near); the
+// compose's JSON names the printer's resolution.
 TEST(CliProof, OnThePrinterGridTheLensPeriodIsTheResolutionOverThePitch) {
     core::OutputSettings settings;
     settings.printDpi = core::toFixed(1440);
@@ -176,7 +177,15 @@ TEST(CliProof, OnThePrinterGridTheLensPeriodIsTheResolutionOverThePitch) {
     for (const auto& [name, dpi] :
          {std::pair{"card.bmp", 1440.0}, {"card.png", 720.0}, {"card.tif", 1234.5}}) {
         testing::TempDir dir;
-        output::saveComposite(testing::patternImage(200, 100, 1), dir / name, core::toFixed(dpi));
+        if (std::string_view(name) == "card.bmp") {  // composed on the grid by the batch tool
+            const testing::ProcessResult made = compose(dir, patternFrames(dir, 4, 60, 40), 200,
+                                                        100, {"--print-dpi", "1440", "--json"});
+            ASSERT_EQ(made.exitCode, 0) << made.err;
+            EXPECT_EQ(testing::jsonLine(made.out)["print_dpi"], QJsonValue("1440"));
+        } else {
+            output::saveComposite(testing::patternImage(200, 100, 1), dir / name,
+                                  core::toFixed(dpi));
+        }
         const testing::ProcessResult r = cli({"proof", "--frames", "4", "--json", "-o",
                                               (dir / "p.gif").string(), (dir / name).string()});
         ASSERT_EQ(r.exitCode, 0) << r.err;
