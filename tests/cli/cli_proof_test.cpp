@@ -13,7 +13,6 @@
 #include "core/output_settings.h"
 #include "interlace/lens_view.h"
 #include "output/proof.h"
-#include "output/save_composite.h"
 #include "raster/png_codec.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
@@ -168,8 +167,8 @@ TEST(CliProof, ComposedGifSwingsThroughTheViewsAndLoops) {
 }
 
 // On the printer's grid a lens spans D / pitch pixels: in a compose's proof, and in the batch
-// tool's from the resolution the file states, as it rounds it (no strip width is near); the
-// compose's JSON names the printer's resolution.
+// tool's from the resolution the file states as its format rounds it (2 frames at 42.275 lpi:
+// no strip width is near); the compose's JSON names the printer's resolution.
 TEST(CliProof, OnThePrinterGridTheLensPeriodIsTheResolutionOverThePitch) {
     core::OutputSettings settings;
     settings.printDpi = core::toFixed(1440);
@@ -177,21 +176,18 @@ TEST(CliProof, OnThePrinterGridTheLensPeriodIsTheResolutionOverThePitch) {
     for (const auto& [name, dpi] :
          {std::pair{"card.bmp", 1440.0}, {"card.png", 720.0}, {"card.tif", 1234.5}}) {
         testing::TempDir dir;
-        if (std::string_view(name) == "card.bmp") {  // composed on the grid by the batch tool
-            const testing::ProcessResult made = compose(dir, patternFrames(dir, 4, 60, 40), 200,
-                                                        100, {"--print-dpi", "1440", "--json"});
-            ASSERT_EQ(made.exitCode, 0) << made.err;
-            EXPECT_EQ(testing::jsonLine(made.out)["print_dpi"], QJsonValue("1440"));
-        } else {
-            output::saveComposite(testing::patternImage(200, 100, 1), dir / name,
-                                  core::toFixed(dpi));
-        }
-        const testing::ProcessResult r = cli({"proof", "--frames", "4", "--json", "-o",
+        const std::vector<std::string> f = patternFrames(dir, 2, 60, 40);
+        const testing::ProcessResult made =
+            cli({"compose", "--unit", "px", "--width", "200", "--height", "100", "--print-dpi",
+                 core::formatGeneral(dpi), "--json", "-o", (dir / name).string(), f[0], f[1]});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        const QJsonValue stated(QString::fromStdString(core::formatGeneral(dpi)));
+        EXPECT_EQ(testing::jsonLine(made.out)["print_dpi"], stated) << name;
+        const testing::ProcessResult r = cli({"proof", "--frames", "2", "--json", "-o",
                                               (dir / "p.gif").string(), (dir / name).string()});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        const QJsonObject json = testing::jsonLine(r.out);
-        EXPECT_EQ(json["resolution"], QString::fromStdString(core::formatGeneral(dpi))) << name;
-        EXPECT_NEAR(json["print_period"].toDouble(), dpi / 42.275, 1e-12) << name;
+        EXPECT_EQ(testing::jsonLine(r.out)["resolution"], stated) << name;
+        EXPECT_NEAR(testing::jsonLine(r.out)["print_period"].toDouble(), dpi / 42.275, 1e-12);
     }
 }
 
