@@ -147,17 +147,17 @@ void MainWindow::buildSettingsBand() {
     auto* dpi = namedChild<QLabel>(pitchGroup_, "dpiCaption", tr("DPI:"));
     dpi->setGeometry(16, 94, 40, 24);
     resolutionLabel_ = namedChild<QLabel>(pitchGroup_, "resolutionLabel", QStringLiteral("422.75"));
-    resolutionLabel_->setGeometry(60, 94, 48, 24);
+    resolutionLabel_->setGeometry(60, 94, 56, 24);
     // Beside it: interlace at the printer's own resolution, or let the lens choose one.
     printDpiBox_ = namedChild<QComboBox>(pitchGroup_, "printDpiBox");
-    printDpiBox_->setFont(pixelFont("MS Sans Serif", 13));
+    printDpiBox_->setFont(pixelFont("Arial", 12));
     printDpiBox_->setEditable(true);
     printDpiBox_->setInsertPolicy(QComboBox::NoInsert);
     printDpiBox_->setCompleter(nullptr);  // a typed number stays as typed
     printDpiBox_->addItem(tr("自动"));
     printDpiBox_->addItems({"300", "600", "720", "1200", "1440", "2400", "2880"});
     printDpiBox_->setToolTip(tr("打印机分辨率: 自动按光栅片选择, 或直接在打印机的网格上合成"));
-    printDpiBox_->setGeometry(110, 92, 86, 26);
+    printDpiBox_->setGeometry(116, 92, 80, 26);
 
     modeGroup_ = namedChild<QGroupBox>(settingsGroup_, "modeGroup", tr("合成方式"));
     modeGroup_->setGeometry(216, 24, 200, 129);
