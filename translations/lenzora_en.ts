@@ -150,6 +150,18 @@
         <source>%1 个文件未载入: 图16之后没有空位</source>
         <translation>%1 file(s) not loaded: no free slot left up to 16.</translation>
     </message>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>打印机分辨率: 自动按光栅片选择, 或直接在打印机的网格上合成</source>
+        <translation>Printer resolution: Automatic chooses one from the lens sheet; a printer resolution interlaces straight onto the printer&apos;s grid</translation>
+    </message>
+    <message>
+        <source>输出尺寸太大，内存放不下！请用批处理工具 lenzora-cli 合成。</source>
+        <translation>Output size too large for memory! Compose it with the batch tool lenzora-cli.</translation>
+    </message>
 </context>
 <context>
     <name>lenzora::app::SlotGestures</name>

@@ -96,6 +96,16 @@ std::string utf8(const QString& s) { return s.toStdString(); }
 
 constexpr const char* kUprightPhotosKey = "frames/uprightPhotos";
 
+// A printer resolution typed or kept: a number above 0 that the settings' fixed point holds
+// (at least a ten-thousandth, and far from the end of its range).
+std::optional<core::FixedCount> printDpiFrom(const QString& typed) {
+    const std::optional<long double> value = core::parseDecimal(utf8(typed.trimmed()));
+    if (!value || !(*value > 0) || !(*value < 1e12L)) return std::nullopt;
+    const core::FixedCount dpi = core::toFixed(*value);
+    if (dpi <= 0) return std::nullopt;
+    return dpi;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
@@ -137,7 +147,17 @@ void MainWindow::buildSettingsBand() {
     auto* dpi = namedChild<QLabel>(pitchGroup_, "dpiCaption", tr("DPI:"));
     dpi->setGeometry(16, 94, 40, 24);
     resolutionLabel_ = namedChild<QLabel>(pitchGroup_, "resolutionLabel", QStringLiteral("422.75"));
-    resolutionLabel_->setGeometry(60, 94, 130, 24);
+    resolutionLabel_->setGeometry(60, 94, 56, 24);
+    // Beside it: interlace at the printer's own resolution, or let the lens choose one.
+    printDpiBox_ = namedChild<QComboBox>(pitchGroup_, "printDpiBox");
+    printDpiBox_->setFont(pixelFont("Arial", 12));
+    printDpiBox_->setEditable(true);
+    printDpiBox_->setInsertPolicy(QComboBox::NoInsert);
+    printDpiBox_->setCompleter(nullptr);  // a typed number stays as typed
+    printDpiBox_->addItem(tr("自动"));
+    printDpiBox_->addItems({"300", "600", "720", "1200", "1440", "2400", "2880"});
+    printDpiBox_->setToolTip(tr("打印机分辨率: 自动按光栅片选择, 或直接在打印机的网格上合成"));
+    printDpiBox_->setGeometry(116, 92, 80, 26);
 
     modeGroup_ = namedChild<QGroupBox>(settingsGroup_, "modeGroup", tr("合成方式"));
     modeGroup_->setGeometry(216, 24, 200, 129);
@@ -185,6 +205,9 @@ void MainWindow::buildSettingsBand() {
 
     connect(pitchBox_, &QComboBox::editTextChanged, this, &MainWindow::onPitchEdited);
     connect(unitBox_, &QComboBox::currentIndexChanged, this, &MainWindow::onUnitChanged);
+    connect(printDpiBox_, &QComboBox::textActivated, this, &MainWindow::onPrintDpiChosen);
+    connect(printDpiBox_->lineEdit(), &QLineEdit::editingFinished, this,
+            &MainWindow::onPrintDpiChosen);
     for (QRadioButton* button : {columnsModeButton_, rowsModeButton_}) {
         connect(button, &QRadioButton::toggled, this, [this](bool on) {
             if (on) onModeChosen();
@@ -309,8 +332,9 @@ void MainWindow::buildOutputColumn() {
 
     // Alt+S and Alt+P before the first compose must not type into the settings boxes.
     auto* accelerators = new DisabledAccelerators(this);
-    for (QWidget* box : std::initializer_list<QWidget*>{pitchBox_, pitchBox_->lineEdit(),
-                                                        widthEdit_, heightEdit_, unitBox_}) {
+    for (QWidget* box :
+         std::initializer_list<QWidget*>{pitchBox_, pitchBox_->lineEdit(), widthEdit_, heightEdit_,
+                                         unitBox_, printDpiBox_, printDpiBox_->lineEdit()}) {
         accelerators->watch(box);
     }
 }
@@ -415,12 +439,32 @@ void MainWindow::applySettingsToControls() {
         QSignalBlocker block(adjustmentSlider_);
         adjustmentSlider_->setValue(settings_.errorAdjustment);
     }
+    // The printer resolution is kept beside the settings file, which has no room for it.
+    const QString keptDpi =
+        platform::programOptions().value(QString::fromLatin1(platform::kPrintDpiKey)).toString();
+    settings_.printDpi = printDpiFrom(keptDpi).value_or(0);
+    showPrintDpi();
     core::recomputeAtStartUp(settings_);
     showResolution();
 }
 
 void MainWindow::showResolution() {
     resolutionLabel_->setText(text(core::formatFixed(settings_.resolution)));
+}
+
+void MainWindow::showPrintDpi() {
+    const QSignalBlocker block(printDpiBox_);
+    if (!settings_.onPrinterGrid()) {
+        printDpiBox_->setCurrentIndex(0);
+        return;
+    }
+    const QString dpi = text(core::formatFixed(settings_.printDpi));
+    const int listed = printDpiBox_->findText(dpi);
+    if (listed >= 0) {
+        printDpiBox_->setCurrentIndex(listed);
+    } else {
+        printDpiBox_->setEditText(dpi);
+    }
 }
 
 bool MainWindow::storeSettingsAndCleanUp() {
@@ -491,6 +535,22 @@ void MainWindow::onUnitChanged() {
 
 void MainWindow::onModeChosen() {
     settings_.mode = columnsModeButton_->isChecked() ? core::kModeColumns : core::kModeRows;
+}
+
+// "自动" or a resolution above 0 is taken and kept; any other text gives way to the last one.
+void MainWindow::onPrintDpiChosen() {
+    const QString typed = printDpiBox_->currentText().trimmed();
+    const std::optional<core::FixedCount> dpi =
+        typed == printDpiBox_->itemText(0) ? core::FixedCount{0} : printDpiFrom(typed);
+    if (dpi && *dpi != settings_.printDpi) {
+        platform::guardHandler([&] {
+            core::changePrintDpi(settings_, *dpi);
+            platform::programOptions().setValue(QString::fromLatin1(platform::kPrintDpiKey),
+                                                text(core::formatFixed(settings_.printDpi)));
+        });
+        showResolution();
+    }
+    showPrintDpi();
 }
 
 // Slots 3 to 16 raise the frame count to their number once they hold a frame, and the
@@ -595,6 +655,13 @@ void MainWindow::compose() {
             composingBleed_.pixels = session_.bleedPixels();
             refusal = session_.setOutputSize(utf8(widthEdit_->text()), utf8(heightEdit_->text()));
         }
+        // A size a file could hold but memory cannot: the batch tool composes it band by band.
+        const interlace::ComposeState& sized = session_.state();
+        if (refusal && interlace::outputSizeLimit(sized.outputWidth, sized.outputHeight,
+                                                  settings_.frameCount, settings_.stripWidth,
+                                                  settings_.mode) == interlace::OutputLimit::Memory)
+            refusal =
+                tr("输出尺寸太大，内存放不下！请用批处理工具 lenzora-cli 合成。").toStdString();
         if (refusal) {
             platform::showMessage(*refusal);
             return;

@@ -91,6 +91,8 @@ class MainWindow : public QWidget {
     void onHeightEdited();
     void onUnitChanged();
     void onModeChosen();
+    // The printer resolution box: chosen from its list or typed and committed.
+    void onPrintDpiChosen();
     void openPitchChart();
     // A slot button: the open-picture dialog, then the frame-count rule.
     void chooseFrame(int slot);
@@ -121,6 +123,8 @@ class MainWindow : public QWidget {
     // Stores the settings and deletes the working files; returns whether the window may close.
     bool storeSettingsAndCleanUp();
     void showResolution();
+    // The printer resolution box shows the settings' choice.
+    void showPrintDpi();
     // Fills `slot` with a chosen file: working copy, thumbnail, slot path.
     void loadChosenFrame(int slot, const std::string& chosen);
     // Several files (chosen together or dropped) into `targets` in turn, each as if chosen on
@@ -171,6 +175,7 @@ class MainWindow : public QWidget {
     QPushButton* measurePitchButton_ = nullptr;
     QComboBox* pitchBox_ = nullptr;
     QLabel* resolutionLabel_ = nullptr;
+    QComboBox* printDpiBox_ = nullptr;  // "自动" or the printer's resolution
     QRadioButton* columnsModeButton_ = nullptr;
     QRadioButton* rowsModeButton_ = nullptr;
     QLineEdit* widthEdit_ = nullptr;

@@ -15,6 +15,11 @@ void addOutputSettings(QJsonObject& json, const core::OutputSettings& settings) 
                 QString::fromStdString(core::formatFixed(settings.resolution)));
     json.insert(QStringLiteral("width_px"), settings.pixelWidth);
     json.insert(QStringLiteral("height_px"), settings.pixelHeight);
+    // Only on the printer's grid, so that the automatic mode's objects stay as they were.
+    if (settings.onPrinterGrid()) {
+        json.insert(QStringLiteral("print_dpi"),
+                    QString::fromStdString(core::formatFixed(settings.printDpi)));
+    }
 }
 
 int unitIndex(const std::string& text) {

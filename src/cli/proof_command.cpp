@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -60,6 +61,23 @@ std::int32_t nearestStrip(long double dpi, int frames, core::FixedCount pitch) {
     return static_cast<std::int32_t>(std::clamp<long double>(strip, 1, 1'000'000));
 }
 
+// A stated resolution within this of a lens resolution is that resolution: JFIF rounds it to
+// whole dots per inch, or per centimetre (half of 2.54 dpi).
+constexpr long double kStatedLensRounding = 1.27L;
+// Pixels per metre (PNG, BMP) round a whole printer resolution by less than this.
+constexpr long double kStatedGridRounding = 0.02L;
+
+// The print's resolution from the one the composite's file states: the lens resolution of the
+// nearest strip width when the file's rounding explains the difference, else the printer's own
+// grid the composite was interlaced on, as stated (a whole number when it is that close).
+core::FixedCount statedResolution(double stated, std::int32_t stripWidth, int frames,
+                                  core::FixedCount pitch) {
+    const core::FixedCount lens = core::resolutionFor(frames, pitch, stripWidth).resolution;
+    if (std::abs(stated - core::fromFixed(lens)) <= kStatedLensRounding) return lens;
+    const long double whole = core::nearest(stated);
+    return core::toFixed(std::abs(stated - whole) <= kStatedGridRounding ? whole : stated);
+}
+
 }  // namespace
 
 int runProof(const std::vector<std::string>& args) {
@@ -105,20 +123,20 @@ int runProof(const std::vector<std::string>& args) {
     output::SavedComposite saved = output::loadComposite(fs::absolute(composite));
     proof.colourProfile = std::move(saved.colourProfile);
 
-    // The print's resolution: as given, or from the strip width given or nearest to the one
-    // the file states.
+    // The print's resolution: as given, or from the strip width given, or from the one the
+    // file states.
     std::int32_t stripWidth = strip;
     if (dpiText) {
         proof.resolution = dpi;
         stripWidth = nearestStrip(core::fromFixed(dpi), frames, pitch);
-    } else {
-        if (!stripText) {
-            if (!saved.dotsPerInch)
-                throw platform::Error(platform::fillIn(
-                    platform::translate("lenzora::cli", kNoResolution), {composite}));
-            stripWidth = nearestStrip(*saved.dotsPerInch, frames, pitch);
-        }
+    } else if (stripText) {
         proof.resolution = core::resolutionFor(frames, pitch, stripWidth).resolution;
+    } else {
+        if (!saved.dotsPerInch)
+            throw platform::Error(
+                platform::fillIn(platform::translate("lenzora::cli", kNoResolution), {composite}));
+        stripWidth = nearestStrip(*saved.dotsPerInch, frames, pitch);
+        proof.resolution = statedResolution(*saved.dotsPerInch, stripWidth, frames, pitch);
     }
     const long double resolution = core::fromFixed(proof.resolution);
     const double printPeriod = static_cast<double>(resolution / core::fromFixed(pitch));

@@ -373,14 +373,22 @@ std::optional<std::string> outputTooSmall(std::int32_t W, std::int32_t H, int fr
     return std::nullopt;
 }
 
+OutputLimit outputSizeLimit(std::int32_t W, std::int32_t H, int frameCount, int stripWidth,
+                            int mode) {
+    if (outputTooSmall(W, H, frameCount, mode)) return OutputLimit::TooSmall;
+    const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
+    if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band))
+        return OutputLimit::File;
+    if (!fitsInMemory(std::int64_t{W} + band, H) || !fitsInMemory(W, std::int64_t{H} + band))
+        return OutputLimit::Memory;
+    return OutputLimit::None;
+}
+
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
                                              int stripWidth, int mode) {
     if (auto small = outputTooSmall(W, H, frameCount, mode)) return small;
-    const std::int64_t band = std::int64_t{4} * frameCount * stripWidth;
-    if (!fitsABmpFile(std::int64_t{W} + band, H) || !fitsABmpFile(W, std::int64_t{H} + band) ||
-        !fitsInMemory(std::int64_t{W} + band, H) || !fitsInMemory(W, std::int64_t{H} + band)) {
+    if (outputSizeLimit(W, H, frameCount, stripWidth, mode) != OutputLimit::None)
         return platform::translate("lenzora::interlace", kOutputTooLarge);
-    }
     return std::nullopt;
 }
 

@@ -25,6 +25,12 @@ inline constexpr const char* kOutputTooLarge =
 // composite goes straight into its file, whose writer refuses a size its format cannot hold.
 std::optional<std::string> outputTooSmall(std::int32_t W, std::int32_t H, int frameCount, int mode);
 
+// The limit W x H for `frameCount` frames in `mode` is beyond, in that order: too small, too
+// large for a BMP file, too large for the memory available (a file could hold it).
+enum class OutputLimit { None, TooSmall, File, Memory };
+OutputLimit outputSizeLimit(std::int32_t W, std::int32_t H, int frameCount, int stripWidth,
+                            int mode);
+
 // The message that refuses W x H for `frameCount` frames in `mode`, if any.
 std::optional<std::string> outputSizeProblem(std::int32_t W, std::int32_t H, int frameCount,
                                              int stripWidth, int mode);

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 ProofOptions proofFor(const core::OutputSettings& settings) {
     ProofOptions options;
-    options.sheet.period = settings.lensPeriod();
+    // On the printer's grid a lens spans a fraction of pixels: D / pitch.
+    options.sheet.period = static_cast<double>(settings.printLensPeriod());
     options.sheet.mode = settings.mode;
     options.views = settings.frameCount;
     options.resolution = settings.resolution;

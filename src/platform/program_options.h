@@ -1,7 +1,7 @@
 #pragma once
 // Where the program keeps its options beside the settings file, which keeps its nine numbers
 // only: ~/.config/lenzora/lenzora.conf (the open dialog's size, recent jobs, upright photos,
-// the sheet of copies).
+// the sheet of copies, the printer resolution).
 
 #include <QSettings>
 
@@ -19,6 +19,10 @@ inline constexpr const char* kSheetGapKey = "sheet/gap";
 inline constexpr const char* kSheetCropMarksKey = "sheet/cropMarks";
 inline constexpr const char* kSheetBleedKey = "sheet/bleed";
 inline constexpr const char* kSheetLabelKey = "sheet/label";
+
+// The printer resolution the composite is interlaced at, in the settings' fixed-point text
+// ("1440"), or "0" for the resolution that follows the lens.
+inline constexpr const char* kPrintDpiKey = "output/printDpi";
 
 inline QSettings programOptions() {
     return QSettings(QStringLiteral("lenzora"), QStringLiteral("lenzora"));

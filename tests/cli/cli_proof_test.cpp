@@ -12,6 +12,7 @@
 
 #include "core/output_settings.h"
 #include "interlace/lens_view.h"
+#include "output/proof.h"
 #include "raster/png_codec.h"
 #include "support/json_line.h"
 #include "support/pictures.h"
@@ -163,6 +164,31 @@ TEST(CliProof, ComposedGifSwingsThroughTheViewsAndLoops) {
     }
     EXPECT_TRUE(loops);
     DGifCloseFile(gif, &error);
+}
+
+// On the printer's grid a lens spans D / pitch pixels: in a compose's proof, and in the batch
+// tool's from the resolution the file states as its format rounds it (2 frames at 42.275 lpi:
+// no strip width is near); the compose's JSON names the printer's resolution.
+TEST(CliProof, OnThePrinterGridTheLensPeriodIsTheResolutionOverThePitch) {
+    core::OutputSettings settings;
+    settings.printDpi = core::toFixed(1440);
+    EXPECT_NEAR(output::proofFor(settings).sheet.period, 1440 / 42.275, 1e-12);
+    for (const auto& [name, dpi] :
+         {std::pair{"card.bmp", 1440.0}, {"card.png", 720.0}, {"card.tif", 1234.5}}) {
+        testing::TempDir dir;
+        const std::vector<std::string> f = patternFrames(dir, 2, 60, 40);
+        const testing::ProcessResult made =
+            cli({"compose", "--unit", "px", "--width", "200", "--height", "100", "--print-dpi",
+                 core::formatGeneral(dpi), "--json", "-o", (dir / name).string(), f[0], f[1]});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        const QJsonValue stated(QString::fromStdString(core::formatGeneral(dpi)));
+        EXPECT_EQ(testing::jsonLine(made.out)["print_dpi"], stated) << name;
+        const testing::ProcessResult r = cli({"proof", "--frames", "2", "--json", "-o",
+                                              (dir / "p.gif").string(), (dir / name).string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(testing::jsonLine(r.out)["resolution"], stated) << name;
+        EXPECT_NEAR(testing::jsonLine(r.out)["print_period"].toDouble(), dpi / 42.275, 1e-12);
+    }
 }
 
 TEST(CliProof, Refusals) {

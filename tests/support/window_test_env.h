@@ -3,6 +3,7 @@
 // boxes, dialogs, shell, cursor and printer, so no test can block or touch the user's files.
 
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 #include <QWidget>
 
@@ -14,7 +15,11 @@ namespace lenzora::testing {
 
 class WindowTestEnvironment {
   public:
-    WindowTestEnvironment() { platform::setDriveRoot(root.path()); }
+    WindowTestEnvironment() {  // the program's options (QSettings) too
+        platform::setDriveRoot(root.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(root.path().string()));
+    }
     ~WindowTestEnvironment() { platform::setDriveRoot({}); }
     WindowTestEnvironment(const WindowTestEnvironment&) = delete;
     WindowTestEnvironment& operator=(const WindowTestEnvironment&) = delete;

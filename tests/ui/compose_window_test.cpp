@@ -16,8 +16,10 @@
 
 #include "app/main_window.h"
 #include "core/working_files.h"
+#include "platform/available_memory.h"
 #include "platform/drive_paths.h"
 #include "platform/testing/scripted_services.h"
+#include "raster/memory_budget.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
 #include "support/window_test_env.h"
@@ -83,7 +85,10 @@ class ComposeWindowTest : public QObject {
 
   private slots:
     void init() { env_ = std::make_unique<lenzora::testing::WindowTestEnvironment>(); }
-    void cleanup() { env_.reset(); }
+    void cleanup() {
+        env_.reset();
+        raster::MemoryBudget::process().setCapacity(lenzora::platform::availableMemoryBytes);
+    }
 
     void theWorkedExampleThroughTheWindow() {
         MainWindow form;
@@ -357,10 +362,14 @@ class ComposeWindowTest : public QObject {
                                   << "Output size too small!";
         QTest::newRow("huge") << "40000"
                               << "Output size too large!";
+        QTest::newRow("beyond memory")  // 720 MB: a file holds it, 100 MB of memory does not
+            << "6000"
+            << QString::fromUtf8("输出尺寸太大，内存放不下！请用批处理工具 lenzora-cli 合成。");
     }
     void outputSizesThatCannotBeMadeAreRefusedFirst() {
         QFETCH(QString, width);
         QFETCH(QString, message);
+        raster::MemoryBudget::process().setCapacity([] { return std::uint64_t{100} << 20; });
         MainWindow form;
         form.show();
         control<QComboBox>(form, "unitBox")->setCurrentIndex(2);  // pixels

@@ -191,6 +191,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(errors().size(), std::size_t{1});
     }
 
+    // A printer resolution sets the resolution and the pixel size (287 x 200 mm x D / 25.4,
+    // rounded), other text leaves it, "自动" (up the list) brings the lens's back; the choice is
+    // kept for the next start, and 3d.cfg stays as it was.
+    void thePrinterResolutionIsChosenAndKept() {
+        const std::pair<const char*, QSize> steps[] = {{"1440", {16271, 11339}},
+                                                       {"12x", {16271, 11339}},
+                                                       {nullptr, {2866, 1997}},
+                                                       {"1000", {11299, 7874}}};
+        {
+            MainWindow form;
+            form.show();
+            auto* box = control<QComboBox>(form, "printDpiBox");
+            for (const auto& [typed, pixels] : steps) {
+                if (typed != nullptr) lenzora::testing::typeOver(box->lineEdit(), typed);
+                QTest::keyClick(box->lineEdit(), typed != nullptr ? Qt::Key_Return : Qt::Key_Up);
+                while (typed == nullptr && box->currentIndex() > 0)
+                    QTest::keyClick(box->lineEdit(), Qt::Key_Up);
+                QCOMPARE(resolutionText(form),
+                         typed ? box->currentText() : QStringLiteral("253.65"));
+                QCOMPARE(QSize(form.settings().pixelWidth, form.settings().pixelHeight), pixels);
+            }
+            QVERIFY(form.close());  // 3d.cfg written again
+        }
+        QCOMPARE(fileText(settingsPath()), std::string(kFirstStartLine));
+        MainWindow again;
+        QCOMPARE(control<QComboBox>(again, "printDpiBox")->currentText(), QStringLiteral("1000"));
+        QCOMPARE(resolutionText(again), QStringLiteral("1000"));
+    }
+
     void workedNumbersOfTheSettingsBoxes_data() {
         QTest::addColumn<QString>("pitch");
         QTest::addColumn<QString>("width");
