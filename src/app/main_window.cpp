@@ -656,10 +656,7 @@ void MainWindow::compose() {
             refusal = session_.setOutputSize(utf8(widthEdit_->text()), utf8(heightEdit_->text()));
         }
         // A size a file could hold but memory cannot: the batch tool composes it band by band.
-        const interlace::ComposeState& sized = session_.state();
-        if (refusal && interlace::outputSizeLimit(sized.outputWidth, sized.outputHeight,
-                                                  settings_.frameCount, settings_.stripWidth,
-                                                  settings_.mode) == interlace::OutputLimit::Memory)
+        if (refusal && session_.sizeLimit() == interlace::OutputLimit::Memory)
             refusal =
                 tr("输出尺寸太大，内存放不下！请用批处理工具 lenzora-cli 合成。").toStdString();
         if (refusal) {

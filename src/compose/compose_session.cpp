@@ -342,6 +342,8 @@ std::optional<std::string> ComposeSession::setOutputSize(std::string_view widthT
         settings_.onPrinterGrid()
             ? static_cast<int>(settings_.printLensPeriod() / settings_.frameCount) + 1
             : settings_.stripWidth;
+    sizeLimit_ = interlace::outputSizeLimit(state_.outputWidth, state_.outputHeight,
+                                            settings_.frameCount, bandStrip, settings_.mode);
     return interlace::outputSizeProblem(state_.outputWidth, state_.outputHeight,
                                         settings_.frameCount, bandStrip, settings_.mode);
 }

@@ -21,6 +21,7 @@
 #include "frames/load_frame.h"
 #include "interlace/band_compose.h"
 #include "interlace/compose_state.h"
+#include "interlace/interlace_frames.h"
 #include "platform/file_io.h"
 #include "raster/raster_image.h"
 
@@ -84,6 +85,9 @@ class ComposeSession {
     // the message refusing it, if any.
     std::optional<std::string> setOutputSize(std::string_view widthText,
                                              std::string_view heightText);
+    // Which limit the last size set hits, if any: a size too large for memory alone can
+    // still be composed by the batch tool, straight into its file.
+    interlace::OutputLimit sizeLimit() const { return sizeLimit_; }
 
     // The batch tool's whole job: fills slots 1 ... n with the n files and counts them (a file
     // of an unaccepted kind throws "File format error!", an empty slot within the count its
@@ -197,6 +201,7 @@ class ComposeSession {
     std::array<platform::Bytes, core::kMaxFrames> profiles_;
     interlace::ComposeState state_;
     long double bleedMillimetres_ = 0;
+    interlace::OutputLimit sizeLimit_ = interlace::OutputLimit::None;
     // Published; held mutable here so that the session alone may reuse it in place.
     std::shared_ptr<raster::RasterImage> composite_;
     platform::Bytes compositeProfile_;
