@@ -237,7 +237,7 @@ struct LimitCase {
 std::vector<LimitCase> limitCases() {
     return {
         {'a', {}, ".bmp", 7642, 5325, 1.3, false},
-        {'b', {"--print-dpi", "1440"}, ".bmp", 16272, 11339, 1.5, false},
+        {'b', {"--print-dpi", "1440"}, ".bmp", 16271, 11339, 1.5, false},
         {'c',
          {"--print-dpi", "720", "--width", "1200", "--height", "1800"},
          ".tif",

@@ -244,6 +244,39 @@ TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
     }
 }
 
+// On the printer's grid the window's compose (frames from their slots' working copies, whole in
+// memory) gives the batch tool's straight compose byte for byte, the band at the exact period
+// included, and writes no strip file.
+TEST_F(ComposeSessionTest, OnThePrintersGridTheWindowsComposeIsTheBatchTools) {
+    const std::vector<std::string> files = {(root_ / "tall.jpg").string(), frameFile(2),
+                                            frameFile(3)};
+    lenzora::testing::writeJpeg(files[0], lenzora::testing::patternImage(61, 300, 1));
+    auto pixels = [](const raster::RasterImage& image) {
+        return platform::Bytes(
+            image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
+    };
+    for (int mode : {core::kModeColumns, core::kModeRows}) {
+        core::OutputSettings windowSettings = settings_;
+        windowSettings.mode = mode;
+        core::changePrintDpi(windowSettings, 7200000);
+        ComposeSession window(windowSettings);
+        window.loadFrames(files, 2);
+        ASSERT_EQ(window.setOutputSize("30", "20"), std::nullopt);
+        interlace::NoProgress none;
+        window.compose(none);
+        window.setCalibrationBand(true);
+        EXPECT_FALSE(std::filesystem::exists(platform::hostPath(core::stripFilePath(1))));
+
+        core::OutputSettings straightSettings = settings_;
+        straightSettings.mode = mode;
+        core::changePrintDpi(straightSettings, 7200000);
+        ComposeSession straight(straightSettings);
+        const raster::RasterImage made = composeStraightInMemory(straight, files, true, {});
+        EXPECT_EQ(made.width(), window.composite().width()) << mode;
+        EXPECT_EQ(pixels(made), pixels(window.composite())) << mode;
+    }
+}
+
 // Every frame waits for frame 1's colour profile before converting; a frame 1 that cannot be
 // read must not leave them waiting, nor one cut short after its profile was known. Whichever
 // frame fails, the error is the one a plain loop meets first, on any number of threads, no
