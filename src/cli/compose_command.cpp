@@ -278,7 +278,8 @@ int runCompose(const std::vector<std::string>& args) {
     const bool inMemory = workDir || sheet || proof || !output::writesCompositeInBands(output);
     raster::RasterImage straightComposite;
     platform::Bytes compositeProfile;
-    const output::CompositeFileSink* fileSink = nullptr;
+    interlace::ImageSink imageSink(straightComposite);
+    std::optional<output::CompositeFileSink> fileSink;
     {
         InterruptibleProgress progress;
         std::optional<std::string> refusal;
@@ -294,14 +295,10 @@ int runCompose(const std::vector<std::string>& args) {
                 }
                 planBeforeReading();
             };
-            auto openSink =
-                [&](const platform::Bytes& profile) -> std::unique_ptr<interlace::BandSink> {
+            auto openSink = [&](const platform::Bytes& profile) -> interlace::BandSink& {
                 compositeProfile = profile;
-                if (inMemory) return std::make_unique<interlace::ImageSink>(straightComposite);
-                auto sink = std::make_unique<output::CompositeFileSink>(
-                    fs::absolute(output), settings.resolution, profile);
-                fileSink = sink.get();
-                return sink;
+                if (inMemory) return imageSink;
+                return fileSink.emplace(fs::absolute(output), settings.resolution, profile);
             };
             refusal = session.composeStraight(chosen, widthText, heightText, calibration, progress,
                                               run, beforeReading, openSink);
@@ -313,8 +310,8 @@ int runCompose(const std::vector<std::string>& args) {
         compositeProfile = session.compositeProfile();
     }
     const raster::RasterImage& composite = workDir ? session.composite() : straightComposite;
-    const std::int32_t imageWidth = fileSink != nullptr ? fileSink->width() : composite.width();
-    const std::int32_t imageHeight = fileSink != nullptr ? fileSink->height() : composite.height();
+    const std::int32_t imageWidth = fileSink ? fileSink->width() : composite.width();
+    const std::int32_t imageHeight = fileSink ? fileSink->height() : composite.height();
     std::optional<output::SheetPlan> plan;
     if (sheet) {
         plan = planFor(composite.width(), composite.height());

@@ -103,10 +103,10 @@ class ComposeSession {
                                             const interlace::ComposeRun& run,
                                             const std::function<void()>& beforeReading = {});
 
-    // Opens where a compose straight from the files puts its composite, once the composite's
-    // colour profile is known: a file written band by band, or an image in memory.
-    using SinkOpener =
-        std::function<std::unique_ptr<interlace::BandSink>(const platform::Bytes& profile)>;
+    // Where a compose straight from the files puts its composite, once the composite's colour
+    // profile is known: a file written band by band, or an image in memory. The sink is the
+    // caller's, and outlives the compose.
+    using SinkOpener = std::function<interlace::BandSink&(const platform::Bytes& profile)>;
 
     // The batch tool's compose without working files: fills and counts the slots, sets the
     // output size and calls `beforeReading` as composeFiles does, then makes the composite a

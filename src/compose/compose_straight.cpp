@@ -170,9 +170,8 @@ std::optional<std::string> ComposeSession::composeStraight(
         }
         pointers.push_back(rows.back().get());
     }
-    const std::unique_ptr<interlace::BandSink> sink =
-        openSink(anyProfile ? target : platform::Bytes());
-    interlace::composeInBands(map, pointers, calibration, *sink, progress, run);
+    interlace::BandSink& sink = openSink(anyProfile ? target : platform::Bytes());
+    interlace::composeInBands(map, pointers, calibration, sink, progress, run);
     keepSizes(state_, layout, lastWidth, lastHeight);
     return std::nullopt;
 }

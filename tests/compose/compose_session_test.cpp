@@ -154,11 +154,12 @@ raster::RasterImage composeStraightInMemory(ComposeSession& session,
                                             const interlace::ComposeRun& run,
                                             platform::Bytes* profile = nullptr) {
     raster::RasterImage composite;
+    interlace::ImageSink sink(composite);
     interlace::NoProgress none;
     EXPECT_EQ(session.composeStraight(files, "30", "20", band, none, run, {},
-                                      [&](const platform::Bytes& p) {
+                                      [&](const platform::Bytes& p) -> interlace::BandSink& {
                                           if (profile != nullptr) *profile = p;
-                                          return std::make_unique<interlace::ImageSink>(composite);
+                                          return sink;
                                       }),
               std::nullopt);
     return composite;
