@@ -78,6 +78,8 @@ void ComposeSession::buildOnGrid(const std::function<raster::RasterImage(int slo
     });
     std::vector<interlace::MappedFrame> mapped;
     std::vector<std::unique_ptr<interlace::FrameRows>> rows;
+    mapped.reserve(frames.size());
+    rows.reserve(frames.size());
     for (MemoryFrame& frame : frames) {
         mapped.push_back(frame.mapped);
         rows.push_back(std::make_unique<interlace::WholeFrameRows>(std::move(frame.pixels)));
@@ -85,6 +87,7 @@ void ComposeSession::buildOnGrid(const std::function<raster::RasterImage(int slo
     const interlace::LensLayout layout = interlace::lensLayoutOf(settings_, W, H);
     const interlace::LensMap map(layout, mapped);
     std::vector<interlace::FrameRows*> pointers;
+    pointers.reserve(rows.size());
     for (auto& r : rows) pointers.push_back(r.get());
     raster::RasterImage composite;
     interlace::ImageSink sink(composite);
@@ -154,6 +157,8 @@ std::optional<std::string> ComposeSession::composeStraight(
     const interlace::BandPlan plan(map, interlace::kComposeBandRows);
     std::vector<std::unique_ptr<interlace::FrameRows>> rows;
     std::vector<interlace::FrameRows*> pointers;
+    rows.reserve(static_cast<std::size_t>(n));
+    pointers.reserve(static_cast<std::size_t>(n));
     for (int f = 0; f < n; ++f) {
         const auto at = static_cast<std::size_t>(f);
         if (opened[at].rows) {
