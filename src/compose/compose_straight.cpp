@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "compose/colour_target.h"
 #include "compose/compose_session.h"
 #include "frames/open_frame.h"
 #include "interlace/band_compose.h"
@@ -116,16 +117,10 @@ std::optional<std::string> ComposeSession::composeStraight(
         opened[at] = frames::openFrameFile(chosenPaths[at]);
         profiles_[at] = opened[at].colourProfile;
     });
-    // Every frame in frame 1's colours (sRGB when it has none); the composite carries them
-    // when any frame carries a profile.
-    const platform::Bytes srgb = raster::srgbProfile();
-    auto coloursOf = [&](const platform::Bytes& p) -> const platform::Bytes& {
-        return p.empty() ? srgb : p;
-    };
-    const platform::Bytes& target = coloursOf(profiles_[0]);
-    bool anyProfile = false;
-    for (int i = 0; i < n; ++i)
-        anyProfile = anyProfile || !profiles_[static_cast<std::size_t>(i)].empty();
+    // Every frame in frame 1's colours; every profile is known by now.
+    ColourTarget colours(run);
+    colours.set(profiles_[0]);
+    const platform::Bytes& target = colours.await();
 
     const interlace::LensLayout layout = interlace::lensLayoutOf(settings_, W, H);
     std::vector<interlace::MappedFrame> mapped(static_cast<std::size_t>(n));
@@ -136,18 +131,18 @@ std::optional<std::string> ComposeSession::composeStraight(
     platform::runTasks(n, run.threads, [&](int index) {
         const auto at = static_cast<std::size_t>(index);
         frames::OpenedFrame& frame = opened[at];
-        const bool convert = coloursOf(frame.colourProfile) != target;
+        const bool convert = colours.coloursOf(frame.colourProfile) != target;
         if (frame.rows) {
             if (convert) {
                 transforms[at] = std::make_shared<const raster::ColourTransform>(
-                    coloursOf(frame.colourProfile), target);
+                    colours.coloursOf(frame.colourProfile), target);
             }
             mapped[at] = {frame.width(), frame.height(), false};
             return;
         }
         const raster::FrameMemory memory(run.cancel);
         raster::RasterImage whole = std::move(frame.whole);
-        if (convert) raster::convertColours(whole, coloursOf(frame.colourProfile), target);
+        if (convert) raster::convertColours(whole, colours.coloursOf(frame.colourProfile), target);
         inMemory[at] = mapInMemory(std::move(whole), settings_, W, H, run);
         mapped[at] = inMemory[at].mapped;
     });
@@ -175,7 +170,7 @@ std::optional<std::string> ComposeSession::composeStraight(
         }
         pointers.push_back(rows.back().get());
     }
-    interlace::BandSink& sink = openSink(anyProfile ? target : platform::Bytes());
+    interlace::BandSink& sink = openSink(colours.compositeProfile(profiles_.data(), n));
     interlace::composeInBands(map, pointers, calibration, sink, progress, run);
     keepSizes(state_, layout, lastWidth, lastHeight);
     return std::nullopt;

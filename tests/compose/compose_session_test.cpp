@@ -148,6 +148,11 @@ TEST_F(ComposeSessionTest, AFailedComposeLeavesTheLastComposite) {
     }
 }
 
+platform::Bytes pixels(const raster::RasterImage& image) {
+    return platform::Bytes(
+        image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
+}
+
 // Without a sink's file: the composite of composeStraight, made in memory.
 raster::RasterImage composeStraightInMemory(ComposeSession& session,
                                             const std::vector<std::string>& files, bool band,
@@ -197,10 +202,6 @@ TEST_F(ComposeSessionTest, ComposingInOneGoGivesTheBytesOfLoadingFirst) {
             }
         }
         return all;
-    };
-    auto pixels = [](const raster::RasterImage& image) {
-        return platform::Bytes(
-            image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
     };
     for (int mode : {core::kModeColumns, core::kModeRows}) {
         core::OutputSettings firstSettings = settings_;
@@ -252,10 +253,6 @@ TEST_F(ComposeSessionTest, OnThePrintersGridTheWindowsComposeIsTheBatchTools) {
     const std::vector<std::string> files = {(root_ / "tall.jpg").string(), frameFile(2),
                                             frameFile(3)};
     lenzora::testing::writeJpeg(files[0], lenzora::testing::patternImage(61, 300, 1));
-    auto pixels = [](const raster::RasterImage& image) {
-        return platform::Bytes(
-            image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
-    };
     for (int mode : {core::kModeColumns, core::kModeRows}) {
         core::OutputSettings windowSettings = settings_;
         windowSettings.mode = mode;
@@ -410,10 +407,6 @@ TEST_F(ColourProfiles, TheFirstFramesProfileWinsAndOthersAreConverted) {
 // frames and for JPEG frames (taken band by band when they need no converting).
 TEST_F(ColourProfiles, ComposingInOneGoMatchesColoursAsTheWindowDoes) {
     const platform::Bytes wide = lenzora::testing::wideGamutProfile();
-    auto pixels = [](const raster::RasterImage& image) {
-        return platform::Bytes(
-            image.row(0), image.row(0) + image.stride() * static_cast<std::size_t>(image.height()));
-    };
     const std::vector<std::pair<platform::Bytes, platform::Bytes>> pairs = {
         {wide, {}}, {{}, wide}, {wide, wide}, {{}, {}}};
     for (const auto& [firstProfile, secondProfile] : pairs) {
