@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Renders the about window's picture: a lenticular sheet over an interlaced picture,
 with the program's name, what it makes, and, under the window's web address area, the maker's
-web address. The Chinese picture is the program's own; --english makes the English interface's.
+web address. The window writes the version after the name (x 184), so no picture names one. The Chinese picture is the program's own; --english makes the English interface's.
 
 Run with Debian's python3 (python3-pil, fonts-dejavu-core, fonts-wqy-zenhei):
     /usr/bin/python3 scripts/make-about-picture.py src/windows/resources/about.jpg
@@ -61,7 +61,7 @@ def main(path, language):
     small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 14)
     subtitle, face, size = SUBTITLE[language]
     subtitle_font = ImageFont.truetype(face, size)
-    d.text((22, 150), "Lenzora 2.0", font=title, fill=(255, 255, 255),
+    d.text((22, 150), "Lenzora", font=title, fill=(255, 255, 255),
            stroke_width=2, stroke_fill=(20, 40, 80))
     d.text((24, 196), subtitle, font=subtitle_font, fill=(255, 255, 255),
            stroke_width=1, stroke_fill=(20, 40, 80))

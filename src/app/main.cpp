@@ -17,12 +17,40 @@
 #include "platform/qt/font_substitutions.h"
 #include "platform/qt/qt_services.h"
 #include "platform/translation.h"
+#include "platform/version.h"
+
+namespace {
+
+// Also the manual page's source: its sections come from the headings.
+constexpr const char* kHelp =
+    "Usage: lenzora [--help | --version]\n"
+    "\n"
+    "Prepares lenticular prints in a window: interlaces 2 to 16 frames into one picture for\n"
+    "a 3D or flip print, picks the resolution that gives every frame whole pixels under\n"
+    "each lens, saves and prints it at its true size, and makes the pitch test chart that\n"
+    "finds a lens sheet's true pitch.\n"
+    "\n"
+    "Options:\n"
+    "  --help     Shows this help.\n"
+    "  --version  Shows the version.\n"
+    "\n"
+    "Environment:\n"
+    "  LENZORA_LANG              zh or en: the interface's language, over the desktop's.\n"
+    "  LENZORA_MAX_FRAME_PIXELS  Refuses frames of more pixels (500000000).\n"
+    "\n"
+    "The batch tool lenzora-cli does the same work without a window.\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Answered before the application is made, which needs a display.
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--version") {
-            std::printf("lenzora %s\n", LENZORA_VERSION);
+            std::printf("lenzora %s\n", lenzora::platform::kVersion);
+            return 0;
+        }
+        if (std::string_view(argv[i]) == "--help") {
+            std::fputs(kHelp, stdout);
             return 0;
         }
     }

@@ -16,6 +16,7 @@
 #include "cli/settings_command.h"
 #include "platform/interruption.h"
 #include "platform/translation.h"
+#include "platform/version.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (command == "--version") {
-            std::printf("lenzora-cli %s\n", LENZORA_VERSION);
+            std::printf("lenzora-cli %s\n", lenzora::platform::kVersion);
             return 0;
         }
         return usage("unknown command " + command);

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/services.h"
+#include "platform/version.h"
 #include "platform/web_page.h"
 #include "windows/about_picture.h"
 
@@ -50,6 +51,12 @@ AboutWindow::AboutWindow(QWidget* owner, std::chrono::milliseconds splashDuratio
     picture_->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     picture_->setAlignment(Qt::AlignCenter);
     picture_->setPixmap(QPixmap::fromImage(aboutPicture()));
+
+    // After the program's name in the picture, in its white.
+    auto* version = new QLabel(QString::fromLatin1(platform::kVersion), this);
+    version->setObjectName(QStringLiteral("versionLabel"));
+    version->setGeometry(184, 160, 120, 24);
+    version->setStyleSheet(QStringLiteral("color: white; font: bold 18px;"));
 
     // Over the web address printed along the picture's bottom edge.
     webAddressArea_ = new LinkArea(this);

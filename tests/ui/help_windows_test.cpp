@@ -175,6 +175,10 @@ class HelpWindowsTest : public QObject {
         // A real photograph, not a blank: the sky and the web address strip differ.
         QVERIFY(picture.pixelColor(10, 10) != picture.pixelColor(200, 270));
         QVERIFY(picture.pixelColor(10, 10).blue() > picture.pixelColor(10, 10).red());
+        // The version is the build's, not one drawn into the picture.
+        auto* version = about.findChild<QLabel*>(QStringLiteral("versionLabel"));
+        QVERIFY(version);
+        QCOMPARE(version->text(), QStringLiteral(LENZORA_VERSION));
     }
 
     void theWebAddressClosesOnlyItsOwnWindowAndOpensThePage() {
