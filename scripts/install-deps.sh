@@ -23,6 +23,8 @@ packages=(
   fonts-wqy-zenhei fonts-arphic-ukai fonts-liberation2 fonts-dejavu-core fontconfig
   # a real X server for the window smoke test and screenshots
   xvfb xauth x11-utils
+  # the batch tool's bash completion, loaded by its test as by an interactive shell
+  bash-completion
   # helper scripts
   python3 python3-numpy python3-pil
   # another program reading the TIFF files we write
