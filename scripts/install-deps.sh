@@ -31,6 +31,9 @@ packages=(
   libtiff-tools
   # printing: a PDF queue for the end-to-end print test, and rendering PDF pages back
   libcups2-dev cups cups-client printer-driver-cups-pdf poppler-utils
+  # the Debian package: manual pages from --help, its runtime dependencies read off the
+  # binaries, the validators of its metadata, and a fresh Debian 12 to install it into
+  help2man dpkg-dev file appstream desktop-file-utils man-db debootstrap
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds with warnings as errors and runs
 # every test headless: first the computation tests and the output window test under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then the whole suite; last, clang-tidy over the program.
+# AddressSanitizer + UndefinedBehaviorSanitizer, then the whole suite, then the Debian package
+# (built, checked, and as root installed into a fresh Debian 12); last, clang-tidy over the
+# program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +29,16 @@ echo "== all tests"
 cmake --preset dev -DLENZORA_WERROR=ON >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs" --timeout 900
+
+echo "== Debian package"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs" --target lenzora lenzora-cli man_pages
+deb=$(bash tests/integration/package_test.sh build/release)
+echo "$deb: files, metadata, manual pages and versions as expected"
+status=0
+bash tests/integration/debian_install_test.sh "$deb" build/release/src/cli/lenzora-cli samples ||
+  status=$?
+((status == 0 || status == 77)) || exit "$status"
 
 echo "== clang-tidy"
 # Only the findings are shown; the tool's counts of suppressed warnings are not.

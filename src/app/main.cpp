@@ -28,7 +28,8 @@ constexpr const char* kHelp =
     "Prepares lenticular prints in a window: interlaces 2 to 16 frames into one picture for\n"
     "a 3D or flip print, picks the resolution that gives every frame whole pixels under\n"
     "each lens, saves and prints it at its true size, and makes the pitch test chart that\n"
-    "finds a lens sheet's true pitch.\n"
+    "finds a lens sheet's true pitch. The batch tool lenzora-cli does the same work without\n"
+    "a window.\n"
     "\n"
     "Options:\n"
     "  --help     Shows this help.\n"
@@ -36,9 +37,7 @@ constexpr const char* kHelp =
     "\n"
     "Environment:\n"
     "  LENZORA_LANG              zh or en: the interface's language, over the desktop's.\n"
-    "  LENZORA_MAX_FRAME_PIXELS  Refuses frames of more pixels (500000000).\n"
-    "\n"
-    "The batch tool lenzora-cli does the same work without a window.\n";
+    "  LENZORA_MAX_FRAME_PIXELS  Refuses frames of more pixels (500000000).\n";
 
 }  // namespace
 
@@ -57,7 +56,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lenzora"));
     QApplication::setApplicationDisplayName(QString());
-    QApplication::setDesktopFileName(QStringLiteral("lenzora"));
+    // The desktop file's name: Wayland matches the window to its icon by it.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.lenzora.Lenzora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/lenzora.png")));
     lenzora::platform::useLanguage(lenzora::platform::desktopLanguage());
     lenzora::platform::registerFontSubstitutions();
