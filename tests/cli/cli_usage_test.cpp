@@ -150,7 +150,8 @@ TEST(CliUsage, TheOverviewListsEveryOptionOfTheCommands) {
     }
 }
 
-// Both programs name their version and end, the window's without a display to open.
+// Both programs name their version and end, the window's without a display to open; its
+// help too, which its manual page is made from on a builder without a display.
 TEST(CliUsage, BothProgramsAnswerVersion) {
     std::vector<std::pair<std::string, std::string>> programs = {{LENZORA_CLI, "lenzora-cli"}};
 #ifdef LENZORA_APP
@@ -163,6 +164,12 @@ TEST(CliUsage, BothProgramsAnswerVersion) {
         EXPECT_EQ(r.exitCode, 0) << name << ": " << r.err;
         EXPECT_EQ(r.out, name + " " LENZORA_VERSION "\n");
     }
+#ifdef LENZORA_APP
+    const testing::ProcessResult help = testing::runProcess(
+        "/usr/bin/env", {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", LENZORA_APP, "--help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_EQ(help.out.rfind("Usage: lenzora [--help | --version]\n", 0), 0u) << help.out;
+#endif
 }
 
 // The tool's errors speak the desktop's language, as the window does (LENZORA_LANG decides
