@@ -6,12 +6,14 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Lenzora developers")
 set(CPACK_PACKAGE_CONTACT "The Lenzora developers <lenzora@lenzora.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interlace pictures for lenticular 3D and flip prints")
+# Lines under 80 characters, as Debian's description field wants them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Lenzora interlaces 2 to 16 frames into one picture whose strips fall exactly under the
-lenses of a lenticular sheet, choosing the print resolution so that every frame gets a whole
-number of pixels per lens, or interlacing straight onto the printer's own grid. It makes the
-pitch test chart that finds a sheet's true pitch, previews what the sheet will show, and saves
-and prints at true physical size. The batch tool lenzora-cli does the same without a window.")
+    "Lenzora interlaces 2 to 16 frames into one picture whose strips fall exactly
+under the lenses of a lenticular sheet, choosing the print resolution so that
+every frame gets a whole number of pixels per lens, or interlacing straight
+onto the printer's own grid. It makes the pitch test chart that finds a sheet's
+true pitch, previews what the sheet will show, and saves and prints at true
+physical size. The batch tool lenzora-cli does the same without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
