@@ -61,8 +61,13 @@ class OutputWindowTest : public QObject {
             env_->scripted.openPicture->answers.push_back(frame.string());
             click(form, slot == 1 ? "slotButton1" : "slotButton2");
         }
+        // "Merge OK！" waits for the window to be active; on a busy machine the shown window
+        // may not be yet when the compose ends.
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         click(form, "composeButton");
         QTRY_VERIFY_WITH_TIMEOUT(!form.composing(), 60000);
+        QVERIFY(!env_->scripted.messages->messages.empty());
         QCOMPARE(env_->scripted.messages->messages.back(), std::string("Merge OK！"));
         QCOMPARE(form.settings().resolution, lenzora::core::FixedCount{3000000});
     }
